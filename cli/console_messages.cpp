@@ -1,0 +1,42 @@
+#include "cli/console_messages.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string_view>
+
+namespace vomar::cli {
+
+ConsoleMessages::ConsoleMessages(std::string applicationName, bool assumeYes)
+    : applicationName_(std::move(applicationName)), assumeYes_(assumeYes) {}
+
+int ConsoleMessages::Show(const Message& message) {
+  const std::string& caption = message.caption ? *message.caption : applicationName_;
+  std::string_view text = message.text;
+  while (true) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::fprintf(stderr, "%s: %.*s\n", caption.c_str(), static_cast<int>(line.size()),
+                 line.data());
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  if ((message.flags & 0x0F) != kMbYesNo) return kIdOk;
+  if (assumeYes_) {
+    std::fprintf(stderr, "%s: [yes]\n", caption.c_str());
+    return kIdYes;
+  }
+  if (!isatty(STDIN_FILENO)) {
+    std::fprintf(stderr, "%s: [no: standard input is not a terminal; pass --yes]\n",
+                 caption.c_str());
+    return kIdNo;
+  }
+  std::fprintf(stderr, "%s: [y/N] ", caption.c_str());
+  std::string answer;
+  std::getline(std::cin, answer);
+  return (answer == "y" || answer == "Y" || answer == "yes") ? kIdYes : kIdNo;
+}
+
+}  // namespace vomar::cli

@@ -1,0 +1,25 @@
+// The program's string table and the texts it holds itself.
+#pragma once
+
+#include <string>
+
+#include "common/messages.h"
+
+namespace vomar {
+
+// Text of string-table entry `id`; empty for an id the table does not hold.
+const char* StringTableText(int id);
+
+// Caption of the boxes owned by the main dialog (string 120).
+inline constexpr const char* kMainCaption = "Vomar Profile Downloader";
+// Caption of the boxes with texts held in the program.
+inline constexpr const char* kErrorCaption = "Voma Profile Downloader Err";
+
+// A string-table box owned by the main dialog with caption string 120.
+Message MainDialogMessage(int id, unsigned flags);
+// A string-table box with no owner and no caption (the application's name).
+Message OwnerlessMessage(int id, unsigned flags = kMbOk);
+// A box owned by the main dialog with no caption given (the application's name).
+Message UncaptionedDialogMessage(int id, unsigned flags = kMbOk);
+
+}  // namespace vomar

@@ -1,0 +1,21 @@
+// What a builder needs from around it: where messages and diagnostics go, where the
+// /LATEST time comes from, and where the output files are written.
+#pragma once
+
+#include <string>
+
+#include "common/diagnostics.h"
+#include "common/messages.h"
+
+namespace vomar {
+
+class StampClock;
+
+struct BuildEnvironment {
+  MessageSink& messages;
+  StampClock& clock;
+  Diagnostics diag;
+  std::string outputDirectory;  // ends in "/"; the temporary directory by default
+};
+
+}  // namespace vomar

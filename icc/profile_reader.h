@@ -1,0 +1,102 @@
+// The ICC profile as the system reads it: the 128-byte header, the tag directory
+// and every tag's data, loaded as stored (big-endian).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/diagnostics.h"
+#include "icc/signatures.h"
+
+namespace vomar {
+
+// Result codes of the tag-list helpers and of ReadProfileTags.
+inline constexpr int kTagOk = 1;
+inline constexpr int kTagFailed = -1;
+// ReadProfileTags only: the file could not be opened; nothing was written to the
+// error stream and the caller shows its own message.
+inline constexpr int kTagCannotOpen = -2;
+
+// Converts one big-endian field in place into host order: width 2 swaps two bytes,
+// width 4 reverses four; any other width leaves the bytes alone. Returns 0.
+int ToHostOrder(std::uint8_t* bytes, int width);
+
+// The header fields in host order, as ReadProfileTags converts them.
+struct ProfileHeader {
+  std::uint32_t profileSize = 0;
+  Signature cmmType = 0;
+  std::uint32_t version = 0;  // bytes 8..11 read big-endian: 0x02100000 is 2.1.0
+  Signature deviceClass = 0;
+  Signature colorSpace = 0;
+  Signature pcs = 0;
+  std::array<std::uint16_t, 6> dateTime{};  // year, month, day, hours, minutes, seconds
+  Signature magic = 0;
+  Signature platform = 0;
+  std::uint32_t flags = 0;
+  Signature manufacturer = 0;
+  Signature model = 0;
+  std::array<std::uint8_t, 8> attributes{};  // as stored
+  std::uint32_t renderingIntent = 0;
+  std::array<std::int32_t, 3> illuminant{};  // X, Y, Z as s15Fixed16 numbers
+  Signature creator = 0;
+  std::array<std::uint8_t, 44> reserved{};  // as stored
+  std::array<std::uint8_t, 128> raw{};      // the 128 bytes as stored in the file
+};
+
+// Decodes the 128 header bytes and the 4-byte tag count that follows them.
+ProfileHeader DecodeProfileHeader(const std::uint8_t (&block)[132], std::int32_t& tagCount);
+
+struct TagDirectoryEntry {
+  Signature signature = 0;
+  std::uint32_t offset = 0;
+  std::uint32_t size = 0;
+};
+
+struct TagEntry {
+  Signature signature = 0;
+  std::uint32_t offset = 0;
+  std::uint32_t size = 0;
+  std::vector<std::uint8_t> data;  // the tag's bytes as stored, once loaded
+  bool loaded = false;
+};
+
+// The tags of one profile in directory order. Lookups and loading walk forward,
+// the builders' writing passes walk backward (rbegin to rend).
+struct TagTableList {
+  std::vector<TagEntry> entries;
+
+  bool empty() const { return entries.empty(); }
+  // The first entry with `signature` in directory order, or nullptr.
+  const TagEntry* Find(Signature signature) const;
+};
+
+// The ten tags a profile that a builder accepts holds, in the order they are checked.
+inline constexpr std::array<Signature, 10> requiredTags = {
+    sig::kDesc, sig::kA2B0, sig::kA2B1, sig::kA2B2, sig::kB2A0,
+    sig::kB2A1, sig::kB2A2, sig::kWtpt, sig::kGamt, sig::kCprt};
+
+// Appends an entry (data not loaded). 1, or -1 after "Memory allocation failed.\n".
+int AddTagEntry(TagTableList& list, const TagDirectoryEntry& entry, const Diagnostics& diag);
+// 1 when an entry has `signature`, -1 otherwise.
+int HasTag(const TagTableList& list, Signature signature);
+// Loads `entry.size` bytes from `entry.offset` of the open file. 1, or -1 after its line.
+// A size running past the end of the file is never allocated.
+int LoadTagData(TagEntry& entry, std::FILE* file, const Diagnostics& diag);
+// Frees every entry and its data.
+void ReleaseTagList(TagTableList& list);
+
+// The reading sequence: open, header, class check, directory, required tags, tag data.
+// 1 on success (header and list filled), -1 after a failure with its lines on the
+// error stream, kTagCannotOpen when the file cannot be opened. The file is closed
+// before it returns, on every path. `list` must be empty.
+int ReadProfileTags(const std::string& path, TagTableList& list, bool demandPrinterClass,
+                    bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag);
+
+// The text of a 'cprt' tag as the builders echo it: from byte 8 up to the first zero
+// byte or the end of the data.
+std::string CopyrightText(const TagEntry& entry);
+
+}  // namespace vomar

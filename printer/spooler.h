@@ -1,0 +1,60 @@
+// The print spooler as the program uses it: the installed printers, the default one,
+// and raw jobs written to a named queue. Implemented once over CUPS (cups_spooler.h);
+// unit tests may use an in-memory implementation.
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vomar {
+
+// One installed printer: queue name, port (device URI) and driver (make and model).
+struct PrinterInfo {
+  std::string name;
+  std::string port;
+  std::string driver;
+};
+
+// An open printer. Every operation is bounded in time; a failed one leaves its
+// reason in LastError(). Destroying an open handle cancels an unfinished job.
+class PrinterHandle {
+ public:
+  virtual ~PrinterHandle() = default;
+
+  // Starts a raw job titled `documentName`. 0 on failure, else the job's id.
+  virtual int StartDocument(const std::string& documentName) = 0;
+  // Adds bytes to the current job. False when the spooler refused them.
+  virtual bool Write(const void* bytes, std::size_t count) = 0;
+  // The time (UTC) at which the spooler received the current job.
+  virtual std::optional<std::time_t> SubmittedTime() = 0;
+  // Finishes the current job so that it prints. False on failure (the job is cancelled).
+  virtual bool EndDocument() = 0;
+  // Cancels the current job so that nothing of it prints.
+  virtual void CancelDocument() = 0;
+  // Releases the printer. False on failure.
+  virtual bool Close() = 0;
+
+  virtual std::string LastError() const = 0;
+};
+
+class Spooler {
+ public:
+  virtual ~Spooler() = default;
+
+  // The installed printers in the spooler's order. False when they cannot be listed.
+  virtual bool ListPrinters(std::vector<PrinterInfo>& printers) = 0;
+  // The default printer's name; empty when there is none.
+  virtual std::string DefaultPrinterName() = 0;
+  // Name, port and driver of one printer, or nothing when it cannot be had.
+  virtual std::optional<PrinterInfo> GetPrinter(const std::string& name) = 0;
+  // Opens a printer by name; nullptr when it cannot be opened (reason in LastError()).
+  virtual std::unique_ptr<PrinterHandle> Open(const std::string& name) = 0;
+
+  virtual std::string LastError() const = 0;
+};
+
+}  // namespace vomar

@@ -1,0 +1,1 @@
+int vomar_test_support_anchor = 0;
