@@ -95,6 +95,11 @@ void ReleaseTagList(TagTableList& list);
 int ReadProfileTags(const std::string& path, TagTableList& list, bool demandPrinterClass,
                     bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag);
 
+// The same sequence over a file that is already open and positioned at its start, for
+// callers that hold the bytes elsewhere (fmemopen). The file is left open.
+int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
+                        bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag);
+
 // The text of a 'cprt' tag as the builders echo it: from byte 8 up to the first zero
 // byte or the end of the data.
 std::string CopyrightText(const TagEntry& entry);

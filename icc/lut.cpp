@@ -1,0 +1,199 @@
+#include "icc/lut.h"
+
+#include <cstring>
+#include <new>
+
+#include "icc/profile_reader.h"
+
+namespace vomar {
+namespace {
+
+constexpr std::size_t kLut8HeadSize = 48;
+constexpr std::size_t kLut16HeadSize = 52;
+constexpr std::uint64_t kTableEntries = 256;
+
+std::uint32_t Read32(const std::uint8_t* data) {
+  std::uint8_t bytes[4];
+  std::memcpy(bytes, data, 4);
+  ToHostOrder(bytes, 4);
+  std::uint32_t value;
+  std::memcpy(&value, bytes, 4);
+  return value;
+}
+
+std::uint16_t Read16(const std::uint8_t* data) {
+  std::uint8_t bytes[2];
+  std::memcpy(bytes, data, 2);
+  ToHostOrder(bytes, 2);
+  std::uint16_t value;
+  std::memcpy(&value, bytes, 2);
+  return value;
+}
+
+// g^i * o in 64 bits; false when it exceeds `limit` (so no product can overflow).
+bool ClutEntries(std::uint64_t g, int i, std::uint64_t o, std::uint64_t limit,
+                 std::uint64_t& entries) {
+  std::uint64_t product = o;
+  for (int k = 0; k < i; ++k) {
+    if (product == 0) break;
+    if (g == 0) {
+      product = 0;
+      break;
+    }
+    if (product > limit / g) return false;
+    product *= g;
+  }
+  if (product > limit) return false;
+  entries = product;
+  return true;
+}
+
+std::array<std::int32_t, 9> ReadMatrix(const std::uint8_t* data) {
+  std::array<std::int32_t, 9> matrix{};
+  for (std::size_t k = 0; k < matrix.size(); ++k) {
+    matrix[k] = static_cast<std::int32_t>(Read32(data + 12 + 4 * k));
+  }
+  return matrix;
+}
+
+// One table of n 16-bit entries resampled to 256 bytes by linear interpolation in
+// exact integer arithmetic; each value is reduced by 255/65535, that is divided by 257.
+void ResampleToBytes(const std::uint8_t* table, int n, std::uint8_t* out) {
+  auto entry = [table](std::uint64_t j) { return std::uint64_t{Read16(table + 2 * j)}; };
+  for (std::uint64_t k = 0; k < kTableEntries; ++k) {
+    const std::uint64_t num = k * static_cast<std::uint64_t>(n - 1);
+    const std::uint64_t j = num / 255;
+    const std::uint64_t r = num % 255;
+    const std::uint64_t value =
+        r == 0 ? entry(j) / 257 : (entry(j) * (255 - r) + entry(j + 1) * r) / (255 * 257);
+    out[k] = static_cast<std::uint8_t>(value);
+  }
+}
+
+std::optional<ByteLut> ByteLutFromLut8(const Lut8Table& table) {
+  ByteLut lut;
+  lut.inputChannels = table.inputChannels;
+  lut.outputChannels = table.outputChannels;
+  lut.gridPoints = table.gridPoints;
+  lut.matrix = table.matrix;
+  const std::size_t inputBytes = kTableEntries * static_cast<std::size_t>(table.inputChannels);
+  const std::size_t outputBytes = kTableEntries * static_cast<std::size_t>(table.outputChannels);
+  lut.inputTables.assign(table.inputTables, table.inputTables + inputBytes);
+  lut.clut.assign(table.clut, table.clut + table.clutSize);
+  lut.outputTables.assign(table.outputTables, table.outputTables + outputBytes);
+  return lut;
+}
+
+std::optional<ByteLut> ByteLutFromLut16(const Lut16Table& table) {
+  // A table without entries has nothing to interpolate.
+  if (table.inputEntries < 1 || table.outputEntries < 1) return std::nullopt;
+  ByteLut lut;
+  lut.inputChannels = table.inputChannels;
+  lut.outputChannels = table.outputChannels;
+  lut.gridPoints = table.gridPoints;
+  lut.matrix = table.matrix;
+  const auto i = static_cast<std::size_t>(table.inputChannels);
+  const auto o = static_cast<std::size_t>(table.outputChannels);
+  const auto n = static_cast<std::size_t>(table.inputEntries);
+  const auto m = static_cast<std::size_t>(table.outputEntries);
+  lut.inputTables.resize(kTableEntries * i);
+  for (std::size_t k = 0; k < i; ++k) {
+    ResampleToBytes(table.inputTables + 2 * n * k, table.inputEntries,
+                    lut.inputTables.data() + kTableEntries * k);
+  }
+  lut.clut.resize(table.clutEntries);
+  for (std::size_t k = 0; k < table.clutEntries; ++k) {
+    lut.clut[k] = static_cast<std::uint8_t>(Read16(table.clut + 2 * k) / 257);
+  }
+  lut.outputTables.resize(kTableEntries * o);
+  for (std::size_t k = 0; k < o; ++k) {
+    ResampleToBytes(table.outputTables + 2 * m * k, table.outputEntries,
+                    lut.outputTables.data() + kTableEntries * k);
+  }
+  return lut;
+}
+
+}  // namespace
+
+int IntegerPower(int base, int exponent) {
+  // Wraps like 32-bit two's-complement multiplication, without signed overflow.
+  std::uint32_t result = 1;
+  for (int k = 0; k < exponent; ++k) result *= static_cast<std::uint32_t>(base);
+  return static_cast<int>(result);
+}
+
+Signature LutType(const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size < kLut8HeadSize) return 0;
+  return Read32(data);
+}
+
+std::optional<Lut8Table> DecodeLut8(const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size < kLut8HeadSize) return std::nullopt;
+  Lut8Table table;
+  table.inputChannels = data[8];
+  table.outputChannels = data[9];
+  table.gridPoints = data[10];
+  const std::uint64_t i = data[8];
+  const std::uint64_t o = data[9];
+  const std::uint64_t available = size - kLut8HeadSize;
+  const std::uint64_t tables = kTableEntries * (i + o);
+  if (tables > available) return std::nullopt;
+  std::uint64_t clutSize = 0;
+  if (!ClutEntries(data[10], table.inputChannels, o, available - tables, clutSize)) {
+    return std::nullopt;
+  }
+  table.matrix = ReadMatrix(data);
+  table.clutSize = static_cast<std::size_t>(clutSize);
+  table.inputTables = data + kLut8HeadSize;
+  table.clut = table.inputTables + kTableEntries * i;
+  table.outputTables = table.clut + clutSize;
+  return table;
+}
+
+std::optional<Lut16Table> DecodeLut16(const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size < kLut16HeadSize) return std::nullopt;
+  Lut16Table table;
+  table.inputChannels = data[8];
+  table.outputChannels = data[9];
+  table.gridPoints = data[10];
+  table.inputEntries = Read16(data + 48);
+  table.outputEntries = Read16(data + 50);
+  const std::uint64_t i = data[8];
+  const std::uint64_t o = data[9];
+  const std::uint64_t availableEntries = (size - kLut16HeadSize) / 2;
+  // At most 255 * 65535 entries each, far from overflowing 64 bits.
+  const std::uint64_t tableEntries =
+      i * static_cast<std::uint64_t>(table.inputEntries) +
+      o * static_cast<std::uint64_t>(table.outputEntries);
+  if (tableEntries > availableEntries) return std::nullopt;
+  std::uint64_t clutEntries = 0;
+  if (!ClutEntries(data[10], table.inputChannels, o, availableEntries - tableEntries,
+                   clutEntries)) {
+    return std::nullopt;
+  }
+  table.matrix = ReadMatrix(data);
+  table.clutEntries = static_cast<std::size_t>(clutEntries);
+  table.inputTables = data + kLut16HeadSize;
+  table.clut = table.inputTables + 2 * i * static_cast<std::uint64_t>(table.inputEntries);
+  table.outputTables = table.clut + 2 * clutEntries;
+  return table;
+}
+
+std::optional<ByteLut> ReadByteLut(const std::uint8_t* data, std::size_t size) {
+  try {
+    switch (LutType(data, size)) {
+      case sig::kMft1:
+        if (auto table = DecodeLut8(data, size)) return ByteLutFromLut8(*table);
+        return std::nullopt;
+      case sig::kMft2:
+        if (auto table = DecodeLut16(data, size)) return ByteLutFromLut16(*table);
+        return std::nullopt;
+      default:
+        return std::nullopt;
+    }
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace vomar
