@@ -1,0 +1,384 @@
+#include "tools/profile_generator/test_profile.h"
+
+#include <lcms2.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <new>
+
+namespace vomar::testing {
+namespace {
+
+// Header date written into every profile, so that equal options give equal bytes.
+constexpr std::uint16_t kFixedDate[6] = {2009, 6, 15, 12, 0, 0};
+
+// Colour difference above which a PCS colour counts as out of gamut in 'gamt'.
+constexpr double kGamutDeltaE = 3.0;
+
+// Evaluates `count` grid nodes at once: `inputs` values per node in, `outputs` out.
+using TableFunction = std::function<void(const std::vector<cmsUInt16Number>& nodes,
+                                         std::vector<cmsUInt16Number>& values,
+                                         std::size_t count)>;
+
+struct Lcms {
+  cmsContext context = nullptr;
+  std::string errors;
+
+  Lcms() {
+    context = cmsCreateContext(nullptr, this);
+    if (context != nullptr) cmsSetLogErrorHandlerTHR(context, &Lcms::Log);
+  }
+  ~Lcms() {
+    if (context != nullptr) cmsDeleteContext(context);
+  }
+  Lcms(const Lcms&) = delete;
+  Lcms& operator=(const Lcms&) = delete;
+
+  static void Log(cmsContext context, cmsUInt32Number, const char* text) {
+    auto* self = static_cast<Lcms*>(cmsGetContextUserData(context));
+    if (self != nullptr && text != nullptr) {
+      if (!self->errors.empty()) self->errors += "; ";
+      self->errors += text;
+    }
+  }
+};
+
+struct ProfileCloser {
+  void operator()(void* profile) const { cmsCloseProfile(profile); }
+};
+struct TransformDeleter {
+  void operator()(void* transform) const { cmsDeleteTransform(transform); }
+};
+struct PipelineDeleter {
+  void operator()(cmsPipeline* pipeline) const { cmsPipelineFree(pipeline); }
+};
+struct MluDeleter {
+  void operator()(cmsMLU* mlu) const { cmsMLUfree(mlu); }
+};
+struct CurveDeleter {
+  void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
+};
+using Profile = std::unique_ptr<void, ProfileCloser>;
+using Transform = std::unique_ptr<void, TransformDeleter>;
+using Pipeline = std::unique_ptr<cmsPipeline, PipelineDeleter>;
+using Mlu = std::unique_ptr<cmsMLU, MluDeleter>;
+using Curve = std::unique_ptr<cmsToneCurve, CurveDeleter>;
+
+// Grid nodes collected in the order LittleCMS visits them, then the values handed back.
+struct SamplerCargo {
+  int inputs = 0;
+  int outputs = 0;
+  std::vector<cmsUInt16Number> nodes;
+  std::vector<cmsUInt16Number> values;
+  std::size_t next = 0;
+};
+
+cmsInt32Number CollectNode(const cmsUInt16Number in[], cmsUInt16Number[], void* cargo) {
+  auto* state = static_cast<SamplerCargo*>(cargo);
+  state->nodes.insert(state->nodes.end(), in, in + state->inputs);
+  return TRUE;
+}
+
+cmsInt32Number StoreValue(const cmsUInt16Number[], cmsUInt16Number out[], void* cargo) {
+  auto* state = static_cast<SamplerCargo*>(cargo);
+  const std::size_t at = state->next++ * static_cast<std::size_t>(state->outputs);
+  std::copy_n(state->values.begin() + static_cast<std::ptrdiff_t>(at), state->outputs, out);
+  return TRUE;
+}
+
+// One set of `channels` identity curves with 256 tabulated entries: the form a lut8
+// table can hold (LittleCMS refuses other curves there).
+cmsStage* IdentityCurves(cmsContext context, int channels) {
+  cmsUInt16Number entries[256];
+  for (int k = 0; k < 256; ++k) entries[k] = static_cast<cmsUInt16Number>(k * 257);
+  Curve curve(cmsBuildTabulatedToneCurve16(context, 256, entries));
+  if (!curve) return nullptr;
+  std::vector<cmsToneCurve*> curves(static_cast<std::size_t>(channels), curve.get());
+  return cmsStageAllocToneCurves(context, static_cast<cmsUInt32Number>(channels), curves.data());
+}
+
+// Curves, a CLUT of `grid` points sampled from `function`, curves.
+Pipeline BuildTable(cmsContext context, int inputs, int outputs, int grid, bool lut8,
+                    const TableFunction& function) {
+  Pipeline pipeline(cmsPipelineAlloc(context, static_cast<cmsUInt32Number>(inputs),
+                                     static_cast<cmsUInt32Number>(outputs)));
+  if (!pipeline) return nullptr;
+  cmsStage* clut = cmsStageAllocCLut16bit(context, static_cast<cmsUInt32Number>(grid),
+                                          static_cast<cmsUInt32Number>(inputs),
+                                          static_cast<cmsUInt32Number>(outputs), nullptr);
+  if (clut == nullptr) return nullptr;
+  SamplerCargo cargo;
+  cargo.inputs = inputs;
+  cargo.outputs = outputs;
+  if (!cmsStageSampleCLut16bit(clut, CollectNode, &cargo, SAMPLER_INSPECT)) {
+    cmsStageFree(clut);
+    return nullptr;
+  }
+  const std::size_t count = cargo.nodes.size() / static_cast<std::size_t>(inputs);
+  cargo.values.assign(count * static_cast<std::size_t>(outputs), 0);
+  function(cargo.nodes, cargo.values, count);
+  if (!cmsStageSampleCLut16bit(clut, StoreValue, &cargo, 0)) {
+    cmsStageFree(clut);
+    return nullptr;
+  }
+  cmsStage* before = IdentityCurves(context, inputs);
+  cmsStage* after = IdentityCurves(context, outputs);
+  const bool built = cmsPipelineInsertStage(pipeline.get(), cmsAT_END, before) &&
+                     cmsPipelineInsertStage(pipeline.get(), cmsAT_END, clut) &&
+                     cmsPipelineInsertStage(pipeline.get(), cmsAT_END, after);
+  if (!built) return nullptr;
+  cmsPipelineSetSaveAs8bitsFlag(pipeline.get(), lut8 ? TRUE : FALSE);
+  return pipeline;
+}
+
+bool Omitted(const TestProfileOptions& options, Signature tag) {
+  return std::find(options.omitTags.begin(), options.omitTags.end(), tag) !=
+         options.omitTags.end();
+}
+
+bool WriteText(cmsContext context, cmsHPROFILE profile, cmsTagSignature tag,
+               const std::string& text) {
+  Mlu mlu(cmsMLUalloc(context, 1));
+  return mlu && cmsMLUsetASCII(mlu.get(), "en", "US", text.c_str()) &&
+         cmsWriteTag(profile, tag, mlu.get());
+}
+
+bool WriteXyz(cmsHPROFILE profile, cmsTagSignature tag, double x, double y, double z) {
+  cmsCIEXYZ xyz{x, y, z};
+  return cmsWriteTag(profile, tag, &xyz);
+}
+
+void PutBigEndian16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t value) {
+  bytes[at] = static_cast<std::uint8_t>(value >> 8);
+  bytes[at + 1] = static_cast<std::uint8_t>(value);
+}
+
+void PutBigEndian32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+  for (int k = 0; k < 4; ++k) {
+    bytes[at + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(value >> (24 - 8 * k));
+  }
+}
+
+// The header fields LittleCMS chooses itself: version, creation date, illuminant.
+void PatchHeader(const TestProfileOptions& options, std::vector<std::uint8_t>& bytes) {
+  std::copy(options.versionBytes.begin(), options.versionBytes.end(), bytes.begin() + 8);
+  for (std::size_t k = 0; k < 6; ++k) PutBigEndian16(bytes, 24 + 2 * k, kFixedDate[k]);
+  for (std::size_t k = 0; k < 3; ++k) {
+    const auto fixed = static_cast<std::int32_t>(std::lround(options.illuminant[k] * 65536.0));
+    PutBigEndian32(bytes, 68 + 4 * k, static_cast<std::uint32_t>(fixed));
+  }
+}
+
+// The tables of one profile: transforms between the source profile and the PCS.
+class TableMaker {
+ public:
+  TableMaker(cmsContext context, const TestProfileOptions& options)
+      : context_(context), options_(options) {}
+
+  bool Open(std::string* error) {
+    source_.reset(cmsOpenProfileFromFileTHR(context_, kDefaultCmykProfile, "r"));
+    if (!source_) {
+      *error = std::string("cannot open ") + kDefaultCmykProfile;
+      return false;
+    }
+    const bool xyz = options_.pcs == sig::kXyz;
+    pcs_.reset(xyz ? cmsCreateXYZProfileTHR(context_) : cmsCreateLab4ProfileTHR(context_, nullptr));
+    lab_.reset(cmsCreateLab4ProfileTHR(context_, nullptr));
+    // lut16 tables of a version-2 profile hold Lab in the older 16-bit encoding.
+    pcsFormat_ = xyz ? TYPE_XYZ_16 : (options_.lut16 ? TYPE_LabV2_16 : TYPE_Lab_16);
+    return pcs_ && lab_;
+  }
+
+  Pipeline DeviceToPcs(int intent) {
+    Transform transform(Make(source_.get(), TYPE_CMYK_16, pcs_.get(), pcsFormat_, intent));
+    if (!transform) return nullptr;
+    return Build(4, 3, [&](const auto& nodes, auto& values, std::size_t count) {
+      cmsDoTransform(transform.get(), nodes.data(), values.data(),
+                     static_cast<cmsUInt32Number>(count));
+    });
+  }
+
+  // The tables of the three intents differ (the source shares one table among them):
+  // intent k scales the ink amounts by 1 - 0.05k.
+  Pipeline PcsToDevice(int intent) {
+    Transform transform(Make(pcs_.get(), pcsFormat_, source_.get(), TYPE_CMYK_16, intent));
+    if (!transform) return nullptr;
+    const double scale = 1.0 - 0.05 * intent;
+    return Build(3, 4, [&](const auto& nodes, auto& values, std::size_t count) {
+      cmsDoTransform(transform.get(), nodes.data(), values.data(),
+                     static_cast<cmsUInt32Number>(count));
+      for (auto& value : values) {
+        value = static_cast<cmsUInt16Number>(std::lround(value * scale));
+      }
+    });
+  }
+
+  // 0 where a PCS colour survives the trip through the device, full scale where not.
+  Pipeline Gamut() {
+    Transform toDevice(Make(pcs_.get(), pcsFormat_, source_.get(), TYPE_CMYK_16,
+                            INTENT_RELATIVE_COLORIMETRIC));
+    Transform fromDevice(Make(source_.get(), TYPE_CMYK_16, lab_.get(), TYPE_Lab_DBL,
+                              INTENT_RELATIVE_COLORIMETRIC));
+    Transform asLab(Make(pcs_.get(), pcsFormat_, lab_.get(), TYPE_Lab_DBL,
+                         INTENT_RELATIVE_COLORIMETRIC));
+    if (!toDevice || !fromDevice || !asLab) return nullptr;
+    return Build(3, 1, [&](const auto& nodes, auto& values, std::size_t count) {
+      std::vector<cmsUInt16Number> device(count * 4);
+      std::vector<cmsCIELab> wanted(count);
+      std::vector<cmsCIELab> reached(count);
+      const auto n = static_cast<cmsUInt32Number>(count);
+      cmsDoTransform(toDevice.get(), nodes.data(), device.data(), n);
+      cmsDoTransform(fromDevice.get(), device.data(), reached.data(), n);
+      cmsDoTransform(asLab.get(), nodes.data(), wanted.data(), n);
+      for (std::size_t k = 0; k < count; ++k) {
+        values[k] = cmsDeltaE(&wanted[k], &reached[k]) > kGamutDeltaE ? 0xFFFF : 0;
+      }
+    });
+  }
+
+ private:
+  void* Make(void* in, cmsUInt32Number inFormat, void* out, cmsUInt32Number outFormat,
+             int intent) {
+    return cmsCreateTransformTHR(context_, in, inFormat, out, outFormat,
+                                 static_cast<cmsUInt32Number>(intent),
+                                 cmsFLAGS_NOOPTIMIZE | cmsFLAGS_NOCACHE);
+  }
+
+  Pipeline Build(int inputs, int outputs, const TableFunction& function) {
+    return BuildTable(context_, inputs, outputs, options_.gridPoints, !options_.lut16, function);
+  }
+
+  cmsContext context_;
+  const TestProfileOptions& options_;
+  Profile source_;
+  Profile pcs_;
+  Profile lab_;
+  cmsUInt32Number pcsFormat_ = 0;
+};
+
+bool Fail(std::string* error, const std::string& text, const Lcms& lcms) {
+  if (error != nullptr) *error = lcms.errors.empty() ? text : text + ": " + lcms.errors;
+  return false;
+}
+
+bool WriteTables(cmsContext context, cmsHPROFILE profile, const TestProfileOptions& options,
+                 std::string* error) {
+  TableMaker maker(context, options);
+  if (!maker.Open(error)) return false;
+  const cmsTagSignature deviceToPcs[3] = {cmsSigAToB0Tag, cmsSigAToB1Tag, cmsSigAToB2Tag};
+  const cmsTagSignature pcsToDevice[3] = {cmsSigBToA0Tag, cmsSigBToA1Tag, cmsSigBToA2Tag};
+  for (int intent = 0; intent < 3; ++intent) {
+    if (Omitted(options, deviceToPcs[intent])) continue;
+    Pipeline table = maker.DeviceToPcs(intent);
+    if (!table || !cmsWriteTag(profile, deviceToPcs[intent], table.get())) {
+      *error = "cannot write " + SignatureText(deviceToPcs[intent]);
+      return false;
+    }
+  }
+  for (int intent = 0; intent < 3; ++intent) {
+    if (Omitted(options, pcsToDevice[intent])) continue;
+    Pipeline table = maker.PcsToDevice(intent);
+    if (!table || !cmsWriteTag(profile, pcsToDevice[intent], table.get())) {
+      *error = "cannot write " + SignatureText(pcsToDevice[intent]);
+      return false;
+    }
+  }
+  if (!Omitted(options, sig::kGamt)) {
+    Pipeline table = maker.Gamut();
+    if (!table || !cmsWriteTag(profile, cmsSigGamutTag, table.get())) {
+      *error = "cannot write gamt";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool BuildProfile(const TestProfileOptions& options, std::vector<std::uint8_t>* bytes,
+                  std::string* error) {
+  Lcms lcms;
+  if (lcms.context == nullptr) return Fail(error, "cannot create a LittleCMS context", lcms);
+  if (options.gridPoints < 2 || options.gridPoints > 255) {
+    return Fail(error, "grid points must be 2 to 255", lcms);
+  }
+  Profile profile(cmsCreateProfilePlaceholder(lcms.context));
+  if (!profile) return Fail(error, "cannot create a profile", lcms);
+  cmsHPROFILE handle = profile.get();
+  // LittleCMS chooses version-2 tag types (lut8/lut16, 'desc', 'text') below 4.0.
+  cmsSetProfileVersion(handle, 2.1);
+  cmsSetDeviceClass(handle, static_cast<cmsProfileClassSignature>(options.deviceClass));
+  cmsSetColorSpace(handle, static_cast<cmsColorSpaceSignature>(options.colorSpace));
+  cmsSetPCS(handle, static_cast<cmsColorSpaceSignature>(options.pcs));
+  cmsSetHeaderManufacturer(handle, options.manufacturer);
+
+  // Tags in a fixed order: texts, points, curves, then the tables.
+  bool written = true;
+  if (!Omitted(options, sig::kDesc)) {
+    written &= WriteText(lcms.context, handle, cmsSigProfileDescriptionTag, options.description);
+  }
+  if (!options.modelDescription.empty()) {
+    written &= WriteText(lcms.context, handle, cmsSigDeviceModelDescTag, options.modelDescription);
+  }
+  if (!Omitted(options, sig::kCprt)) {
+    written &= WriteText(lcms.context, handle, cmsSigCopyrightTag, options.copyright);
+  }
+  if (!Omitted(options, sig::kWtpt)) {
+    written &= WriteXyz(handle, cmsSigMediaWhitePointTag, 0.9642, 1.0, 0.8249);
+  }
+  if (options.blackPoint) {
+    written &= WriteXyz(handle, cmsSigMediaBlackPointTag, 0.0034, 0.0036, 0.0030);
+  }
+  if (options.grayTrc) {
+    Curve gamma(cmsBuildGamma(lcms.context, 1.8));
+    written &= gamma && cmsWriteTag(handle, cmsSigGrayTRCTag, gamma.get());
+  }
+  if (!written) return Fail(error, "cannot write the text and point tags", lcms);
+  std::string tableError;
+  if (!WriteTables(lcms.context, handle, options, &tableError)) {
+    return Fail(error, tableError, lcms);
+  }
+
+  cmsUInt32Number needed = 0;
+  if (!cmsSaveProfileToMem(handle, nullptr, &needed) || needed < 132) {
+    return Fail(error, "LittleCMS could not save the profile", lcms);
+  }
+  bytes->assign(needed, 0);
+  if (!cmsSaveProfileToMem(handle, bytes->data(), &needed) || needed != bytes->size()) {
+    return Fail(error, "LittleCMS could not save the profile", lcms);
+  }
+  PatchHeader(options, *bytes);
+  return true;
+}
+
+}  // namespace
+
+bool MakeTestProfile(const TestProfileOptions& options, std::vector<std::uint8_t>* bytes,
+                     std::string* error) {
+  try {
+    return BuildProfile(options, bytes, error);
+  } catch (const std::bad_alloc&) {
+    if (error != nullptr) *error = "out of memory";
+    return false;
+  }
+}
+
+bool WriteTestProfile(const TestProfileOptions& options, const std::string& path,
+                      std::string* error) {
+  std::vector<std::uint8_t> bytes;
+  if (!MakeTestProfile(options, &bytes, error)) return false;
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    if (error != nullptr) *error = "cannot create " + path;
+    return false;
+  }
+  const bool complete = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  if (std::fclose(file) != 0 || !complete) {
+    if (error != nullptr) *error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vomar::testing

@@ -1,0 +1,44 @@
+// Version-2 CMYK printer profiles for tests, written with LittleCMS from tables sampled
+// out of Ghostscript's default CMYK profile. Every A2Bx/B2Ax table is a lut8 ('mft1')
+// or lut16 ('mft2') table of the chosen grid; the output is the same for the same options.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "icc/signatures.h"
+
+namespace vomar::testing {
+
+// The profile every table is sampled from (package libgs-common).
+inline constexpr const char* kDefaultCmykProfile =
+    "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+
+struct TestProfileOptions {
+  int gridPoints = 9;                  // CLUT points per dimension of every A2Bx/B2Ax table
+  bool lut16 = false;                  // mft2 instead of mft1
+  Signature pcs = sig::kLab;           // or sig::kXyz
+  Signature deviceClass = sig::kPrtr;
+  Signature colorSpace = sig::kCmyk;
+  std::array<std::uint8_t, 4> versionBytes = {2, 0x10, 0, 0};  // patched after saving
+  Signature manufacturer = 0;
+  std::string description = "Vomar test profile";
+  std::string modelDescription;        // 'dmdd' text; empty: no 'dmdd' tag
+  std::string copyright = "No copyright, use freely";
+  std::vector<Signature> omitTags;     // any of the ten required tags to leave out
+  bool blackPoint = false;             // add 'bkpt'
+  bool grayTrc = false;                // add 'kTRC'
+  std::array<double, 3> illuminant = {0.9642, 1.0, 0.8249};  // header illuminant (XYZ)
+};
+
+// The profile's bytes; false (and `error` set) when LittleCMS could not build or save it.
+bool MakeTestProfile(const TestProfileOptions& options, std::vector<std::uint8_t>* bytes,
+                     std::string* error = nullptr);
+
+// Writes the profile to `path`; false + error on failure.
+bool WriteTestProfile(const TestProfileOptions& options, const std::string& path,
+                      std::string* error = nullptr);
+
+}  // namespace vomar::testing
