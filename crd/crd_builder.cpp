@@ -1,0 +1,271 @@
+#include "crd/crd_builder.h"
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "common/string_table.h"
+#include "common/temp_directory.h"
+#include "common/text_writer.h"
+#include "crd/crd_document.h"
+#include "crd/crd_table_check.h"
+#include "crd/downloader.h"
+#include "icc/lut.h"
+#include "icc/profile_reader.h"
+
+namespace vomar {
+namespace {
+
+constexpr int kBuildOk = 0;
+constexpr int kBuildFailed = 1;
+constexpr int kProfileFaultyMessage = 6;
+
+// Texts held in the program for names that do not fit the 255-byte limit.
+constexpr const char* kProfilePathTooLong =
+    "指定の出力プロファイルパスが長すぎます。\r\n指定の出力プロファイルパスを確認してください。";
+constexpr const char* kOutputPathTooLong =
+    "作成するファイルのパスが長すぎます。\r\n"
+    "プリンター名と一時フォルダーのパスを確認してください。";
+
+// One output file and its buffered writer. Closed at the latest when it goes away.
+class OutputFile {
+ public:
+  explicit OutputFile(std::FILE* file) : file_(file), writer_(file) {}
+  ~OutputFile() { Close(); }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  TextWriter& writer() { return writer_; }
+
+  // Hands the text to the file and closes it; false when any write failed.
+  bool Close() {
+    if (file_ == nullptr) return closedOk_;
+    closedOk_ = writer_.Flush();
+    if (std::fclose(file_) != 0) closedOk_ = false;
+    file_ = nullptr;
+    return closedOk_;
+  }
+
+ private:
+  std::FILE* file_;
+  TextWriter writer_;
+  bool closedOk_ = false;
+};
+
+// Index of the intent whose table has this signature, or -1.
+int IntentIndex(Signature signature) {
+  for (std::size_t k = 0; k < kCrdIntents.size(); ++k) {
+    if (kCrdIntents[k].tag == signature) return static_cast<int>(k);
+  }
+  return -1;
+}
+
+// The state of one build: the profile, the three files, and whether a box was shown.
+class CrdBuild {
+ public:
+  CrdBuild(BuildEnvironment& environment, int profileNumber)
+      : env_(environment), profileNumber_(profileNumber) {}
+
+  int Run(const std::string& profilePath, const std::string& stem,
+          std::array<std::string, 3>& paths);
+
+ private:
+  int Fail();
+  void Show(const Message& message);
+  bool NamesFit(const std::string& profilePath, const std::string& directory,
+                const std::string& stem, std::array<std::string, 3>& paths);
+  bool OpenFiles(const std::array<std::string, 3>& paths);
+  bool CheckTables();
+  void WriteHeads(const std::string& stem);
+  void WriteTagBlocks();
+  void WriteRenderTables();
+  bool FinishFiles(const std::string& profilePath);
+
+  BuildEnvironment& env_;
+  int profileNumber_;
+  bool messageShown_ = false;
+  TagTableList list_;
+  ProfileHeader header_;
+  CrdWhitePoint white_;
+  std::vector<std::optional<ByteLut>> tables_;  // parallel to list_.entries
+  std::array<std::unique_ptr<OutputFile>, 3> files_;
+};
+
+void CrdBuild::Show(const Message& message) {
+  env_.messages.Show(message);
+  messageShown_ = true;
+}
+
+// A build that failed without a message box tells the user once that the profile is faulty.
+int CrdBuild::Fail() {
+  if (!messageShown_) Show(OwnerlessMessage(kProfileFaultyMessage));
+  for (auto& file : files_) file.reset();
+  ReleaseTagList(list_);
+  return kBuildFailed;
+}
+
+bool CrdBuild::NamesFit(const std::string& profilePath, const std::string& directory,
+                        const std::string& stem, std::array<std::string, 3>& paths) {
+  if (profilePath.size() > kMaxPathBytes) {
+    Show(Message{kProfilePathTooLong, std::string(kErrorCaption), kMbOk | kMbIconHand,
+                 MessageOwner::kNone});
+    return false;
+  }
+  for (std::size_t k = 0; k < kCrdIntents.size(); ++k) {
+    const std::string name = stem + kCrdIntents[k].suffix;
+    paths[k] = directory + name;
+    if (stem.size() > kMaxPathBytes || name.size() > kMaxPathBytes ||
+        paths[k].size() > kMaxPathBytes) {
+      Show(Message{kOutputPathTooLong, std::string(kErrorCaption), kMbOk | kMbIconHand,
+                   MessageOwner::kNone});
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
+  for (std::size_t k = 0; k < paths.size(); ++k) {
+    std::FILE* file = std::fopen(paths[k].c_str(), "wb");
+    if (file == nullptr) {
+      Show(OwnerlessMessage(kProfileFaultyMessage));
+      return false;
+    }
+    files_[k] = std::make_unique<OutputFile>(file);
+  }
+  return true;
+}
+
+// Every table a pass will write from, duplicates included, in document order; then the
+// profile connection space and the white point that every file needs.
+bool CrdBuild::CheckTables() {
+  tables_.resize(list_.entries.size());
+  for (const CrdIntent& intent : kCrdIntents) {
+    for (std::size_t k = 0; k < list_.entries.size(); ++k) {
+      const TagEntry& entry = list_.entries[k];
+      if (entry.signature != intent.tag) continue;
+      tables_[k] = ReadCrdTable(entry.data.data(), entry.data.size());
+      if (!tables_[k]) {
+        env_.diag.Err(FormatC("Error in %s Tag\n", SignatureText(intent.tag).c_str()));
+        return false;
+      }
+    }
+  }
+  if (!IsCrdPcs(header_.pcs)) {
+    env_.diag.Err("The profile connection space is neither Lab nor XYZ.\n");
+    return false;
+  }
+  const std::optional<CrdWhitePoint> white = ComputeWhitePoint(header_.illuminant);
+  if (!white) {
+    env_.diag.Err("Illegal white point.\n");
+    return false;
+  }
+  white_ = *white;
+  return true;
+}
+
+// Blocks 1 to 6 of each file, from its table, walking the tags from the last.
+void CrdBuild::WriteHeads(const std::string& stem) {
+  for (std::size_t k = list_.entries.size(); k-- > 0;) {
+    const int intent = IntentIndex(list_.entries[k].signature);
+    if (intent < 0) continue;
+    const ByteLut& lut = *tables_[k];
+    TextWriter& out = files_[intent]->writer();
+    WriteDownloader(out);
+    WriteIntentLines(out, kCrdIntents[intent], profileNumber_, stem);
+    WriteHeaderComments(out);
+    WriteTableStrings(out, lut, env_.diag);
+    WriteFixedKeys(out, header_.pcs);
+    WriteMatrixAbc(out, lut, header_.pcs);
+  }
+}
+
+// Block 7 for each white- or black-point tag, and the copyright echo.
+void CrdBuild::WriteTagBlocks() {
+  for (std::size_t k = list_.entries.size(); k-- > 0;) {
+    const TagEntry& entry = list_.entries[k];
+    if (entry.signature == sig::kWtpt || entry.signature == sig::kBkpt) {
+      for (auto& file : files_) WriteWhitePoint(file->writer(), white_, header_.pcs);
+    } else if (entry.signature == sig::kCprt) {
+      env_.diag.Out(CopyrightText(entry) + "...\n");
+    }
+  }
+}
+
+// Block 8 of each file.
+void CrdBuild::WriteRenderTables() {
+  for (std::size_t k = list_.entries.size(); k-- > 0;) {
+    const int intent = IntentIndex(list_.entries[k].signature);
+    if (intent >= 0) WriteRenderTable(files_[intent]->writer(), *tables_[k]);
+  }
+}
+
+// Block 9 of each file, then closes it. False at the first file that could not be written.
+bool CrdBuild::FinishFiles(const std::string& profilePath) {
+  for (auto& file : files_) {
+    WriteCrdTrailer(file->writer(), env_.clock, profilePath);
+    if (!file->Close()) {
+      env_.diag.Err("Unable to write the file.\n");
+      return false;
+    }
+  }
+  return true;
+}
+
+int CrdBuild::Run(const std::string& profilePath, const std::string& stem,
+                  std::array<std::string, 3>& paths) {
+  const int read = ReadProfileTags(profilePath, list_, /*demandPrinterClass=*/true,
+                                   /*demandRequiredTags=*/true, header_, env_.diag);
+  if (read == kTagCannotOpen) {
+    Show(OwnerlessMessage(kProfileFaultyMessage));
+    return Fail();
+  }
+  if (read != kTagOk) return Fail();
+  env_.diag.Out("Making a CRD...\n");
+
+  std::string directory = env_.outputDirectory.empty() ? TemporaryDirectory()
+                                                       : env_.outputDirectory;
+  if (directory.back() != '/') directory.push_back('/');
+  if (!NamesFit(profilePath, directory, stem, paths)) return Fail();
+  if (!OpenFiles(paths)) return Fail();
+  if (!CheckTables()) return Fail();
+
+  WriteHeads(stem);
+  WriteTagBlocks();
+  WriteRenderTables();
+  tables_.clear();
+  ReleaseTagList(list_);
+  if (!FinishFiles(profilePath)) return Fail();
+  return kBuildOk;
+}
+
+}  // namespace
+
+CrdBuilder::CrdBuilder(BuildEnvironment environment) : environment_(std::move(environment)) {}
+
+int CrdBuilder::BuildCrdFiles(const std::string& profilePath, const std::string& stem,
+                              std::string& photoPath, std::string& colorimetricPath,
+                              std::string& businessPath) {
+  std::array<std::string, 3> paths;
+  int result = kBuildFailed;
+  try {
+    CrdBuild build(environment_, profileNumber);
+    result = build.Run(profilePath, stem, paths);
+  } catch (const std::bad_alloc&) {
+    // Table sizes come from the profile; running out of memory fails this build only.
+    environment_.diag.Err("Unable to allocate memory.\n");
+    environment_.messages.Show(OwnerlessMessage(kProfileFaultyMessage));
+    result = kBuildFailed;
+  }
+  if (result == kBuildOk) {
+    photoPath = paths[0];
+    colorimetricPath = paths[1];
+    businessPath = paths[2];
+  }
+  return result;
+}
+
+}  // namespace vomar

@@ -1,0 +1,68 @@
+// The text of one ColorRendering (CRD) file, block by block. The first half, run when the
+// job arrives, defines DL and calls it; the rest is what the printer stores: seven byte
+// tables in globaldict and a type-1 ColorRendering dictionary mapping CIE XYZ to CMYK
+// through the profile's PCS-to-device table (PostScript Language Reference, 7.1).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "common/diagnostics.h"
+#include "common/text_writer.h"
+#include "icc/lut.h"
+#include "icc/signatures.h"
+
+namespace vomar {
+
+class StampClock;
+
+// One rendering intent: the table it comes from and the names it is stored under.
+struct CrdIntent {
+  Signature tag;              // 'B2A0', 'B2A1' or 'B2A2'
+  const char* suffix;         // "_PhotoColorRendering", ...
+  const char* renderingName;  // ColorRenderingName: "Perceptual", ...
+};
+
+// Photo, Colorimetric, Business: the order of the files throughout a build.
+inline constexpr std::array<CrdIntent, 3> kCrdIntents = {{
+    {sig::kB2A0, "_PhotoColorRendering", "Perceptual"},
+    {sig::kB2A1, "_ColorimetricColorRendering", "Relative Colorimetry"},
+    {sig::kB2A2, "_BusinessColorRendering", "Saturation"},
+}};
+
+// True for the two profile connection spaces a CRD can be written for.
+bool IsCrdPcs(Signature pcs);
+
+// The white point written into every CRD: X/Y and Z/Y of the profile's illuminant,
+// each divided in double precision and rounded to single precision.
+struct CrdWhitePoint {
+  float xn = 0;
+  float zn = 0;
+};
+// Nothing when Y is 0 (the quotients would be infinite or undefined).
+std::optional<CrdWhitePoint> ComputeWhitePoint(const std::array<std::int32_t, 3>& illuminant);
+
+// Block 2: the call of DL with the disk path, the name comment (the stem converted to the
+// printer's Shift-JIS), the resource key and the opening of the dictionary.
+void WriteIntentLines(TextWriter& out, const CrdIntent& intent, int profileNumber,
+                      const std::string& stem);
+// Block 3: fixed comment lines.
+void WriteHeaderComments(TextWriter& out);
+// Block 4: three input and four output tables as globaldict strings. Reports the CLUT and
+// output sizes, with a dump of the CLUT, on the progress stream.
+void WriteTableStrings(TextWriter& out, const ByteLut& lut, const Diagnostics& diag);
+// Block 5: ColorRenderingType, MatrixPQR, TransformPQR, RangePQR, EncodeABC, RangeABC.
+// Writes nothing unless the PCS is Lab or XYZ.
+void WriteFixedKeys(TextWriter& out, Signature pcs);
+// Block 6: MatrixABC, fixed for Lab, the table's matrix transposed and halved for XYZ.
+void WriteMatrixAbc(TextWriter& out, const ByteLut& lut, Signature pcs);
+// Block 7: EncodeLMN (Lab only) and WhitePoint.
+void WriteWhitePoint(TextWriter& out, const CrdWhitePoint& white, Signature pcs);
+// Block 8: the RenderTable head and its g strings; the array stays open for block 9.
+void WriteRenderTable(TextWriter& out, const ByteLut& lut);
+// Block 9: output procedures, stamp lines, end of dictionary, resource definition.
+void WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath);
+
+}  // namespace vomar

@@ -1,0 +1,17 @@
+// Which PCS-to-device tables a CRD can be written from.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "icc/lut.h"
+
+namespace vomar {
+
+// The byte form of a 'B2Ax' tag when every block of a CRD file can be written from it: a
+// lut8 or lut16 table of three inputs and four outputs, at least two grid points, whose
+// data cover the whole layout. Nothing otherwise (also when memory runs out).
+std::optional<ByteLut> ReadCrdTable(const std::uint8_t* data, std::size_t size);
+
+}  // namespace vomar

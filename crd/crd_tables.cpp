@@ -1,0 +1,78 @@
+// Blocks 4 and 8 of a CRD file: the byte tables of the profile's PCS-to-device table.
+#include <string>
+
+#include "crd/crd_document.h"
+
+namespace vomar {
+namespace {
+
+constexpr std::size_t kTableEntries = 256;
+constexpr int kCrdInputTables = 3;
+constexpr int kCrdOutputTables = 4;
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// The CLUT as one line of hexadecimal byte pairs, for the progress stream.
+std::string ClutDump(const std::vector<std::uint8_t>& clut) {
+  std::string dump(2 * clut.size() + 1, '\n');
+  for (std::size_t k = 0; k < clut.size(); ++k) {
+    dump[2 * k] = kHexDigits[clut[k] >> 4];
+    dump[2 * k + 1] = kHexDigits[clut[k] & 15];
+  }
+  return dump;
+}
+
+void WriteTable(TextWriter& out, const char* name, const std::uint8_t* table) {
+  out.Format("/%s<", name);
+  out.PutHexBytes(table, kTableEntries);
+  out.Put(">def\n");
+}
+
+}  // namespace
+
+void WriteTableStrings(TextWriter& out, const ByteLut& lut, const Diagnostics& diag) {
+  // The builder passes only tables of three inputs and four outputs; the sizes are checked
+  // again here so that no other table is ever read past its end.
+  if (lut.inputTables.size() < kCrdInputTables * kTableEntries ||
+      lut.outputTables.size() < kCrdOutputTables * kTableEntries) {
+    return;
+  }
+  static constexpr const char* kInputNames[] = {"Inp_0A2B0", "Inp_0A2B1", "Inp_0A2B2"};
+  static constexpr const char* kOutputNames[] = {"Out_0A2B0", "Out_0A2B1", "Out_0A2B2",
+                                                 "Out_0A2B3"};
+  out.Put("\n");
+  out.Put("currentglobal true setglobal\n");
+  out.Put("globaldict begin\n");
+  for (int k = 0; k < kCrdInputTables; ++k) {
+    WriteTable(out, kInputNames[k], lut.inputTables.data() + kTableEntries * k);
+  }
+  diag.Out(FormatC("mft1: CLUT Table data:[%d]\n",
+                   IntegerPower(lut.gridPoints, lut.inputChannels) * lut.outputChannels));
+  diag.Out(ClutDump(lut.clut));
+  diag.Out(FormatC("mft1: OUTPUT Table data:[%d]\n", 256 * lut.outputChannels));
+  for (int k = 0; k < kCrdOutputTables; ++k) {
+    WriteTable(out, kOutputNames[k], lut.outputTables.data() + kTableEntries * k);
+  }
+  out.Put("end setglobal\n");
+}
+
+void WriteRenderTable(TextWriter& out, const ByteLut& lut) {
+  const std::size_t g = static_cast<std::size_t>(lut.gridPoints);
+  const std::size_t o = static_cast<std::size_t>(lut.outputChannels);
+  const std::size_t lineBytes = g * o;
+  // Written three-dimensionally: g strings of g lines, each line one (a, b) row of g·o bytes.
+  if (lut.clut.size() < g * g * lineBytes) return;
+  out.Format("/RenderTable [ %d %d %d [ \n", lut.gridPoints, lut.gridPoints, lut.gridPoints);
+  const std::uint8_t* row = lut.clut.data();
+  for (std::size_t a = 0; a < g; ++a) {
+    out.Put("<\n");
+    for (std::size_t b = 0; b < g; ++b, row += lineBytes) {
+      out.PutHexBytes(row, lineBytes);
+      out.Put("\n");
+    }
+    out.Put(">\n");
+  }
+  out.Format("] %d\n", lut.outputChannels);
+}
+
+}  // namespace vomar
