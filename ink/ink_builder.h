@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "common/text_writer.h"
 #include "crd/build_environment.h"
+#include "icc/profile_reader.h"
 
 namespace vomar {
 
@@ -20,8 +22,38 @@ class InkSimulationBuilder {
                          const std::string& outputProfilePath, const std::string& stem,
                          std::string& resultPath);
 
+  // The five steps of a build, in their order. Steps 1 to 4 read their profile afresh;
+  // each returns 0 when its profile was read and its work done, and 1 after a failure
+  // it has reported.
+  int WriteInkHeader(TextWriter& out, const std::string& simulationProfilePath,
+                     const std::string& stem);
+  int WriteSimulationTable(TextWriter& out, const std::string& simulationProfilePath);
+  int WriteRenderingHeader(TextWriter& out, const std::string& outputProfilePath);
+  int WriteRenderingTable(TextWriter& out, const std::string& outputProfilePath);
+  int WriteInkTrailer(TextWriter& out, const std::string& simulationProfilePath,
+                      const std::string& outputProfilePath);
+
  private:
+  // The blocks a file must hold to be worth sending.
+  struct Written {
+    bool header = false;            // downloader, dictionary head, decoding procedures
+    bool simulationTable = false;   // /Table
+    bool renderingHeader = false;   // end of Custom<n>_Ink, ColorRendering keys
+    bool renderTable = false;       // /RenderTable
+    bool Complete() const { return header && simulationTable && renderingHeader && renderTable; }
+  };
+
+  // The reading part of steps 1 to 4: 1 when the profile was read into list_.
+  int ReadProfile(const std::string& path, bool demandPrinterClass, ProfileHeader& header);
+  // Shows an owner-less string-table box and remembers that the user has been told.
+  void ShowOwnerless(int stringId);
+  // Refuses a stem or path the classic buffers would not hold, before anything is written.
+  bool OutputNameFits(const std::string& stem, const std::string& path);
+
   BuildEnvironment environment_;
+  TagTableList list_;
+  Written written_;
+  bool messageShown_ = false;
 };
 
 }  // namespace vomar

@@ -1,0 +1,231 @@
+#include "ink/ink_builder.h"
+
+#include <cstdio>
+#include <new>
+#include <string_view>
+#include <utility>
+
+#include "common/string_table.h"
+#include "common/temp_directory.h"
+#include "crd/downloader.h"
+#include "crd/stamp_lines.h"
+#include "icc/lut.h"
+#include "ink/ink_document.h"
+#include "ink/ink_tables.h"
+
+namespace vomar {
+namespace {
+
+constexpr const char* kFileSuffix = "_INKSimulation";
+// The file name is held in 256 bytes: the stem leaves room for the suffix.
+constexpr std::size_t kMaxStemBytes = 241;
+
+// Refusals of names the printer's file could not be made from (texts held in the program).
+constexpr const char* kStemTooLong =
+    "ﾌﾟﾘﾝﾀｰ名が長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\r\n"
+    "ﾌﾟﾘﾝﾀｰ名を241ﾊﾞｲﾄ以内にしてから再度ﾀﾞｳﾝﾛｰﾄﾞしてください。";
+constexpr const char* kPathTooLong =
+    "一時ﾌｧｲﾙのﾊﾟｽが長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\r\n"
+    "一時ﾌｫﾙﾀﾞｰのﾊﾟｽを確認してください。";
+constexpr const char* kStemHasSlash =
+    "ﾌﾟﾘﾝﾀｰ名に\"/\"が含まれているため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。";
+
+// A table tag that the writers print (as opposed to one they pass over).
+bool IsLookupTable(const TagEntry& entry) {
+  const Signature type = LutType(entry.data.data(), entry.data.size());
+  return type == sig::kMft1 || type == sig::kMft2;
+}
+
+}  // namespace
+
+InkSimulationBuilder::InkSimulationBuilder(BuildEnvironment environment)
+    : environment_(std::move(environment)) {}
+
+int InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfilePath,
+                                             const std::string& outputProfilePath,
+                                             const std::string& stem,
+                                             std::string& resultPath) {
+  written_ = Written{};
+  messageShown_ = false;
+  ReleaseTagList(list_);
+
+  const std::string directory = environment_.outputDirectory.empty()
+                                    ? TemporaryDirectory()
+                                    : environment_.outputDirectory;
+  const std::string path = directory + stem + kFileSuffix;
+  if (!OutputNameFits(stem, path)) return 1;
+
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    ShowOwnerless(6);
+    return 1;
+  }
+
+  int failures = 0;
+  bool writeFailed = false;
+  try {
+    TextWriter out(file);
+    failures += WriteInkHeader(out, simulationProfilePath, stem);
+    ReleaseTagList(list_);
+    failures += WriteSimulationTable(out, simulationProfilePath);
+    ReleaseTagList(list_);
+    failures += WriteRenderingHeader(out, outputProfilePath);
+    ReleaseTagList(list_);
+    failures += WriteRenderingTable(out, outputProfilePath);
+    ReleaseTagList(list_);
+    failures += WriteInkTrailer(out, simulationProfilePath, outputProfilePath);
+    writeFailed = !out.Flush();
+  } catch (const std::bad_alloc&) {
+    ReleaseTagList(list_);
+    environment_.diag.Err("Unable to allocate memory.\n");
+    ++failures;
+  }
+  if (std::fclose(file) != 0) writeFailed = true;
+  if (writeFailed) {
+    environment_.diag.Err("Unable to write the file.\n");
+    ++failures;
+  }
+
+  // A file with a failed step or a missing block would break the printer's dictionary:
+  // it is kept for inspection but not handed on to be sent.
+  if (failures > 0 || !written_.Complete()) {
+    if (!messageShown_) ShowOwnerless(6);
+    return 1;
+  }
+  resultPath = path;
+  return 0;
+}
+
+int InkSimulationBuilder::WriteInkHeader(TextWriter& out,
+                                         const std::string& simulationProfilePath,
+                                         const std::string& stem) {
+  ProfileHeader header;
+  if (ReadProfile(simulationProfilePath, false, header) != kTagOk) return 1;
+  if (header.pcs == sig::kLab && HasTag(list_, sig::kA2B0) == kTagOk) {
+    WriteDownloader(out);
+    WriteInstallLines(out, profileNumber, stem);
+    WriteDecodingProcedures(out);
+    written_.header = true;
+  }
+  return 0;
+}
+
+int InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
+                                               const std::string& simulationProfilePath) {
+  ProfileHeader header;
+  if (ReadProfile(simulationProfilePath, true, header) != kTagOk) return 1;
+  environment_.diag.Out("Making a CRD...\n");
+
+  int result = 0;
+  for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
+    if (entry->signature == sig::kWtpt || entry->signature == sig::kBkpt) {
+      if (HasUsableWhitePoint(header)) {
+        WriteSimulationWhitePoint(out, header);
+      } else if (result == 0) {
+        environment_.diag.Err("Illegal white point.\n");
+        result = 1;
+      }
+    } else if (entry->signature == sig::kCprt) {
+      environment_.diag.Out(CopyrightText(*entry) + "...\n");
+    }
+  }
+
+  if (header.pcs != sig::kLab) return result;
+  for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
+    if (entry->signature != sig::kA2B0) continue;
+    if (WriteSimulationLut(entry->data.data(), entry->data.size(), out) != kTableWritten) {
+      environment_.diag.Err("Error in A2B0 Tag\n");
+      return 1;
+    }
+    if (IsLookupTable(*entry)) written_.simulationTable = true;
+  }
+  return result;
+}
+
+int InkSimulationBuilder::WriteRenderingHeader(TextWriter& out,
+                                               const std::string& outputProfilePath) {
+  ProfileHeader header;
+  if (ReadProfile(outputProfilePath, false, header) != kTagOk) return 1;
+  if (header.pcs == sig::kLab && HasTag(list_, sig::kB2A0) == kTagOk) {
+    WriteRenderingKeys(out);
+    written_.renderingHeader = true;
+  }
+  return 0;
+}
+
+int InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
+                                              const std::string& outputProfilePath) {
+  ProfileHeader header;
+  if (ReadProfile(outputProfilePath, true, header) != kTagOk) return 1;
+  environment_.diag.Out("Making a CRD...\n");
+
+  const bool lab = header.pcs == sig::kLab;
+  int result = 0;
+  for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
+    if (entry->signature == sig::kWtpt || entry->signature == sig::kBkpt) {
+      if (HasUsableWhitePoint(header)) {
+        if (lab) WriteEncodeLmn(out, header);
+        WriteOutputWhitePoint(out, header);
+      } else if (result == 0) {
+        environment_.diag.Err("Illegal white point.\n");
+        result = 1;
+      }
+    } else if (entry->signature == sig::kCprt) {
+      environment_.diag.Out(CopyrightText(*entry) + "...\n");
+    }
+  }
+
+  if (!lab) return result;
+  for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
+    if (entry->signature != sig::kB2A0) continue;
+    if (WriteRenderingLut(entry->data.data(), entry->data.size(), out) != kTableWritten) {
+      environment_.diag.Err("Error in B2A0 Tag\n");
+      return 1;
+    }
+    if (IsLookupTable(*entry)) written_.renderTable = true;
+  }
+  return result;
+}
+
+int InkSimulationBuilder::WriteInkTrailer(TextWriter& out,
+                                          const std::string& simulationProfilePath,
+                                          const std::string& outputProfilePath) {
+  WriteRenderingEnd(out);
+  // The clock has shown its own message when the printer could not be opened.
+  if (WriteLatestLine(out, environment_.clock) != 0) messageShown_ = true;
+  WriteInkFileNames(out, simulationProfilePath, outputProfilePath);
+  WriteDocumentEnd(out);
+  return 0;
+}
+
+int InkSimulationBuilder::ReadProfile(const std::string& path, bool demandPrinterClass,
+                                      ProfileHeader& header) {
+  ReleaseTagList(list_);
+  const int result = ReadProfileTags(path, list_, demandPrinterClass,
+                                     /*demandRequiredTags=*/true, header, environment_.diag);
+  if (result == kTagCannotOpen) ShowOwnerless(6);
+  return result == kTagOk ? kTagOk : kTagFailed;
+}
+
+void InkSimulationBuilder::ShowOwnerless(int stringId) {
+  environment_.messages.Show(OwnerlessMessage(stringId));
+  messageShown_ = true;
+}
+
+bool InkSimulationBuilder::OutputNameFits(const std::string& stem, const std::string& path) {
+  const char* refusal = nullptr;
+  if (stem.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
+    refusal = kStemHasSlash;
+  } else if (stem.size() > kMaxStemBytes) {
+    refusal = kStemTooLong;
+  } else if (path.size() > kMaxPathBytes) {
+    refusal = kPathTooLong;
+  }
+  if (refusal == nullptr) return true;
+  environment_.messages.Show(
+      Message{refusal, std::string(kErrorCaption), kMbOk | kMbIconHand, MessageOwner::kNone});
+  messageShown_ = true;
+  return false;
+}
+
+}  // namespace vomar

@@ -1,0 +1,120 @@
+#include "ink/ink_document.h"
+
+#include "common/cp932.h"
+#include "crd/stamp_lines.h"
+
+namespace vomar {
+namespace {
+
+// X/Y, Y/Y and Z/Y of the stored s15Fixed16 numbers: the fixed-point scale cancels.
+struct WhitePoint {
+  double x;
+  double y;
+  double z;
+};
+
+WhitePoint Quotients(const ProfileHeader& header) {
+  const double y = header.illuminant[1];
+  return {header.illuminant[0] / y, header.illuminant[1] / y, header.illuminant[2] / y};
+}
+
+// The output profile's white point is held in single precision.
+double Single(double value) { return static_cast<float>(value); }
+
+}  // namespace
+
+void WriteInstallLines(TextWriter& out, int profileNumber, const std::string& stem) {
+  out.Format("(%%disk0%%/Ink/Custom%d_Ink)DL\n", profileNumber);
+  // The first line stored on the disk; the printer reads it in Shift-JIS.
+  out.Put("%/");
+  out.Put(Utf8ToCp932(stem));
+  out.Put("_INKSimulation\n");
+  out.Put("\n");
+  out.Put("userdict /5e2a7c1d93 get begin\n");
+  out.Put("/CMYKSimulation\n");
+  out.Put("<<\n");
+  out.Format("\t/Custom%d_Ink\t\t\t%%Dictionary for Custom_INK\n", profileNumber);
+}
+
+void WriteDecodingProcedures(TextWriter& out) {
+  out.Put("\t\t<<\n");
+  out.Put("\t\t/MatrixABC [1.0000 1.0000 1.0000\n"
+          "\t\t\t\t 1.0000 0.0000 0.0000\n"
+          "\t\t\t\t 0.0000 0.0000 -1.0000] \n");
+  out.Put("\t\t/DecodeABC [{100 mul 16 add 116 div}bind\n"
+          "\t\t\t{255 mul 128 sub 500 div}bind\n"
+          "\t\t\t{255 mul 128 sub 200 div}bind] \n");
+  out.Put("\t\t/DecodeLMN [{dup 0.206897 ge{dup dup mul mul}\n"
+          "\t\t\t {0.137931 sub 0.128419 mul} ifelse 0.9642 mul}bind\n"
+          "\t\t\t {dup 0.206897 ge{dup dup mul mul}\n"
+          "\t\t\t {0.137931 sub 0.128419 mul} ifelse 1.0000 mul}bind\n"
+          "\t\t\t {dup 0.206897 ge{dup dup mul mul}\n"
+          "\t\t\t {0.137931 sub 0.128419 mul} ifelse 0.8249 mul}bind]\n");
+}
+
+bool HasUsableWhitePoint(const ProfileHeader& header) { return header.illuminant[1] != 0; }
+
+void WriteSimulationWhitePoint(TextWriter& out, const ProfileHeader& header) {
+  const WhitePoint white = Quotients(header);
+  out.Format("\t\t/WhitePoint [%f %f %f]\n", white.x, white.y, white.z);
+}
+
+void WriteRenderingKeys(TextWriter& out) {
+  out.Put("\t\t>>\n\t");
+  out.Put("/ColorRendering\t\t\t% INK Simulation CRD\n\t\t");
+  out.Put("<<\n\t\t");
+  out.Put("/ColorRenderingName(INKSimulation)\n\t\t");
+  out.Put("\n\t\t");
+  out.Put("/ColorRenderingType 1\n\t\t");
+  out.Put("/MatrixPQR [ 0.8951 -0.7502 0.0389\n"
+          "\t\t\t0.2664 1.7135 -0.0685\n"
+          "\t\t\t-0.1614 0.0367 1.0296 ]\n\t\t");
+  out.Put("/TransformPQR [{exch pop exch 3 get mul exch pop exch 3 get div} bind\n"
+          "\t\t\t{exch pop exch 4 get mul exch pop exch 4 get div} bind\n"
+          "\t\t\t{exch pop exch 5 get mul exch pop exch 5 get div} bind ]\n\t\t");
+  out.Put("/RangePQR [ 0.0 1.4 0.0 1.4 0.0 1.4 ]\n\t\t");
+  out.Put("/RangeLMN [ -.137931 1 -.137931 .999967 -.137931 1.00003 ]\n\t\t");
+  out.Put("/MatrixABC [ 0 1 0 1 -1 1 0 0 -1 ]\n\t\t");
+  out.Put("/EncodeABC [\n"
+          "\t\t\t{ 116 mul 16 sub } bind\n"
+          "\t\t\t{ 500 mul } bind\n"
+          "\t\t\t{ 200 mul } bind\n"
+          "\t\t\t]\n\t\t");
+  out.Put("/RangeABC [ 0 100 -128 128 -128 128 ]\n");
+}
+
+void WriteEncodeLmn(TextWriter& out, const ProfileHeader& header) {
+  const WhitePoint white = Quotients(header);
+  out.Format("\t\t/EncodeLMN [{ %f div dup .00885645 gt{.333333 exp}{7.78704\n"
+             "\t\t\tmul .137931 add} ifelse} bind\n"
+             "\t\t\t{dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add}\n"
+             "\t\t\tifelse} bind\n"
+             "\t\t\t{ %f div dup .00885645 gt{.333333 exp}{7.78704 mul\n"
+             "\t\t\t.137931 add} ifelse} bind]\n",
+             Single(white.x), Single(white.z));
+}
+
+void WriteOutputWhitePoint(TextWriter& out, const ProfileHeader& header) {
+  const WhitePoint white = Quotients(header);
+  out.Format("\t\t/WhitePoint [%f %f %f]\n", Single(white.x), Single(white.y),
+             Single(white.z));
+}
+
+void WriteRenderingEnd(TextWriter& out) { out.Put("\t\t>>\n"); }
+
+int WriteInkFileNames(TextWriter& out, const std::string& simulationProfilePath,
+                      const std::string& outputProfilePath) {
+  WriteFileNameLine(out, "INKFILE", simulationProfilePath);
+  WriteFileNameLine(out, "DEVFILE", outputProfilePath);
+  return 0;
+}
+
+void WriteDocumentEnd(TextWriter& out) {
+  out.Put(">>def\n");
+  out.Put("end\n");
+  out.Put("%\n");
+  out.Put("% End of file\n");
+  out.Put("%\n");
+}
+
+}  // namespace vomar

@@ -1,0 +1,32 @@
+// The colour lookup tables of the ink-simulation file: the simulation profile's A2B0
+// table as the four-dimensional /Table of a CIEBasedDEFG dictionary, and the output
+// profile's B2A0 table as the /RenderTable of a ColorRendering dictionary. Only the
+// grid is written, byte for byte in hexadecimal; matrix and curves are not.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "common/text_writer.h"
+
+namespace vomar {
+
+// Results of the table writers.
+inline constexpr int kTableWritten = 1;  // written, or passed over (not a lut8/lut16 tag)
+inline constexpr int kTableRefused = -1;  // counts or size do not fit; nothing written
+
+// The number of inputs each table must have: CMYK into the /Table, Lab into the /RenderTable.
+inline constexpr int kSimulationInputs = 4;
+inline constexpr int kRenderingInputs = 3;
+
+// Dispatch on the tag's type: 'mft1' and 'mft2' are written (a 16-bit table reduced to
+// bytes first), any other type is passed over. A tag shorter than the 48-byte head of a
+// lookup table, or one whose input count or size does not fit, is refused.
+int WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
+int WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
+
+// One lut8 ('mft1') tag, its type not looked at.
+int WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWriter& out);
+int WriteRenderTable8(const std::uint8_t* data, std::size_t size, TextWriter& out);
+
+}  // namespace vomar

@@ -1,0 +1,417 @@
+#include "ink/ink_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "common/string_table.h"
+#include "crd/stamp_lines.h"
+#include "tests/support/captured_stream.h"
+#include "tests/support/profile_image.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar {
+namespace {
+
+using testing::image::Bytes;
+using testing::image::Lut16Tag;
+using testing::image::Lut8Tag;
+using testing::image::OtherTag;
+using testing::image::ProfileImage;
+using testing::image::RequiredTagsProfile;
+using testing::image::Sequence;
+
+// The file's text, piece by piece, for a pair of Lab profiles with 2-point tables
+// (A2B0: 0x10..0x3F, B2A0: 0x40..0x5F), profile number 3 and stem Office_Color_01.
+constexpr const char* kDownloader =
+    "/DL{\n\t/fn exch def\n\tfn dup status{4{pop} repeat deletefile} {pop} ifelse\n"
+    "\t/In currentfile def\n\t/Out fn (w) file def\n\t/STR 65535 string def\n\t{ \n"
+    "\t\tIn STR readstring Out 3  -1 roll\n\t\twritestring Out flushfile not\n"
+    "\t\t{Out closefile exit} if\n\t}loop\n}bind def\n";
+constexpr const char* kInstallLines =
+    "(%disk0%/Ink/Custom3_Ink)DL\n"
+    "%/Office_Color_01_INKSimulation\n"
+    "\n"
+    "userdict /5e2a7c1d93 get begin\n"
+    "/CMYKSimulation\n"
+    "<<\n"
+    "\t/Custom3_Ink\t\t\t%Dictionary for Custom_INK\n";
+constexpr const char* kDecoding =
+    "\t\t<<\n"
+    "\t\t/MatrixABC [1.0000 1.0000 1.0000\n\t\t\t\t 1.0000 0.0000 0.0000\n"
+    "\t\t\t\t 0.0000 0.0000 -1.0000] \n"
+    "\t\t/DecodeABC [{100 mul 16 add 116 div}bind\n\t\t\t{255 mul 128 sub 500 div}bind\n"
+    "\t\t\t{255 mul 128 sub 200 div}bind] \n"
+    "\t\t/DecodeLMN [{dup 0.206897 ge{dup dup mul mul}\n"
+    "\t\t\t {0.137931 sub 0.128419 mul} ifelse 0.9642 mul}bind\n"
+    "\t\t\t {dup 0.206897 ge{dup dup mul mul}\n"
+    "\t\t\t {0.137931 sub 0.128419 mul} ifelse 1.0000 mul}bind\n"
+    "\t\t\t {dup 0.206897 ge{dup dup mul mul}\n"
+    "\t\t\t {0.137931 sub 0.128419 mul} ifelse 0.8249 mul}bind]\n";
+constexpr const char* kD50WhitePoint = "\t\t/WhitePoint [0.964203 1.000000 0.824905]\n";
+constexpr const char* kTable =
+    "/Table [2 2 2 2 [ \n"
+    "[<101112131415161718191A1B>\n"
+    "<1C1D1E1F2021222324252627>\n"
+    "][<28292A2B2C2D2E2F30313233>\n"
+    "<3435363738393A3B3C3D3E3F>\n"
+    "]]]\n";
+constexpr const char* kRenderingKeys =
+    "\t\t>>\n"
+    "\t/ColorRendering\t\t\t% INK Simulation CRD\n"
+    "\t\t<<\n"
+    "\t\t/ColorRenderingName(INKSimulation)\n"
+    "\t\t\n"
+    "\t\t/ColorRenderingType 1\n"
+    "\t\t/MatrixPQR [ 0.8951 -0.7502 0.0389\n\t\t\t0.2664 1.7135 -0.0685\n"
+    "\t\t\t-0.1614 0.0367 1.0296 ]\n"
+    "\t\t/TransformPQR [{exch pop exch 3 get mul exch pop exch 3 get div} bind\n"
+    "\t\t\t{exch pop exch 4 get mul exch pop exch 4 get div} bind\n"
+    "\t\t\t{exch pop exch 5 get mul exch pop exch 5 get div} bind ]\n"
+    "\t\t/RangePQR [ 0.0 1.4 0.0 1.4 0.0 1.4 ]\n"
+    "\t\t/RangeLMN [ -.137931 1 -.137931 .999967 -.137931 1.00003 ]\n"
+    "\t\t/MatrixABC [ 0 1 0 1 -1 1 0 0 -1 ]\n"
+    "\t\t/EncodeABC [\n\t\t\t{ 116 mul 16 sub } bind\n\t\t\t{ 500 mul } bind\n"
+    "\t\t\t{ 200 mul } bind\n\t\t\t]\n"
+    "\t\t/RangeABC [ 0 100 -128 128 -128 128 ]\n";
+constexpr const char* kD50EncodeLmn =
+    "\t\t/EncodeLMN [{ 0.964203 div dup .00885645 gt{.333333 exp}{7.78704\n"
+    "\t\t\tmul .137931 add} ifelse} bind\n"
+    "\t\t\t{dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add}\n"
+    "\t\t\tifelse} bind\n"
+    "\t\t\t{ 0.824905 div dup .00885645 gt{.333333 exp}{7.78704 mul\n"
+    "\t\t\t.137931 add} ifelse} bind]\n";
+constexpr const char* kRenderTable =
+    "/RenderTable [ 2 2 2 [ \n<\n4041424344454647\n48494A4B4C4D4E4F\n>\n"
+    "<\n5051525354555657\n58595A5B5C5D5E5F\n>\n] 4 {} {} {} {} ]\n";
+constexpr const char* kTrailer =
+    "\t\t>>\n"
+    "/LATEST (2026/12/06  07:05:09)\n"
+    "/INKFILE (simulation.icc)\n"
+    "/DEVFILE (output.icc)\n"
+    ">>def\n"
+    "end\n"
+    "%\n"
+    "% End of file\n"
+    "%\n";
+
+const std::string kHead = std::string(kDownloader) + kInstallLines + kDecoding;
+const std::string kSimulationBlock = std::string(kD50WhitePoint) + kTable;
+const std::string kRenderingBlock = std::string(kD50EncodeLmn) + kD50WhitePoint + kRenderTable;
+const std::string kWholeFile =
+    kHead + kSimulationBlock + kRenderingKeys + kRenderingBlock + kTrailer;
+
+constexpr const char* kCopyrightEcho = "Making a CRD...\nTest copyright...\n";
+
+Bytes SimulationLut() { return Lut8Tag(4, 3, 2, Sequence(48, 0x10)); }
+Bytes RenderingLut() { return Lut8Tag(3, 4, 2, Sequence(32, 0x40)); }
+ProfileImage GoodProfile() { return RequiredTagsProfile(SimulationLut(), RenderingLut()); }
+
+// Stands for the spooler's time: 6 December 2026, 07:05:09 UTC.
+class FixedClock : public StampClock {
+ public:
+  Reading Fetch() override { return reading; }
+  Reading reading{true, std::time_t{1796540709}};
+};
+
+class InkBuilderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tz = std::getenv("TZ");
+    if (tz != nullptr) savedTz_ = tz;
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+  void TearDown() override {
+    if (savedTz_) {
+      setenv("TZ", savedTz_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+  // Builds from the two profiles as written into the scratch directory.
+  int Build(const ProfileImage& simulation, const ProfileImage& output,
+            const std::string& stem = "Office_Color_01") {
+    EXPECT_TRUE(simulation.Write(simulationPath));
+    EXPECT_TRUE(output.Write(outputPath));
+    return BuildFromPaths(simulationPath, outputPath, stem);
+  }
+
+  int BuildFromPaths(const std::string& simulation, const std::string& output,
+                     const std::string& stem = "Office_Color_01") {
+    InkSimulationBuilder builder(BuildEnvironment{
+        messages, clock, Diagnostics{out.get(), err.get()}, directory + "/"});
+    builder.profileNumber = 3;
+    return builder.BuildInkSimulation(simulation, output, stem, resultPath);
+  }
+
+  std::string FileText() const { return testing::ReadFileBytes(filePath); }
+
+  // The owner-less string-6 boxes shown.
+  void ExpectProfileFaultyShown(std::size_t times) const {
+    ASSERT_EQ(messages.shown.size(), times);
+    for (const Message& shown : messages.shown) {
+      EXPECT_EQ(shown.text, StringTableText(6));
+      EXPECT_FALSE(shown.caption.has_value());
+      EXPECT_EQ(shown.flags, static_cast<unsigned>(kMbOk));
+      EXPECT_EQ(shown.owner, MessageOwner::kNone);
+    }
+  }
+
+  testing::ScratchDirectory scratch;
+  const std::string directory = scratch.path();
+  const std::string simulationPath = scratch.File("simulation.icc");
+  const std::string outputPath = scratch.File("output.icc");
+  const std::string filePath = scratch.File("Office_Color_01_INKSimulation");
+  testing::RecordingMessages messages;
+  FixedClock clock;
+  testing::CapturedStream out;
+  testing::CapturedStream err;
+  std::string resultPath = "unchanged";
+
+ private:
+  std::optional<std::string> savedTz_;
+};
+
+TEST_F(InkBuilderTest, Lut8PairGivesTheWholeFile) {
+  ASSERT_EQ(Build(GoodProfile(), GoodProfile()), 0);
+  EXPECT_EQ(resultPath, filePath);
+  EXPECT_EQ(FileText(), kWholeFile);
+  EXPECT_EQ(out.Text(), std::string(kCopyrightEcho) + kCopyrightEcho);
+  EXPECT_EQ(err.Text(), "");
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(InkBuilderTest, Lut16PairGivesTheSameFileAsLut8) {
+  std::vector<std::uint16_t> simulation, rendering;
+  for (std::uint8_t v : Sequence(48, 0x10)) simulation.push_back(v * 257 + 200);
+  for (std::uint8_t v : Sequence(32, 0x40)) rendering.push_back(v * 257);
+  const ProfileImage profile =
+      RequiredTagsProfile(Lut16Tag(4, 3, 2, simulation), Lut16Tag(3, 4, 2, rendering));
+  ASSERT_EQ(Build(profile, profile), 0);
+  EXPECT_EQ(FileText(), kWholeFile);
+}
+
+TEST_F(InkBuilderTest, BlackPointRepeatsTheWhitePointLines) {
+  ProfileImage profile = GoodProfile();
+  profile.Add(sig::kBkpt, testing::image::XyzTag(0, 0, 0));
+  profile.Add(sig::kKtrc, OtherTag("curv", 12));
+  ASSERT_EQ(Build(profile, profile), 0);
+  EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kSimulationBlock + kRenderingKeys +
+                            kD50EncodeLmn + kD50WhitePoint + kRenderingBlock + kTrailer);
+}
+
+TEST_F(InkBuilderTest, WhitePointsAreDoubleForTheSimulationAndSingleForTheOutput) {
+  // Quotients that single precision cannot hold: 2^31 - 1 and 2^24 + 1.
+  ProfileImage simulation = GoodProfile();
+  simulation.illuminant = {0x7FFFFFFF, 1, 16777217};
+  ProfileImage output = GoodProfile();
+  output.illuminant = {0x7FFFFFFF, 1, 16777217};
+  ASSERT_EQ(Build(simulation, output), 0);
+  EXPECT_EQ(FileText(),
+            kHead + "\t\t/WhitePoint [2147483647.000000 1.000000 16777217.000000]\n" + kTable +
+                kRenderingKeys +
+                "\t\t/EncodeLMN [{ 2147483648.000000 div dup .00885645 gt{.333333 exp}{7.78704\n"
+                "\t\t\tmul .137931 add} ifelse} bind\n"
+                "\t\t\t{dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add}\n"
+                "\t\t\tifelse} bind\n"
+                "\t\t\t{ 16777216.000000 div dup .00885645 gt{.333333 exp}{7.78704 mul\n"
+                "\t\t\t.137931 add} ifelse} bind]\n"
+                "\t\t/WhitePoint [2147483648.000000 1.000000 16777216.000000]\n" +
+                kRenderTable + kTrailer);
+}
+
+TEST_F(InkBuilderTest, LeftoverFileIsEmptiedAndWrittenAfresh) {
+  scratch.Write("Office_Color_01_INKSimulation", std::string(20000, 'x') + "old");
+  ASSERT_EQ(Build(GoodProfile(), GoodProfile()), 0);
+  EXPECT_EQ(FileText(), kWholeFile);
+}
+
+TEST_F(InkBuilderTest, MissingTimeLeavesOutTheLatestLineOnly) {
+  std::string expected = kWholeFile;
+  expected.erase(expected.find("/LATEST"), std::string("/LATEST (2026/12/06  07:05:09)\n").size());
+  // No time could be had; or the printer could not be opened (its clock showed the box).
+  for (const StampClock::Reading reading :
+       {StampClock::Reading{true, std::nullopt}, StampClock::Reading{false, std::nullopt}}) {
+    clock.reading = reading;
+    ASSERT_EQ(Build(GoodProfile(), GoodProfile()), 0);
+    EXPECT_EQ(FileText(), expected);
+    EXPECT_TRUE(messages.shown.empty());
+  }
+}
+
+TEST_F(InkBuilderTest, FileNamesWithParenthesesAreEscaped) {
+  const std::string simulation = scratch.File("Sim (1).icc");
+  const std::string output = scratch.File("Out\\2).icc");
+  ASSERT_TRUE(GoodProfile().Write(simulation));
+  ASSERT_TRUE(GoodProfile().Write(output));
+  ASSERT_EQ(BuildFromPaths(simulation, output), 0);
+  std::string expected = kWholeFile;
+  expected.replace(expected.find("/INKFILE"), std::string("/INKFILE (simulation.icc)\n/DEVFILE (output.icc)\n").size(),
+                   "/INKFILE (Sim \\(1\\).icc)\n/DEVFILE (Out\\\\2\\).icc)\n");
+  EXPECT_EQ(FileText(), expected);
+}
+
+// --- failures: the build reports them, keeps the file, and hands nothing on ---
+
+TEST_F(InkBuilderTest, SimulationProfileThatCannotBeOpenedIsReportedByBothSteps) {
+  ASSERT_TRUE(GoodProfile().Write(outputPath));
+  EXPECT_EQ(BuildFromPaths(scratch.File("missing.icc"), outputPath), 1);
+  EXPECT_EQ(resultPath, "unchanged");
+  ExpectProfileFaultyShown(2);
+  EXPECT_EQ(err.Text(), "");
+  EXPECT_EQ(out.Text(), kCopyrightEcho);
+  std::string trailer = kTrailer;
+  trailer.erase(trailer.find("/INKFILE"), std::string("/INKFILE (simulation.icc)\n").size());
+  EXPECT_EQ(FileText(), kRenderingKeys + kRenderingBlock + trailer);
+}
+
+TEST_F(InkBuilderTest, SimulationProfileOfAnotherClassKeepsItsHeadButNoTable) {
+  ProfileImage simulation = GoodProfile();
+  simulation.deviceClass = sig::kMntr;
+  EXPECT_EQ(Build(simulation, GoodProfile()), 1);
+  EXPECT_EQ(err.Text(), "Input file may not be printer profile.\n");
+  EXPECT_EQ(out.Text(), kCopyrightEcho);
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kHead + kRenderingKeys + kRenderingBlock + kTrailer);
+}
+
+TEST_F(InkBuilderTest, SimulationProfileWithoutLabWritesOnlyItsWhitePoint) {
+  ProfileImage simulation = GoodProfile();
+  simulation.pcs = sig::kXyz;
+  EXPECT_EQ(Build(simulation, GoodProfile()), 1);
+  EXPECT_EQ(err.Text(), "");
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kD50WhitePoint + std::string(kRenderingKeys) + kRenderingBlock + kTrailer);
+}
+
+TEST_F(InkBuilderTest, OutputProfileWithoutLabWritesWhitePointsButNoEncodingOrTable) {
+  ProfileImage output = GoodProfile();
+  output.pcs = sig::kXyz;
+  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(err.Text(), "");
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kHead + kSimulationBlock + kD50WhitePoint + kTrailer);
+}
+
+TEST_F(InkBuilderTest, OutputProfileLackingARequiredTagIsReportedByBothSteps) {
+  ProfileImage output = GoodProfile();
+  output.tags.erase(output.tags.begin() + 8);  // 'gamt'
+  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(err.Text(),
+            "This may not include necessary info.\nThis may not include necessary info.\n");
+  EXPECT_EQ(out.Text(), kCopyrightEcho);
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kHead + kSimulationBlock + kTrailer);
+}
+
+TEST_F(InkBuilderTest, TableTooShortForItsCountsIsRefused) {
+  Bytes shortTable = SimulationLut();
+  shortTable.pop_back();
+  EXPECT_EQ(Build(RequiredTagsProfile(shortTable, RenderingLut()), GoodProfile()), 1);
+  EXPECT_EQ(err.Text(), "Error in A2B0 Tag\n");
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kRenderingKeys + kRenderingBlock + kTrailer);
+}
+
+TEST_F(InkBuilderTest, RenderTableWithFourInputsIsRefused) {
+  const ProfileImage output =
+      RequiredTagsProfile(SimulationLut(), Lut8Tag(4, 4, 2, Sequence(64, 0x40)));
+  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(err.Text(), "Error in B2A0 Tag\n");
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kHead + kSimulationBlock + kRenderingKeys + kD50EncodeLmn +
+                            kD50WhitePoint + kTrailer);
+}
+
+TEST_F(InkBuilderTest, EveryDuplicateTableIsChecked) {
+  // The walk goes from the last entry to the first: the good duplicate is written,
+  // then the short one is refused.
+  ProfileImage output = GoodProfile();
+  output.tags[4].second = OtherTag("mft2", 40);
+  output.Add(sig::kB2A0, RenderingLut());
+  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(err.Text(), "Error in B2A0 Tag\n");
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kWholeFile);
+}
+
+TEST_F(InkBuilderTest, TableOfAnotherTypeLeavesTheFileIncomplete) {
+  const ProfileImage simulation = RequiredTagsProfile(OtherTag("mAB ", 300), RenderingLut());
+  EXPECT_EQ(Build(simulation, GoodProfile()), 1);
+  EXPECT_EQ(err.Text(), "");
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kRenderingKeys + kRenderingBlock + kTrailer);
+}
+
+TEST_F(InkBuilderTest, WhitePointWithZeroYNeverReachesTheText) {
+  ProfileImage output = GoodProfile();
+  output.illuminant = {0xF6D6, 0, 0xD32D};
+  output.Add(sig::kBkpt, testing::image::XyzTag(0, 0, 0));
+  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(err.Text(), "Illegal white point.\n");
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(FileText(), kHead + kSimulationBlock + kRenderingKeys + kRenderTable + kTrailer);
+}
+
+TEST_F(InkBuilderTest, OutputFileThatCannotBeOpenedStopsTheBuild) {
+  ASSERT_TRUE(GoodProfile().Write(simulationPath));
+  ASSERT_TRUE(GoodProfile().Write(outputPath));
+  std::filesystem::create_directory(filePath);  // a directory of the file's name
+  EXPECT_EQ(BuildFromPaths(simulationPath, outputPath), 1);
+  EXPECT_EQ(resultPath, "unchanged");
+  ExpectProfileFaultyShown(1);
+  EXPECT_EQ(out.Text(), "");
+  EXPECT_EQ(err.Text(), "");
+}
+
+TEST_F(InkBuilderTest, NamesTheFileCouldNotHoldAreRefusedBeforeAnythingIsWritten) {
+  ASSERT_TRUE(GoodProfile().Write(simulationPath));
+  ASSERT_TRUE(GoodProfile().Write(outputPath));
+  const auto refused = [&](const std::string& stem) {
+    messages.shown.clear();
+    EXPECT_EQ(BuildFromPaths(simulationPath, outputPath, stem), 1) << stem;
+    // Nothing but the two profiles in the directory.
+    const auto files = std::distance(std::filesystem::directory_iterator(directory),
+                                     std::filesystem::directory_iterator());
+    EXPECT_EQ(files, 2) << stem;
+    EXPECT_EQ(messages.shown.size(), 1u) << stem;
+    if (messages.shown.empty()) return std::string();
+    EXPECT_EQ(messages.shown[0].caption, std::optional<std::string>(kErrorCaption));
+    EXPECT_EQ(messages.shown[0].flags, static_cast<unsigned>(kMbIconHand));
+    return messages.shown[0].text;
+  };
+  // The stem holds at most 241 bytes, the whole path at most 255.
+  const std::size_t room = 255 - directory.size() - 1 - 14;
+  EXPECT_EQ(refused(std::string(242, 's')),
+            "ﾌﾟﾘﾝﾀｰ名が長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\r\n"
+            "ﾌﾟﾘﾝﾀｰ名を241ﾊﾞｲﾄ以内にしてから再度ﾀﾞｳﾝﾛｰﾄﾞしてください。");
+  EXPECT_EQ(refused(std::string(room + 1, 's')),
+            "一時ﾌｧｲﾙのﾊﾟｽが長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\r\n"
+            "一時ﾌｫﾙﾀﾞｰのﾊﾟｽを確認してください。");
+  EXPECT_EQ(refused("a/b"),
+            "ﾌﾟﾘﾝﾀｰ名に\"/\"が含まれているため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。");
+  EXPECT_EQ(out.Text(), "");
+  EXPECT_EQ(err.Text(), "");
+
+  messages.shown.clear();
+  EXPECT_EQ(BuildFromPaths(simulationPath, outputPath, std::string(room, 's')), 0);
+  EXPECT_EQ(resultPath.size(), 255u);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(InkBuilderTest, StemGoesIntoTheCommentInShiftJis) {
+  ASSERT_EQ(Build(GoodProfile(), GoodProfile(), "ｶﾗｰ_01"), 0);
+  std::string expected = kWholeFile;
+  expected.replace(expected.find("%/Office_Color_01"), std::string("%/Office_Color_01").size(),
+                   "%/\xB6\xD7\xB0_01");
+  EXPECT_EQ(testing::ReadFileBytes(scratch.File("ｶﾗｰ_01_INKSimulation")), expected);
+}
+
+}  // namespace
+}  // namespace vomar

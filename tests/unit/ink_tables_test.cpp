@@ -1,0 +1,116 @@
+#include "ink/ink_tables.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/profile_image.h"
+
+namespace vomar {
+namespace {
+
+using testing::image::Bytes;
+using testing::image::Lut16Tag;
+using testing::image::Lut8Tag;
+using testing::image::OtherTag;
+using testing::image::Sequence;
+
+// A CMYK-to-Lab table of two points per dimension: 16 points of 3 bytes, 0x10 to 0x3F.
+const Bytes kSimulationLut8 = Lut8Tag(4, 3, 2, Sequence(48, 0x10));
+// A Lab-to-CMYK table of two points per dimension: 8 points of 4 bytes, 0x40 to 0x5F.
+const Bytes kRenderingLut8 = Lut8Tag(3, 4, 2, Sequence(32, 0x40));
+
+constexpr const char* kSimulationText =
+    "/Table [2 2 2 2 [ \n"
+    "[<101112131415161718191A1B>\n"
+    "<1C1D1E1F2021222324252627>\n"
+    "][<28292A2B2C2D2E2F30313233>\n"
+    "<3435363738393A3B3C3D3E3F>\n"
+    "]]]\n";
+
+constexpr const char* kRenderingText =
+    "/RenderTable [ 2 2 2 [ \n"
+    "<\n"
+    "4041424344454647\n"
+    "48494A4B4C4D4E4F\n"
+    ">\n"
+    "<\n"
+    "5051525354555657\n"
+    "58595A5B5C5D5E5F\n"
+    ">\n"
+    "] 4 {} {} {} {} ]\n";
+
+// Each byte value v as the 16-bit value that reduces back to v (v * 257), with extra
+// low bits on some entries that the reduction drops (integer part of v * 255/65535).
+std::vector<std::uint16_t> Widened(const Bytes& bytes) {
+  std::vector<std::uint16_t> values;
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    values.push_back(static_cast<std::uint16_t>(bytes[k] * 257 + (k % 3 == 0 ? 256 : 0)));
+  }
+  return values;
+}
+
+std::string Written(int (*writer)(const std::uint8_t*, std::size_t, TextWriter&),
+                    const Bytes& tag, int expectedResult) {
+  TextWriter out;
+  EXPECT_EQ(writer(tag.data(), tag.size(), out), expectedResult);
+  return out.Text();
+}
+
+TEST(InkTablesTest, Lut8TablesAreWrittenGridOnlyInTheirLayout) {
+  // The fill 0xEE of matrix and curves never appears: only grid bytes are written.
+  EXPECT_EQ(Written(WriteSimulationLut, kSimulationLut8, kTableWritten), kSimulationText);
+  EXPECT_EQ(Written(WriteDefgTable, kSimulationLut8, kTableWritten), kSimulationText);
+  EXPECT_EQ(Written(WriteRenderingLut, kRenderingLut8, kTableWritten), kRenderingText);
+  EXPECT_EQ(Written(WriteRenderTable8, kRenderingLut8, kTableWritten), kRenderingText);
+}
+
+TEST(InkTablesTest, Lut16TablesGiveTheSameTextAsLut8WhateverTheirMatrix) {
+  const Bytes simulation = Lut16Tag(4, 3, 2, Widened(Sequence(48, 0x10)));
+  const Bytes rendering = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40)),
+                                   {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x10000});
+  EXPECT_EQ(Written(WriteSimulationLut, simulation, kTableWritten), kSimulationText);
+  EXPECT_EQ(Written(WriteRenderingLut, rendering, kTableWritten), kRenderingText);
+  const Bytes oddMatrix = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40)),
+                                   {-1, 2, 3, 4, 5, 6, 7, 8, 9});
+  EXPECT_EQ(Written(WriteRenderingLut, oddMatrix, kTableWritten), kRenderingText);
+}
+
+TEST(InkTablesTest, EmptyGridWritesOnlyTheFirstAndLastLines) {
+  EXPECT_EQ(Written(WriteSimulationLut, Lut8Tag(4, 3, 0, {}), kTableWritten),
+            "/Table [0 0 0 0 [ \n]]\n");
+  EXPECT_EQ(Written(WriteRenderingLut, Lut8Tag(3, 4, 0, {}), kTableWritten),
+            "/RenderTable [ 0 0 0 [ \n] 4 {} {} {} {} ]\n");
+}
+
+TEST(InkTablesTest, OtherTagTypesArePassedOverWithoutText) {
+  EXPECT_EQ(Written(WriteSimulationLut, OtherTag("mAB ", 200), kTableWritten), "");
+  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("mBA ", 200), kTableWritten), "");
+  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("curv", 48), kTableWritten), "");
+}
+
+TEST(InkTablesTest, TablesThatDoNotFitTheirWriterAreRefusedBeforeAnyText) {
+  Bytes shortLut8 = kSimulationLut8;
+  shortLut8.pop_back();
+  Bytes shortLut16 = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40)));
+  shortLut16.pop_back();
+  const Bytes threeInputs = Lut8Tag(3, 3, 2, Sequence(24, 0x10));
+  const Bytes fourInputs = Lut8Tag(4, 4, 2, Sequence(64, 0x10));
+  const Bytes fourInputs16 = Lut16Tag(4, 4, 2, Widened(Sequence(64, 0x10)));
+  // A grid count that would need far more bytes than the tag holds.
+  const Bytes hugeGrid = Lut8Tag(4, 3, 255, Sequence(48, 0x10));
+
+  EXPECT_EQ(Written(WriteSimulationLut, shortLut8, kTableRefused), "");
+  EXPECT_EQ(Written(WriteDefgTable, shortLut8, kTableRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, shortLut16, kTableRefused), "");
+  EXPECT_EQ(Written(WriteSimulationLut, threeInputs, kTableRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, fourInputs, kTableRefused), "");
+  EXPECT_EQ(Written(WriteRenderTable8, fourInputs, kTableRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, fourInputs16, kTableRefused), "");
+  EXPECT_EQ(Written(WriteSimulationLut, hugeGrid, kTableRefused), "");
+  // Shorter than the head of any lookup table: never dispatched on.
+  EXPECT_EQ(Written(WriteSimulationLut, OtherTag("mft1", 47), kTableRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("mft2", 4), kTableRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, Bytes{}, kTableRefused), "");
+}
+
+}  // namespace
+}  // namespace vomar
