@@ -19,13 +19,27 @@ struct JobKind {
 inline constexpr JobKind kCrdJob{"CRD_FILE", 12};
 inline constexpr JobKind kInkJob{"TOKU_R_FILE", 13};
 
+// Results of the sends.
+inline constexpr int kJobSpooled = 0;
+inline constexpr int kJobFailed = 1;  // its message has been shown
+// SendJobBytes only: the spooler refused the payload. Nothing has been shown; the job
+// was cancelled and the printer released, and the caller reports the failure.
+inline constexpr int kJobPayloadRefused = 2;
+
+// Shown (caption "Voma Profile Downloader Err", stop icon) for a payload path over
+// 255 bytes, which is refused before the printer is opened.
+inline constexpr const char* kJobPathTooLongText =
+    "ﾀﾞｳﾝﾛｰﾄﾞするﾌｧｲﾙのﾊﾟｽが長すぎます。\r\n"
+    "一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。";
+
 class DownloadJob {
  public:
   DownloadJob(Spooler& spooler, MessageSink& messages);
 
   // Sends the file at `path` to `printerName`. 0 when the whole job was spooled (the
   // file is then deleted), 1 after a failure whose message has been shown (the file
-  // stays). Spooler handles are released on every path.
+  // stays). On every failure the job is cancelled, so nothing of it prints, and the
+  // printer is released before the message is shown.
   int SendJobFile(const std::string& printerName, const std::string& path, const JobKind& kind);
   int SendCrdFile(const std::string& printerName, const std::string& path) {
     return SendJobFile(printerName, path, kCrdJob);
@@ -34,7 +48,9 @@ class DownloadJob {
     return SendJobFile(printerName, path, kInkJob);
   }
 
-  // Sends bytes held in memory under `documentName` (the information page).
+  // Sends bytes held in memory under `documentName` (the information page), the payload
+  // in one write. 0 when spooled; 1 after string 4 (printer, document start, end or
+  // close failed); kJobPayloadRefused when the payload write failed (nothing shown).
   int SendJobBytes(const std::string& printerName, std::string_view payload,
                    const char* documentName);
 

@@ -1,0 +1,145 @@
+#include "printer/download_job.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "common/string_table.h"
+#include "common/temp_directory.h"
+#include "printer/spooler.h"
+
+namespace vomar {
+
+namespace {
+
+// The job envelope. ESC %-12345X is the Universal Exit Language, which also ends the
+// PostScript input on the printer, so "%%EOF\n" is the last line the payload stores.
+constexpr std::string_view kPjlHeader = "\x1B%-12345X@PJL JOB\n";
+constexpr std::string_view kLanguageSwitch = "@PJL ENTER LANGUAGE = POSTSCRIPT\n";
+constexpr std::string_view kPostScriptHeader = "%!PS-Adobe-3.0\n";
+constexpr std::string_view kPostScriptEnd = "%%EOF\n";
+constexpr std::string_view kPjlTrailer = "\x1B%-12345X@PJL EOJ\n";
+
+constexpr std::size_t kChunkBytes = 256;
+constexpr int kSpoolerFailedMessage = 4;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+bool WritePiece(PrinterHandle& printer, std::string_view piece) {
+  return printer.Write(piece.data(), piece.size());
+}
+
+bool WriteHeader(PrinterHandle& printer) {
+  return WritePiece(printer, kPjlHeader) && WritePiece(printer, kLanguageSwitch) &&
+         WritePiece(printer, kPostScriptHeader);
+}
+
+bool WriteTrailer(PrinterHandle& printer) {
+  return WritePiece(printer, kPostScriptEnd) && WritePiece(printer, kPjlTrailer);
+}
+
+// Drops an unfinished job so that nothing of it prints, and releases the printer.
+void Abandon(PrinterHandle& printer) {
+  printer.CancelDocument();
+  printer.Close();
+}
+
+// Ends the job and releases the printer: 0, or the message of the failure.
+int Finish(PrinterHandle& printer) {
+  if (!printer.EndDocument()) {
+    printer.Close();
+    return kSpoolerFailedMessage;
+  }
+  return printer.Close() ? 0 : kSpoolerFailedMessage;
+}
+
+}  // namespace
+
+DownloadJob::DownloadJob(Spooler& spooler, MessageSink& messages)
+    : spooler_(spooler), messages_(messages) {}
+
+int DownloadJob::SendJobFile(const std::string& printerName, const std::string& path,
+                             const JobKind& kind) {
+  if (path.size() > kMaxPathBytes) {
+    messages_.Show(Message{kJobPathTooLongText, std::string(kErrorCaption),
+                           kMbOk | kMbIconHand, MessageOwner::kMainDialog});
+    return kJobFailed;
+  }
+
+  // 0 when the job was spooled, else the message to show. The printer is released
+  // before the message appears, so no job stays open behind a modal box.
+  const int failure = [&]() -> int {
+    std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
+    if (!printer) return kSpoolerFailedMessage;
+    if (printer->StartDocument(kind.documentName) == 0) {
+      printer->Close();
+      return kSpoolerFailedMessage;
+    }
+    std::unique_ptr<std::FILE, FileCloser> payload(std::fopen(path.c_str(), "rb"));
+    if (!payload) {
+      Abandon(*printer);
+      return kind.openFailureMessage;
+    }
+
+    // Every write counts: a job that lost its envelope or part of its payload would
+    // store a broken resource, so it is cancelled and the file kept.
+    bool written = WriteHeader(*printer);
+    char buffer[kChunkBytes];
+    std::size_t count = 0;
+    while (written && (count = std::fread(buffer, 1, sizeof buffer, payload.get())) > 0) {
+      written = printer->Write(buffer, count);
+    }
+    if (written && std::ferror(payload.get())) {
+      Abandon(*printer);
+      return kind.openFailureMessage;
+    }
+    written = written && WriteTrailer(*printer);
+    if (!written) {
+      Abandon(*printer);
+      return kSpoolerFailedMessage;
+    }
+    return Finish(*printer);
+  }();
+
+  if (failure != 0) {
+    messages_.Show(UncaptionedDialogMessage(failure));
+    return kJobFailed;
+  }
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  return kJobSpooled;
+}
+
+int DownloadJob::SendJobBytes(const std::string& printerName, std::string_view payload,
+                              const char* documentName) {
+  const int result = [&]() -> int {
+    std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
+    if (!printer) return kJobFailed;
+    if (printer->StartDocument(documentName) == 0) {
+      printer->Close();
+      return kJobFailed;
+    }
+    bool written = WriteHeader(*printer);
+    if (written && !payload.empty()) {
+      written = printer->Write(payload.data(), payload.size());
+      if (!written) {
+        Abandon(*printer);
+        return kJobPayloadRefused;
+      }
+    }
+    written = written && WriteTrailer(*printer);
+    if (!written) {
+      Abandon(*printer);
+      return kJobFailed;
+    }
+    return Finish(*printer) == 0 ? kJobSpooled : kJobFailed;
+  }();
+
+  if (result == kJobFailed) messages_.Show(UncaptionedDialogMessage(kSpoolerFailedMessage));
+  return result;
+}
+
+}  // namespace vomar

@@ -1,0 +1,89 @@
+// The configuration file KZProFDw.INI: which printer drivers the program supports and,
+// per group of drivers, the model text that a suitable output profile describes.
+//
+//   [Support]
+//   No=2
+//   Driver1=Example PS Driver 1, Example PS Driver 2
+//   OutIcm1=Example Model 1
+//   Driver2=Example PS Driver 3
+//   OutIcm2=Example Model 3
+//
+// The file is only read, and read afresh at every query.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/messages.h"
+
+namespace vomar {
+
+inline constexpr const char* kConfigFileName = "KZProFDw.INI";
+inline constexpr const char* kSupportSection = "Support";
+
+// What QuerySupport reads.
+inline constexpr int kQueryPresence = 1;  // "No" is present
+inline constexpr int kQueryCount = 2;     // the number of entries
+inline constexpr int kQueryEntry = 3;     // "Driver<n>" and "OutIcm<n>"
+
+// Results of QuerySupport.
+inline constexpr int kQuerySucceeded = 0;
+inline constexpr int kQueryFailed = 2;
+
+// Where the answers of QuerySupport go; what a kind needs must be given.
+struct SupportQuery {
+  int* count = nullptr;          // kind 2: the count, 1 to 255
+  int entry = 0;                 // kind 3: the entry number, from 1
+  std::string* driver = nullptr; // kind 3: the Driver value
+  std::string* outIcm = nullptr; // kind 3: the OutIcm value
+};
+
+// Outcome of the scan for the entry whose driver list matches a driver name.
+struct SupportEntryMatch {
+  // 0: an entry matched; 1: the last entry examined was readable but did not match;
+  // 2: the count could not be read, or the last entry examined was unreadable.
+  int result = 2;
+  int entry = 0;       // the matching entry's number
+  std::string outIcm;  // its model text
+};
+
+class SupportConfig {
+ public:
+  explicit SupportConfig(std::string iniPath) : iniPath_(std::move(iniPath)) {}
+
+  const std::string& iniPath() const { return iniPath_; }
+
+  // 0 on success, 2 on failure; see the kinds above. Any other kind fails.
+  int QuerySupport(int kind, const SupportQuery& query = {}) const;
+
+  // The first entry (1 to the count) whose Driver list matches `driverName`; entries
+  // that cannot be read are skipped.
+  SupportEntryMatch FindEntryForDriver(std::string_view driverName) const;
+
+ private:
+  std::string ReadValue(const std::string& key) const;
+
+  std::string iniPath_;
+};
+
+// 0 when `driverName` begins with one of the names of `list` (separated by ", "),
+// else 1. An empty name in the list matches every driver.
+int MatchDriverList(std::string_view driverName, std::string_view list);
+
+// The entry count a "No" value gives: atoi's number, of which the low eight bits.
+int EntryCountFromText(std::string_view text);
+
+// Path of the configuration file in the current working directory; nothing when the
+// directory cannot be had or the path would exceed 1,023 bytes.
+std::optional<std::string> ConfigurationPathInWorkingDirectory();
+
+// The start-up check: forms the path and asks kind 1. On failure shows "初期設定に失敗
+// しました。" (caption "Voma Profile Downloader Err") and returns nothing: the program
+// then ends.
+std::optional<std::string> CheckStartupConfiguration(MessageSink& messages);
+
+// Text of the start-up failure message.
+inline constexpr const char* kStartupFailedText = "初期設定に失敗しました。\r\n終了します。";
+
+}  // namespace vomar

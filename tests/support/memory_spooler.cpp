@@ -1,0 +1,114 @@
+#include "tests/support/memory_spooler.h"
+
+namespace vomar::testing {
+
+class MemoryPrinterHandle : public PrinterHandle {
+ public:
+  MemoryPrinterHandle(MemorySpooler& spooler, std::string name)
+      : spooler_(spooler), name_(std::move(name)) {
+    ++spooler_.openHandles;
+  }
+  ~MemoryPrinterHandle() override {
+    CancelDocument();
+    Release();
+  }
+
+  int StartDocument(const std::string& documentName) override {
+    if (spooler_.faults.startDocument) return Fail("start refused");
+    MemorySpooler::Job job;
+    job.printer = name_;
+    job.documentName = documentName;
+    spooler_.jobs.push_back(std::move(job));
+    job_ = spooler_.jobs.size() - 1;
+    writes_ = 0;
+    return static_cast<int>(*job_ + 1);
+  }
+
+  bool Write(const void* bytes, std::size_t count) override {
+    if (!job_) return Fail("no job");
+    ++writes_;
+    if (writes_ == spooler_.faults.failWriteNumber) return Fail("write refused");
+    MemorySpooler::Job& job = spooler_.jobs[*job_];
+    job.bytes.append(static_cast<const char*>(bytes), count);
+    job.writes.push_back(count);
+    return true;
+  }
+
+  std::optional<std::time_t> SubmittedTime() override {
+    if (!job_) return std::nullopt;
+    return spooler_.submittedTime;
+  }
+
+  bool EndDocument() override {
+    if (!job_) return Fail("no job");
+    if (spooler_.faults.endDocument) {
+      CancelDocument();
+      return Fail("end refused");
+    }
+    spooler_.jobs[*job_].state = MemorySpooler::JobState::kFinished;
+    job_.reset();
+    return true;
+  }
+
+  void CancelDocument() override {
+    if (!job_) return;
+    spooler_.jobs[*job_].state = MemorySpooler::JobState::kCancelled;
+    job_.reset();
+  }
+
+  bool Close() override {
+    CancelDocument();
+    Release();
+    if (spooler_.faults.close) return Fail("close refused");
+    return true;
+  }
+
+  std::string LastError() const override { return lastError_; }
+
+ private:
+  int Fail(const char* reason) {
+    lastError_ = reason;
+    return 0;
+  }
+  void Release() {
+    if (open_) --spooler_.openHandles;
+    open_ = false;
+  }
+
+  MemorySpooler& spooler_;
+  std::string name_;
+  std::optional<std::size_t> job_;
+  int writes_ = 0;
+  bool open_ = true;
+  std::string lastError_;
+};
+
+bool MemorySpooler::ListPrinters(std::vector<PrinterInfo>& out) {
+  if (faults.list) {
+    lastError_ = "list refused";
+    return false;
+  }
+  out = printers;
+  return true;
+}
+
+std::optional<PrinterInfo> MemorySpooler::GetPrinter(const std::string& name) {
+  if (faults.getPrinter) return std::nullopt;
+  for (const PrinterInfo& printer : printers) {
+    if (printer.name == name) return printer;
+  }
+  return std::nullopt;
+}
+
+std::unique_ptr<PrinterHandle> MemorySpooler::Open(const std::string& name) {
+  bool known = false;
+  for (const PrinterInfo& printer : printers) known = known || printer.name == name;
+  if (faults.open || !known) {
+    lastError_ = "no such printer: " + name;
+    return nullptr;
+  }
+  ++opens;
+  return std::make_unique<MemoryPrinterHandle>(*this, name);
+}
+
+}  // namespace vomar::testing

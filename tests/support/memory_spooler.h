@@ -1,0 +1,60 @@
+// An in-memory spooler for unit tests: a list of printers, a default, and every job
+// with its document name, bytes, write calls and how it ended. Each step can be told
+// to fail, to exercise the callers' failure paths.
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "printer/spooler.h"
+
+namespace vomar::testing {
+
+class MemorySpooler : public Spooler {
+ public:
+  enum class JobState { kOpen, kFinished, kCancelled };
+
+  struct Job {
+    std::string printer;
+    std::string documentName;
+    std::string bytes;
+    std::vector<std::size_t> writes;  // size of each write call, in order
+    JobState state = JobState::kOpen;
+  };
+
+  // What fails. A write fails when it is the `failWriteNumber`-th of its job (1-based).
+  struct Faults {
+    bool list = false;
+    bool open = false;
+    bool getPrinter = false;
+    bool startDocument = false;
+    int failWriteNumber = 0;
+    bool endDocument = false;
+    bool close = false;
+  };
+
+  std::vector<PrinterInfo> printers;
+  std::string defaultPrinter;
+  Faults faults;
+  std::time_t submittedTime = 0;
+
+  std::vector<Job> jobs;
+  int openHandles = 0;  // handles opened and not yet closed or destroyed
+  int opens = 0;        // every successful open
+
+  bool ListPrinters(std::vector<PrinterInfo>& out) override;
+  std::string DefaultPrinterName() override { return defaultPrinter; }
+  std::optional<PrinterInfo> GetPrinter(const std::string& name) override;
+  std::unique_ptr<PrinterHandle> Open(const std::string& name) override;
+  std::string LastError() const override { return lastError_; }
+
+ private:
+  friend class MemoryPrinterHandle;
+  std::string lastError_;
+};
+
+}  // namespace vomar::testing

@@ -1,0 +1,226 @@
+#include "printer/download_job.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/string_table.h"
+#include "tests/support/memory_spooler.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar {
+namespace {
+
+using testing::MemorySpooler;
+using testing::RecordingMessages;
+using testing::ScratchDirectory;
+using JobState = MemorySpooler::JobState;
+
+// The envelope as bytes, independent of the code under test.
+std::string Hex(std::initializer_list<int> bytes) {
+  std::string text;
+  for (int byte : bytes) text.push_back(static_cast<char>(byte));
+  return text;
+}
+const std::string kHeader =
+    Hex({0x1B, 0x25, 0x2D, 0x31, 0x32, 0x33, 0x34, 0x35, 0x58, 0x40, 0x50, 0x4A, 0x4C, 0x20,
+         0x4A, 0x4F, 0x42, 0x0A}) +
+    Hex({0x40, 0x50, 0x4A, 0x4C, 0x20, 0x45, 0x4E, 0x54, 0x45, 0x52, 0x20, 0x4C, 0x41, 0x4E,
+         0x47, 0x55, 0x41, 0x47, 0x45, 0x20, 0x3D, 0x20, 0x50, 0x4F, 0x53, 0x54, 0x53, 0x43,
+         0x52, 0x49, 0x50, 0x54, 0x0A}) +
+    Hex({0x25, 0x21, 0x50, 0x53, 0x2D, 0x41, 0x64, 0x6F, 0x62, 0x65, 0x2D, 0x33, 0x2E, 0x30,
+         0x0A});
+const std::string kTrailer =
+    Hex({0x25, 0x25, 0x45, 0x4F, 0x46, 0x0A}) +
+    Hex({0x1B, 0x25, 0x2D, 0x31, 0x32, 0x33, 0x34, 0x35, 0x58, 0x40, 0x50, 0x4A, 0x4C, 0x20,
+         0x45, 0x4F, 0x4A, 0x0A});
+
+// Payload bytes of every value, `size` long.
+std::string Payload(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + 3) & 0xFF);
+  return bytes;
+}
+
+class DownloadJobTest : public ::testing::Test {
+ protected:
+  DownloadJobTest() : job(spooler, messages) {
+    spooler.printers = {{"Office_C1", "capture:/c1", "Vomar PS Color A3"}};
+  }
+
+  ScratchDirectory dir;
+  MemorySpooler spooler;
+  RecordingMessages messages;
+  DownloadJob job;
+};
+
+TEST_F(DownloadJobTest, SendsTheEnvelopeAroundThePayloadInChunksAndDeletesTheFile) {
+  ASSERT_EQ(kHeader.size(), 66u);
+  ASSERT_EQ(kTrailer.size(), 24u);
+  const struct {
+    const char* name;
+    std::string payload;
+    std::vector<std::size_t> writes;
+  } cases[] = {
+      {"empty payload", "", {18, 33, 15, 6, 18}},
+      {"last line without line end", "%%ok\n/a 1 def", {18, 33, 15, 13, 6, 18}},
+      {"256 bytes", Payload(256), {18, 33, 15, 256, 6, 18}},
+      {"257 bytes", Payload(257), {18, 33, 15, 256, 1, 6, 18}},
+      {"1,000 bytes", Payload(1000), {18, 33, 15, 256, 256, 256, 232, 6, 18}},
+  };
+  for (const auto& c : cases) {
+    spooler.jobs.clear();
+    const std::string path = dir.Write("Office_C1_Photo", c.payload);
+    EXPECT_EQ(job.SendCrdFile("Office_C1", path), 0) << c.name;
+    ASSERT_EQ(spooler.jobs.size(), 1u) << c.name;
+    const MemorySpooler::Job& sent = spooler.jobs[0];
+    EXPECT_EQ(sent.bytes, kHeader + c.payload + kTrailer) << c.name;
+    EXPECT_EQ(sent.writes, c.writes) << c.name;
+    EXPECT_EQ(sent.documentName, "CRD_FILE");
+    EXPECT_EQ(sent.printer, "Office_C1");
+    EXPECT_EQ(sent.state, JobState::kFinished);
+    EXPECT_FALSE(std::filesystem::exists(path)) << c.name;
+  }
+  EXPECT_EQ(std::string(kHeader + kTrailer).size(), 90u);
+
+  const std::string path = dir.Write("Office_C1_INKSimulation", "ink");
+  EXPECT_EQ(job.SendInkFile("Office_C1", path), 0);
+  EXPECT_EQ(spooler.jobs.back().documentName, "TOKU_R_FILE");
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(spooler.openHandles, 0);
+}
+
+TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePrinter) {
+  const std::string kFaulty =
+      "ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
+      "ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。";
+  using Faults = MemorySpooler::Faults;
+  const struct {
+    const char* name;
+    Faults faults;
+    const char* printer;
+    bool payloadPresent;
+    bool ink;
+    int jobs;          // jobs started
+    std::size_t sent;  // bytes the job held when it was cancelled
+  } cases[] = {
+      {"printer gone", {}, "Gone", true, false, 0, 0},
+      {"printer cannot be opened", {.open = true}, "Office_C1", true, false, 0, 0},
+      {"document cannot be started", {.startDocument = true}, "Office_C1", true, false, 0, 0},
+      {"payload missing (CRD)", {}, "Office_C1", false, false, 1, 0},
+      {"payload missing (ink)", {}, "Office_C1", false, true, 1, 0},
+      {"first payload write refused", {.failWriteNumber = 4}, "Office_C1", true, false, 1, 66},
+      {"second payload write refused", {.failWriteNumber = 5}, "Office_C1", true, false, 1,
+       66 + 256},
+      {"header write refused", {.failWriteNumber = 1}, "Office_C1", true, false, 1, 0},
+      {"trailer write refused", {.failWriteNumber = 6}, "Office_C1", true, false, 1,
+       66 + 300},
+      {"document cannot be ended", {.endDocument = true}, "Office_C1", true, false, 1, 390},
+  };
+  for (const auto& c : cases) {
+    spooler.jobs.clear();
+    spooler.faults = c.faults;
+    messages.shown.clear();
+    const std::string path =
+        c.payloadPresent ? dir.Write("payload", Payload(300)) : dir.File("absent");
+    const int result =
+        c.ink ? job.SendInkFile(c.printer, path) : job.SendCrdFile(c.printer, path);
+    EXPECT_EQ(result, 1) << c.name;
+    ASSERT_EQ(messages.shown.size(), 1u) << c.name;
+    EXPECT_EQ(messages.shown[0].text, kFaulty) << c.name;  // strings 4, 12 and 13 agree
+    EXPECT_EQ(messages.shown[0].caption, std::nullopt) << c.name;
+    EXPECT_EQ(messages.shown[0].flags, unsigned{kMbOk}) << c.name;
+    EXPECT_EQ(messages.shown[0].owner, MessageOwner::kMainDialog) << c.name;
+    EXPECT_EQ(std::filesystem::exists(path), c.payloadPresent) << c.name;
+    EXPECT_EQ(spooler.openHandles, 0) << c.name;
+    ASSERT_EQ(static_cast<int>(spooler.jobs.size()), c.jobs) << c.name;
+    if (c.jobs == 1) {
+      EXPECT_EQ(spooler.jobs[0].state, JobState::kCancelled) << c.name;
+      EXPECT_EQ(spooler.jobs[0].bytes.size(), c.sent) << c.name;
+    }
+  }
+
+  // The printer cannot be closed after a finished job: string 4, the file stays.
+  spooler.jobs.clear();
+  spooler.faults = Faults{.close = true};
+  messages.shown.clear();
+  const std::string path = dir.Write("payload", "x");
+  EXPECT_EQ(job.SendCrdFile("Office_C1", path), 1);
+  EXPECT_EQ(messages.shown.size(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_EQ(spooler.openHandles, 0);
+}
+
+TEST_F(DownloadJobTest, APayloadThatCannotBeReadIsNotSent) {
+  // A directory opens for reading but gives a read error: the job must not be finished
+  // as if the payload were empty.
+  std::filesystem::create_directory(dir.File("folder"));
+  EXPECT_EQ(job.SendInkFile("Office_C1", dir.File("folder")), 1);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text, StringTableText(13));
+  ASSERT_EQ(spooler.jobs.size(), 1u);
+  EXPECT_EQ(spooler.jobs[0].state, JobState::kCancelled);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("folder")));
+  EXPECT_EQ(spooler.openHandles, 0);
+}
+
+TEST_F(DownloadJobTest, APathOverTheLimitIsRefusedBeforeThePrinterIsOpened) {
+  // Nested folders give paths of exactly 255 and 256 bytes.
+  std::string folder = dir.path();
+  while (folder.size() < 255 - 20) folder += "/" + std::string(10, 'f');
+  std::filesystem::create_directories(folder);
+  const std::string longest = folder + "/" + std::string(255 - folder.size() - 1, 'p');
+  const std::string tooLong = longest + "q";
+  ASSERT_EQ(longest.size(), 255u);
+  for (const std::string& path : {longest, tooLong}) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+  }
+
+  EXPECT_EQ(job.SendCrdFile("Office_C1", longest), 0);
+  EXPECT_TRUE(messages.shown.empty());
+
+  EXPECT_EQ(job.SendCrdFile("Office_C1", tooLong), 1);
+  EXPECT_EQ(spooler.opens, 1);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text,
+            "ﾀﾞｳﾝﾛｰﾄﾞするﾌｧｲﾙのﾊﾟｽが長すぎます。\r\n一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。");
+  EXPECT_EQ(messages.shown[0].caption, std::optional<std::string>("Voma Profile Downloader Err"));
+  EXPECT_EQ(messages.shown[0].flags, unsigned{kMbIconHand});
+  EXPECT_TRUE(std::filesystem::exists(tooLong));
+}
+
+TEST_F(DownloadJobTest, SendsBytesFromMemoryInOneWrite) {
+  const std::string page = Payload(5694);
+  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), 0);
+  ASSERT_EQ(spooler.jobs.size(), 1u);
+  EXPECT_EQ(spooler.jobs[0].bytes, kHeader + page + kTrailer);
+  EXPECT_EQ(spooler.jobs[0].bytes.size(), 5784u);
+  EXPECT_EQ(spooler.jobs[0].writes, (std::vector<std::size_t>{18, 33, 15, 5694, 6, 18}));
+  EXPECT_EQ(spooler.jobs[0].documentName, "HDD_INFORMATION_FILE");
+  EXPECT_EQ(spooler.jobs[0].state, JobState::kFinished);
+  EXPECT_TRUE(messages.shown.empty());
+
+  // The page write refused: nothing shown here, the caller reports it.
+  spooler.faults.failWriteNumber = 4;
+  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), kJobPayloadRefused);
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(spooler.jobs.back().state, JobState::kCancelled);
+
+  // Any other spooler failure: string 4.
+  spooler.faults = {};
+  EXPECT_EQ(job.SendJobBytes("Gone", page, "HDD_INFORMATION_FILE"), 1);
+  spooler.faults.endDocument = true;
+  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), 1);
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[1].text, StringTableText(4));
+  EXPECT_EQ(messages.shown[1].caption, std::nullopt);
+  EXPECT_EQ(spooler.openHandles, 0);
+}
+
+}  // namespace
+}  // namespace vomar

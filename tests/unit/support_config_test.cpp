@@ -1,0 +1,239 @@
+#include "printer/support_config.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "common/string_table.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar {
+namespace {
+
+using testing::RecordingMessages;
+using testing::ScratchDirectory;
+
+TEST(SupportConfigTest, EntryCountIsTheLowEightBitsOfAtoi) {
+  const struct {
+    const char* text;
+    int count;
+  } cases[] = {
+      {"3", 3},     {" 3", 3},     {"\t3", 3},    {"3x", 3},     {"abc", 0},   {"", 0},
+      {"257", 1},   {"256", 0},    {"255", 255},  {"-1", 255},   {"+5", 5},    {"-", 0},
+      {"0012", 12}, {"1 2", 1},    {"x3", 0},     {"- 3", 0},    {"-256", 0},  {"-255", 1},
+      // Beyond the int range atoi saturates: INT_MAX ends in 0xFF, INT_MIN in 0x00.
+      {"99999999999999999999", 255}, {"-99999999999999999999", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EntryCountFromText(c.text), c.count) << '"' << c.text << '"';
+  }
+}
+
+TEST(SupportConfigTest, KindsOneAndTwoReadTheNumberOfEntries) {
+  const struct {
+    const char* name;
+    const char* file;
+    int kind1;
+    int kind2;
+    int count;  // given back by kind 2; -7 when untouched
+  } cases[] = {
+      {"plain", "[Support]\nNo=2\n", 0, 0, 2},
+      {"leading blank kept by quotes", "[Support]\nNo=\" 3\"\n", 0, 0, 3},
+      {"trailing letter", "[Support]\nNo=3x\n", 0, 0, 3},
+      {"no digits", "[Support]\nNo=abc\n", 0, 2, -7},
+      {"257", "[Support]\nNo=257\n", 0, 0, 1},
+      {"minus one", "[Support]\nNo=-1\n", 0, 0, 255},
+      {"256 counts as absent", "[Support]\nNo=256\n", 0, 2, -7},
+      {"zero", "[Support]\nNo=0\n", 0, 2, -7},
+      {"missing key", "[Support]\nDriver1=A\n", 2, 2, -7},
+      {"empty value", "[Support]\nNo=\n", 2, 2, -7},
+      {"NG", "[Support]\nNo=NG\n", 2, 2, -7},
+      {"ng in lower case is present", "[Support]\nNo=ng\n", 0, 2, -7},
+      {"key name case", "[support]\nNO=4\n", 0, 0, 4},
+      {"no section", "No=4\n", 2, 2, -7},
+  };
+  ScratchDirectory dir;
+  const SupportConfig config(dir.File("KZProFDw.INI"));
+  for (const auto& c : cases) {
+    dir.Write("KZProFDw.INI", c.file);
+    int count = -7;
+    EXPECT_EQ(config.QuerySupport(kQueryPresence), c.kind1) << c.name;
+    EXPECT_EQ(config.QuerySupport(kQueryCount, {.count = &count}), c.kind2) << c.name;
+    EXPECT_EQ(count, c.count) << c.name;
+  }
+  // Without a place for the count, and for kinds the file does not know.
+  dir.Write("KZProFDw.INI", "[Support]\nNo=2\nDriver2=A\nOutIcm2=M\n");
+  EXPECT_EQ(config.QuerySupport(kQueryCount), kQueryFailed);
+  EXPECT_EQ(config.QuerySupport(0), kQueryFailed);
+  EXPECT_EQ(config.QuerySupport(4), kQueryFailed);
+  // The missing file.
+  EXPECT_EQ(SupportConfig(dir.File("absent.ini")).QuerySupport(kQueryPresence), kQueryFailed);
+}
+
+TEST(SupportConfigTest, KindThreeReadsDriverThenOutIcm) {
+  const struct {
+    const char* name;
+    const char* entry;
+    int result;
+    const char* driver;  // given back; "-" when untouched
+    const char* outIcm;
+  } cases[] = {
+      {"both present", "Driver1=A PS, B PS\nOutIcm1=Model A\n", 0, "A PS, B PS", "Model A"},
+      {"OutIcm missing reads as NG", "Driver1=A\n", 0, "A", "NG"},
+      {"OutIcm NG is accepted", "Driver1=A\nOutIcm1=NG\n", 0, "A", "NG"},
+      {"OutIcm empty", "Driver1=A\nOutIcm1=\n", 2, "-", "-"},
+      {"Driver missing", "OutIcm1=Model A\n", 2, "-", "-"},
+      {"Driver empty", "Driver1=\nOutIcm1=Model A\n", 2, "-", "-"},
+      {"Driver NG", "Driver1=NG\nOutIcm1=Model A\n", 2, "-", "-"},
+      {"Driver ng in lower case", "Driver1=ng\nOutIcm1=M\n", 0, "ng", "M"},
+      {"key names in other case", "DRIVER1=A\noutICM1=M\n", 0, "A", "M"},
+      {"other entry's keys", "Driver2=A\nOutIcm2=M\n", 2, "-", "-"},
+  };
+  ScratchDirectory dir;
+  const SupportConfig config(dir.File("KZProFDw.INI"));
+  for (const auto& c : cases) {
+    dir.Write("KZProFDw.INI", std::string("[Support]\nNo=1\n") + c.entry);
+    std::string driver = "-";
+    std::string outIcm = "-";
+    EXPECT_EQ(config.QuerySupport(kQueryEntry, {.entry = 1, .driver = &driver, .outIcm = &outIcm}),
+              c.result)
+        << c.name;
+    EXPECT_EQ(driver, c.driver) << c.name;
+    EXPECT_EQ(outIcm, c.outIcm) << c.name;
+  }
+  // Missing arguments fail without reading anything.
+  dir.Write("KZProFDw.INI", "[Support]\nNo=1\nDriver1=A\nOutIcm1=M\nDriver0=A\nOutIcm0=M\n");
+  std::string driver;
+  std::string outIcm;
+  EXPECT_EQ(config.QuerySupport(kQueryEntry, {.entry = 1, .outIcm = &outIcm}), kQueryFailed);
+  EXPECT_EQ(config.QuerySupport(kQueryEntry, {.entry = 1, .driver = &driver}), kQueryFailed);
+  EXPECT_EQ(config.QuerySupport(kQueryEntry, {.driver = &driver, .outIcm = &outIcm}),
+            kQueryFailed);
+}
+
+TEST(SupportConfigTest, DriverListsMatchByPrefix) {
+  const struct {
+    const char* driver;
+    const char* list;
+    int result;
+  } cases[] = {
+      {"ABC", "ABC", 0},
+      {"ABC PS", "ABC", 0},
+      {"AB", "ABC", 1},
+      {"abc PS", "ABC", 1},                          // case-sensitive
+      {"Vomar PS Color A3", "Other, Vomar PS", 0},   // the second item
+      {"Vomar PS Color A3", "Vomar PS, Other", 0},   // the first item
+      {"Vomar PS Color A3", "Other, Another", 1},
+      {"Anything", "Other, ", 0},                    // the list ends with ", "
+      {"Anything", "Other, , Another", 0},           // two separators in a row
+      {"Anything", "", 0},                           // one empty item
+      {"DEF", "ABC,DEF", 1},                         // a comma alone does not split
+      {"ABC,DEF x", "ABC,DEF", 0},
+      {"DEF", "ABC, DEF", 0},
+      {" DEF", "ABC,  DEF", 0},                      // only ", " is the separator
+      {"", "ABC", 1},
+      {"Vomar PS Color A3", "Vomar PS Color A3 Extra", 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MatchDriverList(c.driver, c.list), c.result)
+        << '"' << c.driver << "\" in \"" << c.list << '"';
+  }
+}
+
+TEST(SupportConfigTest, EntryScanTakesTheFirstMatchingReadableEntry) {
+  ScratchDirectory dir;
+  const SupportConfig config(dir.File("KZProFDw.INI"));
+  // Entry 2 is absent; entry 3 lies beyond the count.
+  dir.Write("KZProFDw.INI",
+            "[Support]\nNo=2\n"
+            "Driver1=Vomar PS Color, Vomar PS Mono\nOutIcm1=Vomar Color A3\n"
+            "Driver3=Third PS\nOutIcm3=Third\n"
+            "Driver4=Vomar\nOutIcm4=Later\n");
+  const struct {
+    const char* driver;
+    int result;
+    int entry;
+    const char* outIcm;
+  } cases[] = {
+      {"Vomar PS Mono 2", 0, 1, "Vomar Color A3"},
+      {"Third PS", 2, 0, ""},  // entry 2, the last examined, is unreadable
+  };
+  for (const auto& c : cases) {
+    const SupportEntryMatch match = config.FindEntryForDriver(c.driver);
+    EXPECT_EQ(match.result, c.result) << c.driver;
+    EXPECT_EQ(match.entry, c.entry) << c.driver;
+    EXPECT_EQ(match.outIcm, c.outIcm) << c.driver;
+  }
+
+  dir.Write("KZProFDw.INI",
+            "[Support]\nNo=3\nDriver1=One\nOutIcm1=\nDriver2=Two\nOutIcm2=M2\n"
+            "Driver3=Three\nOutIcm3=M3\n");
+  EXPECT_EQ(config.FindEntryForDriver("Four").result, 1);  // last entry readable
+  EXPECT_EQ(config.FindEntryForDriver("One").result, 1);   // entry 1 skipped (empty OutIcm)
+  EXPECT_EQ(config.FindEntryForDriver("Three").outIcm, "M3");
+
+  dir.Write("KZProFDw.INI", "[Support]\nNo=abc\nDriver1=One\nOutIcm1=M\n");
+  EXPECT_EQ(config.FindEntryForDriver("One").result, 2);  // no count
+}
+
+// Runs a test body in another working directory and comes back.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::string& path)
+      : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+  }
+  ~WorkingDirectory() { std::filesystem::current_path(previous_); }
+
+ private:
+  std::filesystem::path previous_;
+};
+
+TEST(SupportConfigTest, StartUpCheckLooksInTheWorkingDirectory) {
+  ScratchDirectory dir;
+  std::filesystem::create_directory(dir.File("elsewhere"));
+  dir.Write("KZProFDw.INI", "[Support]\nNo=abc\n");  // kind 1 does not look at the number
+  dir.Write("elsewhere/KZProFDw.INI", "[Support]\nNo=NG\n");
+  const std::string realDir = std::filesystem::canonical(dir.path()).string();
+
+  {
+    WorkingDirectory cwd(dir.path());
+    RecordingMessages messages;
+    EXPECT_EQ(CheckStartupConfiguration(messages), realDir + "/KZProFDw.INI");
+    EXPECT_TRUE(messages.shown.empty());
+  }
+  for (const std::string& where : {dir.File("elsewhere"), dir.File("nothing")}) {
+    std::filesystem::create_directories(where);
+    WorkingDirectory cwd(where);
+    RecordingMessages messages;
+    EXPECT_EQ(CheckStartupConfiguration(messages), std::nullopt) << where;
+    ASSERT_EQ(messages.shown.size(), 1u) << where;
+    const Message& shown = messages.shown[0];
+    EXPECT_EQ(shown.text, "初期設定に失敗しました。\r\n終了します。");
+    EXPECT_EQ(shown.caption, std::optional<std::string>("Voma Profile Downloader Err"));
+    EXPECT_EQ(shown.flags, 0u);
+    EXPECT_EQ(shown.owner, MessageOwner::kMainDialog);
+  }
+}
+
+TEST(SupportConfigTest, StartUpCheckRefusesAPathOverTheLimit) {
+  ScratchDirectory dir;
+  // Nested folders make a working directory whose configuration path passes 1,023 bytes.
+  std::string deep = dir.path();
+  while (deep.size() + 1 + std::string("KZProFDw.INI").size() <= 1023) {
+    deep += "/" + std::string(200, 'd');
+  }
+  std::filesystem::create_directories(deep);
+  std::filesystem::copy_file(dir.Write("KZProFDw.INI", "[Support]\nNo=1\n"),
+                             deep + "/KZProFDw.INI");
+  WorkingDirectory cwd(deep);
+  RecordingMessages messages;
+  EXPECT_EQ(CheckStartupConfiguration(messages), std::nullopt);
+  EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vomar
