@@ -1,0 +1,192 @@
+// The /LATEST and file-name stamp lines, and the clocks behind /LATEST.
+#include "crd/stamp_lines.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <optional>
+#include <string>
+
+#include "common/string_table.h"
+#include "tests/support/memory_spooler.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar {
+namespace {
+
+using testing::MemorySpooler;
+using testing::RecordingMessages;
+using testing::ScratchDirectory;
+
+// 2008-12-31 23:30:00 UTC.
+constexpr std::time_t kNewYearsEve = 1230766200;
+
+// Sets TZ for one test and restores it afterwards.
+class ZoneGuard {
+ public:
+  explicit ZoneGuard(const char* zone) {
+    if (const char* old = std::getenv("TZ")) saved_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~ZoneGuard() {
+    if (saved_) {
+      setenv("TZ", saved_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+class FixedClock : public StampClock {
+ public:
+  explicit FixedClock(Reading reading) : reading_(reading) {}
+  Reading Fetch() override { return reading_; }
+
+ private:
+  Reading reading_;
+};
+
+std::string LatestLine(StampClock& clock, int* result = nullptr) {
+  TextWriter out;
+  const int code = WriteLatestLine(out, clock);
+  if (result != nullptr) *result = code;
+  return out.Text();
+}
+
+TEST(LatestLineTest, LocalTimeOfTheTimeZoneInForce) {
+  {
+    ZoneGuard zone("UTC-8");  // POSIX sign: eight hours ahead of UTC
+    EXPECT_EQ(FormatLatestLine(kNewYearsEve), "/LATEST (2009/01/01  07:30:00)\n");
+  }
+  {
+    ZoneGuard zone("Asia/Shanghai");
+    EXPECT_EQ(FormatLatestLine(kNewYearsEve), "/LATEST (2009/01/01  07:30:00)\n");
+  }
+  {
+    ZoneGuard zone("UTC");
+    EXPECT_EQ(FormatLatestLine(kNewYearsEve), "/LATEST (2008/12/31  23:30:00)\n");
+    // Single-digit fields get their leading zero.
+    EXPECT_EQ(FormatLatestLine(1236262029), "/LATEST (2009/03/05  14:07:09)\n");
+  }
+}
+
+TEST(LatestLineTest, WrittenOnlyWhenTheClockHasATime) {
+  ZoneGuard zone("UTC");
+  int result = -1;
+
+  FixedClock timed({true, kNewYearsEve});
+  EXPECT_EQ(LatestLine(timed, &result), "/LATEST (2008/12/31  23:30:00)\n");
+  EXPECT_EQ(result, 0);
+
+  FixedClock noTime({true, std::nullopt});
+  EXPECT_EQ(LatestLine(noTime, &result), "");
+  EXPECT_EQ(result, 0);
+
+  FixedClock noPrinter({false, std::nullopt});
+  EXPECT_EQ(LatestLine(noPrinter, &result), "");
+  EXPECT_EQ(result, 1);
+}
+
+TEST(LatestLineTest, WorkstationClockGivesTheCurrentTime) {
+  WorkstationStampClock clock;
+  const std::time_t before = std::time(nullptr);
+  const StampClock::Reading reading = clock.Fetch();
+  const std::time_t after = std::time(nullptr);
+  EXPECT_TRUE(reading.printerOpened);
+  ASSERT_TRUE(reading.time.has_value());
+  EXPECT_GE(*reading.time, before);
+  EXPECT_LE(*reading.time, after);
+}
+
+class SpoolerStampClockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    spooler.printers = {{"Office_C1", "capture:/c1", "Vomar PS Color A3"},
+                        {"Office C1", "capture:/c1b", "Vomar PS Color A3"}};
+    spooler.submittedTime = kNewYearsEve;
+  }
+  MemorySpooler spooler;
+  RecordingMessages messages;
+};
+
+// The printer in use is timed under its own name: a queue name with "_" is not turned
+// into another printer's name with blanks.
+TEST_F(SpoolerStampClockTest, TimesAnEmptyJobOnThePrinterInUseAndCancelsIt) {
+  SpoolerStampClock clock(spooler, "Office_C1", messages);
+  const StampClock::Reading reading = clock.Fetch();
+
+  EXPECT_TRUE(reading.printerOpened);
+  EXPECT_EQ(reading.time, std::optional<std::time_t>(kNewYearsEve));
+  EXPECT_TRUE(messages.shown.empty());
+  ASSERT_EQ(spooler.jobs.size(), 1u);
+  EXPECT_EQ(spooler.jobs[0].printer, "Office_C1");
+  EXPECT_EQ(spooler.jobs[0].bytes, "");
+  EXPECT_EQ(spooler.jobs[0].state, MemorySpooler::JobState::kCancelled);
+  EXPECT_EQ(spooler.openHandles, 0);
+}
+
+TEST_F(SpoolerStampClockTest, PrinterThatCannotBeOpenedShowsStringFourWithoutOwner) {
+  spooler.faults.open = true;
+  SpoolerStampClock clock(spooler, "Office_C1", messages);
+  const StampClock::Reading reading = clock.Fetch();
+
+  EXPECT_FALSE(reading.printerOpened);
+  EXPECT_FALSE(reading.time.has_value());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  const Message& shown = messages.shown[0];
+  EXPECT_EQ(shown.text, StringTableText(4));
+  EXPECT_EQ(shown.caption, std::nullopt);
+  EXPECT_EQ(shown.flags, static_cast<unsigned>(kMbOk));
+  EXPECT_EQ(shown.owner, MessageOwner::kNone);
+  EXPECT_TRUE(spooler.jobs.empty());
+}
+
+TEST_F(SpoolerStampClockTest, JobThatCannotBeStartedGivesNoTimeAndNoMessage) {
+  spooler.faults.startDocument = true;
+  SpoolerStampClock clock(spooler, "Office_C1", messages);
+  const StampClock::Reading reading = clock.Fetch();
+
+  EXPECT_TRUE(reading.printerOpened);
+  EXPECT_FALSE(reading.time.has_value());
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(spooler.openHandles, 0);
+}
+
+TEST(FileNameLineTest, NameOfAnExistingFileWithPostScriptSpecialsEscaped) {
+  ScratchDirectory dir;
+  const std::string plain = dir.Write("Office C1 Gloss.icc", "x");
+  const std::string special = dir.Write("Proof (v2) \\ A3.icc", "x");
+  // "表" is 0x95 0x5C in Shift-JIS: its second byte needs the backslash too.
+  const std::string japanese = dir.Write("表ソ.icc", "x");
+
+  TextWriter out;
+  EXPECT_EQ(WriteIccFileLine(out, plain), 0);
+  EXPECT_EQ(WriteIccFileLine(out, special), 0);
+  EXPECT_EQ(WriteFileNameLine(out, "INKFILE", japanese), 0);
+  EXPECT_EQ(WriteFileNameLine(out, "DEVFILE", plain), 0);
+  EXPECT_EQ(out.Text(),
+            "/ICCFILE (Office C1 Gloss.icc)\n"
+            "/ICCFILE (Proof \\(v2\\) \\\\ A3.icc)\n"
+            "/INKFILE (\x95\\\\\x83\\\\.icc)\n"
+            "/DEVFILE (Office C1 Gloss.icc)\n");
+}
+
+TEST(FileNameLineTest, NoLineForAMissingFileOrAFolder) {
+  ScratchDirectory dir;
+  TextWriter out;
+  EXPECT_EQ(WriteIccFileLine(out, dir.File("gone.icc")), 0);
+  EXPECT_EQ(WriteIccFileLine(out, dir.path()), 0);
+  EXPECT_EQ(WriteIccFileLine(out, ""), 0);
+  EXPECT_EQ(out.Text(), "");
+  EXPECT_EQ(ExistingFileName(dir.File("gone.icc")), std::nullopt);
+}
+
+}  // namespace
+}  // namespace vomar
