@@ -1,0 +1,81 @@
+// One connection to the CUPS server whose every call is bounded in time, and the
+// IPP requests the spooler needs. Internal to the CUPS spooler.
+#pragma once
+
+#include <cups/cups.h>
+
+#include <chrono>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "printer/spooler.h"
+
+namespace vomar::cups {
+
+using Clock = std::chrono::steady_clock;
+
+// The time bounds: a call that gets no answer from the server within `operation` fails;
+// the cancelling of a job after a failure gets `cleanup`, so that a failed job is
+// reported within operation + cleanup.
+struct Limits {
+  std::chrono::milliseconds operation{10000};
+  std::chrono::milliseconds cleanup{5000};
+};
+
+// The error of the last libcups call of this thread, as text with its IPP status
+// ("The printer or class does not exist. (0x0406)"). libcups 2.4 and 2.5 name the
+// calls differently; only this wrapper knows them.
+ipp_status_t LastIppStatus();
+std::string LastIppError();
+
+class Connection {
+ public:
+  // `server` is a host name or a socket path; empty means libcups' own choice
+  // (CUPS_SERVER, client.conf). The connection is opened by Open().
+  Connection(std::string server, std::chrono::milliseconds limit);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Connects within the limit. False (with Error()) when the server cannot be reached.
+  bool Open();
+  void Close();
+  bool IsOpen() const { return http_ != nullptr; }
+  http_t* Http() const { return http_; }
+
+  // Starts the clock for one call: the call fails once `limit` passes without an answer.
+  void StartCall();
+  // True when the last call ran out of time (whatever libcups reported).
+  bool TimedOut() const { return timedOut_; }
+  // The transport error of the connection (errno value), 0 when none.
+  int TransportError() const;
+  const std::string& Error() const { return error_; }
+
+  // Sends an IPP request (taking ownership) and returns the response, or nullptr with
+  // Error() set when the call failed or the server answered with an error status.
+  // `notFoundIsEmpty`: an answer "not found" is a successful empty response.
+  ipp_t* Request(ipp_t* request, const char* what, bool notFoundIsEmpty = false);
+
+ private:
+  static int OnTimeout(http_t* http, void* self);
+
+  std::string server_;
+  std::chrono::milliseconds limit_;
+  http_t* http_ = nullptr;
+  Clock::time_point deadline_{};
+  bool timedOut_ = false;
+  std::string error_;
+};
+
+// printer-uri of a queue: "ipp://localhost/printers/<name>", encoded.
+std::string PrinterUri(const std::string& name);
+
+// Name, port and driver of every printer group of a response, in its order.
+std::vector<PrinterInfo> ReadPrinters(ipp_t* response);
+
+// The attributes asked for with every printer request.
+extern const char* const kPrinterAttributes[3];
+
+}  // namespace vomar::cups
