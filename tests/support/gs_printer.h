@@ -1,0 +1,77 @@
+// Ghostscript acting as a PostScript printer with a hard disk (tools/gs-printer), for
+// tests that check what a job stores on the printer and what the printer makes of it.
+//
+//   GsPrinter printer;                                  // fresh, empty disk
+//   GsResult run = printer.RunJob(WrapInJobEnvelope(payload));
+//   ASSERT_TRUE(run.ok) << run.log;
+//   printer.ReadStoredFile("%disk0%/Ink/Custom1_Ink");
+//   printer.RunQuery("(%disk0%Ink/Custom1_Ink) run ...").out;
+//
+// Each run is a new Ghostscript process, like a printer switched off and on: what one
+// job stored on the disk is there for the next (ColorRendering resources included).
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vomar::testing {
+
+struct GsResult {
+  bool ok = false;   // ran to the end without a PostScript error
+  std::string out;   // RunQuery: what the program printed; PrintText: the page text
+  std::string log;   // Ghostscript's report: error messages, problems with stored files
+  std::chrono::milliseconds elapsed{0};
+};
+
+// Page output of a job: Ghostscript device ("txtwrite", "png16m" or "nullpage") and
+// the file that receives the pages (none for nullpage).
+struct PageOutput {
+  std::string device = "nullpage";
+  std::filesystem::path file;
+};
+
+class GsPrinter {
+ public:
+  // A printer with an empty disk in a fresh temporary folder, removed with the object.
+  GsPrinter();
+  // A printer on an existing disk folder, such as a queue's disk; the folder is kept.
+  explicit GsPrinter(std::filesystem::path disk);
+  ~GsPrinter();
+  GsPrinter(const GsPrinter&) = delete;
+  GsPrinter& operator=(const GsPrinter&) = delete;
+
+  const std::filesystem::path& Disk() const { return disk_; }
+  // The host file behind a printer name like "%disk0%/Ink/Custom1_Ink" (the "/" after
+  // "%disk0%" may be left out). An empty path for names that are not on the disk.
+  std::filesystem::path HostPath(std::string_view diskName) const;
+  // The bytes of a stored file, or nothing when the disk has no such file.
+  std::optional<std::string> ReadStoredFile(std::string_view diskName) const;
+
+  // Runs a job (PJL envelope around PostScript) as the printer does.
+  GsResult RunJobFile(const std::filesystem::path& job, const PageOutput& pages = {}) const;
+  GsResult RunJob(std::string_view jobBytes, const PageOutput& pages = {}) const;
+  // Runs a plain PostScript program; `out` is what it printed (print, =, ==).
+  GsResult RunQuery(std::string_view postscript) const;
+  // Runs a plain PostScript program and returns the text of its pages (txtwrite) in
+  // `out`. A Shift-JIS character comes out as the character whose number is its code.
+  GsResult PrintText(std::string_view postscript) const;
+
+ private:
+  std::filesystem::path WriteScratch(std::string_view name, std::string_view bytes) const;
+
+  std::filesystem::path disk_;
+  std::filesystem::path scratch_;  // temporary folder of this object
+  bool ownsDisk_ = false;
+};
+
+// The job envelope a download job puts around its payload: the PJL header, the
+// PostScript header line, the payload, "%%EOF" and the PJL trailer.
+std::string WrapInJobEnvelope(std::string_view payload);
+
+// A PostScript string literal holding `text` (parentheses and backslashes escaped).
+std::string PostScriptString(std::string_view text);
+
+}  // namespace vomar::testing
