@@ -2,16 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
 
-#include "common/string_table.h"
-#include "crd/stamp_lines.h"
-#include "tests/support/captured_stream.h"
 #include "tests/support/profile_image.h"
-#include "tests/support/recording_messages.h"
-#include "tests/support/scratch_directory.h"
+#include "tests/unit/ink_build_fixture.h"
+#include "tests/unit/ink_expected_text.h"
 
 namespace vomar {
 namespace {
@@ -24,34 +19,10 @@ using testing::image::ProfileImage;
 using testing::image::RequiredTagsProfile;
 using testing::image::Sequence;
 
-// The file's text, piece by piece, for a pair of Lab profiles with 2-point tables
-// (A2B0: 0x10..0x3F, B2A0: 0x40..0x5F), profile number 3 and stem Office_Color_01.
-constexpr const char* kDownloader =
-    "/DL{\n\t/fn exch def\n\tfn dup status{4{pop} repeat deletefile} {pop} ifelse\n"
-    "\t/In currentfile def\n\t/Out fn (w) file def\n\t/STR 65535 string def\n\t{ \n"
-    "\t\tIn STR readstring Out 3  -1 roll\n\t\twritestring Out flushfile not\n"
-    "\t\t{Out closefile exit} if\n\t}loop\n}bind def\n";
-constexpr const char* kInstallLines =
-    "(%disk0%/Ink/Custom3_Ink)DL\n"
-    "%/Office_Color_01_INKSimulation\n"
-    "\n"
-    "userdict /5e2a7c1d93 get begin\n"
-    "/CMYKSimulation\n"
-    "<<\n"
-    "\t/Custom3_Ink\t\t\t%Dictionary for Custom_INK\n";
-constexpr const char* kDecoding =
-    "\t\t<<\n"
-    "\t\t/MatrixABC [1.0000 1.0000 1.0000\n\t\t\t\t 1.0000 0.0000 0.0000\n"
-    "\t\t\t\t 0.0000 0.0000 -1.0000] \n"
-    "\t\t/DecodeABC [{100 mul 16 add 116 div}bind\n\t\t\t{255 mul 128 sub 500 div}bind\n"
-    "\t\t\t{255 mul 128 sub 200 div}bind] \n"
-    "\t\t/DecodeLMN [{dup 0.206897 ge{dup dup mul mul}\n"
-    "\t\t\t {0.137931 sub 0.128419 mul} ifelse 0.9642 mul}bind\n"
-    "\t\t\t {dup 0.206897 ge{dup dup mul mul}\n"
-    "\t\t\t {0.137931 sub 0.128419 mul} ifelse 1.0000 mul}bind\n"
-    "\t\t\t {dup 0.206897 ge{dup dup mul mul}\n"
-    "\t\t\t {0.137931 sub 0.128419 mul} ifelse 0.8249 mul}bind]\n";
-constexpr const char* kD50WhitePoint = "\t\t/WhitePoint [0.964203 1.000000 0.824905]\n";
+using namespace ink_text;
+
+// The tables of a pair of byte-built profiles with 2-point tables (A2B0: 0x10..0x3F,
+// B2A0: 0x40..0x5F).
 constexpr const char* kTable =
     "/Table [2 2 2 2 [ \n"
     "[<101112131415161718191A1B>\n"
@@ -59,46 +30,10 @@ constexpr const char* kTable =
     "][<28292A2B2C2D2E2F30313233>\n"
     "<3435363738393A3B3C3D3E3F>\n"
     "]]]\n";
-constexpr const char* kRenderingKeys =
-    "\t\t>>\n"
-    "\t/ColorRendering\t\t\t% INK Simulation CRD\n"
-    "\t\t<<\n"
-    "\t\t/ColorRenderingName(INKSimulation)\n"
-    "\t\t\n"
-    "\t\t/ColorRenderingType 1\n"
-    "\t\t/MatrixPQR [ 0.8951 -0.7502 0.0389\n\t\t\t0.2664 1.7135 -0.0685\n"
-    "\t\t\t-0.1614 0.0367 1.0296 ]\n"
-    "\t\t/TransformPQR [{exch pop exch 3 get mul exch pop exch 3 get div} bind\n"
-    "\t\t\t{exch pop exch 4 get mul exch pop exch 4 get div} bind\n"
-    "\t\t\t{exch pop exch 5 get mul exch pop exch 5 get div} bind ]\n"
-    "\t\t/RangePQR [ 0.0 1.4 0.0 1.4 0.0 1.4 ]\n"
-    "\t\t/RangeLMN [ -.137931 1 -.137931 .999967 -.137931 1.00003 ]\n"
-    "\t\t/MatrixABC [ 0 1 0 1 -1 1 0 0 -1 ]\n"
-    "\t\t/EncodeABC [\n\t\t\t{ 116 mul 16 sub } bind\n\t\t\t{ 500 mul } bind\n"
-    "\t\t\t{ 200 mul } bind\n\t\t\t]\n"
-    "\t\t/RangeABC [ 0 100 -128 128 -128 128 ]\n";
-constexpr const char* kD50EncodeLmn =
-    "\t\t/EncodeLMN [{ 0.964203 div dup .00885645 gt{.333333 exp}{7.78704\n"
-    "\t\t\tmul .137931 add} ifelse} bind\n"
-    "\t\t\t{dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add}\n"
-    "\t\t\tifelse} bind\n"
-    "\t\t\t{ 0.824905 div dup .00885645 gt{.333333 exp}{7.78704 mul\n"
-    "\t\t\t.137931 add} ifelse} bind]\n";
 constexpr const char* kRenderTable =
     "/RenderTable [ 2 2 2 [ \n<\n4041424344454647\n48494A4B4C4D4E4F\n>\n"
     "<\n5051525354555657\n58595A5B5C5D5E5F\n>\n] 4 {} {} {} {} ]\n";
-constexpr const char* kTrailer =
-    "\t\t>>\n"
-    "/LATEST (2026/12/06  07:05:09)\n"
-    "/INKFILE (simulation.icc)\n"
-    "/DEVFILE (output.icc)\n"
-    ">>def\n"
-    "end\n"
-    "%\n"
-    "% End of file\n"
-    "%\n";
 
-const std::string kHead = std::string(kDownloader) + kInstallLines + kDecoding;
 const std::string kSimulationBlock = std::string(kD50WhitePoint) + kTable;
 const std::string kRenderingBlock = std::string(kD50EncodeLmn) + kD50WhitePoint + kRenderTable;
 const std::string kWholeFile =
@@ -110,30 +45,8 @@ Bytes SimulationLut() { return Lut8Tag(4, 3, 2, Sequence(48, 0x10)); }
 Bytes RenderingLut() { return Lut8Tag(3, 4, 2, Sequence(32, 0x40)); }
 ProfileImage GoodProfile() { return RequiredTagsProfile(SimulationLut(), RenderingLut()); }
 
-// Stands for the spooler's time: 6 December 2026, 07:05:09 UTC.
-class FixedClock : public StampClock {
- public:
-  Reading Fetch() override { return reading; }
-  Reading reading{true, std::time_t{1796540709}};
-};
-
-class InkBuilderTest : public ::testing::Test {
+class InkBuilderTest : public InkBuildFixture {
  protected:
-  void SetUp() override {
-    const char* tz = std::getenv("TZ");
-    if (tz != nullptr) savedTz_ = tz;
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-  void TearDown() override {
-    if (savedTz_) {
-      setenv("TZ", savedTz_->c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
-
   // Builds from the two profiles as written into the scratch directory.
   int Build(const ProfileImage& simulation, const ProfileImage& output,
             const std::string& stem = "Office_Color_01") {
@@ -141,41 +54,6 @@ class InkBuilderTest : public ::testing::Test {
     EXPECT_TRUE(output.Write(outputPath));
     return BuildFromPaths(simulationPath, outputPath, stem);
   }
-
-  int BuildFromPaths(const std::string& simulation, const std::string& output,
-                     const std::string& stem = "Office_Color_01") {
-    InkSimulationBuilder builder(BuildEnvironment{
-        messages, clock, Diagnostics{out.get(), err.get()}, directory + "/"});
-    builder.profileNumber = 3;
-    return builder.BuildInkSimulation(simulation, output, stem, resultPath);
-  }
-
-  std::string FileText() const { return testing::ReadFileBytes(filePath); }
-
-  // The owner-less string-6 boxes shown.
-  void ExpectProfileFaultyShown(std::size_t times) const {
-    ASSERT_EQ(messages.shown.size(), times);
-    for (const Message& shown : messages.shown) {
-      EXPECT_EQ(shown.text, StringTableText(6));
-      EXPECT_FALSE(shown.caption.has_value());
-      EXPECT_EQ(shown.flags, static_cast<unsigned>(kMbOk));
-      EXPECT_EQ(shown.owner, MessageOwner::kNone);
-    }
-  }
-
-  testing::ScratchDirectory scratch;
-  const std::string directory = scratch.path();
-  const std::string simulationPath = scratch.File("simulation.icc");
-  const std::string outputPath = scratch.File("output.icc");
-  const std::string filePath = scratch.File("Office_Color_01_INKSimulation");
-  testing::RecordingMessages messages;
-  FixedClock clock;
-  testing::CapturedStream out;
-  testing::CapturedStream err;
-  std::string resultPath = "unchanged";
-
- private:
-  std::optional<std::string> savedTz_;
 };
 
 TEST_F(InkBuilderTest, Lut8PairGivesTheWholeFile) {
