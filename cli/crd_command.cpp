@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/commands.h"
@@ -94,6 +96,10 @@ int BuildWithoutPrinter(const CrdOptions& options) {
   if (options.stem.empty()) return UsageError("--stem is missing");
   if (options.stem.find('/') != std::string::npos) {
     return UsageError("the stem names a file and cannot hold '/'");
+  }
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.outputDirectory, error)) {
+    return UsageError("'" + options.outputDirectory + "' is not a directory");
   }
   ConsoleMessages messages(kApplicationName, options.assumeYes);
   WorkstationStampClock clock;

@@ -1,0 +1,259 @@
+// The crd command end to end: the vomar-download executable builds the three files, and
+// Ghostscript, acting as the printer, stores and uses them.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "common/string_table.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/crd_profile_bytes.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CommandOptions;
+using testing::CommandResult;
+using testing::ReadFileText;
+using testing::RunCommand;
+
+const std::string kCli = VOMAR_BINARY_DIR "/vomar-download";
+const std::string kRunPs = VOMAR_SOURCE_DIR "/tools/gs-printer/run-ps";
+
+constexpr const char* kSuffixes[] = {"_PhotoColorRendering", "_ColorimetricColorRendering",
+                                     "_BusinessColorRendering"};
+constexpr const char* kNames[] = {"Perceptual", "Relative Colorimetry", "Saturation"};
+
+// Real lut16 printer profiles shipped by Debian packages.
+constexpr const char* kDebianProfiles[] = {
+    "/usr/share/scribus/profiles/ISOcoated_v2_300_bas.icc",
+    "/usr/share/color/icc/krita/cmyk.icm",
+};
+
+class CrdCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/crd_command_test.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = std::string(pattern) + "/";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string MakeProfile(const std::string& name, const testing::TestProfileOptions& options) {
+    std::string error;
+    const std::string path = dir_ + name;
+    EXPECT_TRUE(testing::WriteTestProfile(options, path, &error)) << error;
+    return path;
+  }
+
+  // Runs the crd command; every process gets a private spooler address so nothing can
+  // reach the system's own server.
+  CommandResult Crd(const std::vector<std::string>& args, const std::string& locale = "C") {
+    std::vector<std::string> argv = {kCli, "crd"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    CommandOptions options;
+    options.environment["LC_ALL"] = locale;
+    options.environment["CUPS_SERVER"] = dir_ + "no-cups.sock";
+    return RunCommand(argv, options);
+  }
+
+  CommandResult Build(const std::string& profile, const std::string& outDir, int number = 1,
+                      const std::string& locale = "C") {
+    fs::create_directories(outDir);
+    return Crd({"--output-dir", outDir, "--stem", "Office_C1", "--number",
+                std::to_string(number), profile},
+               locale);
+  }
+
+  // Stores each file on a fresh Ghostscript disk, then asks the printer about the three
+  // resources; returns what the query printed, or the failure.
+  std::string StoreAndQuery(const std::string& outDir, int number) {
+    const std::string disk = dir_ + "disk" + std::to_string(++disks_);
+    fs::create_directories(disk);
+    for (const char* suffix : kSuffixes) {
+      const CommandResult stored = RunCommand({kRunPs, disk, outDir + "Office_C1" + suffix});
+      if (stored.exitStatus != 0) return "store failed: " + stored.err;
+    }
+    std::string query;
+    for (const char* suffix : kSuffixes) {
+      query += "/Custom" + std::to_string(number) + suffix +
+               " /ColorRendering findresource\n"
+               "dup setcolorrendering currentcolorrendering /ColorRenderingName get =\n"
+               "dup /LATEST get =\n"
+               "dup /ICCFILE get =\n"
+               "/RenderTable get dup 0 get =only ( ) print dup 3 get length =only ( ) print\n"
+               "dup 3 get 0 get length =only ( ) print 4 get =\n";
+    }
+    query += "[/Inp_0A2B0 /Inp_0A2B1 /Inp_0A2B2 /Out_0A2B0 /Out_0A2B1 /Out_0A2B2 /Out_0A2B3]\n"
+             "{ globaldict exch get length =only ( ) print } forall () =\n";
+    const std::string program = disk + "-query.ps";
+    testing::WriteFileBytes(program, testing::Bytes(query.begin(), query.end()));
+    const CommandResult result = RunCommand({kRunPs, disk, program});
+    if (result.exitStatus != 0) return "query failed: " + result.out + result.err;
+    return result.out;
+  }
+
+  // What the query prints for files of `grid` points stamped like the Photo file.
+  std::string ExpectedQuery(const std::string& outDir, int grid, const std::string& iccFile) {
+    const std::string file = ReadFileText(outDir + "Office_C1_PhotoColorRendering");
+    std::smatch latest;
+    const std::regex latestLine("\n/LATEST \\((\\d{4}/\\d{2}/\\d{2}  \\d{2}:\\d{2}:\\d{2})\\)\n");
+    EXPECT_TRUE(std::regex_search(file, latest, latestLine));
+    std::string expected;
+    for (const char* name : kNames) {
+      expected += std::string(name) + "\n" + latest[1].str() + "\n" + iccFile + "\n" +
+                  std::to_string(grid) + " " + std::to_string(grid) + " " +
+                  std::to_string(grid * grid * 4) + " 4\n";
+    }
+    return expected + "256 256 256 256 256 256 256 \n";
+  }
+
+  std::string dir_;
+  int disks_ = 0;
+};
+
+// The files without their /LATEST line, which depends on the second of the build.
+std::string WithoutLatest(const std::string& path) {
+  return std::regex_replace(ReadFileText(path), std::regex("\n/LATEST \\([^)]*\\)\n"), "\n");
+}
+
+std::string ProgressLines(int tables, int grid, const std::string& copyright) {
+  // "Making a CRD...", three table traces (the CLUT dump is the one varying line), the echo.
+  std::string pattern = "Making a CRD\\.\\.\\.\n";
+  for (int k = 0; k < tables; ++k) {
+    pattern += "mft1: CLUT Table data:\\[" + std::to_string(grid * grid * grid * 4) +
+               "\\]\n[0-9A-F]{" + std::to_string(2 * grid * grid * grid * 4) +
+               "}\nmft1: OUTPUT Table data:\\[1024\\]\n";
+  }
+  return pattern + copyright + "\\.\\.\\.\n";
+}
+
+TEST_F(CrdCommandTest, GeneratedProfilesGiveFilesThatGhostscriptStoresAndUses) {
+  struct Row {
+    const char* what;
+    testing::TestProfileOptions options;
+    int number;
+  };
+  testing::TestProfileOptions lab8;
+  lab8.gridPoints = 9;
+  testing::TestProfileOptions lab16 = lab8;
+  lab16.lut16 = true;
+  lab16.blackPoint = true;
+  testing::TestProfileOptions xyz8 = lab8;
+  xyz8.pcs = sig::kXyz;
+  xyz8.grayTrc = true;
+  const Row rows[] = {{"Lab lut8", lab8, 1}, {"Lab lut16 with bkpt", lab16, 2},
+                      {"XYZ lut8 with kTRC", xyz8, 1}};
+  int index = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string profile = MakeProfile("p" + std::to_string(index) + ".icc", row.options);
+    const std::string out = dir_ + "out" + std::to_string(index++) + "/";
+    const CommandResult result = Build(profile, out, row.number);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(std::regex_match(result.out,
+                                 std::regex(ProgressLines(3, 9, "No copyright, use freely"))))
+        << result.out.substr(0, 300);
+    EXPECT_EQ(StoreAndQuery(out, row.number),
+              ExpectedQuery(out, 9, "p" + std::to_string(index - 1) + ".icc"));
+  }
+}
+
+TEST_F(CrdCommandTest, DebianLut16ProfilesGiveThreeValidFiles) {
+  int index = 0;
+  for (const char* profile : kDebianProfiles) {
+    SCOPED_TRACE(profile);
+    if (!fs::exists(profile)) GTEST_SKIP() << profile << " is not installed (tools/setup)";
+    const std::string out = dir_ + "debian" + std::to_string(index++) + "/";
+    const CommandResult result = Build(profile, out);
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    // B2A2 of the ISO profile has fewer points than B2A0 and B2A1.
+    const std::string query = StoreAndQuery(out, 1);
+    EXPECT_EQ(query.substr(0, query.find('\n')), "Perceptual") << query;
+    EXPECT_NE(query.find("256 256 256 256 256 256 256 \n"), std::string::npos) << query;
+    EXPECT_EQ(query.find("failed"), std::string::npos) << query;
+  }
+}
+
+TEST_F(CrdCommandTest, FilesAndProgressAreTheSameUnderAGermanLocale) {
+  testing::TestProfileOptions options;
+  options.gridPoints = 5;
+  options.pcs = sig::kXyz;
+  options.illuminant = {0.9642, 1.0, 0.8249};
+  const std::string profile = MakeProfile("xyz.icc", options);
+  const CommandResult inC = Build(profile, dir_ + "c/", 2, "C");
+  const CommandResult inGerman = Build(profile, dir_ + "de/", 2, "de_DE.UTF-8");
+  ASSERT_EQ(inC.exitStatus, 0);
+  ASSERT_EQ(inGerman.exitStatus, 0);
+  EXPECT_EQ(inGerman.out, inC.out);
+  EXPECT_EQ(inGerman.err, "");
+  for (const char* suffix : kSuffixes) {
+    const std::string c = WithoutLatest(dir_ + "c/Office_C1" + suffix);
+    EXPECT_NE(c.find("/WhitePoint [0.964203 1.000000 0.824905]\n"), std::string::npos);
+    EXPECT_EQ(WithoutLatest(dir_ + "de/Office_C1" + suffix), c) << suffix;
+  }
+}
+
+TEST_F(CrdCommandTest, FailuresPrintTheirLinesAndTheBoxOnStandardError) {
+  testing::TestProfileOptions monitor;
+  monitor.gridPoints = 2;
+  monitor.deviceClass = sig::kMntr;
+  const std::string monitorPath = MakeProfile("monitor.icc", monitor);
+  fs::create_directories(dir_ + "out");
+  const std::string box = "vomar-download: ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
+                          "vomar-download: ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。\n";
+
+  CommandResult result = Crd({"--output-dir", dir_ + "out", "--stem", "Office_C1", "--number",
+                              "1", monitorPath});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "Input file may not be printer profile.\n" + box);
+
+  result = Crd({"--output-dir", dir_ + "out", "--stem", "Office_C1", "--number", "1",
+                dir_ + "missing.icc"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(result.err, box);
+  EXPECT_TRUE(fs::is_empty(dir_ + "out"));
+}
+
+TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
+  const std::string usage =
+      "usage: vomar-download crd --output-dir DIR --stem STEM --number N PROFILE\n"
+      "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
+      "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n";
+  struct Row {
+    std::vector<std::string> args;
+    std::string problem;
+  };
+  const std::string out = dir_;
+  const std::vector<Row> rows = {
+      {{}, "exactly one PROFILE is needed"},
+      {{"--output-dir", out, "--stem", "S", "--number", "3", "p.icc"}, "--number must be 1 or 2"},
+      {{"--output-dir", out, "--stem", "S", "p.icc"}, "--number is missing"},
+      {{"--stem", "S", "--number", "1", "p.icc"}, "--output-dir is missing"},
+      {{"--output-dir", out, "--stem", "a/b", "--number", "1", "p.icc"},
+       "the stem names a file and cannot hold '/'"},
+      {{"--output-dir", out + "nowhere", "--stem", "S", "--number", "1", "p.icc"},
+       "'" + out + "nowhere' is not a directory"},
+      {{"--output-dir", out, "--stem", "S", "--number", "1", "--colour", "p.icc"},
+       "unknown option '--colour'"},
+      {{"--output-dir", out, "--stem", "S", "--number", "1", "a.icc", "b.icc"},
+       "exactly one PROFILE is needed"},
+  };
+  for (const Row& row : rows) {
+    const CommandResult result = Crd(row.args);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "vomar-download crd: " + row.problem + "\n" + usage);
+  }
+}
+
+}  // namespace
+}  // namespace vomar
