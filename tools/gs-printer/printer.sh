@@ -1,6 +1,9 @@
 # Shared by run-job and run-ps: runs Ghostscript as the printer with a disk.
 # Sourced, not executed. Needs: bash, perl, gs.
 
+# Byte-oriented tools; also keeps perl quiet about locales it lacks (cupsd sets LANG).
+export LC_ALL=C
+
 gs_printer_dir=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")" && pwd)
 gs_program=${VOMAR_GS:-$(command -v gs || echo /usr/bin/gs)}
 
