@@ -1,0 +1,162 @@
+// The printer list and the output-profile model check against the private CUPS server,
+// with the sample configuration file of the source tree.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "printer/cups_spooler.h"
+#include "printer/model_check.h"
+#include "printer/printer_list.h"
+#include "tests/support/captured_stream.h"
+#include "tests/support/cups_test_server.h"
+#include "tests/support/recording_messages.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar {
+namespace {
+
+using testing::CapturedStream;
+using testing::CupsTestServer;
+using testing::RecordingMessages;
+using testing::ScratchDirectory;
+using testing::SourcePath;
+
+const bool kUsesCups = testing::RegisterCupsTestEnvironment();
+
+class PrinterDiscoveryTest : public ::testing::Test {
+ protected:
+  PrinterList Fill() {
+    return FillPrinterList(spooler, config, messages, Diagnostics{out.get(), err.get()});
+  }
+  std::string EntryText(const std::string& queue) const {
+    return queue + " - (capture:" + CupsTestServer::Shared().CaptureDir(queue) + ")";
+  }
+
+  CupsSpooler spooler;
+  SupportConfig config{SourcePath("config/KZProFDw.INI")};
+  RecordingMessages messages;
+  CapturedStream out;
+  CapturedStream err;
+};
+
+TEST_F(PrinterDiscoveryTest, ListsTheSupportedQueuesInSpoolerOrderWithTheDefault) {
+  const PrinterList list = Fill();
+  ASSERT_TRUE(messages.shown.empty());
+  ASSERT_FALSE(list.closeDialog);
+
+  // Exactly the queues on a supported driver, in the order the server lists them.
+  std::vector<std::string> expected;
+  int unsupported = 0;
+  for (const PrinterInfo& printer : list.printerRecords) {
+    if (printer.driver.starts_with("Vomar PS Color A3")) {
+      expected.push_back(PrinterEntryText(printer));
+    } else {
+      ++unsupported;
+    }
+  }
+  std::vector<std::string> texts;
+  for (const PrinterListEntry& entry : list.entries) texts.push_back(entry.text);
+  EXPECT_EQ(texts, expected);
+
+  // The standard queues among them, with their ports; Other_Laser is left out with one
+  // diagnostic line per unsupported printer.
+  const std::vector<std::string> standard = {EntryText("Office_C1"), EntryText("Office_C2")};
+  auto c1 = std::find(texts.begin(), texts.end(), standard[0]);
+  auto c2 = std::find(texts.begin(), texts.end(), standard[1]);
+  EXPECT_NE(c1, texts.end());
+  EXPECT_NE(c2, texts.end());
+  EXPECT_LT(c1, c2);
+  EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                          [](const std::string& t) { return t.starts_with("Vomar_カラー - ("); }),
+            1);
+  EXPECT_EQ(std::count_if(texts.begin(), texts.end(),
+                          [](const std::string& t) { return t.starts_with("Other_Laser"); }),
+            0);
+  EXPECT_GE(unsupported, 1);
+  std::string lines;
+  for (int i = 0; i < unsupported; ++i) lines += "A driver name is not in agreement.\n";
+  EXPECT_EQ(err.Text(), lines);
+  EXPECT_EQ(out.Text(), "");
+
+  // The server's default, Office_C2, is preselected.
+  ASSERT_GE(list.selected, 0);
+  EXPECT_EQ(list.entries[static_cast<std::size_t>(list.selected)].text, standard[1]);
+}
+
+TEST_F(PrinterDiscoveryTest, TheDefaultOfLpdestIsPreselectedWhenListed) {
+  setenv("LPDEST", "Office_C1", 1);
+  const PrinterList list = Fill();
+  unsetenv("LPDEST");
+  ASSERT_GE(list.selected, 0);
+  EXPECT_EQ(list.entries[static_cast<std::size_t>(list.selected)].text, EntryText("Office_C1"));
+}
+
+class Host : public OutputProfileHost {
+ public:
+  bool InkSimulationMode() const override { return true; }
+  std::string OutputProfilePath() const override { return path; }
+  void ClearOutputProfilePath() override { path.clear(); }
+  std::string CurrentPrinterText() const override { return printerText; }
+  std::string path;
+  std::string printerText;
+};
+
+TEST_F(PrinterDiscoveryTest, OutputProfilesMustDescribeTheModelOfTheSelectedPrinter) {
+  ScratchDirectory dir;
+  auto profile = [&](const std::string& name, const std::string& model) {
+    testing::TestProfileOptions options;
+    options.modelDescription = model;
+    std::string error;
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(testing::WriteTestProfile(options, path, &error)) << error;
+    return path;
+  };
+  const std::string glossy = profile("glossy.icc", "Vomar Color A3 Glossy");
+  const std::string exact = profile("exact.icc", "Vomar Color A3");
+  const std::string mono = profile("mono.icc", "Vomar Mono A3");
+  const std::string plain = profile("plain.icc", "");
+  const std::string truncated = dir.Write("truncated.icc", std::string(100, 'x'));
+
+  const PrinterList list = Fill();
+  std::string colorText;  // the entry of the queue with a UTF-8 name
+  for (const PrinterListEntry& entry : list.entries) {
+    if (entry.text.starts_with("Vomar_カラー - (")) colorText = entry.text;
+  }
+  ASSERT_FALSE(colorText.empty());
+
+  const struct {
+    const char* name;
+    std::string path;
+    std::string printerText;
+    int result;
+  } cases[] = {
+      {"description begins with the model", glossy, EntryText("Office_C1"), 0},
+      {"description equals the model", exact, colorText, 0},
+      {"no description", plain, EntryText("Office_C2"), 0},
+      {"another model", mono, EntryText("Office_C1"), 4},
+      {"unreadable profile", truncated, EntryText("Office_C1"), 3},
+      {"unsupported driver", glossy, "Other_Laser - (capture:/x)", 1},
+      {"printer not installed", glossy, "Nowhere - (capture:/x)", 1},
+  };
+  for (const auto& c : cases) {
+    Host host;
+    host.path = c.path;
+    host.printerText = c.printerText;
+    messages.shown.clear();
+    EXPECT_EQ(CheckOutputProfileForPrinter(host, spooler, config, messages), c.result) << c.name;
+    if (c.result == 0) {
+      EXPECT_TRUE(messages.shown.empty()) << c.name;
+      EXPECT_EQ(host.path, c.path) << c.name;
+    } else {
+      ASSERT_EQ(messages.shown.size(), 1u) << c.name;
+      EXPECT_EQ(messages.shown[0].text, ModelCheckMessageText(c.result)) << c.name;
+      EXPECT_EQ(host.path, "") << c.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vomar
