@@ -1,0 +1,215 @@
+// The ink command end to end: the vomar-download executable builds the ink-simulation
+// file, and Ghostscript, acting as the printer, stores it on its disk, runs it, and
+// uses the slot as the printer's ink-simulation procedure does.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/string_table.h"
+#include "crd/stamp_lines.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/gs_printer.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CommandOptions;
+using testing::CommandResult;
+using testing::RunCommand;
+
+const std::string kCli = VOMAR_BINARY_DIR "/vomar-download";
+constexpr const char* kEcho = "Making a CRD...\nNo copyright, use freely...\n";
+constexpr const char* kInstallLine = "(%disk0%/Ink/Custom3_Ink)DL\n";
+
+// Reads the stored slot back and selects it as the printer would: the slot's dictionary
+// as a CIEBasedDEFG colour space and its ColorRendering with setcolorrendering.
+constexpr const char* kSlotQuery =
+    "(%disk0%/Ink/Custom3_Ink) run\n"
+    "userdict /5e2a7c1d93 get /CMYKSimulation get\n"
+    "dup length ==\n"
+    "dup /Custom3_Ink get /Table get 0 get ==\n"
+    "dup /ColorRendering get /RenderTable get length ==\n"
+    "dup /LATEST get print (\\n) print\n"
+    "dup /INKFILE get print (\\n) print\n"
+    "dup /DEVFILE get print (\\n) print\n"
+    "pop\n"
+    "(Custom3_Ink) KZsetcmyksimulation\n"
+    "userdict /5e2a7c1d93 get /CurrentSimulation get ==\n";
+
+class InkCommandTest : public ::testing::Test {
+ protected:
+  std::string MakeProfile(const std::string& name, const testing::TestProfileOptions& options) {
+    std::string error;
+    const std::string path = scratch.File(name);
+    EXPECT_TRUE(testing::WriteTestProfile(options, path, &error)) << error;
+    return path;
+  }
+
+  CommandResult Ink(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {kCli, "ink"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    CommandOptions options;
+    options.environment["TZ"] = "UTC";
+    options.environment["LC_ALL"] = "de_DE.UTF-8";  // numbers must not follow the locale
+    options.environment["CUPS_SERVER"] = scratch.File("no-cups.sock");
+    return RunCommand(argv, options);
+  }
+
+  CommandResult Build(const std::string& simulation, const std::string& output) {
+    return Ink({"--output-dir", scratch.path(), "--stem", "Office_Color_01", "--number", "3",
+                simulation, output});
+  }
+
+  // The /LATEST line of a build made between `before` and now.
+  static bool IsLatestLineSince(const std::string& line, std::time_t before) {
+    for (std::time_t t = before; t <= std::time(nullptr); ++t) {
+      if (line == FormatLatestLine(t)) return true;
+    }
+    return false;
+  }
+
+  // Sends the file to the printer, checks what the disk keeps, and selects the slot.
+  void ExpectPrinterUsesTheSlot(const std::string& file, const std::string& latest,
+                                const std::string& simulationName,
+                                const std::string& outputName, int gridPoints) {
+    testing::GsPrinter printer;
+    const testing::GsResult job = printer.RunJob(testing::WrapInJobEnvelope(file));
+    ASSERT_TRUE(job.ok) << job.log;
+    // The disk keeps everything after the DL call, up to the job's "%%EOF" line.
+    const std::size_t call = file.find(kInstallLine);
+    ASSERT_NE(call, std::string::npos);
+    EXPECT_EQ(printer.ReadStoredFile("%disk0%/Ink/Custom3_Ink"),
+              file.substr(call + std::string(kInstallLine).size()) + "%%EOF\n");
+
+    const testing::GsResult query = printer.RunQuery(kSlotQuery);
+    ASSERT_TRUE(query.ok) << query.log;
+    const std::string g = std::to_string(gridPoints);
+    EXPECT_EQ(query.out, "5\n" + g + "\n" + "9\n" +
+                             latest.substr(9, latest.size() - 11) + "\n" + simulationName +
+                             "\n" + outputName + "\n/Custom3_Ink\n");
+  }
+
+  testing::ScratchDirectory scratch;
+  const std::string filePath = scratch.File("Office_Color_01_INKSimulation");
+};
+
+TEST_F(InkCommandTest, GeneratedPairsAreStoredAndSelectedByThePrinter) {
+  struct Case {
+    int gridPoints;
+    bool lut16;
+    bool blackPoint;
+  };
+  for (const Case c : {Case{33, false, false}, Case{9, true, true}}) {
+    SCOPED_TRACE(c.gridPoints);
+    testing::TestProfileOptions options;
+    options.gridPoints = c.gridPoints;
+    options.lut16 = c.lut16;
+    options.blackPoint = c.blackPoint;
+    const std::string simulation = MakeProfile("Sim (Coated).icc", options);
+    const std::string output = scratch.File("Output.icc");
+    fs::copy_file(simulation, output, fs::copy_options::overwrite_existing);
+
+    const std::time_t before = std::time(nullptr);
+    const CommandResult built = Build(simulation, output);
+    ASSERT_EQ(built.exitStatus, 0) << built.err;
+    EXPECT_EQ(built.out, std::string(kEcho) + kEcho);
+    EXPECT_EQ(built.err, "");
+
+    const std::string file = testing::ReadFileBytes(filePath);
+    const std::size_t latestAt = file.find("/LATEST (");
+    ASSERT_NE(latestAt, std::string::npos);
+    const std::string latest = file.substr(latestAt, file.find('\n', latestAt) + 1 - latestAt);
+    EXPECT_TRUE(IsLatestLineSince(latest, before)) << latest;
+    EXPECT_EQ(file.substr(latestAt),
+              latest + "/INKFILE (Sim \\(Coated\\).icc)\n/DEVFILE (Output.icc)\n>>def\nend\n"
+                       "%\n% End of file\n%\n");
+    ExpectPrinterUsesTheSlot(file, latest, "Sim (Coated).icc", "Output.icc", c.gridPoints);
+  }
+}
+
+TEST_F(InkCommandTest, RealLut16ProfilesAreStoredAndSelectedByThePrinter) {
+  // Debian's own CMYK profiles with 16-bit tables (scribus-data, krita-data).
+  const std::vector<std::string> profiles = {
+      "/usr/share/scribus/profiles/ISOcoated_v2_300_bas.icc",
+      "/usr/share/color/icc/krita/cmyk.icm"};
+  int found = 0;
+  for (const std::string& path : profiles) {
+    if (!fs::exists(path)) continue;
+    ++found;
+    SCOPED_TRACE(path);
+    const CommandResult built = Build(path, path);
+    ASSERT_EQ(built.exitStatus, 0) << built.err;
+    EXPECT_EQ(built.err, "");
+    const std::string file = testing::ReadFileBytes(filePath);
+    const std::size_t table = file.find("/Table [");
+    ASSERT_NE(table, std::string::npos);
+    const int grid = std::stoi(file.substr(table + 8));
+    const std::size_t latestAt = file.find("/LATEST (");
+    ASSERT_NE(latestAt, std::string::npos);
+    const std::string latest = file.substr(latestAt, file.find('\n', latestAt) + 1 - latestAt);
+    const std::string name = fs::path(path).filename().string();
+    ExpectPrinterUsesTheSlot(file, latest, name, name, grid);
+  }
+  if (found == 0) GTEST_SKIP() << "no lut16 profile of scribus-data or krita-data installed";
+}
+
+TEST_F(InkCommandTest, FailedBuildsExitWithOneAndTheirMessages) {
+  testing::TestProfileOptions options;
+  options.gridPoints = 3;
+  const std::string good = MakeProfile("good.icc", options);
+  options.omitTags = {sig::kGamt};
+  const std::string noGamut = MakeProfile("nogamt.icc", options);
+  const std::string faulty =
+      "vomar-download: ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
+      "vomar-download: ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。\n";
+
+  const CommandResult missing = Build(scratch.File("missing.icc"), good);
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.out, kEcho);
+  EXPECT_EQ(missing.err, faulty + faulty);
+
+  const CommandResult lacking = Build(good, noGamut);
+  EXPECT_EQ(lacking.exitStatus, 1);
+  EXPECT_EQ(lacking.out, kEcho);
+  EXPECT_EQ(lacking.err, "This may not include necessary info.\n"
+                         "This may not include necessary info.\n" + faulty);
+
+  const CommandResult tooLong = Ink({"--output-dir", scratch.path(), "--stem",
+                                     std::string(242, 's'), "--number", "1", good, good});
+  EXPECT_EQ(tooLong.exitStatus, 1);
+  EXPECT_EQ(tooLong.out, "");
+  EXPECT_EQ(tooLong.err,
+            "Voma Profile Downloader Err: ﾌﾟﾘﾝﾀｰ名が長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\n"
+            "Voma Profile Downloader Err: ﾌﾟﾘﾝﾀｰ名を241ﾊﾞｲﾄ以内にしてから再度ﾀﾞｳﾝﾛｰﾄﾞしてください。\n");
+}
+
+TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
+  const std::string usage =
+      "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--output-dir", "d", "--stem", "s", "--number", "4", "a", "b"},
+       "vomar-download: --number must be 1, 2 or 3\n"},
+      {{"--output-dir", "d", "--stem", "s", "--number", "1", "a"},
+       "vomar-download: --number and two profiles are needed\n"},
+      {{"--stem", "s", "--number", "1", "a", "b"},
+       "vomar-download: --output-dir and --stem are needed\n"},
+      {{"--output-dir", "d", "--stem", "s", "--number", "1", "--colour", "a", "b"},
+       "vomar-download: unknown option --colour\n"},
+      {{"--output-dir", "d", "--stem"}, "vomar-download: --stem needs a value\n"},
+  };
+  for (const auto& [args, line] : cases) {
+    const CommandResult result = Ink(args);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, line + usage);
+  }
+}
+
+}  // namespace
+}  // namespace vomar
