@@ -135,8 +135,12 @@ bool QueueHandle::EndDocument() {
     lastError_ = Describe("finishing the document", name_, "no document is open");
     return false;
   }
-  // A job without bytes still gets its (empty) document: a job with none stays held.
-  if (!streaming_ && !StartStream()) return false;
+  if (!streaming_) {
+    // The server refuses an empty document, and a job without one would stay held:
+    // a job without bytes has nothing to print, so it is cancelled and counts as done.
+    CancelJob();
+    return true;
+  }
   connection_->StartCall();
   const ipp_status_t status = cupsFinishDocument(connection_->Http(), name_.c_str());
   // libcups can report the status of an earlier call when the answer never came, so the

@@ -101,6 +101,11 @@ bool CupsTestServer::Stop() {
                    "cups-test-server stop");
 }
 
+bool CupsTestServer::Restart() {
+  return Succeeded(RunCommand({SourcePath("tools/cups-test-server"), "restart", dir_}),
+                   "cups-test-server restart");
+}
+
 bool CupsTestServer::Answers() const {
   return RunCommand({SourcePath("tools/cups-test-server"), "status", dir_}).exitStatus == 0;
 }

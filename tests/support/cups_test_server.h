@@ -68,6 +68,8 @@ class CupsTestServer {
   // Starts afresh with the standard queues; stops. True on success.
   bool Start();
   bool Stop();
+  // Stops and starts it again, keeping its queues and jobs.
+  bool Restart();
   bool Answers() const;
   // The cupsd process id, or 0.
   int Pid() const;
