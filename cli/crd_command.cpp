@@ -2,6 +2,8 @@
 //
 //   crd --output-dir DIR --stem STEM --number N PROFILE
 //       builds the files into DIR, stamped with the workstation's clock; no printer.
+//   crd --printer NAME [--printer NAME...] [--yes] --number N PROFILE
+//       downloads the profile to each printer: three raw jobs on its queue.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,7 @@
 
 #include "cli/commands.h"
 #include "cli/console_messages.h"
+#include "cli/download_cli.h"
 #include "crd/build_environment.h"
 #include "crd/crd_builder.h"
 #include "crd/stamp_lines.h"
@@ -36,8 +39,10 @@ int UsageError(const std::string& problem) {
   std::fprintf(stderr,
                "usage: %s crd --output-dir DIR --stem STEM --number N PROFILE\n"
                "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
-               "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n",
-               kApplicationName);
+               "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
+               "   or: %s crd --printer NAME [--printer NAME...] [--yes] --number N PROFILE\n"
+               "  downloads them to each printer's disk as Custom<N>_...ColorRendering\n",
+               kApplicationName, kApplicationName);
   return kExitUsage;
 }
 
@@ -121,7 +126,13 @@ int RunCrdCommand(int argc, char** argv) {
     if (!options.outputDirectory.empty() || !options.stem.empty()) {
       return UsageError("--printer cannot be combined with --output-dir or --stem");
     }
-    return UsageError("--printer is not available yet");
+    DownloadArguments download;
+    download.mode = IccProfile;
+    download.printers = options.printers;
+    download.profileNumber = options.profileNumber;
+    download.outputProfilePath = options.profilePath;
+    download.assumeYes = options.assumeYes;
+    return RunDownloadFromCommandLine(download);
   }
   if (options.assumeYes) return UsageError("--yes goes with --printer");
   return BuildWithoutPrinter(options);

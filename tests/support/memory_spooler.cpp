@@ -14,7 +14,11 @@ class MemoryPrinterHandle : public PrinterHandle {
   }
 
   int StartDocument(const std::string& documentName) override {
-    if (spooler_.faults.startDocument) return Fail("start refused");
+    ++spooler_.documentsStarted;
+    if (spooler_.faults.startDocument ||
+        spooler_.documentsStarted == spooler_.faults.failStartNumber) {
+      return Fail("start refused");
+    }
     MemorySpooler::Job job;
     job.printer = name_;
     job.documentName = documentName;

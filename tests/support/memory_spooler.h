@@ -32,6 +32,7 @@ class MemorySpooler : public Spooler {
     bool open = false;
     bool getPrinter = false;
     bool startDocument = false;
+    int failStartNumber = 0;  // the n-th document started on this spooler fails (1-based)
     int failWriteNumber = 0;
     bool endDocument = false;
     bool close = false;
@@ -45,6 +46,7 @@ class MemorySpooler : public Spooler {
   std::vector<Job> jobs;
   int openHandles = 0;  // handles opened and not yet closed or destroyed
   int opens = 0;        // every successful open
+  int documentsStarted = 0;  // every start, successful or not
 
   bool ListPrinters(std::vector<PrinterInfo>& out) override;
   std::string DefaultPrinterName() override { return defaultPrinter; }

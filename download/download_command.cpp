@@ -1,0 +1,147 @@
+#include "download/download_command.h"
+
+#include <cstdlib>
+
+#include "common/string_table.h"
+#include "common/temp_directory.h"
+#include "crd/build_environment.h"
+#include "crd/crd_builder.h"
+#include "crd/stamp_lines.h"
+#include "ink/ink_builder.h"
+#include "printer/download_job.h"
+
+namespace vomar {
+
+namespace {
+
+constexpr const char* kSimulationPathTooLong =
+    "指定のシュミュレーションプロファイルパスが長すぎます。\r\n"
+    "指定のシュミュレーションプロファイルパスを確認してください。";
+constexpr const char* kOutputPathTooLong =
+    "指定の出力プロファイルパスが長すぎます。\r\n"
+    "指定の出力プロファイルパスを確認してください。";
+constexpr const char* kNoPrinterSelected =
+    "ﾌﾟﾘﾝﾀｰが選択されていません。\r\n"
+    "ﾀﾞｳﾝﾛｰﾄﾞ先のﾌﾟﾘﾝﾀｰを選択してください。";
+
+void ShowMain(MessageSink& messages, int id, unsigned flags) {
+  messages.Show(MainDialogMessage(id, flags));
+}
+
+void ShowError(MessageSink& messages, const char* text) {
+  messages.Show(Message{text, std::string(kErrorCaption), kMbOk | kMbIconHand,
+                        MessageOwner::kMainDialog});
+}
+
+// Paths longer than the 255 bytes the builders and the job hand on are refused
+// rather than cut.
+bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
+  if (request.mode == InkSimulation &&
+      request.simulationProfilePath.size() > kMaxPathBytes) {
+    ShowError(messages, kSimulationPathTooLong);
+    return false;
+  }
+  if (request.outputProfilePath.size() > kMaxPathBytes) {
+    ShowError(messages, kOutputPathTooLong);
+    return false;
+  }
+  return true;
+}
+
+// Sends the three ColorRendering files in the order photo, colorimetric, business;
+// every send runs even if one before it failed. True when all three were spooled.
+bool SendCrdFiles(DownloadJob& job, const std::string& printerName,
+                  const std::string (&paths)[3]) {
+  bool allSent = true;
+  for (const std::string& path : paths) {
+    if (job.SendCrdFile(printerName, path) != 0) allSent = false;
+  }
+  return allSent;
+}
+
+}  // namespace
+
+std::string MakeStem(const std::string& printerName) {
+  std::string stem = printerName;
+  for (char& c : stem) {
+    if (c == ' ') c = '_';
+  }
+  return stem;
+}
+
+int GetProfileNumber(const std::string& entryText) { return std::atoi(entryText.c_str()); }
+
+int CollectDownloadPaths(const DownloadRequest& request, MessageSink& messages) {
+  const bool outputEmpty = request.outputProfilePath.empty();
+  if (request.mode == InkSimulation) {
+    const bool simulationEmpty = request.simulationProfilePath.empty();
+    if (simulationEmpty && outputEmpty) {
+      ShowMain(messages, 106, kMbOk);
+      return 1;
+    }
+    if (simulationEmpty) {
+      ShowMain(messages, 104, kMbOk);
+      return 1;
+    }
+  }
+  if (outputEmpty) {
+    ShowMain(messages, 105, kMbOk);
+    return 1;
+  }
+  return 0;
+}
+
+DownloadOutcome RunDownload(const DownloadRequest& request, DownloadUi& ui,
+                            DownloadServices& services) {
+  if (CollectDownloadPaths(request, ui) != 0) return DownloadOutcome::kIncomplete;
+  if (!PathsFitBuffers(request, ui)) return DownloadOutcome::kIncomplete;
+  if (!request.printer) {
+    ShowError(ui, kNoPrinterSelected);
+    return DownloadOutcome::kIncomplete;
+  }
+
+  if (ui.Show(MainDialogMessage(8, kMbYesNo | kMbIconExclamation)) != kIdYes) {
+    return DownloadOutcome::kDeclined;
+  }
+
+  const PrinterInfo& printer = *request.printer;
+  ui.SetCurrentPrinter(printer);
+  const std::string stem = MakeStem(printer.name);
+  const int profileNumber = GetProfileNumber(request.profileNumberText);
+
+  // The /LATEST stamps are timed on the printer actually selected.
+  SpoolerStampClock clock(services.spooler, printer.name, ui);
+  BuildEnvironment environment{
+      ui, clock, services.diag,
+      services.outputDirectory.empty() ? TemporaryDirectory() : services.outputDirectory};
+  DownloadJob job(services.spooler, ui);
+
+  bool allSent = true;
+  if (request.mode == InkSimulation) {
+    InkSimulationBuilder builder(environment);
+    builder.profileNumber = profileNumber;
+    std::string inkPath;
+    if (builder.BuildInkSimulation(request.simulationProfilePath, request.outputProfilePath,
+                                   stem, inkPath) != 0) {
+      return DownloadOutcome::kBuildFailed;
+    }
+    allSent = job.SendInkFile(printer.name, inkPath) == 0;
+  } else {
+    CrdBuilder builder(environment);
+    builder.profileNumber = profileNumber;
+    std::string paths[3];
+    if (builder.BuildCrdFiles(request.outputProfilePath, stem, paths[0], paths[1], paths[2]) !=
+        0) {
+      return DownloadOutcome::kBuildFailed;
+    }
+    allSent = SendCrdFiles(job, printer.name, paths);
+  }
+
+  // Completion is announced only when every job reached the spooler; a failed send
+  // has shown its own message.
+  if (!allSent) return DownloadOutcome::kSendFailed;
+  ShowMain(ui, 109, kMbOk);
+  return DownloadOutcome::kDone;
+}
+
+}  // namespace vomar

@@ -1,0 +1,70 @@
+// The Download command: from the user's choices to the finished print jobs.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "common/diagnostics.h"
+#include "common/messages.h"
+#include "printer/spooler.h"
+
+namespace vomar {
+
+class StampClock;
+
+enum DownloadMode : int {
+  IccProfile = 0,     // one printer profile becomes three ColorRendering resources
+  InkSimulation = 1,  // a simulation and an output profile become one ink resource
+};
+
+// The choices the dialog gathers at the start of the command.
+struct DownloadRequest {
+  int mode = IccProfile;
+  std::string outputProfilePath;      // box 1006
+  std::string simulationProfilePath;  // box 1003, ink mode only
+  // The record of the selected printer; nothing when the list has no selection.
+  std::optional<PrinterInfo> printer;
+  // Text of the selected entry of the profile-number list (" 1", " 2", " 3").
+  std::string profileNumberText = " 1";
+};
+
+// What the command needs from the dialog besides message boxes.
+class DownloadUi : public MessageSink {
+ public:
+  virtual void ClearSimulationPath() = 0;
+  virtual void ClearOutputPath() = 0;
+  // The chosen printer becomes the dialog's current printer.
+  virtual void SetCurrentPrinter(const PrinterInfo& printer) = 0;
+};
+
+// Where the command builds and sends.
+struct DownloadServices {
+  Spooler& spooler;
+  Diagnostics diag;
+  std::string outputDirectory;  // ends in "/"; empty: the temporary directory
+};
+
+// How a run ended, for callers that need an exit status.
+enum class DownloadOutcome {
+  kIncomplete,   // a path was missing or refused; its message was shown
+  kRefused,      // the profile pair was refused
+  kDeclined,     // the user did not confirm
+  kBuildFailed,  // the builder reported a failure; nothing was sent
+  kSendFailed,   // built, but at least one job could not be spooled
+  kDone,         // every job was spooled and message 109 shown
+};
+
+// Runs the command. Message boxes and box clearing go through `ui`.
+DownloadOutcome RunDownload(const DownloadRequest& request, DownloadUi& ui,
+                            DownloadServices& services);
+
+// The printer name with every blank replaced by "_".
+std::string MakeStem(const std::string& printerName);
+
+// The number of a profile-number entry: decimal, leading blanks skipped (atoi).
+int GetProfileNumber(const std::string& entryText);
+
+// Collects the paths the mode needs: 0 when taken, 1 after its message was shown.
+int CollectDownloadPaths(const DownloadRequest& request, MessageSink& messages);
+
+}  // namespace vomar

@@ -1,0 +1,235 @@
+#include "download/download_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/string_table.h"
+#include "tests/support/captured_stream.h"
+#include "tests/support/memory_spooler.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar {
+namespace {
+
+using testing::MemorySpooler;
+
+// The dialog as the command sees it: boxes recorded, answers given in order.
+class RecordingUi : public DownloadUi {
+ public:
+  int Show(const Message& message) override {
+    shown.push_back(message);
+    if (!answers.empty()) {
+      const int answer = answers.front();
+      answers.erase(answers.begin());
+      return answer;
+    }
+    return (message.flags & 0x0F) == kMbYesNo ? kIdNo : kIdOk;
+  }
+  void ClearSimulationPath() override { events.push_back("clear 1003"); }
+  void ClearOutputPath() override { events.push_back("clear 1006"); }
+  void SetCurrentPrinter(const PrinterInfo& printer) override {
+    events.push_back("current " + printer.name);
+  }
+
+  // "id:caption:flags" for each box, the id found from the text; strings 4, 6, 12 and
+  // 13 share one text ("faulty"), told apart by the owner: "/dialog" or "/none".
+  std::vector<std::string> Summary() const {
+    std::vector<std::string> lines;
+    for (const Message& message : shown) {
+      std::string id = "?";
+      if (message.text == StringTableText(6)) {
+        id = message.owner == MessageOwner::kNone ? "faulty/none" : "faulty/dialog";
+      }
+      for (int candidate : {8, 104, 105, 106, 109}) {
+        if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
+      }
+      lines.push_back(id + ":" + message.caption.value_or("<app>") + ":" +
+                      std::to_string(message.flags));
+    }
+    return lines;
+  }
+
+  std::vector<Message> shown;
+  std::vector<int> answers;
+  std::vector<std::string> events;
+};
+
+class DownloadCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    spooler.printers = {{"Office Printer  2F", "capture:/x", "Vomar PS Color A3"},
+                        {"Office_C1", "capture:/y", "Vomar PS Color A3"}};
+    profile = scratch.File("Office C1 Gloss.icc");
+    testing::TestProfileOptions options;
+    options.gridPoints = 3;
+    std::string error;
+    ASSERT_TRUE(testing::WriteTestProfile(options, profile, &error)) << error;
+    std::filesystem::create_directory(outputDir());
+  }
+
+  std::string outputDir() const { return scratch.File("out"); }
+
+  DownloadRequest IccRequest(const std::string& printer) {
+    DownloadRequest request;
+    request.mode = IccProfile;
+    request.outputProfilePath = profile;
+    request.printer = spooler.GetPrinter(printer);
+    request.profileNumberText = " 2";
+    return request;
+  }
+
+  DownloadOutcome Run(const DownloadRequest& request) {
+    DownloadServices services{spooler, Diagnostics{out.get(), err.get()}, outputDir() + "/"};
+    return RunDownload(request, ui, services);
+  }
+
+  std::vector<std::string> OutputFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(outputDir())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  // The finished jobs as "document name: first stored line".
+  std::vector<std::string> FinishedJobs() const {
+    std::vector<std::string> jobs;
+    for (const MemorySpooler::Job& job : spooler.jobs) {
+      if (job.state != MemorySpooler::JobState::kFinished) continue;
+      const std::size_t call = job.bytes.find(")DL\n");
+      const std::size_t open = job.bytes.rfind('(', call);
+      jobs.push_back(job.documentName + ": " + job.bytes.substr(open, call + 3 - open));
+    }
+    return jobs;
+  }
+
+  testing::ScratchDirectory scratch;
+  testing::CapturedStream out, err;
+  MemorySpooler spooler;
+  RecordingUi ui;
+  std::string profile;
+};
+
+TEST_F(DownloadCommandTest, MissingPathsShowTheirMessageAndEndTheCommand) {
+  struct Case {
+    int mode;
+    std::string simulation, output;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {IccProfile, "", "", "105:Vomar Profile Downloader:0"},
+      {IccProfile, "sim.icc", "", "105:Vomar Profile Downloader:0"},
+      {InkSimulation, "", "", "106:Vomar Profile Downloader:0"},
+      {InkSimulation, "", "out.icc", "104:Vomar Profile Downloader:0"},
+      {InkSimulation, "sim.icc", "", "105:Vomar Profile Downloader:0"},
+      {InkSimulation, " ", "", "105:Vomar Profile Downloader:0"},  // blanks are not trimmed
+  };
+  for (const Case& c : cases) {
+    RecordingUi fresh;
+    ui = fresh;
+    DownloadRequest request = IccRequest("Office_C1");
+    request.mode = c.mode;
+    request.simulationProfilePath = c.simulation;
+    request.outputProfilePath = c.output;
+    EXPECT_EQ(Run(request), DownloadOutcome::kIncomplete);
+    EXPECT_EQ(ui.Summary(), std::vector<std::string>{c.expected})
+        << c.mode << " '" << c.simulation << "' '" << c.output << "'";
+    EXPECT_TRUE(ui.events.empty());
+  }
+  EXPECT_TRUE(spooler.jobs.empty());
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+TEST_F(DownloadCommandTest, AnsweringNoWritesSendsAndClearsNothing) {
+  ui.answers = {kIdNo};
+  EXPECT_EQ(Run(IccRequest("Office_C1")), DownloadOutcome::kDeclined);
+  EXPECT_EQ(ui.Summary(), std::vector<std::string>{"8:Vomar Profile Downloader:52"});
+  EXPECT_TRUE(ui.events.empty());
+  EXPECT_TRUE(spooler.jobs.empty());
+  EXPECT_TRUE(OutputFiles().empty());
+  EXPECT_EQ(out.Text(), "");
+}
+
+TEST_F(DownloadCommandTest, IccDownloadSendsPhotoColorimetricBusinessThenAnnouncesCompletion) {
+  ui.answers = {kIdYes};
+  EXPECT_EQ(Run(IccRequest("Office Printer  2F")), DownloadOutcome::kDone);
+  EXPECT_EQ(ui.Summary(), (std::vector<std::string>{"8:Vomar Profile Downloader:52",
+                                                    "109:Vomar Profile Downloader:0"}));
+  EXPECT_EQ(ui.events, std::vector<std::string>{"current Office Printer  2F"});
+  EXPECT_EQ(FinishedJobs(),
+            (std::vector<std::string>{
+                "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_PhotoColorRendering)DL",
+                "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_ColorimetricColorRendering)DL",
+                "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_BusinessColorRendering)DL"}));
+  // The timing jobs were cancelled, the stem keeps both blanks as "_", and every file
+  // was deleted after its job.
+  int cancelled = 0;
+  for (const MemorySpooler::Job& job : spooler.jobs) {
+    if (job.state == MemorySpooler::JobState::kCancelled) ++cancelled;
+  }
+  EXPECT_EQ(cancelled, 3);
+  EXPECT_NE(spooler.jobs.back().bytes.find("%/Office_Printer__2F_BusinessColorRendering\n"),
+            std::string::npos);
+  EXPECT_TRUE(OutputFiles().empty());
+  EXPECT_EQ(spooler.openHandles, 0);
+}
+
+TEST_F(DownloadCommandTest, AFailedFirstSendStillSendsTheOthersButWithholdsCompletion) {
+  ui.answers = {kIdYes};
+  spooler.faults.failStartNumber = 4;  // three timing jobs come first
+  EXPECT_EQ(Run(IccRequest("Office_C1")), DownloadOutcome::kSendFailed);
+  EXPECT_EQ(ui.Summary(), (std::vector<std::string>{"8:Vomar Profile Downloader:52",
+                                                    "faulty/dialog:<app>:0"}));
+  EXPECT_EQ(FinishedJobs(),
+            (std::vector<std::string>{
+                "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_ColorimetricColorRendering)DL",
+                "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_BusinessColorRendering)DL"}));
+  // The file that could not be sent stays for the user.
+  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"Office_C1_PhotoColorRendering"});
+  EXPECT_EQ(spooler.openHandles, 0);
+}
+
+TEST_F(DownloadCommandTest, ABuildFailureSendsNothingAndShowsNoCompletion) {
+  ui.answers = {kIdYes};
+  DownloadRequest request = IccRequest("Office_C1");
+  request.outputProfilePath = scratch.File("missing.icc");
+  EXPECT_EQ(Run(request), DownloadOutcome::kBuildFailed);
+  EXPECT_EQ(ui.Summary(), (std::vector<std::string>{"8:Vomar Profile Downloader:52",
+                                                    "faulty/none:<app>:0"}));
+  EXPECT_TRUE(spooler.jobs.empty());
+}
+
+TEST_F(DownloadCommandTest, NoSelectedPrinterOrAnOverlongPathIsRefusedBeforeTheQuestion) {
+  DownloadRequest noPrinter = IccRequest("Office_C1");
+  noPrinter.printer.reset();
+  EXPECT_EQ(Run(noPrinter), DownloadOutcome::kIncomplete);
+
+  DownloadRequest longPath = IccRequest("Office_C1");
+  longPath.outputProfilePath = "/" + std::string(255, 'p');
+  EXPECT_EQ(Run(longPath), DownloadOutcome::kIncomplete);
+
+  ASSERT_EQ(ui.shown.size(), 2u);
+  for (const Message& message : ui.shown) {
+    EXPECT_EQ(message.caption, std::optional<std::string>(kErrorCaption));
+    EXPECT_EQ(message.flags, static_cast<unsigned>(kMbOk | kMbIconHand));
+  }
+  EXPECT_NE(ui.shown[1].text.find("出力プロファイルパスが長すぎます"), std::string::npos);
+  EXPECT_TRUE(spooler.jobs.empty());
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+TEST(DownloadHelpersTest, StemAndProfileNumber) {
+  EXPECT_EQ(MakeStem("Color Laser A3"), "Color_Laser_A3");
+  EXPECT_EQ(MakeStem("Office Printer  2F"), "Office_Printer__2F");
+  EXPECT_EQ(MakeStem("Office_C1"), "Office_C1");
+  EXPECT_EQ(MakeStem("カラー 2F"), "カラー_2F");
+  EXPECT_EQ(GetProfileNumber(" 3"), 3);
+  EXPECT_EQ(GetProfileNumber(" 1"), 1);
+  EXPECT_EQ(GetProfileNumber("2"), 2);
+}
+
+}  // namespace
+}  // namespace vomar
