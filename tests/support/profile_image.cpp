@@ -67,7 +67,7 @@ bool ProfileImage::Write(const std::string& path) const {
 }
 
 Bytes Lut8Tag(int inputs, int outputs, int grid, const Bytes& clut, std::uint8_t fill) {
-  const std::int32_t f = fill * 0x01010101;
+  const auto f = static_cast<std::int32_t>(fill * 0x01010101u);
   Bytes tag = LutHead("mft1", inputs, outputs, grid, {f, f, f, f, f, f, f, f, f});
   tag.insert(tag.end(), 256 * static_cast<std::size_t>(inputs), fill);
   tag.insert(tag.end(), clut.begin(), clut.end());
