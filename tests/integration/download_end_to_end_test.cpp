@@ -1,0 +1,207 @@
+// The ICC-profile download through the real entry point: vomar-download crd --printer,
+// a private cupsd, and Ghostscript acting as the printer with a disk.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <regex>
+
+#include "tests/support/cups_test_server.h"
+#include "tests/support/gs_printer.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar {
+namespace {
+
+using testing::CommandOptions;
+using testing::CommandResult;
+using testing::CupsTestServer;
+using testing::GsPrinter;
+using testing::GsResult;
+using testing::PrintedJob;
+
+const bool kUsesCups = testing::RegisterCupsTestEnvironment();
+
+constexpr const char* kSuffixes[] = {"PhotoColorRendering", "ColorimetricColorRendering",
+                                     "BusinessColorRendering"};
+
+class DownloadEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    profile = scratch.File("Office C1 Gloss.icc");
+    testing::TestProfileOptions options;
+    options.gridPoints = 9;
+    options.blackPoint = true;
+    std::string error;
+    ASSERT_TRUE(testing::WriteTestProfile(options, profile, &error)) << error;
+    std::filesystem::create_directory(temp());
+  }
+
+  std::string temp() const { return scratch.File("tmp"); }
+
+  CommandResult Download(std::vector<std::string> arguments, const std::string& input = "") {
+    std::vector<std::string> argv = {testing::VomarDownloadPath(), "crd"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    CommandOptions options;
+    options.environment["TMPDIR"] = temp();
+    options.input = input;
+    return testing::RunCommand(argv, options);
+  }
+
+  // Jobs of a queue that ended, waited for; the timing jobs are among them, cancelled.
+  std::vector<testing::ServerJob> FinishedJobs(const std::string& queue, std::size_t count) {
+    const CupsTestServer& server = CupsTestServer::Shared();
+    std::vector<testing::ServerJob> jobs = server.Jobs(queue);
+    for (const testing::ServerJob& job : jobs) server.WaitForFinalState(job.id);
+    jobs = server.Jobs(queue);
+    EXPECT_EQ(jobs.size(), count);
+    return jobs;
+  }
+
+  std::vector<std::string> LeftInTemp() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(temp())) {
+      names.push_back(entry.path().filename().string());
+    }
+    return names;
+  }
+
+  testing::ScratchDirectory scratch;
+  std::string profile;
+};
+
+// What a job stores on the disk: what follows the DL call line, up to the end of the
+// PostScript input at the trailer's UEL ("%%EOF" included).
+std::string StoredHalf(const std::string& job) {
+  const std::size_t call = job.find(")DL\n");
+  const std::size_t trailer = job.rfind("\x1b%-12345X@PJL EOJ\n");
+  if (call == std::string::npos || trailer == std::string::npos) return {};
+  return job.substr(call + 4, trailer - call - 4);
+}
+
+TEST_F(DownloadEndToEndTest, ProfileNumberTwoLandsOnThePrinterDiskAsThreeResources) {
+  const std::string queue = "Vomar_Virtual";
+  const std::filesystem::path disk = testing::QueueDisk(CupsTestServer::Shared().Dir(), queue);
+  ASSERT_TRUE(std::filesystem::is_directory(disk)) << "no virtual printer queue";
+  const std::size_t jobsBefore = CupsTestServer::Shared().Jobs(queue).size();
+  const std::time_t started = std::time(nullptr);
+
+  const CommandResult run = Download({"--printer", queue, "--number", "2", "--yes", profile});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "vomar-download: downloading to Vomar_Virtual\n"
+            "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n"
+            "Vomar Profile Downloader: 作業を継続しますか？\n"
+            "Vomar Profile Downloader: [yes]\n"
+            "Vomar Profile Downloader: ダウンロードが完了しました。\n");
+  EXPECT_EQ(run.out.rfind("Making a CRD...\n", 0), 0u);
+  EXPECT_NE(run.out.find("No copyright, use freely...\n"), std::string::npos);
+  EXPECT_TRUE(LeftInTemp().empty()) << "sent files are deleted";
+
+  // Three timing jobs (untitled, cancelled) and three downloads (completed), in order.
+  const std::vector<testing::ServerJob> jobs = FinishedJobs(queue, jobsBefore + 6);
+  std::vector<std::string> seen;
+  for (std::size_t k = jobsBefore; k < jobs.size(); ++k) {
+    seen.push_back(jobs[k].name + " " + std::to_string(jobs[k].state));
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"Untitled 7", "Untitled 7", "Untitled 7",
+                                            "CRD_FILE 9", "CRD_FILE 9", "CRD_FILE 9"}));
+
+  // Each stored resource is byte for byte the second half of the job that carried it.
+  const std::vector<PrintedJob> printed = testing::PrintedJobs(disk);
+  ASSERT_GE(printed.size(), 3u);
+  const GsPrinter printer(disk);
+  for (int k = 0; k < 3; ++k) {
+    const PrintedJob& job = printed[printed.size() - 3 + k];
+    EXPECT_FALSE(job.failed) << job.log;
+    const std::string name =
+        std::string("%disk0%/Resource/ColorRendering/Custom2_") + kSuffixes[k];
+    EXPECT_NE(job.bytes.find("(" + name + ")DL\n"), std::string::npos);
+    const std::optional<std::string> stored = printer.ReadStoredFile(name);
+    ASSERT_TRUE(stored.has_value()) << name;
+    EXPECT_TRUE(*stored == StoredHalf(job.bytes)) << name;
+    EXPECT_EQ(stored->rfind(std::string("%/Vomar_Virtual_") + kSuffixes[k] + "\n", 0), 0u);
+  }
+
+  // A later run of the printer finds the three resources and their stamps.
+  const GsResult query = printer.RunQuery(
+      "[/Custom2_PhotoColorRendering /Custom2_ColorimetricColorRendering\n"
+      " /Custom2_BusinessColorRendering] {\n"
+      "  /ColorRendering findresource dup /ColorRenderingName get =\n"
+      "  dup /ICCFILE get = /LATEST get =\n"
+      "} forall\n");
+  ASSERT_TRUE(query.ok) << query.log;
+  const std::regex expected(
+      "Perceptual\nOffice C1 Gloss\\.icc\n(\\d{4}/\\d\\d/\\d\\d  \\d\\d:\\d\\d:\\d\\d)\n"
+      "Relative Colorimetry\nOffice C1 Gloss\\.icc\n\\1\n"
+      "Saturation\nOffice C1 Gloss\\.icc\n\\1\n");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(query.out, match, expected)) << query.out;
+  // The stamp is the spooler's time in local time, taken during this download.
+  std::tm local{};
+  ASSERT_NE(strptime(match[1].str().c_str(), "%Y/%m/%d  %H:%M:%S", &local), nullptr);
+  local.tm_isdst = -1;
+  const std::time_t stamped = std::mktime(&local);
+  EXPECT_GE(stamped, started - 1);
+  EXPECT_LE(stamped, std::time(nullptr) + 1);
+}
+
+TEST_F(DownloadEndToEndTest, PrinterNameWithUnderscoreGetsItsStampsAndSeveralPrintersTakeTheirOwnJobs) {
+  const CupsTestServer& server = CupsTestServer::Shared();
+  const std::size_t c1Before = server.CapturedJobs("Office_C1").size();
+  const std::size_t c2Before = server.CapturedJobs("Office_C2").size();
+
+  const CommandResult run = Download({"--printer", "Office_C1", "--printer", "No_Such_Queue",
+                                      "--printer", "office_c2", "--number", "1", "--yes",
+                                      profile});
+  EXPECT_EQ(run.exitStatus, 1) << "one printer failed";
+  EXPECT_NE(run.err.find("vomar-download: no printer named 'No_Such_Queue'\n"),
+            std::string::npos);
+  EXPECT_EQ(run.err.find("ﾌﾟﾛﾌｧｲﾙに異常"), std::string::npos) << run.err;
+
+  for (const auto& [queue, before] :
+       {std::pair{std::string("Office_C1"), c1Before}, std::pair{std::string("Office_C2"), c2Before}}) {
+    FinishedJobs(queue, server.Jobs(queue).size());
+    const std::vector<testing::CapturedJob> captured = server.CapturedJobs(queue);
+    ASSERT_EQ(captured.size(), before + 3) << queue;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const std::string& bytes = captured[before + k].bytes;
+      EXPECT_EQ(captured[before + k].name, "CRD_FILE");
+      EXPECT_NE(bytes.find(std::string("(%disk0%/Resource/ColorRendering/Custom1_") +
+                           kSuffixes[k] + ")DL\n"),
+                std::string::npos);
+      EXPECT_NE(bytes.find("%/" + queue + "_" + kSuffixes[k] + "\n"), std::string::npos);
+      EXPECT_TRUE(std::regex_search(bytes, std::regex("\n/LATEST \\(\\d{4}/\\d\\d/\\d\\d  ")))
+          << queue << " " << kSuffixes[k];
+      EXPECT_NE(bytes.find("\n/ICCFILE (Office C1 Gloss.icc)\n"), std::string::npos);
+    }
+  }
+}
+
+TEST_F(DownloadEndToEndTest, MissingPathAndDeclinedConfirmationSendNothing) {
+  const CupsTestServer& server = CupsTestServer::Shared();
+  const std::size_t before = server.Jobs("Office_C1").size();
+
+  const CommandResult missing = Download({"--printer", "Office_C1", "--number", "1", "--yes", ""});
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err,
+            "vomar-download: downloading to Office_C1\n"
+            "Vomar Profile Downloader: 出力ﾌﾟﾛﾌｧｲﾙを選択してください。\n");
+
+  // Without --yes and with no terminal to ask, the answer is No.
+  const CommandResult declined = Download({"--printer", "Office_C1", "--number", "1", profile});
+  EXPECT_EQ(declined.exitStatus, 1);
+  EXPECT_EQ(declined.err,
+            "vomar-download: downloading to Office_C1\n"
+            "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n"
+            "Vomar Profile Downloader: 作業を継続しますか？\n"
+            "Vomar Profile Downloader: [no: standard input is not a terminal; pass --yes]\n");
+  EXPECT_EQ(declined.out, "");
+  EXPECT_EQ(server.Jobs("Office_C1").size(), before);
+  EXPECT_TRUE(LeftInTemp().empty());
+}
+
+}  // namespace
+}  // namespace vomar
