@@ -11,10 +11,13 @@
 
 #include "common/text_writer.h"
 #include "crd/downloader.h"
+#include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
 
 namespace vomar::testing {
 namespace {
+
+const bool kUsesCups = RegisterCupsTestEnvironment();
 
 std::string Downloader() {
   TextWriter writer;
@@ -261,9 +264,11 @@ TEST(GsPrinterTest, JapanesePrinterFontsPrintShiftJisText) {
       "showpage\n");
   ASSERT_TRUE(page.ok) << page.log;
   EXPECT_EQ(page.out,
-            "     \u834A\u8389\u815B\r\n"
-            "          \u834A\u8358\u835E\u8380\u824F               \u96B3\r\n"
-            "         not defined\r\n");
+            "page\n"
+            "50 650 GothicBBB-Medium-83pv-RKSJ-H 14 \u834A\u8389\u815B\n"
+            "100 620 Ryumin-Light-83pv-RKSJ-H 18  \u834A\u8358\u835E\u8380\u824F\n"
+            "350 620 Ryumin-Light-83pv-RKSJ-H 18 \u96B3\n"
+            "100 500 Courier 12 not defined\n");
 }
 
 TEST(GsPrinterTest, SevenMegabyteJobIsStoredWhole) {
@@ -278,6 +283,64 @@ TEST(GsPrinterTest, SevenMegabyteJobIsStoredWhole) {
   ASSERT_TRUE(kept.has_value());
   EXPECT_EQ(kept->size(), stored.size() + 6);
   EXPECT_TRUE(*kept == stored + "%%EOF\n");
+}
+
+// Sends `bytes` as a raw job named `name` to the virtual queue; returns the job id.
+int SendToVirtualQueue(const std::string& bytes, const std::string& name) {
+  CommandOptions options;
+  options.input = bytes;
+  const CommandResult sent = RunCommand({"lp", "-d", "Vomar_Virtual", "-o", "raw", "-t", name},
+                                        options);
+  EXPECT_EQ(sent.exitStatus, 0) << sent.err;
+  // "request id is Vomar_Virtual-<id> (1 file(s))"
+  const std::size_t dash = sent.out.find('-');
+  return dash == std::string::npos ? 0 : std::atoi(sent.out.c_str() + dash + 1);
+}
+
+std::optional<PrintedJob> FindPrintedJob(const std::filesystem::path& disk, int id) {
+  for (PrintedJob& job : PrintedJobs(disk)) {
+    if (job.id == id) return job;
+  }
+  return std::nullopt;
+}
+
+TEST(GsPrinterQueueTest, VirtualQueueStoresDownloadsAndLogsPostScriptErrors) {
+  const CupsTestServer& server = CupsTestServer::Shared();
+  const std::filesystem::path disk = QueueDisk(server.Dir(), "Vomar_Virtual");
+  ASSERT_TRUE(std::filesystem::is_directory(disk)) << "no Vomar_Virtual queue";
+
+  const std::string stored = CrdResource("Custom2_PhotoColorRendering", kCrdStamps);
+  const std::string download = DownloadJob(kCrdName, stored);
+  const int downloadId = SendToVirtualQueue(download, "CRD_FILE");
+  ASSERT_EQ(server.WaitForFinalState(downloadId), kJobCompleted);
+  const std::optional<PrintedJob> downloaded = FindPrintedJob(disk, downloadId);
+  ASSERT_TRUE(downloaded.has_value());
+  EXPECT_EQ(downloaded->name, "CRD_FILE");
+  EXPECT_TRUE(downloaded->bytes == download);
+  EXPECT_EQ(downloaded->pages, "");
+  EXPECT_EQ(downloaded->log, "");
+  EXPECT_FALSE(downloaded->failed);
+
+  const GsPrinter printer(disk);
+  EXPECT_EQ(printer.ReadStoredFile(kCrdName), stored + "%%EOF\n");
+  const GsResult query = printer.RunQuery(
+      "/Custom2_PhotoColorRendering /ColorRendering findresource /ICCFILE get =\n");
+  ASSERT_TRUE(query.ok) << query.log;
+  EXPECT_EQ(query.out, "Office C1 Gloss.icc\n");
+
+  // A PostScript error does not fail the CUPS job; the pages before it are printed.
+  const int failingId = SendToVirtualQueue(
+      WrapInJobEnvelope("/Courier findfont 12 scalefont setfont 72 700 moveto\n"
+                        "(printed before the error) show showpage\n"
+                        "nosuchoperator\n"),
+      "Failing/Job");
+  ASSERT_EQ(server.WaitForFinalState(failingId), kJobCompleted);
+  const std::optional<PrintedJob> failing = FindPrintedJob(disk, failingId);
+  ASSERT_TRUE(failing.has_value());
+  EXPECT_EQ(failing->name, "Failing_Job");
+  EXPECT_TRUE(failing->failed);
+  EXPECT_EQ(failing->pages, "page\n72 700 Courier 12 printed before the error\n");
+  EXPECT_EQ(FirstLine(failing->log), "Error: /undefined in nosuchoperator\n") << failing->log;
 }
 
 }  // namespace

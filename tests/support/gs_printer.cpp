@@ -1,5 +1,6 @@
 #include "tests/support/gs_printer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/command_runner.h"
+#include "tests/support/page_spans.h"
 
 namespace vomar::testing {
 
@@ -41,6 +43,10 @@ GsResult RunTool(const char* tool, const fs::path& disk, const fs::path& input,
   if (!pages.file.empty()) {
     argv.push_back("--output");
     argv.push_back(pages.file.string());
+  }
+  if (pages.device == "txtwrite") {
+    argv.push_back("--text-format");
+    argv.push_back("0");
   }
   const CommandResult command = RunCommand(argv);
   GsResult result;
@@ -98,7 +104,7 @@ GsResult GsPrinter::PrintText(std::string_view postscript) const {
                             PageOutput{"txtwrite", pages});
   // The program's own printing is of no interest here; its pages are.
   result.log = result.out + result.log;
-  result.out = ReadBytes(pages).value_or("");
+  result.out = PageSpansText(ReadBytes(pages).value_or(""));
   return result;
 }
 
@@ -108,6 +114,35 @@ fs::path GsPrinter::WriteScratch(std::string_view name, std::string_view bytes) 
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
   return file;
+}
+
+fs::path QueueDisk(const fs::path& serverDir, const std::string& queue) {
+  return serverDir / "disks" / queue;
+}
+
+std::vector<PrintedJob> PrintedJobs(const fs::path& disk) {
+  std::vector<PrintedJob> jobs;
+  std::error_code error;
+  for (const fs::directory_entry& entry :
+       fs::directory_iterator(disk.parent_path() / "jobs", error)) {
+    // <id>-<name>.job, with .txt, .log and .error beside it.
+    const fs::path file = entry.path();
+    const std::string stem = file.stem().string();
+    const std::size_t dash = stem.find('-');
+    if (file.extension() != ".job" || stem.starts_with(".") || dash == std::string::npos) continue;
+    PrintedJob job;
+    job.id = std::atoi(stem.substr(0, dash).c_str());
+    job.name = stem.substr(dash + 1);
+    job.bytes = ReadBytes(file).value_or("");
+    fs::path sibling = file;
+    job.pages = PageSpansText(ReadBytes(sibling.replace_extension(".txt")).value_or(""));
+    job.log = ReadBytes(sibling.replace_extension(".log")).value_or("");
+    job.failed = fs::exists(sibling.replace_extension(".error"));
+    jobs.push_back(std::move(job));
+  }
+  std::sort(jobs.begin(), jobs.end(),
+            [](const PrintedJob& a, const PrintedJob& b) { return a.id < b.id; });
+  return jobs;
 }
 
 std::string WrapInJobEnvelope(std::string_view payload) {

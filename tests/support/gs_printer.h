@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vomar::testing {
 
@@ -27,7 +28,8 @@ struct GsResult {
 };
 
 // Page output of a job: Ghostscript device ("txtwrite", "png16m" or "nullpage") and
-// the file that receives the pages (none for nullpage).
+// the file that receives the pages (none for nullpage). txtwrite writes its list of
+// text runs (TextFormat 0), which PageSpansText (page_spans.h) turns into lines.
 struct PageOutput {
   std::string device = "nullpage";
   std::filesystem::path file;
@@ -55,8 +57,8 @@ class GsPrinter {
   GsResult RunJob(std::string_view jobBytes, const PageOutput& pages = {}) const;
   // Runs a plain PostScript program; `out` is what it printed (print, =, ==).
   GsResult RunQuery(std::string_view postscript) const;
-  // Runs a plain PostScript program and returns the text of its pages (txtwrite) in
-  // `out`. A Shift-JIS character comes out as the character whose number is its code.
+  // Runs a plain PostScript program and returns the text of its pages in `out`, one
+  // line per run of text with its place, font and size (PageSpansText, page_spans.h).
   GsResult PrintText(std::string_view postscript) const;
 
  private:
@@ -66,6 +68,22 @@ class GsPrinter {
   std::filesystem::path scratch_;  // temporary folder of this object
   bool ownsDisk_ = false;
 };
+
+// What the gsprinter CUPS backend kept of one job, in the folder "jobs" beside the
+// queue's disk (tools/cups-backends/gsprinter).
+struct PrintedJob {
+  int id = 0;
+  std::string name;   // the job name, "/" turned into "_"
+  std::string bytes;  // the job as the printer received it
+  std::string pages;  // page text as PageSpansText gives it; empty without pages
+  std::string log;    // Ghostscript's report
+  bool failed = false;  // the job ended with a PostScript error
+};
+
+// The disk of a gsprinter queue of the private CUPS server in `serverDir`.
+std::filesystem::path QueueDisk(const std::filesystem::path& serverDir, const std::string& queue);
+// Every job the backend kept for the disk `disk`, ordered by job id.
+std::vector<PrintedJob> PrintedJobs(const std::filesystem::path& disk);
 
 // The job envelope a download job puts around its payload: the PJL header, the
 // PostScript header line, the payload, "%%EOF" and the PJL trailer.
