@@ -1,0 +1,67 @@
+// Feeds arbitrary bytes to the profile reader as a file, then every view of every tag:
+// the type dispatch, the lut8 and lut16 layouts (whatever the type), the byte form and
+// the texts. Every byte a view points at is read, so an out-of-bounds view is caught.
+#include <cstdint>
+#include <cstdio>
+
+#include "icc/lut.h"
+#include "icc/profile_reader.h"
+#include "icc/tag_text.h"
+
+namespace {
+
+volatile std::uint32_t sink = 0;
+
+void Touch(const std::uint8_t* bytes, std::size_t count) {
+  std::uint32_t sum = 0;
+  for (std::size_t k = 0; k < count; ++k) sum += bytes[k];
+  sink = sink + sum;
+}
+
+void ExerciseTag(const vomar::TagEntry& entry) {
+  const std::uint8_t* data = entry.data.data();
+  const std::size_t size = entry.data.size();
+  sink = sink + vomar::LutType(data, size);
+  if (const auto table = vomar::DecodeLut8(data, size)) {
+    Touch(table->inputTables, 256 * static_cast<std::size_t>(table->inputChannels));
+    Touch(table->clut, table->clutSize);
+    Touch(table->outputTables, 256 * static_cast<std::size_t>(table->outputChannels));
+  }
+  if (const auto table = vomar::DecodeLut16(data, size)) {
+    Touch(table->inputTables, 2 * static_cast<std::size_t>(table->inputChannels) *
+                                  static_cast<std::size_t>(table->inputEntries));
+    Touch(table->clut, 2 * table->clutEntries);
+    Touch(table->outputTables, 2 * static_cast<std::size_t>(table->outputChannels) *
+                                   static_cast<std::size_t>(table->outputEntries));
+  }
+  if (const auto lut = vomar::ReadByteLut(data, size)) {
+    Touch(lut->inputTables.data(), lut->inputTables.size());
+    Touch(lut->clut.data(), lut->clut.size());
+    Touch(lut->outputTables.data(), lut->outputTables.size());
+  }
+  sink = sink + static_cast<std::uint32_t>(vomar::TagText(entry).size());
+  sink = sink + static_cast<std::uint32_t>(vomar::CopyrightText(entry).size());
+}
+
+// One reading sequence over the bytes as a file; the list as it stands afterwards.
+void ReadAndExercise(const std::uint8_t* data, std::size_t size, bool demandClass,
+                     bool demandRequired) {
+  std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+  if (file == nullptr) return;
+  vomar::TagTableList list;
+  vomar::ProfileHeader header;
+  const vomar::Diagnostics quiet{nullptr, nullptr};
+  vomar::ReadProfileTagsFrom(file, list, demandClass, demandRequired, header, quiet);
+  std::fclose(file);
+  for (const vomar::TagEntry& entry : list.entries) ExerciseTag(entry);
+  vomar::ReleaseTagList(list);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;  // fmemopen refuses an empty buffer
+  ReadAndExercise(data, size, false, false);
+  ReadAndExercise(data, size, true, true);
+  return 0;
+}
