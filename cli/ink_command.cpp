@@ -8,6 +8,7 @@
 
 #include "cli/commands.h"
 #include "cli/console_messages.h"
+#include "cli/download_cli.h"
 #include "crd/build_environment.h"
 #include "crd/stamp_lines.h"
 #include "ink/ink_builder.h"
@@ -17,7 +18,9 @@ namespace {
 
 constexpr const char* kApplicationName = "vomar-download";
 constexpr const char* kUsage =
-    "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n";
+    "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n"
+    "   or: vomar-download ink --printer NAME [--printer NAME...] [--yes] --number N "
+    "SIMULATION OUTPUT\n";
 
 struct InkArguments {
   std::string outputDirectory;
@@ -25,7 +28,7 @@ struct InkArguments {
   int profileNumber = 0;
   std::string simulationProfile;
   std::string outputProfile;
-  std::optional<std::string> printer;  // the download form (not offered yet)
+  std::vector<std::string> printers;  // the download form: send to these printers
   bool assumeYes = false;
 };
 
@@ -65,7 +68,7 @@ bool ParseInkArguments(int argc, char** argv, InkArguments& arguments) {
         return false;
       }
     } else if (std::strcmp(argument, "--printer") == 0) {
-      arguments.printer = argv[++k];
+      arguments.printers.push_back(argv[++k]);
     } else if (std::strcmp(argument, "--yes") == 0) {
       arguments.assumeYes = true;
     } else if (argument[0] == '-' && argument[1] != '\0') {
@@ -86,9 +89,16 @@ bool ParseInkArguments(int argc, char** argv, InkArguments& arguments) {
     std::fprintf(stderr, "%s: --number and two profiles are needed\n", kApplicationName);
     return false;
   }
-  if (arguments.printer) {
-    std::fprintf(stderr, "%s: the --printer form of ink is not available yet\n",
-                 kApplicationName);
+  if (!arguments.printers.empty()) {
+    if (haveDirectory || haveStem) {
+      std::fprintf(stderr, "%s: --printer cannot be combined with --output-dir or --stem\n",
+                   kApplicationName);
+      return false;
+    }
+    return true;
+  }
+  if (arguments.assumeYes) {
+    std::fprintf(stderr, "%s: --yes goes with --printer\n", kApplicationName);
     return false;
   }
   if (!haveDirectory || !haveStem) {
@@ -117,6 +127,16 @@ int RunInkCommand(int argc, char** argv) {
   if (!ParseInkArguments(argc, argv, arguments)) {
     std::fputs(kUsage, stderr);
     return 2;
+  }
+  if (!arguments.printers.empty()) {
+    DownloadArguments download;
+    download.mode = InkSimulation;
+    download.printers = arguments.printers;
+    download.profileNumber = arguments.profileNumber;
+    download.simulationProfilePath = arguments.simulationProfile;
+    download.outputProfilePath = arguments.outputProfile;
+    download.assumeYes = arguments.assumeYes;
+    return RunDownloadFromCommandLine(download);
   }
   ConsoleMessages messages(kApplicationName, arguments.assumeYes);
   WorkstationStampClock clock;

@@ -203,5 +203,46 @@ TEST_F(DownloadEndToEndTest, MissingPathAndDeclinedConfirmationSendNothing) {
   EXPECT_TRUE(LeftInTemp().empty());
 }
 
+TEST_F(DownloadEndToEndTest, InkSimulationNumberThreeIsStoredAndSelectableOnThePrinter) {
+  const std::string queue = "Vomar_Virtual";
+  const std::filesystem::path disk = testing::QueueDisk(CupsTestServer::Shared().Dir(), queue);
+  ASSERT_TRUE(std::filesystem::is_directory(disk)) << "no virtual printer queue";
+  const std::string simulation = scratch.File("Press (Japan).icc");
+  testing::TestProfileOptions options;
+  options.gridPoints = 5;
+  ASSERT_TRUE(testing::WriteTestProfile(options, simulation));
+
+  std::vector<std::string> argv = {testing::VomarDownloadPath(), "ink", "--printer", queue,
+                                   "--number", "3", "--yes", simulation, profile};
+  CommandOptions commandOptions;
+  commandOptions.environment["TMPDIR"] = temp();
+  const CommandResult run = testing::RunCommand(argv, commandOptions);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_NE(run.err.find("Vomar Profile Downloader: ダウンロードが完了しました。\n"),
+            std::string::npos);
+  EXPECT_TRUE(LeftInTemp().empty());
+
+  const std::vector<testing::ServerJob> jobs =
+      FinishedJobs(queue, CupsTestServer::Shared().Jobs(queue).size());
+  ASSERT_FALSE(jobs.empty());
+  EXPECT_EQ(jobs.back().name, "TOKU_R_FILE");
+  EXPECT_EQ(jobs.back().state, testing::kJobCompleted);
+
+  const PrintedJob job = testing::PrintedJobs(disk).back();
+  const GsPrinter printer(disk);
+  const std::optional<std::string> stored = printer.ReadStoredFile("%disk0%/Ink/Custom3_Ink");
+  ASSERT_TRUE(stored.has_value());
+  EXPECT_TRUE(*stored == StoredHalf(job.bytes));
+  EXPECT_EQ(stored->rfind("%/Vomar_Virtual_INKSimulation\n", 0), 0u);
+
+  const GsResult query = printer.RunQuery(
+      "(%disk0%/Ink/Custom3_Ink) run\n"
+      "userdict /5e2a7c1d93 get /CMYKSimulation get\n"
+      "dup /INKFILE get = dup /DEVFILE get = pop\n"
+      "(Custom3_Ink) KZsetcmyksimulation (selected) =\n");
+  ASSERT_TRUE(query.ok) << query.log;
+  EXPECT_EQ(query.out, "Press (Japan).icc\nOffice C1 Gloss.icc\nselected\n");
+}
+
 }  // namespace
 }  // namespace vomar
