@@ -1,0 +1,244 @@
+// Building the three CRD files (Photo, Colorimetric, Business) from a printer profile with
+// 33-point lut8 or lut16 tables, files written included; beside LittleCMS's psicc making
+// one CRD from the same profile, and the cost of starting a process at all.
+//
+// The profiles come from make-test-profile (built in the same tree). Progress lines,
+// which include a dump of each table, go to /dev/null.
+//
+// In-process builds run with the heap kept (as in a long-running program): glibc would
+// otherwise decide from the history of earlier allocations whether each 3.5 MB tag buffer
+// comes as fresh pages from the kernel, which costs more than the rest of the build on a
+// virtual machine. The command-line runs show the cold case: a fresh process each time.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "common/messages.h"
+#include "crd/crd_builder.h"
+#include "crd/stamp_lines.h"
+#include "icc/signatures.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentMessages : public vomar::MessageSink {
+ public:
+  int Show(const vomar::Message&) override { return vomar::kIdOk; }
+};
+
+class FixedClock : public vomar::StampClock {
+ public:
+  Reading Fetch() override { return Reading{true, std::time_t{1796540709}}; }
+};
+
+// Runs a program with its output thrown away; its exit status, or -1.
+int Spawn(const std::vector<std::string>& argv) {
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+constexpr const char* kSuffixes[] = {"_PhotoColorRendering", "_ColorimetricColorRendering",
+                                     "_BusinessColorRendering"};
+
+std::uint32_t Read32(const std::vector<char>& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int k = 0; k < 4; ++k) value = value << 8 | static_cast<unsigned char>(bytes[at + k]);
+  return value;
+}
+
+void Put32(std::vector<char>& bytes, std::size_t at, std::uint32_t value) {
+  for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<char>(value >> (24 - 8 * k));
+}
+
+// A copy of the profile whose three device-to-PCS tables (33^4 CLUT points each, which
+// every build reads but no CRD uses) are replaced by a 12-byte text tag: what is left to
+// time is the CRD work itself.
+bool WriteWithoutBigA2B(const std::string& from, const std::string& to) {
+  std::ifstream in(from, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() < 132) return false;
+  const std::uint32_t count = Read32(bytes, 128);
+  if (bytes.size() < 132 + 12 * std::size_t{count}) return false;
+  std::vector<char> out(bytes.begin(), bytes.begin() + 132 + 12 * count);
+  for (std::uint32_t k = 0; k < count; ++k) {
+    const std::size_t entry = 132 + 12 * std::size_t{k};
+    const std::uint32_t signature = Read32(bytes, entry);
+    const bool a2b = (signature >> 8) == (vomar::sig::kA2B0 >> 8);
+    const std::size_t offset = Read32(bytes, entry + 4), size = Read32(bytes, entry + 8);
+    if (offset + size > bytes.size()) return false;
+    Put32(out, entry + 4, static_cast<std::uint32_t>(out.size()));
+    if (a2b) {
+      const char text[12] = {'t', 'e', 'x', 't', 0, 0, 0, 0, 'A', '2', 'B', 0};
+      out.insert(out.end(), text, text + sizeof text);
+      Put32(out, entry + 8, sizeof text);
+    } else {
+      out.insert(out.end(), bytes.begin() + offset, bytes.begin() + offset + size);
+    }
+  }
+  Put32(out, 0, static_cast<std::uint32_t>(out.size()));
+  std::ofstream(to, std::ios::binary).write(out.data(), static_cast<std::streamsize>(out.size()));
+  return true;
+}
+
+struct Fixture {
+  Fixture() {
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    directory = fs::temp_directory_path() / ("bench_crd_build." + std::to_string(getpid()));
+    fs::create_directories(directory);
+    const std::string generator = VOMAR_BINARY_DIR "/tools/make-test-profile";
+    lut8 = (directory / "lut8_33.icc").string();
+    lut16 = (directory / "lut16_33.icc").string();
+    lut8Small = (directory / "lut8_33_small_a2b.icc").string();
+    lut16Small = (directory / "lut16_33_small_a2b.icc").string();
+    ok = Spawn({generator, "--grid", "33", lut8}) == 0 &&
+         Spawn({generator, "--grid", "33", "--lut16", lut16}) == 0 &&
+         WriteWithoutBigA2B(lut8, lut8Small) && WriteWithoutBigA2B(lut16, lut16Small);
+    devNull = std::fopen("/dev/null", "w");
+  }
+  ~Fixture() {
+    if (devNull != nullptr) std::fclose(devNull);
+    fs::remove_all(directory);
+  }
+
+  fs::path directory;
+  std::string lut8, lut16;
+  std::string lut8Small, lut16Small;  // the same without the big A2Bx tables
+  bool ok = false;
+  std::FILE* devNull = nullptr;
+};
+
+Fixture& TheFixture() {
+  static Fixture fixture;
+  return fixture;
+}
+
+void BuildThreeFiles(benchmark::State& state, const std::string Fixture::*profile) {
+  Fixture& fixture = TheFixture();
+  if (!fixture.ok) {
+    state.SkipWithError("make-test-profile could not write the 33-point profiles");
+    return;
+  }
+  SilentMessages messages;
+  FixedClock clock;
+  const std::string output = (fixture.directory / "out").string() + "/";
+  fs::create_directories(output);
+  const vomar::BuildEnvironment environment{
+      messages, clock, vomar::Diagnostics{fixture.devNull, fixture.devNull}, output};
+  std::string photo, colorimetric, business;
+  std::uintmax_t bytes = 0;
+  for (auto _ : state) {
+    // A download deletes the files it has sent, so each build makes new files; emptying
+    // old ones instead makes ext4 start writing them back at once (auto_da_alloc).
+    state.PauseTiming();
+    for (const char* suffix : kSuffixes) fs::remove(output + "Bench" + suffix);
+    state.ResumeTiming();
+    vomar::CrdBuilder builder(environment);
+    if (builder.BuildCrdFiles(fixture.*profile, "Bench", photo,
+                              colorimetric, business) != 0) {
+      state.SkipWithError("the build failed");
+      return;
+    }
+  }
+  for (const std::string& path : {photo, colorimetric, business}) bytes += fs::file_size(path);
+  state.counters["file_bytes"] = static_cast<double>(bytes);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+
+// The whole build: reading the profile (11 MB for lut8, 22 MB for lut16, almost all of
+// it the three A2Bx tables) and writing the three files.
+void BM_CrdThreeFiles_Lut8Grid33(benchmark::State& state) {
+  BuildThreeFiles(state, &Fixture::lut8);
+}
+void BM_CrdThreeFiles_Lut16Grid33(benchmark::State& state) {
+  BuildThreeFiles(state, &Fixture::lut16);
+}
+// The same profiles with tiny A2Bx tags.
+void BM_CrdThreeFiles_Lut8Grid33_SmallA2B(benchmark::State& state) {
+  BuildThreeFiles(state, &Fixture::lut8Small);
+}
+void BM_CrdThreeFiles_Lut16Grid33_SmallA2B(benchmark::State& state) {
+  BuildThreeFiles(state, &Fixture::lut16Small);
+}
+
+// psicc -o PROFILE -t0 FILE: one perceptual CRD, process start included.
+void PsiccOneCrd(benchmark::State& state, bool lut16) {
+  Fixture& fixture = TheFixture();
+  const std::string output = (fixture.directory / "psicc.crd").string();
+  const std::string profile = lut16 ? fixture.lut16 : fixture.lut8;
+  for (auto _ : state) {
+    if (Spawn({"psicc", "-o" + profile, "-t0", output}) != 0) {
+      state.SkipWithError("psicc is missing (liblcms2-utils) or failed");
+      return;
+    }
+  }
+}
+
+void BM_PsiccOneCrd_Lut8Grid33(benchmark::State& state) { PsiccOneCrd(state, false); }
+void BM_PsiccOneCrd_Lut16Grid33(benchmark::State& state) { PsiccOneCrd(state, true); }
+
+// vomar-download crd as a fresh process: three files, process start included.
+void CommandThreeFiles(benchmark::State& state, bool lut16) {
+  Fixture& fixture = TheFixture();
+  const std::string output = (fixture.directory / "command").string() + "/";
+  fs::create_directories(output);
+  const std::string profile = lut16 ? fixture.lut16 : fixture.lut8;
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (const char* suffix : kSuffixes) fs::remove(output + "Bench" + suffix);
+    state.ResumeTiming();
+    if (Spawn({VOMAR_BINARY_DIR "/vomar-download", "crd", "--output-dir", output, "--stem",
+               "Bench", "--number", "1", profile}) != 0) {
+      state.SkipWithError("vomar-download crd failed");
+      return;
+    }
+  }
+}
+
+void BM_CommandThreeFiles_Lut8Grid33(benchmark::State& state) { CommandThreeFiles(state, false); }
+void BM_CommandThreeFiles_Lut16Grid33(benchmark::State& state) { CommandThreeFiles(state, true); }
+
+// What starting any process costs here, to read the psicc figures against.
+void BM_SpawnTrue(benchmark::State& state) {
+  for (auto _ : state) Spawn({"true"});
+}
+
+BENCHMARK(BM_CrdThreeFiles_Lut8Grid33)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CrdThreeFiles_Lut16Grid33)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CrdThreeFiles_Lut8Grid33_SmallA2B)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CrdThreeFiles_Lut16Grid33_SmallA2B)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CommandThreeFiles_Lut8Grid33)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CommandThreeFiles_Lut16Grid33)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PsiccOneCrd_Lut8Grid33)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PsiccOneCrd_Lut16Grid33)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpawnTrue)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
