@@ -227,7 +227,9 @@ TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
   const std::string usage =
       "usage: vomar-download crd --output-dir DIR --stem STEM --number N PROFILE\n"
       "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
-      "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n";
+      "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
+      "   or: vomar-download crd --printer NAME [--printer NAME...] [--yes] --number N PROFILE\n"
+      "  downloads them to each printer's disk as Custom<N>_...ColorRendering\n";
   struct Row {
     std::vector<std::string> args;
     std::string problem;
