@@ -16,6 +16,20 @@ TagDirectoryEntry DecodeDirectoryEntry(std::uint8_t (&bytes)[12]) {
   return entry;
 }
 
+// Tags are loaded whole, one copy per directory entry, so entries that all point at
+// one large table would multiply the file in memory. Real profiles share a table
+// among a few intents at most; anything far beyond that is refused as out of memory.
+std::uint64_t FileSize(std::FILE* file) {
+  const long start = std::ftell(file);
+  std::uint64_t size = 0;
+  if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
+    const long end = std::ftell(file);
+    if (end > 0) size = static_cast<std::uint64_t>(end);
+    std::fseek(file, start, SEEK_SET);
+  }
+  return size;
+}
+
 }  // namespace
 
 int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
@@ -55,7 +69,17 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
     }
   }
 
+  const std::uint64_t fileSize = FileSize(file);
+  const std::uint64_t budget = 16 * fileSize + (std::uint64_t{16} << 20);
+  std::uint64_t loaded = 0;
   for (TagEntry& entry : list.entries) {
+    // A tag running past the end of the file fails as a short read when it is loaded.
+    if (std::uint64_t{entry.offset} + entry.size <= fileSize) loaded += entry.size;
+    if (loaded > budget) {
+      diag.Err("Unable to allocate memory.\n");
+      diag.Err("Unable to read file: data part.\n");
+      return kTagFailed;
+    }
     if (LoadTagData(entry, file, diag) != kTagOk) {
       diag.Err("Unable to read file: data part.\n");
       return kTagFailed;

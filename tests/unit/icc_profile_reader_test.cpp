@@ -231,6 +231,30 @@ TEST(ProfileReaderTest, LoadedDataEqualStoredBytesAndLookupsFindTheFirstEntry) {
   EXPECT_EQ(CopyrightText(*list.Find(sig::kCprt)), "Test copyright");
 }
 
+// Many directory entries on one large tag would multiply the file in memory; the
+// reader refuses such a file as out of memory instead of exhausting the machine.
+TEST(ProfileReaderTest, EntriesSharingOneLargeTagAreLoadedOnlyWithinABudget) {
+  // `count` entries, all on the one 1 MiB tag that follows the directory.
+  auto sharedTagProfile = [](int count) {
+    ProfileSpec spec;
+    spec.tags.push_back({sig::kA2B0, Bytes(1 << 20, 0x5A)});
+    const std::uint32_t offset = 132 + 12 * count;
+    for (int k = 1; k < count; ++k) spec.tags.push_back({sig::kB2A0, Bytes{}, offset, 1u << 20});
+    return BuildProfileBytes(spec);
+  };
+  const std::string path = testing::ScratchPath("reader-shared-tag.icc");
+  ASSERT_TRUE(testing::WriteBytes(path, sharedTagProfile(100)));
+  TagTableList list;
+  const ReadOutcome outcome = Read(path, false, false, list);
+  EXPECT_EQ(outcome.result, kTagFailed);
+  EXPECT_EQ(outcome.err, "Unable to allocate memory.\nUnable to read file: data part.\n");
+
+  // A few intents sharing one table, as real profiles do, still load.
+  ASSERT_TRUE(testing::WriteBytes(path, sharedTagProfile(4)));
+  TagTableList shared;
+  EXPECT_EQ(Read(path, false, false, shared).result, kTagOk);
+}
+
 TEST(ProfileReaderTest, ReadAfterAFailedReadStartsFromTheReleasedList) {
   ProfileSpec broken = CompleteProfileSpec();
   broken.tags.back().size = 100000;
