@@ -8,8 +8,11 @@
 //
 // Time bound: a call that gets no answer from the server for 10 s fails; a job that
 // fails is then cancelled on a fresh connection, which gets another 5 s. So every
-// operation reports failure within 15 s, also when the server hangs. A job that failed
-// or was given up is cancelled, never finished: no part of it prints.
+// operation reports failure within 15 s, also when the server hangs.
+//
+// No part of a failed job prints: each job is created held and released only after its
+// whole document has arrived; a job that failed or was given up is cancelled, and one
+// whose cancel did not get through stays held.
 #pragma once
 
 #include <memory>

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "common/text_writer.h"
+
 namespace vomar::cups {
 
 namespace {
@@ -18,6 +20,14 @@ std::string CallFailure(const Connection& connection) {
   const int transport = connection.TransportError();
   if (transport != 0) return std::strerror(transport);
   return LastIppError();
+}
+
+// A cancel is confirmed when the server did it, or has no such job left to cancel
+// (gone with its queue, or already ended).
+bool CancelConfirmed(ipp_status_t status, const Connection& connection) {
+  if (connection.TimedOut()) return false;
+  return status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND ||
+         status == IPP_STATUS_ERROR_NOT_POSSIBLE;
 }
 
 std::string JobUri(int jobId) {
@@ -47,10 +57,16 @@ int QueueHandle::StartDocument(const std::string& documentName) {
     return 0;
   }
   connection_->StartCall();
+  // The job is held until its whole document has arrived and EndDocument releases it.
+  // A server that loses the client mid-document may otherwise print the part it got
+  // (it takes a broken-off chunked document as complete).
+  cups_option_t* options = nullptr;
+  const int optionCount = cupsAddOption("job-hold-until", "indefinite", 0, &options);
   // A job with no document name gets the server's own title.
   const int jobId = cupsCreateJob(connection_->Http(), name_.c_str(),
-                                  documentName.empty() ? nullptr : documentName.c_str(), 0,
-                                  nullptr);
+                                  documentName.empty() ? nullptr : documentName.c_str(),
+                                  optionCount, options);
+  cupsFreeOptions(optionCount, options);
   if (jobId <= 0 || connection_->TimedOut()) {
     const std::string reason = Describe("creating a job", name_, CallFailure(*connection_));
     // A job the server made after all must not wait there for documents.
@@ -63,6 +79,7 @@ int QueueHandle::StartDocument(const std::string& documentName) {
   jobId_ = jobId;
   documentName_ = documentName;
   streaming_ = false;
+  jobFailed_ = false;
   return jobId;
 }
 
@@ -81,7 +98,8 @@ bool QueueHandle::StartStream() {
 
 bool QueueHandle::Write(const void* bytes, std::size_t count) {
   if (jobId_ == 0) {
-    lastError_ = Describe("writing", name_, "no document is open");
+    // After a failure the first reason stays the one reported.
+    if (!jobFailed_) lastError_ = Describe("writing", name_, "no document is open");
     return false;
   }
   if (!streaming_ && !StartStream()) return false;
@@ -132,7 +150,7 @@ std::optional<std::time_t> QueueHandle::SubmittedTime() {
 
 bool QueueHandle::EndDocument() {
   if (jobId_ == 0) {
-    lastError_ = Describe("finishing the document", name_, "no document is open");
+    if (!jobFailed_) lastError_ = Describe("finishing the document", name_, "no document is open");
     return false;
   }
   if (!streaming_) {
@@ -150,6 +168,17 @@ bool QueueHandle::EndDocument() {
     return Fail(Describe("finishing the document", name_, CallFailure(*connection_)));
   }
   streaming_ = false;
+  // The whole document is there: let the job print.
+  ipp_t* request = ippNewRequest(IPP_OP_RELEASE_JOB);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
+               JobUri(jobId_).c_str());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               cupsUser());
+  ipp_t* response = connection_->Request(request, "releasing the job");
+  if (response == nullptr) {
+    return Fail(Describe("finishing the document", name_, connection_->Error()));
+  }
+  ippDelete(response);
   jobId_ = 0;
   return true;
 }
@@ -166,32 +195,39 @@ bool QueueHandle::Close() {
 
 bool QueueHandle::Fail(const std::string& reason) {
   lastError_ = reason;
+  jobFailed_ = true;
   // After a failed call the connection's state is unknown: never reuse it.
   connection_->Close();
   streaming_ = false;
-  CancelJob();
+  const int jobId = jobId_;
+  if (jobId != 0 && !CancelJob()) {
+    lastError_ += FormatC(" (job %d could not be cancelled; it stays held)", jobId);
+  }
   return false;
 }
 
-void QueueHandle::CancelJob() {
+bool QueueHandle::CancelJob() {
   if (streaming_) {
     // A half-sent document cannot be ended cleanly: dropping the connection leaves the
     // server an incomplete document, which never prints.
     connection_->Close();
     streaming_ = false;
   }
+  bool cancelled = false;
   if (connection_->IsOpen()) {
     connection_->StartCall();
-    cupsCancelJob2(connection_->Http(), name_.c_str(), jobId_, 0);
+    cancelled = CancelConfirmed(
+        cupsCancelJob2(connection_->Http(), name_.c_str(), jobId_, 0), *connection_);
     if (connection_->TimedOut()) connection_->Close();
   } else {
     Connection fresh(server_, limits_.cleanup);
     if (fresh.Open()) {
       fresh.StartCall();
-      cupsCancelJob2(fresh.Http(), name_.c_str(), jobId_, 0);
+      cancelled = CancelConfirmed(cupsCancelJob2(fresh.Http(), name_.c_str(), jobId_, 0), fresh);
     }
   }
   jobId_ = 0;
+  return cancelled;
 }
 
 }  // namespace vomar::cups

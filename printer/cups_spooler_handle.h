@@ -31,8 +31,8 @@ class QueueHandle : public PrinterHandle {
   // Records `reason`, cancels the job and forgets it. Returns false for the caller.
   bool Fail(const std::string& reason);
   // Cancels the current job, on the handle's connection when it is idle, else on a
-  // fresh one; forgets the job.
-  void CancelJob();
+  // fresh one; forgets the job. False when the server did not confirm it.
+  bool CancelJob();
 
   std::string server_;
   std::string name_;
@@ -41,6 +41,7 @@ class QueueHandle : public PrinterHandle {
   int jobId_ = 0;             // the unfinished job, 0 when none
   std::string documentName_;
   bool streaming_ = false;    // the document's request is open on connection_
+  bool jobFailed_ = false;    // the last job failed; its reason stays in lastError_
   std::string lastError_;
 };
 

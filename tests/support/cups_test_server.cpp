@@ -187,6 +187,7 @@ int CupsTestServer::WaitForFinalState(int jobId, std::chrono::milliseconds limit
       ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                    cupsUser());
       IppPtr response(cupsDoRequest(http.get(), request, "/"));
+      if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) return 0;  // deleted with its queue
       ipp_attribute_t* attr =
           response ? ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM) : nullptr;
       if (attr != nullptr) state = ippGetInteger(attr, 0);

@@ -84,7 +84,7 @@ class CupsTestServer {
   // Jobs of one queue ("" for all), every state, in the server's order.
   std::vector<ServerJob> Jobs(const std::string& queue = "") const;
   // Waits until the job's state is final (canceled, aborted or completed) or `limit`
-  // has passed; returns the last state seen (0 when the job could not be read).
+  // has passed; returns the last state seen (0 when the job could not be read or is gone).
   int WaitForFinalState(int jobId,
                         std::chrono::milliseconds limit = std::chrono::seconds(15)) const;
   // Waits until the job is completed and returns what the capture backend stored for it.

@@ -1,0 +1,248 @@
+// The CUPS spooler when things go wrong on a real server: unknown, deleted and rejecting
+// queues, a server that stops and one that hangs. Every failure must be reported within
+// the spooler's bound (10 s per call, 5 s more to cancel the job), and no job may print
+// a part of its data. Each case reports how long it took.
+//
+// The queue faults use the shared server with queues of their own; stopping and hanging
+// happen on a second private server, so that the shared one is never disturbed.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "printer/cups_spooler.h"
+#include "tests/support/cups_test_server.h"
+
+namespace vomar {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+using testing::CupsTestServer;
+
+const bool kUsesCups = testing::RegisterCupsTestEnvironment();
+
+// The spooler's bound with some room for a loaded machine.
+constexpr Milliseconds kCallBound = 10s + 2s;
+constexpr Milliseconds kFailedJobBound = 15s + 2s;
+
+Milliseconds Since(Clock::time_point start) {
+  return std::chrono::duration_cast<Milliseconds>(Clock::now() - start);
+}
+
+// Prints and records how long a failure took to be reported.
+void ReportTiming(const std::string& what, Milliseconds took) {
+  std::printf("[  TIMING  ] %s: %lld ms\n", what.c_str(), static_cast<long long>(took.count()));
+  ::testing::Test::RecordProperty(what, std::to_string(took.count()));
+}
+
+const std::string kChunk = [] {
+  std::string chunk(256, '\0');
+  for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>(i);
+  return chunk;
+}();
+
+// Writes `count` 256-byte chunks; false at the first refused one.
+bool WriteChunks(PrinterHandle& printer, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!printer.Write(kChunk.data(), kChunk.size())) return false;
+  }
+  return true;
+}
+
+// Writes chunks until one is refused (at most `limit` of them), then ends the document.
+// True when the job failed, as it must.
+bool WriteUntilFailure(PrinterHandle& printer, std::size_t limit) {
+  for (std::size_t i = 0; i < limit; ++i) {
+    if (!printer.Write(kChunk.data(), kChunk.size())) {
+      EXPECT_FALSE(printer.EndDocument());
+      return true;
+    }
+  }
+  return !printer.EndDocument();
+}
+
+// The job does not print: once the server has had `settle` to act on what it got, the
+// job is gone, cancelled, aborted or held (it is created held and only released when
+// its whole document has arrived), and its queue captured nothing.
+void ExpectNothingPrinted(const CupsTestServer& server, const std::string& queue, int jobId,
+                          Milliseconds settle = 2s) {
+  std::this_thread::sleep_for(settle);
+  const int state = server.WaitForFinalState(jobId, 0ms);
+  EXPECT_TRUE(state == 0 || state == testing::kJobHeld || state == testing::kJobCanceled ||
+              state == testing::kJobAborted)
+      << "job " << jobId << " is in state " << state;
+  EXPECT_TRUE(server.CapturedJobs(queue).empty()) << queue;
+}
+
+class CupsQueueFaultTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (const std::string& queue : added_) server.RunClient({"lpadmin", "-x", queue});
+  }
+  void AddQueue(const std::string& name) {
+    ASSERT_TRUE(server.AddQueue(name, testing::kSupportedDriver));
+    added_.push_back(name);
+  }
+
+  CupsTestServer& server = CupsTestServer::Shared();
+  CupsSpooler spooler;
+
+ private:
+  std::vector<std::string> added_;
+};
+
+TEST_F(CupsQueueFaultTest, UnknownQueueCannotBeOpened) {
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(spooler.Open("No_Such_Queue"), nullptr);
+  ReportTiming("unknown queue: Open fails", Since(start));
+  EXPECT_LT(Since(start), 2s);
+  EXPECT_EQ(spooler.LastError(),
+            "printer No_Such_Queue: The printer or class does not exist. (0x0406)");
+}
+
+TEST_F(CupsQueueFaultTest, QueueDeletedBetweenListingAndSending) {
+  AddQueue("Gone_Before_Open");
+  AddQueue("Gone_Before_Start");
+  std::vector<PrinterInfo> printers;
+  ASSERT_TRUE(spooler.ListPrinters(printers));
+  std::unique_ptr<PrinterHandle> opened = spooler.Open("Gone_Before_Start");
+  ASSERT_TRUE(opened) << spooler.LastError();
+  ASSERT_EQ(server.RunClient({"lpadmin", "-x", "Gone_Before_Open"}).exitStatus, 0);
+  ASSERT_EQ(server.RunClient({"lpadmin", "-x", "Gone_Before_Start"}).exitStatus, 0);
+
+  Clock::time_point start = Clock::now();
+  EXPECT_EQ(spooler.Open("Gone_Before_Open"), nullptr);
+  ReportTiming("queue deleted after listing: Open fails", Since(start));
+
+  start = Clock::now();
+  EXPECT_EQ(opened->StartDocument("CRD_FILE"), 0);
+  ReportTiming("queue deleted after opening: StartDocument fails", Since(start));
+  EXPECT_LT(Since(start), 2s);
+  EXPECT_NE(opened->LastError(), "");
+  EXPECT_TRUE(server.CapturedJobs("Gone_Before_Start").empty());
+}
+
+TEST_F(CupsQueueFaultTest, QueueDeletedWhileTheJobIsSent) {
+  AddQueue("Gone_Mid_Job");
+  std::unique_ptr<PrinterHandle> printer = spooler.Open("Gone_Mid_Job");
+  ASSERT_TRUE(printer) << spooler.LastError();
+  const int jobId = printer->StartDocument("CRD_FILE");
+  ASSERT_GT(jobId, 0) << printer->LastError();
+  ASSERT_TRUE(WriteChunks(*printer, 256));
+  ASSERT_EQ(server.RunClient({"lpadmin", "-x", "Gone_Mid_Job"}).exitStatus, 0);
+
+  const Clock::time_point start = Clock::now();
+  EXPECT_TRUE(WriteUntilFailure(*printer, 256));
+  ReportTiming("queue deleted mid-job: the job fails", Since(start));
+  EXPECT_LT(Since(start), kFailedJobBound);
+  // The writes still go into the socket; the server refuses the document at its end.
+  EXPECT_EQ(printer->LastError(), "finishing the document on Gone_Mid_Job: Job #" +
+                                      std::to_string(jobId) + " does not exist. (0x0406)");
+  EXPECT_TRUE(printer->Close());
+  ExpectNothingPrinted(server, "Gone_Mid_Job", jobId);
+}
+
+TEST_F(CupsQueueFaultTest, QueueRejectingJobs) {
+  AddQueue("Rejecting_Jobs");
+  ASSERT_EQ(server.RunClient({"cupsreject", "Rejecting_Jobs"}).exitStatus, 0);
+  std::unique_ptr<PrinterHandle> printer = spooler.Open("Rejecting_Jobs");
+  ASSERT_TRUE(printer) << spooler.LastError();
+
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(printer->StartDocument("CRD_FILE"), 0);
+  ReportTiming("queue rejecting jobs: StartDocument fails", Since(start));
+  EXPECT_LT(Since(start), 2s);
+  EXPECT_EQ(printer->LastError().rfind("creating a job on Rejecting_Jobs: ", 0), 0u)
+      << printer->LastError();
+  EXPECT_FALSE(printer->Write(kChunk.data(), kChunk.size()));
+  EXPECT_FALSE(printer->EndDocument());
+  EXPECT_TRUE(printer->Close());
+  EXPECT_TRUE(server.Jobs("Rejecting_Jobs").empty());
+}
+
+// A second private server that the test may stop or hang.
+class CupsServerFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(server.Start()); }
+  void TearDown() override {
+    if (const int pid = server.Pid(); pid > 0) kill(pid, SIGCONT);
+    server.Stop();
+  }
+
+  CupsTestServer server{std::string(VOMAR_BINARY_DIR) + "/cups-fault-test"};
+  CupsSpooler spooler{server.Socket()};
+};
+
+TEST_F(CupsServerFaultTest, ServerNotRunning) {
+  ASSERT_TRUE(server.Stop());
+  std::vector<PrinterInfo> printers;
+  const Clock::time_point start = Clock::now();
+  EXPECT_FALSE(spooler.ListPrinters(printers));
+  EXPECT_EQ(spooler.DefaultPrinterName(), "");
+  EXPECT_EQ(spooler.Open("Office_C1"), nullptr);
+  ReportTiming("server not running: list, default and open fail", Since(start));
+  EXPECT_LT(Since(start), 2s);
+  EXPECT_NE(spooler.LastError(), "");
+}
+
+TEST_F(CupsServerFaultTest, ServerStoppedWhileTheJobIsSent) {
+  std::unique_ptr<PrinterHandle> printer = spooler.Open("Office_C1");
+  ASSERT_TRUE(printer) << spooler.LastError();
+  const int jobId = printer->StartDocument("CRD_FILE");
+  ASSERT_GT(jobId, 0) << printer->LastError();
+  ASSERT_TRUE(WriteChunks(*printer, 256));
+  ASSERT_TRUE(server.Stop());
+
+  const Clock::time_point start = Clock::now();
+  EXPECT_TRUE(WriteUntilFailure(*printer, 4096));
+  ReportTiming("server stopped mid-job: the job fails", Since(start));
+  EXPECT_LT(Since(start), kFailedJobBound);
+  EXPECT_EQ(printer->LastError(),
+            "writing on Office_C1: Broken pipe (job 1 could not be cancelled; it stays held)");
+  printer.reset();
+
+  // Back up with the jobs it had: the broken one never prints.
+  ASSERT_TRUE(server.Restart());
+  ExpectNothingPrinted(server, "Office_C1", jobId);
+}
+
+TEST_F(CupsServerFaultTest, ServerHungWhileTheJobIsSent) {
+  std::unique_ptr<PrinterHandle> printer = spooler.Open("Office_C1");
+  ASSERT_TRUE(printer) << spooler.LastError();
+  const int jobId = printer->StartDocument("CRD_FILE");
+  ASSERT_GT(jobId, 0) << printer->LastError();
+  ASSERT_TRUE(WriteChunks(*printer, 256));
+  const int pid = server.Pid();
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(kill(pid, SIGSTOP), 0);
+
+  Clock::time_point start = Clock::now();
+  // 8 MB is far more than the socket holds: the writes or the end must block.
+  EXPECT_TRUE(WriteUntilFailure(*printer, 32768));
+  const Milliseconds jobFailure = Since(start);
+  ReportTiming("server hung mid-job: the job fails", jobFailure);
+  EXPECT_LT(jobFailure, kFailedJobBound);
+  EXPECT_GE(jobFailure, 9s) << "gave up before the bound";
+  EXPECT_EQ(printer->LastError(),
+            "writing on Office_C1: the print server did not answer in time "
+            "(job 1 could not be cancelled; it stays held)");
+  EXPECT_TRUE(printer->Close());
+
+  start = Clock::now();
+  EXPECT_EQ(spooler.Open("Office_C2"), nullptr);
+  ReportTiming("server hung: Open fails", Since(start));
+  EXPECT_LT(Since(start), kCallBound);
+
+  // Awake again, the server takes the broken-off document as complete, but the job
+  // stays held.
+  ASSERT_EQ(kill(pid, SIGCONT), 0);
+  ExpectNothingPrinted(server, "Office_C1", jobId);
+  EXPECT_TRUE(server.CapturedJobs("Office_C2").empty());
+}
+
+}  // namespace
+}  // namespace vomar
