@@ -59,7 +59,8 @@ bool CupsSpooler::ListPrinters(std::vector<PrinterInfo>& printers) {
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
                 nullptr, cups::kPrinterAttributes);
   // A server without queues answers "not found": an empty list, not a failure.
-  ipp_t* response = connection.Request(request, "listing the printers", true);
+  ipp_t* response =
+      connection.Request(request, "listing the printers", IPP_STATUS_ERROR_NOT_FOUND);
   if (response == nullptr) {
     lastError_ = connection.Error();
     return false;

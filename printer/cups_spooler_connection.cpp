@@ -83,7 +83,7 @@ int Connection::OnTimeout(http_t*, void* self) {
 
 int Connection::TransportError() const { return http_ != nullptr ? httpError(http_) : 0; }
 
-ipp_t* Connection::Request(ipp_t* request, const char* what, bool notFoundIsEmpty) {
+ipp_t* Connection::Request(ipp_t* request, const char* what, ipp_status_t acceptedError) {
   if (http_ == nullptr && !Open()) {
     ippDelete(request);
     return nullptr;
@@ -101,8 +101,7 @@ ipp_t* Connection::Request(ipp_t* request, const char* what, bool notFoundIsEmpt
     error_ = std::string(what) + ": " + LastIppError();
     return nullptr;
   }
-  if (status > IPP_STATUS_OK_EVENTS_COMPLETE &&
-      !(notFoundIsEmpty && status == IPP_STATUS_ERROR_NOT_FOUND)) {
+  if (status > IPP_STATUS_OK_EVENTS_COMPLETE && status != acceptedError) {
     error_ = std::string(what) + ": " + LastIppError();
     ippDelete(response);
     return nullptr;

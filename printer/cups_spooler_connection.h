@@ -54,9 +54,9 @@ class Connection {
   const std::string& Error() const { return error_; }
 
   // Sends an IPP request (taking ownership) and returns the response, or nullptr with
-  // Error() set when the call failed or the server answered with an error status.
-  // `notFoundIsEmpty`: an answer "not found" is a successful empty response.
-  ipp_t* Request(ipp_t* request, const char* what, bool notFoundIsEmpty = false);
+  // Error() set when the call failed or the server answered with an error status other
+  // than `acceptedError` (which counts as success).
+  ipp_t* Request(ipp_t* request, const char* what, ipp_status_t acceptedError = IPP_STATUS_OK);
 
  private:
   static int OnTimeout(http_t* http, void* self);

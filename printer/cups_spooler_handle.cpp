@@ -174,7 +174,10 @@ bool QueueHandle::EndDocument() {
                JobUri(jobId_).c_str());
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                cupsUser());
-  ipp_t* response = connection_->Request(request, "releasing the job");
+  // "Not possible" means the job is not held (a server that ignored the hold): it is
+  // already on its way.
+  ipp_t* response =
+      connection_->Request(request, "releasing the job", IPP_STATUS_ERROR_NOT_POSSIBLE);
   if (response == nullptr) {
     return Fail(Describe("finishing the document", name_, connection_->Error()));
   }

@@ -177,6 +177,19 @@ class CupsServerFaultTest : public ::testing::Test {
   CupsSpooler spooler{server.Socket()};
 };
 
+// No queue at all is an empty list, not a failure: the user is told there is no printer
+// rather than that the list cannot be read.
+TEST_F(CupsServerFaultTest, ServerWithoutQueuesListsNone) {
+  for (const char* queue : {"Office_C1", "Office_C2", "Other_Laser", "Vomar_カラー"}) {
+    ASSERT_EQ(server.RunClient({"lpadmin", "-x", queue}).exitStatus, 0) << queue;
+  }
+  server.RunClient({"lpadmin", "-x", "Vomar_Virtual"});
+  std::vector<PrinterInfo> printers = {{"stale", "", ""}};
+  EXPECT_TRUE(spooler.ListPrinters(printers)) << spooler.LastError();
+  EXPECT_TRUE(printers.empty());
+  EXPECT_EQ(spooler.DefaultPrinterName(), "");
+}
+
 TEST_F(CupsServerFaultTest, ServerNotRunning) {
   ASSERT_TRUE(server.Stop());
   std::vector<PrinterInfo> printers;
