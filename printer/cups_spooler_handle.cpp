@@ -103,10 +103,21 @@ bool QueueHandle::Write(const void* bytes, std::size_t count) {
     return false;
   }
   if (!streaming_ && !StartStream()) return false;
-  if (count == 0) return true;
+  const char* data = static_cast<const char*>(bytes);
+  if (pending_.empty() && count >= kGatherBytes) return Send(data, count);
+  pending_.append(data, count);
+  return pending_.size() < kGatherBytes || SendPending();
+}
+
+bool QueueHandle::SendPending() {
+  const bool sent = pending_.empty() || Send(pending_.data(), pending_.size());
+  pending_.clear();
+  return sent;
+}
+
+bool QueueHandle::Send(const char* bytes, std::size_t count) {
   connection_->StartCall();
-  const http_status_t status =
-      cupsWriteRequestData(connection_->Http(), static_cast<const char*>(bytes), count);
+  const http_status_t status = cupsWriteRequestData(connection_->Http(), bytes, count);
   if (status != HTTP_STATUS_CONTINUE || connection_->TimedOut() ||
       connection_->TransportError() != 0) {
     return Fail(Describe("writing", name_, CallFailure(*connection_)));
@@ -159,6 +170,7 @@ bool QueueHandle::EndDocument() {
     CancelJob();
     return true;
   }
+  if (!SendPending()) return false;
   connection_->StartCall();
   const ipp_status_t status = cupsFinishDocument(connection_->Http(), name_.c_str());
   // libcups can report the status of an earlier call when the answer never came, so the
@@ -210,6 +222,7 @@ bool QueueHandle::Fail(const std::string& reason) {
 }
 
 bool QueueHandle::CancelJob() {
+  pending_.clear();
   if (streaming_) {
     // A half-sent document cannot be ended cleanly: dropping the connection leaves the
     // server an incomplete document, which never prints.
