@@ -191,7 +191,9 @@ TEST_F(InkCommandTest, FailedBuildsExitWithOneAndTheirMessages) {
 
 TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
   const std::string usage =
-      "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n";
+      "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n"
+      "   or: vomar-download ink --printer NAME [--printer NAME...] [--yes] --number N "
+      "SIMULATION OUTPUT\n";
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--output-dir", "d", "--stem", "s", "--number", "4", "a", "b"},
        "vomar-download: --number must be 1, 2 or 3\n"},
@@ -202,6 +204,10 @@ TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
       {{"--output-dir", "d", "--stem", "s", "--number", "1", "--colour", "a", "b"},
        "vomar-download: unknown option --colour\n"},
       {{"--output-dir", "d", "--stem"}, "vomar-download: --stem needs a value\n"},
+      {{"--printer", "p", "--stem", "s", "--number", "1", "a", "b"},
+       "vomar-download: --printer cannot be combined with --output-dir or --stem\n"},
+      {{"--output-dir", "d", "--stem", "s", "--yes", "--number", "1", "a", "b"},
+       "vomar-download: --yes goes with --printer\n"},
   };
   for (const auto& [args, line] : cases) {
     const CommandResult result = Ink(args);
