@@ -40,7 +40,7 @@ TEST(PrintersCommandTest, ListsEveryPrinterWithTheDefaultMarked) {
 TEST(PrintersCommandTest, NoServerShowsTheListFailure) {
   CommandOptions options;
   options.environment["CUPS_SERVER"] = CupsTestServer::Shared().Dir() + "/no-such.sock";
-  const CommandResult result = RunCommand({VomarDownloadPath(), "printers"}, options);
+  const CommandResult result = RunCommand({VomarDownloadPath(), "printers", "--all"}, options);
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err,

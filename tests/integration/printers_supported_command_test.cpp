@@ -1,0 +1,89 @@
+// vomar-download printers without --all: the dialog's printer list, built from the
+// KZProFDw.INI of the working directory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/cups_test_server.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar::testing {
+namespace {
+
+const bool kUsesCups = RegisterCupsTestEnvironment();
+
+bool HasVirtualPrinter() {
+  return std::filesystem::exists(SourcePath("tools/cups-backends/gsprinter"));
+}
+
+CommandResult RunPrinters(const ScratchDirectory& cwd, CommandOptions options = {}) {
+  options.workingDirectory = cwd.path();
+  return RunCommand({VomarDownloadPath(), "printers"}, options);
+}
+
+TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
+  ScratchDirectory cwd;
+  std::filesystem::copy_file(SourcePath("config/KZProFDw.INI"), cwd.File("KZProFDw.INI"));
+  const std::string dir = CupsTestServer::Shared().Dir();
+  std::string expected = "  Office_C1 - (capture:" + dir + "/captured/Office_C1)\n" +
+                         "* Office_C2 - (capture:" + dir + "/captured/Office_C2)\n" +
+                         "  Vomar_カラー - (capture:" + dir + "/captured/Vomar_Color)\n";
+  if (HasVirtualPrinter()) {
+    expected += "  Vomar_Virtual - (gsprinter:" + dir + "/disks/Vomar_Virtual)\n";
+  }
+  const CommandResult result = RunPrinters(cwd);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.out, expected);
+  EXPECT_EQ(result.err, "A driver name is not in agreement.\n");  // Other_Laser
+
+  // A default that is not listed preselects the first entry.
+  CommandOptions options;
+  options.environment["LPDEST"] = "Other_Laser";
+  const CommandResult other = RunPrinters(cwd, options);
+  EXPECT_EQ(other.out.substr(0, other.out.find('\n')),
+            "* Office_C1 - (capture:" + dir + "/captured/Office_C1)");
+}
+
+TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
+  const int printers = HasVirtualPrinter() ? 5 : 4;
+  std::string everyDriverRefused;
+  for (int i = 0; i < printers; ++i) everyDriverRefused += "A driver name is not in agreement.\n";
+
+  ScratchDirectory noConfig;
+  ScratchDirectory nothingSupported;
+  nothingSupported.Write("KZProFDw.INI", "[Support]\nNo=1\nDriver1=Nothing\nOutIcm1=M\n");
+  ScratchDirectory noServer;
+  noServer.Write("KZProFDw.INI", "[Support]\nNo=1\nDriver1=Vomar\nOutIcm1=M\n");
+  CommandOptions withoutServer;
+  withoutServer.environment["CUPS_SERVER"] = CupsTestServer::Shared().Dir() + "/no-such.sock";
+
+  const struct {
+    const char* name;
+    const ScratchDirectory& cwd;
+    CommandOptions options;
+    std::string err;
+  } cases[] = {
+      {"no configuration file", noConfig, {},
+       "Voma Profile Downloader Err: 初期設定に失敗しました。\n"
+       "Voma Profile Downloader Err: 終了します。\n"},
+      {"no supported driver", nothingSupported, {},
+       everyDriverRefused +
+           "Vomar Profile Downloader: Vomar Profile Downloaderを起動できません。\n"
+           "Vomar Profile Downloader: "
+           "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。\n"},
+      {"no server", noServer, withoutServer,
+       "vomar-download: ﾌﾟﾘﾝﾀｰの一覧を取得できませんでした。\n"
+       "vomar-download: ﾌﾟﾘﾝﾀｰの設定を確認してから再度実行してください。\n"
+       "vomar-download printers: cannot connect to the print server " +
+           CupsTestServer::Shared().Dir() + "/no-such.sock: Host is down (0x0502)\n"},
+  };
+  for (const auto& c : cases) {
+    const CommandResult result = RunPrinters(c.cwd, c.options);
+    EXPECT_EQ(result.exitStatus, 1) << c.name;
+    EXPECT_EQ(result.out, "") << c.name;
+    EXPECT_EQ(result.err, c.err) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace vomar::testing
