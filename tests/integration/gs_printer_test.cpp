@@ -197,10 +197,21 @@ TEST(GsPrinterTest, StandInRefusesBrokenInkData) {
   }
 }
 
+// A writable place outside the disk and outside the temporary folder, which Ghostscript
+// may always write (the build tree itself may lie in the temporary folder).
+std::filesystem::path OutsideTheDisk() {
+  const std::filesystem::path build = VOMAR_BINARY_DIR;
+  for (const std::filesystem::path temp : {std::filesystem::temp_directory_path(),
+                                           std::filesystem::path("/tmp")}) {
+    const std::string prefix = temp.string() + "/";
+    if (build.string().rfind(prefix, 0) == 0) return "/var/tmp/vomar-gs-escape";
+  }
+  return build / "gs-escape";
+}
+
 TEST(GsPrinterTest, DiskNamesStayOnTheDisk) {
   GsPrinter printer;
-  // Outside the disk and the temporary folder (which Ghostscript may always write).
-  const std::filesystem::path outside = std::filesystem::path(VOMAR_BINARY_DIR) / "gs-escape";
+  const std::filesystem::path outside = OutsideTheDisk();
   std::filesystem::remove(outside);
   const GsResult query = printer.RunQuery(
       "mark { (%disk0%/../escape) (w) file } stopped { $error /errorname get == } if cleartomark\n"
