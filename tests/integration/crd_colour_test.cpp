@@ -17,7 +17,7 @@
 #include "crd/crd_builder.h"
 #include "crd/stamp_lines.h"
 #include "tests/support/captured_stream.h"
-#include "tests/support/crd_profile_bytes.h"
+#include "tests/support/profile_bytes.h"
 #include "tests/support/recording_messages.h"
 #include "tools/profile_generator/test_profile.h"
 

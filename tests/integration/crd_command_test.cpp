@@ -10,7 +10,7 @@
 
 #include "common/string_table.h"
 #include "tests/support/command_runner.h"
-#include "tests/support/crd_profile_bytes.h"
+#include "tests/support/profile_bytes.h"
 #include "tools/profile_generator/test_profile.h"
 
 namespace vomar {
@@ -92,7 +92,7 @@ class CrdCommandTest : public ::testing::Test {
     query += "[/Inp_0A2B0 /Inp_0A2B1 /Inp_0A2B2 /Out_0A2B0 /Out_0A2B1 /Out_0A2B2 /Out_0A2B3]\n"
              "{ globaldict exch get length =only ( ) print } forall () =\n";
     const std::string program = disk + "-query.ps";
-    testing::WriteFileBytes(program, testing::Bytes(query.begin(), query.end()));
+    testing::WriteBytes(program, testing::Bytes(query.begin(), query.end()));
     const CommandResult result = RunCommand({kRunPs, disk, program});
     if (result.exitStatus != 0) return "query failed: " + result.out + result.err;
     return result.out;

@@ -21,21 +21,21 @@ testing::CommandResult Inspect(const std::vector<std::string>& paths) {
 }
 
 TEST(InspectCommandTest, ReportsHeaderDirectoryTablesTextsAndMissingTags) {
-  testing::ProfileSpec spec;
-  spec.version = 0x02400000;
-  spec.pcs = sig::kXyz;
-  spec.manufacturer = MakeSignature("TAVN");
+  testing::ProfileSpec profile;
+  profile.version = 0x02400000;
+  profile.pcs = sig::kXyz;
+  profile.manufacturer = MakeSignature("TAVN");
   testing::Bytes shortLut = testing::Lut8Tag(3, 4, 2);
   shortLut.resize(100);
-  spec.tags = {{sig::kDesc, testing::DescTag("Byte profile")},
-               {sig::kDmdd, testing::DescTag("Model 7")},
-               {sig::kA2B0, testing::Lut8Tag(4, 3, 2)},
-               {sig::kB2A0, testing::Lut16Tag(3, 4, 2, 2, 3)},
-               {sig::kB2A1, shortLut},
-               {sig::kCprt, testing::TextTag("Free")},
-               {sig::kKtrc, {0, 1}}};
+  profile.tags = {{sig::kDesc, testing::DescTag("Byte profile")},
+                  {sig::kDmdd, testing::DescTag("Model 7")},
+                  {sig::kA2B0, testing::Lut8Tag(4, 3, 2)},
+                  {sig::kB2A0, testing::Lut16Tag(3, 4, 2, 2, 3)},
+                  {sig::kB2A1, shortLut},
+                  {sig::kCprt, testing::TextTag("Free")},
+                  {sig::kKtrc, {0, 1}}};
   const std::string path = testing::ScratchPath("inspect-bytes.icc");
-  ASSERT_TRUE(testing::WriteBytes(path, testing::BuildProfileBytes(spec)));
+  ASSERT_TRUE(testing::WriteBytes(path, testing::BuildProfileBytes(profile)));
 
   const testing::CommandResult result = Inspect({path});
   EXPECT_EQ(result.exitStatus, 0);

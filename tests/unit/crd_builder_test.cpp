@@ -13,7 +13,7 @@
 #include "common/string_table.h"
 #include "crd/stamp_lines.h"
 #include "tests/support/captured_stream.h"
-#include "tests/support/crd_profile_bytes.h"
+#include "tests/support/profile_bytes.h"
 #include "tests/support/recording_messages.h"
 #include "tests/unit/crd_expected_text.h"
 
@@ -52,7 +52,7 @@ Bytes Clut(int t) {
   return bytes;
 }
 Bytes Lut8(int t, const std::array<std::int32_t, 9>& matrix = testing::kIdentityMatrix) {
-  return testing::Lut8TagBytes(3, 4, 2, matrix, InputTables(t), Clut(t), OutputTables(t));
+  return testing::Lut8Tag(3, 4, 2, matrix, InputTables(t), Clut(t), OutputTables(t));
 }
 // The same table as lut16: 256-entry tables and every byte b stored as 257·b.
 Bytes Lut16(int t) {
@@ -61,32 +61,33 @@ Bytes Lut16(int t) {
     for (std::uint8_t b : bytes) wide.push_back(static_cast<std::uint16_t>(b * 257));
     return wide;
   };
-  return testing::Lut16TagBytes(3, 4, 2, testing::kIdentityMatrix, 256, 256,
-                                widen(InputTables(t)), widen(Clut(t)), widen(OutputTables(t)));
+  return testing::Lut16Tag(3, 4, 2, testing::kIdentityMatrix, 256, 256, widen(InputTables(t)),
+                           widen(Clut(t)), widen(OutputTables(t)));
 }
 
 // The ten tags a builder demands, with lut8 tables 0, 1, 2 for B2A0, B2A1, B2A2.
 ProfileSpec CompleteProfile() {
-  ProfileSpec spec;
-  const Bytes dummy = testing::TextTagBytes("x");
-  spec.tags = {{sig::kDesc, testing::TextTagBytes("Office C1")},
-               {sig::kCprt, testing::TextTagBytes("Sample Text")},
-               {sig::kWtpt, testing::XyzTagBytes(testing::kD50Fixed)},
-               {sig::kA2B0, dummy},
-               {sig::kA2B1, dummy},
-               {sig::kA2B2, dummy},
-               {sig::kB2A0, Lut8(0)},
-               {sig::kB2A1, Lut8(1)},
-               {sig::kB2A2, Lut8(2)},
-               {sig::kGamt, dummy}};
-  return spec;
+  ProfileSpec profile;
+  profile.tagAlignment = 1;  // each tag's data right after the one before
+  const Bytes dummy = testing::TextTag("x");
+  profile.tags = {{sig::kDesc, testing::TextTag("Office C1")},
+                  {sig::kCprt, testing::TextTag("Sample Text")},
+                  {sig::kWtpt, testing::XyzTag(testing::kD50Fixed)},
+                  {sig::kA2B0, dummy},
+                  {sig::kA2B1, dummy},
+                  {sig::kA2B2, dummy},
+                  {sig::kB2A0, Lut8(0)},
+                  {sig::kB2A1, Lut8(1)},
+                  {sig::kB2A2, Lut8(2)},
+                  {sig::kGamt, dummy}};
+  return profile;
 }
 
 constexpr Signature kCrdTags[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2};
 
-void SetTag(ProfileSpec& spec, Signature signature, Bytes data) {
-  for (auto& tag : spec.tags)
-    if (tag.first == signature) tag.second = std::move(data);
+void SetTag(ProfileSpec& profile, Signature signature, Bytes data) {
+  for (auto& tag : profile.tags)
+    if (tag.signature == signature) tag.data = std::move(data);
 }
 
 // ---- expected text, by hand ----
@@ -173,8 +174,8 @@ class CrdBuilderTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
-  int Build(const ProfileSpec& spec, const std::string& stem = "Office_C1", int number = 1) {
-    EXPECT_TRUE(testing::WriteFileBytes(profilePath_, testing::ProfileBytes(spec)));
+  int Build(const ProfileSpec& profile, const std::string& stem = "Office_C1", int number = 1) {
+    EXPECT_TRUE(testing::WriteProfile(profilePath_, profile));
     return BuildFrom(profilePath_, stem, number);
   }
   int BuildFrom(const std::string& profilePath, const std::string& stem, int number = 1) {
@@ -232,11 +233,11 @@ TEST_F(CrdBuilderTest, LabLut8ProfileGivesThreeWholeFiles) {
 }
 
 TEST_F(CrdBuilderTest, Lut16TableGivesTheSameFilesAsItsLut8Twin) {
-  ProfileSpec spec = CompleteProfile();
-  SetTag(spec, sig::kB2A0, Lut16(0));
-  SetTag(spec, sig::kB2A1, Lut16(1));
-  SetTag(spec, sig::kB2A2, Lut16(2));
-  ASSERT_EQ(Build(spec), 0);
+  ProfileSpec profile = CompleteProfile();
+  SetTag(profile, sig::kB2A0, Lut16(0));
+  SetTag(profile, sig::kB2A1, Lut16(1));
+  SetTag(profile, sig::kB2A2, Lut16(2));
+  ASSERT_EQ(Build(profile), 0);
   EXPECT_EQ(File(kPhoto), LabFile(kPhoto, 0));
   EXPECT_EQ(File(kColorimetric), LabFile(kColorimetric, 1));
   EXPECT_EQ(File(kBusiness), LabFile(kBusiness, 2));
@@ -245,16 +246,16 @@ TEST_F(CrdBuilderTest, Lut16TableGivesTheSameFilesAsItsLut8Twin) {
 }
 
 TEST_F(CrdBuilderTest, XyzProfileUsesTheTransposedHalvedMatrixAndEveryWhitePointTag) {
-  ProfileSpec spec = CompleteProfile();
-  spec.pcs = sig::kXyz;
+  ProfileSpec profile = CompleteProfile();
+  profile.pcs = sig::kXyz;
   // X/Y and Z/Y whose single-precision value prints differently from the double one.
-  spec.illuminant = {50179, 77881, 50229};
+  profile.illuminant = {50179, 77881, 50229};
   // e00 1.0, e01 0.5, e10 -1.0, e11 1.0, e12 0.25, e22 2.0
-  SetTag(spec, sig::kB2A0,
+  SetTag(profile, sig::kB2A0,
          Lut8(0, {0x10000, 0x8000, 0, static_cast<std::int32_t>(0xFFFF0000), 0x10000, 0x4000, 0,
                   0, 0x20000}));
-  spec.tags.emplace_back(sig::kBkpt, testing::XyzTagBytes({0, 0, 0}));
-  ASSERT_EQ(Build(spec), 0);
+  profile.tags.emplace_back(sig::kBkpt, testing::XyzTag({0, 0, 0}));
+  ASSERT_EQ(Build(profile), 0);
 
   const std::string xyzKeys = kFixedKeysHead + kXyzEncodeAbc + kRangeAbc;
   const std::string white = "/WhitePoint [0.644304 1.000000 0.644946]\n";
@@ -273,10 +274,10 @@ TEST_F(CrdBuilderTest, XyzProfileUsesTheTransposedHalvedMatrixAndEveryWhitePoint
 }
 
 TEST_F(CrdBuilderTest, DuplicateTablesAreEachWrittenInReverseDirectoryOrder) {
-  ProfileSpec spec = CompleteProfile();
-  spec.tags.emplace_back(sig::kB2A0, Lut8(3));  // a second B2A0, last in the directory
-  spec.tags.emplace_back(sig::kBkpt, testing::XyzTagBytes({0, 0, 0}));
-  ASSERT_EQ(Build(spec, "Office_C1", 2), 0);
+  ProfileSpec profile = CompleteProfile();
+  profile.tags.emplace_back(sig::kB2A0, Lut8(3));  // a second B2A0, last in the directory
+  profile.tags.emplace_back(sig::kBkpt, testing::XyzTag({0, 0, 0}));
+  ASSERT_EQ(Build(profile, "Office_C1", 2), 0);
   auto head = [](const IntentText& intent, int t) { return LabHead(intent, t, 2); };
   EXPECT_EQ(File(kPhoto), head(kPhoto, 3) + head(kPhoto, 0) + kD50LabWhitePoint +
                               kD50LabWhitePoint + RenderTable(3) + RenderTable(0) +
@@ -290,8 +291,8 @@ TEST_F(CrdBuilderTest, DuplicateTablesAreEachWrittenInReverseDirectoryOrder) {
 
 TEST_F(CrdBuilderTest, StemIsWrittenInShiftJisAndLeftoverFilesAreEmptiedFirst) {
   const std::string stem = "ﾌﾟﾘﾝﾀ_1";  // half-width katakana: one CP932 byte each
-  ASSERT_TRUE(testing::WriteFileBytes(dir_ + stem + kPhoto.suffix,
-                                      Bytes(100000, static_cast<std::uint8_t>('z'))));
+  ASSERT_TRUE(testing::WriteBytes(dir_ + stem + kPhoto.suffix,
+                                  Bytes(100000, static_cast<std::uint8_t>('z'))));
   ASSERT_EQ(Build(CompleteProfile(), stem), 0);
   EXPECT_EQ(File(kPhoto, stem), kDownloader + IntentLines(kPhoto, 1, "\xCC\xDF\xD8\xDD\xC0_1") +
                                     kHeaderComments + TableStrings(0) + kFixedKeysHead +
@@ -301,17 +302,17 @@ TEST_F(CrdBuilderTest, StemIsWrittenInShiftJisAndLeftoverFilesAreEmptiedFirst) {
 }
 
 TEST_F(CrdBuilderTest, CopyrightTagOfEightBytesEchoesAnEmptyText) {
-  ProfileSpec spec = CompleteProfile();
-  SetTag(spec, sig::kCprt, Bytes{'t', 'e', 'x', 't', 0, 0, 0, 0});
-  ASSERT_EQ(Build(spec), 0);
+  ProfileSpec profile = CompleteProfile();
+  SetTag(profile, sig::kCprt, Bytes{'t', 'e', 'x', 't', 0, 0, 0, 0});
+  ASSERT_EQ(Build(profile), 0);
   EXPECT_EQ(out_.Text(), "Making a CRD...\n" + TableTrace(2) + TableTrace(1) + TableTrace(0) +
                              "...\n");
 }
 
 TEST_F(CrdBuilderTest, FilesAreTheSameUnderAGermanLocale) {
-  ProfileSpec spec = CompleteProfile();
-  spec.pcs = sig::kXyz;
-  ASSERT_EQ(Build(spec), 0);
+  ProfileSpec profile = CompleteProfile();
+  profile.pcs = sig::kXyz;
+  ASSERT_EQ(Build(profile), 0);
   const std::string inC = File(kPhoto);
   ASSERT_NE(inC.find("0.964203"), std::string::npos);
   const std::string previous = std::setlocale(LC_ALL, nullptr);
@@ -336,13 +337,13 @@ TEST_F(CrdBuilderTest, UnreadableProfileShowsTheBoxOnceAndMakesNoFile) {
 TEST_F(CrdBuilderTest, ReaderFailuresKeepTheirLinesAndAddTheBox) {
   struct Row {
     const char* what;
-    ProfileSpec spec;
+    ProfileSpec profile;
     const char* err;
   };
   ProfileSpec monitor = CompleteProfile();
   monitor.deviceClass = sig::kMntr;
   ProfileSpec noB2A2 = CompleteProfile();
-  std::erase_if(noB2A2.tags, [](const auto& tag) { return tag.first == sig::kB2A2; });
+  std::erase_if(noB2A2.tags, [](const auto& tag) { return tag.signature == sig::kB2A2; });
   const Row rows[] = {
       {"monitor class", monitor, "Input file may not be printer profile.\n"},
       {"no B2A2", noB2A2, "This may not include necessary info.\n"},
@@ -351,7 +352,7 @@ TEST_F(CrdBuilderTest, ReaderFailuresKeepTheirLinesAndAddTheBox) {
     SCOPED_TRACE(row.what);
     messages_.shown.clear();
     const std::string errBefore = err_.Text();
-    EXPECT_EQ(Build(row.spec), 1);
+    EXPECT_EQ(Build(row.profile), 1);
     EXPECT_EQ(err_.Text().substr(errBefore.size()), row.err);
     ExpectProfileFaultyBoxOnce();
     ExpectNoOutputFiles();
@@ -370,20 +371,17 @@ TEST_F(CrdBuilderTest, UnusableTablesFailBeforeAnythingIsWritten) {
   shortLut.resize(shortLut.size() - 1);
   const Row rows[] = {
       {"one byte short", sig::kB2A1, shortLut, "Error in B2A1 Tag\n"},
-      {"curve, not a table", sig::kB2A0, testing::TextTagBytes(std::string(2000, 'c')),
+      {"curve, not a table", sig::kB2A0, testing::TextTag(std::string(2000, 'c')),
        "Error in B2A0 Tag\n"},
       {"shorter than a table head", sig::kB2A2, Bytes{'m', 'f', 't', '1'}, "Error in B2A2 Tag\n"},
       {"four inputs", sig::kB2A0,
-       testing::Lut8TagBytes(4, 4, 2, testing::kIdentityMatrix, Bytes(1024), Bytes(64),
-                             Bytes(1024)),
+       testing::Lut8Tag(4, 4, 2, testing::kIdentityMatrix, Bytes(1024), Bytes(64), Bytes(1024)),
        "Error in B2A0 Tag\n"},
       {"three outputs", sig::kB2A2,
-       testing::Lut8TagBytes(3, 3, 2, testing::kIdentityMatrix, Bytes(768), Bytes(24),
-                             Bytes(1024)),
+       testing::Lut8Tag(3, 3, 2, testing::kIdentityMatrix, Bytes(768), Bytes(24), Bytes(1024)),
        "Error in B2A2 Tag\n"},
       {"one grid point", sig::kB2A1,
-       testing::Lut8TagBytes(3, 4, 1, testing::kIdentityMatrix, Bytes(768), Bytes(4),
-                             Bytes(1024)),
+       testing::Lut8Tag(3, 4, 1, testing::kIdentityMatrix, Bytes(768), Bytes(4), Bytes(1024)),
        "Error in B2A1 Tag\n"},
       {"lut16 one entry short", sig::kB2A0,
        [] { Bytes b = Lut16(0); b.pop_back(); return b; }(), "Error in B2A0 Tag\n"},
@@ -392,9 +390,9 @@ TEST_F(CrdBuilderTest, UnusableTablesFailBeforeAnythingIsWritten) {
     SCOPED_TRACE(row.what);
     messages_.shown.clear();
     const std::string outBefore = out_.Text(), errBefore = err_.Text();
-    ProfileSpec spec = CompleteProfile();
-    SetTag(spec, row.tag, row.data);
-    EXPECT_EQ(Build(spec), 1);
+    ProfileSpec profile = CompleteProfile();
+    SetTag(profile, row.tag, row.data);
+    EXPECT_EQ(Build(profile), 1);
     EXPECT_EQ(out_.Text().substr(outBefore.size()), "Making a CRD...\n");
     EXPECT_EQ(err_.Text().substr(errBefore.size()), row.err);
     ExpectProfileFaultyBoxOnce();
@@ -403,11 +401,11 @@ TEST_F(CrdBuilderTest, UnusableTablesFailBeforeAnythingIsWritten) {
 }
 
 TEST_F(CrdBuilderTest, EveryDuplicateIsCheckedAndTheFirstIntentInOrderIsReported) {
-  ProfileSpec spec = CompleteProfile();
-  SetTag(spec, sig::kB2A1, Bytes{'m', 'f', 't', '1'});
-  spec.tags.emplace_back(sig::kB2A0, testing::TextTagBytes("not a table, but long enough "
-                                                           "to pass for a table head"));
-  EXPECT_EQ(Build(spec), 1);
+  ProfileSpec profile = CompleteProfile();
+  SetTag(profile, sig::kB2A1, Bytes{'m', 'f', 't', '1'});
+  profile.tags.emplace_back(sig::kB2A0, testing::TextTag("not a table, but long enough "
+                                                         "to pass for a table head"));
+  EXPECT_EQ(Build(profile), 1);
   EXPECT_EQ(err_.Text(), "Error in B2A0 Tag\n");
   ExpectProfileFaultyBoxOnce();
   ExpectEmptyOutputFiles();
@@ -433,7 +431,7 @@ TEST_F(CrdBuilderTest, OtherConnectionSpacesAndAZeroWhitePointFail) {
 }
 
 TEST_F(CrdBuilderTest, OutputDirectoryThatCannotBeWrittenShowsTheBoxOnce) {
-  ASSERT_TRUE(testing::WriteFileBytes(profilePath_, testing::ProfileBytes(CompleteProfile())));
+  ASSERT_TRUE(testing::WriteProfile(profilePath_, CompleteProfile()));
   // The Colorimetric name is taken by a directory: the Photo file was opened and stays.
   ASSERT_TRUE(std::filesystem::create_directory(dir_ + "Office_C1_ColorimetricColorRendering"));
   EXPECT_EQ(BuildFrom(profilePath_, "Office_C1"), 1);
@@ -469,7 +467,7 @@ TEST_F(CrdBuilderTest, NamesOverTheLimitAreRefusedBeforeAnyFileIsMade) {
   messages_.shown.clear();
   const std::string longPath = dir_ + std::string(255 - dir_.size() - 4, 'p') + ".icc/";
   ASSERT_TRUE(std::filesystem::create_directory(longPath));
-  ASSERT_TRUE(testing::WriteFileBytes(longPath + "x.icc", testing::ProfileBytes(CompleteProfile())));
+  ASSERT_TRUE(testing::WriteProfile(longPath + "x.icc", CompleteProfile()));
   EXPECT_EQ(BuildFrom(longPath + "x.icc", "Office_C1"), 1);
   ASSERT_EQ(messages_.shown.size(), 1u);
   EXPECT_EQ(messages_.shown[0].text,
@@ -483,14 +481,14 @@ TEST_F(CrdBuilderTest, DamagedTableHeadsAndLengthsNeverReadPastTheData) {
   std::mt19937 random(2024);
   int failures = 0;
   for (int round = 0; round < 150; ++round) {
-    ProfileSpec spec = CompleteProfile();
+    ProfileSpec profile = CompleteProfile();
     Bytes table = round % 2 ? Lut16(round % 4) : Lut8(round % 4);
     const std::size_t at = std::vector<std::size_t>{8, 9, 10, 48, 49, 50, 51}[random() % 7];
     table[at] = static_cast<std::uint8_t>(random());
     if (random() % 2) table.resize(table.size() - random() % 64);
-    SetTag(spec, kCrdTags[round % 3], table);
+    SetTag(profile, kCrdTags[round % 3], table);
     const std::size_t errBefore = err_.Text().size();
-    const int result = Build(spec);
+    const int result = Build(profile);
     const std::string err = err_.Text().substr(errBefore);
     if (result == 1) {
       failures++;

@@ -213,16 +213,17 @@ TEST(ProfileReaderTest, FileThatCannotBeOpenedWritesNothing) {
 }
 
 TEST(ProfileReaderTest, LoadedDataEqualStoredBytesAndLookupsFindTheFirstEntry) {
-  ProfileSpec spec = CompleteProfileSpec();
-  spec.tags.push_back({sig::kDesc, testing::DescTag("Second description")});
+  ProfileSpec profile = CompleteProfileSpec();
+  profile.tags.push_back({sig::kDesc, testing::DescTag("Second description")});
   const std::string path = testing::ScratchPath("reader-data.icc");
-  ASSERT_TRUE(testing::WriteBytes(path, BuildProfileBytes(spec)));
+  ASSERT_TRUE(testing::WriteBytes(path, BuildProfileBytes(profile)));
   TagTableList list;
   ProfileHeader header;
   ASSERT_EQ(ReadProfileTags(path, list, true, true, header, {nullptr, nullptr}), kTagOk);
-  ASSERT_EQ(list.entries.size(), spec.tags.size());
-  for (std::size_t k = 0; k < spec.tags.size(); ++k) {
-    EXPECT_EQ(list.entries[k].data, spec.tags[k].data) << SignatureText(spec.tags[k].signature);
+  ASSERT_EQ(list.entries.size(), profile.tags.size());
+  for (std::size_t k = 0; k < profile.tags.size(); ++k) {
+    EXPECT_EQ(list.entries[k].data, profile.tags[k].data)
+        << SignatureText(profile.tags[k].signature);
   }
   EXPECT_EQ(list.Find(sig::kDesc), &list.entries.front());
   EXPECT_EQ(HasTag(list, sig::kDesc), kTagOk);
@@ -236,11 +237,13 @@ TEST(ProfileReaderTest, LoadedDataEqualStoredBytesAndLookupsFindTheFirstEntry) {
 TEST(ProfileReaderTest, EntriesSharingOneLargeTagAreLoadedOnlyWithinABudget) {
   // `count` entries, all on the one 1 MiB tag that follows the directory.
   auto sharedTagProfile = [](int count) {
-    ProfileSpec spec;
-    spec.tags.push_back({sig::kA2B0, Bytes(1 << 20, 0x5A)});
+    ProfileSpec profile;
+    profile.tags.push_back({sig::kA2B0, Bytes(1 << 20, 0x5A)});
     const std::uint32_t offset = 132 + 12 * count;
-    for (int k = 1; k < count; ++k) spec.tags.push_back({sig::kB2A0, Bytes{}, offset, 1u << 20});
-    return BuildProfileBytes(spec);
+    for (int k = 1; k < count; ++k) {
+      profile.tags.push_back({sig::kB2A0, Bytes{}, offset, 1u << 20});
+    }
+    return BuildProfileBytes(profile);
   };
   const std::string path = testing::ScratchPath("reader-shared-tag.icc");
   ASSERT_TRUE(testing::WriteBytes(path, sharedTagProfile(100)));
@@ -275,9 +278,9 @@ TEST(ProfileReaderTest, ReadAfterAFailedReadStartsFromTheReleasedList) {
 
 // A pipe cannot be positioned: the loader reports the failed seek.
 TEST(ProfileReaderTest, UnseekableFileFailsAtTheFirstTag) {
-  ProfileSpec spec;
-  spec.tags = {{sig::kDesc, testing::TextTag("a")}};
-  const Bytes bytes = BuildProfileBytes(spec);
+  ProfileSpec profile;
+  profile.tags = {{sig::kDesc, testing::TextTag("a")}};
+  const Bytes bytes = BuildProfileBytes(profile);
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
   ASSERT_EQ(::write(fds[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));

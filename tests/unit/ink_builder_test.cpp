@@ -4,20 +4,20 @@
 
 #include <filesystem>
 
-#include "tests/support/profile_image.h"
+#include "tests/support/profile_bytes.h"
 #include "tests/unit/ink_build_fixture.h"
 #include "tests/unit/ink_expected_text.h"
 
 namespace vomar {
 namespace {
 
-using testing::image::Bytes;
-using testing::image::Lut16Tag;
-using testing::image::Lut8Tag;
-using testing::image::OtherTag;
-using testing::image::ProfileImage;
-using testing::image::RequiredTagsProfile;
-using testing::image::Sequence;
+using testing::Bytes;
+using testing::Lut16Tag;
+using testing::Lut8Tag;
+using testing::ProfileSpec;
+using testing::RequiredTagsProfile;
+using testing::Sequence;
+using testing::WriteProfile;
 
 using namespace ink_text;
 
@@ -41,17 +41,22 @@ const std::string kWholeFile =
 
 constexpr const char* kCopyrightEcho = "Making a CRD...\nTest copyright...\n";
 
+// A tag of the given type with filler bytes: not a table any writer takes.
+Bytes OtherTag(const char (&type)[5], std::size_t size) {
+  return testing::TypedTag(MakeSignature(type), size, 0x5A);
+}
+
 Bytes SimulationLut() { return Lut8Tag(4, 3, 2, Sequence(48, 0x10)); }
 Bytes RenderingLut() { return Lut8Tag(3, 4, 2, Sequence(32, 0x40)); }
-ProfileImage GoodProfile() { return RequiredTagsProfile(SimulationLut(), RenderingLut()); }
+ProfileSpec GoodProfile() { return RequiredTagsProfile(SimulationLut(), RenderingLut()); }
 
 class InkBuilderTest : public InkBuildFixture {
  protected:
   // Builds from the two profiles as written into the scratch directory.
-  int Build(const ProfileImage& simulation, const ProfileImage& output,
+  int Build(const ProfileSpec& simulation, const ProfileSpec& output,
             const std::string& stem = "Office_Color_01") {
-    EXPECT_TRUE(simulation.Write(simulationPath));
-    EXPECT_TRUE(output.Write(outputPath));
+    EXPECT_TRUE(WriteProfile(simulationPath, simulation));
+    EXPECT_TRUE(WriteProfile(outputPath, output));
     return BuildFromPaths(simulationPath, outputPath, stem);
   }
 };
@@ -69,15 +74,15 @@ TEST_F(InkBuilderTest, Lut16PairGivesTheSameFileAsLut8) {
   std::vector<std::uint16_t> simulation, rendering;
   for (std::uint8_t v : Sequence(48, 0x10)) simulation.push_back(v * 257 + 200);
   for (std::uint8_t v : Sequence(32, 0x40)) rendering.push_back(v * 257);
-  const ProfileImage profile =
+  const ProfileSpec profile =
       RequiredTagsProfile(Lut16Tag(4, 3, 2, simulation), Lut16Tag(3, 4, 2, rendering));
   ASSERT_EQ(Build(profile, profile), 0);
   EXPECT_EQ(FileText(), kWholeFile);
 }
 
 TEST_F(InkBuilderTest, BlackPointRepeatsTheWhitePointLines) {
-  ProfileImage profile = GoodProfile();
-  profile.Add(sig::kBkpt, testing::image::XyzTag(0, 0, 0));
+  ProfileSpec profile = GoodProfile();
+  profile.Add(sig::kBkpt, testing::XyzTag({0, 0, 0}));
   profile.Add(sig::kKtrc, OtherTag("curv", 12));
   ASSERT_EQ(Build(profile, profile), 0);
   EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kSimulationBlock + kRenderingKeys +
@@ -86,9 +91,9 @@ TEST_F(InkBuilderTest, BlackPointRepeatsTheWhitePointLines) {
 
 TEST_F(InkBuilderTest, WhitePointsAreDoubleForTheSimulationAndSingleForTheOutput) {
   // Quotients that single precision cannot hold: 2^31 - 1 and 2^24 + 1.
-  ProfileImage simulation = GoodProfile();
+  ProfileSpec simulation = GoodProfile();
   simulation.illuminant = {0x7FFFFFFF, 1, 16777217};
-  ProfileImage output = GoodProfile();
+  ProfileSpec output = GoodProfile();
   output.illuminant = {0x7FFFFFFF, 1, 16777217};
   ASSERT_EQ(Build(simulation, output), 0);
   EXPECT_EQ(FileText(),
@@ -126,8 +131,8 @@ TEST_F(InkBuilderTest, MissingTimeLeavesOutTheLatestLineOnly) {
 TEST_F(InkBuilderTest, FileNamesWithParenthesesAreEscaped) {
   const std::string simulation = scratch.File("Sim (1).icc");
   const std::string output = scratch.File("Out\\2).icc");
-  ASSERT_TRUE(GoodProfile().Write(simulation));
-  ASSERT_TRUE(GoodProfile().Write(output));
+  ASSERT_TRUE(WriteProfile(simulation, GoodProfile()));
+  ASSERT_TRUE(WriteProfile(output, GoodProfile()));
   ASSERT_EQ(BuildFromPaths(simulation, output), 0);
   std::string expected = kWholeFile;
   expected.replace(expected.find("/INKFILE"), std::string("/INKFILE (simulation.icc)\n/DEVFILE (output.icc)\n").size(),
@@ -138,7 +143,7 @@ TEST_F(InkBuilderTest, FileNamesWithParenthesesAreEscaped) {
 // --- failures: the build reports them, keeps the file, and hands nothing on ---
 
 TEST_F(InkBuilderTest, SimulationProfileThatCannotBeOpenedIsReportedByBothSteps) {
-  ASSERT_TRUE(GoodProfile().Write(outputPath));
+  ASSERT_TRUE(WriteProfile(outputPath, GoodProfile()));
   EXPECT_EQ(BuildFromPaths(scratch.File("missing.icc"), outputPath), 1);
   EXPECT_EQ(resultPath, "unchanged");
   ExpectProfileFaultyShown(2);
@@ -150,7 +155,7 @@ TEST_F(InkBuilderTest, SimulationProfileThatCannotBeOpenedIsReportedByBothSteps)
 }
 
 TEST_F(InkBuilderTest, SimulationProfileOfAnotherClassKeepsItsHeadButNoTable) {
-  ProfileImage simulation = GoodProfile();
+  ProfileSpec simulation = GoodProfile();
   simulation.deviceClass = sig::kMntr;
   EXPECT_EQ(Build(simulation, GoodProfile()), 1);
   EXPECT_EQ(err.Text(), "Input file may not be printer profile.\n");
@@ -160,7 +165,7 @@ TEST_F(InkBuilderTest, SimulationProfileOfAnotherClassKeepsItsHeadButNoTable) {
 }
 
 TEST_F(InkBuilderTest, SimulationProfileWithoutLabWritesOnlyItsWhitePoint) {
-  ProfileImage simulation = GoodProfile();
+  ProfileSpec simulation = GoodProfile();
   simulation.pcs = sig::kXyz;
   EXPECT_EQ(Build(simulation, GoodProfile()), 1);
   EXPECT_EQ(err.Text(), "");
@@ -169,7 +174,7 @@ TEST_F(InkBuilderTest, SimulationProfileWithoutLabWritesOnlyItsWhitePoint) {
 }
 
 TEST_F(InkBuilderTest, OutputProfileWithoutLabWritesWhitePointsButNoEncodingOrTable) {
-  ProfileImage output = GoodProfile();
+  ProfileSpec output = GoodProfile();
   output.pcs = sig::kXyz;
   EXPECT_EQ(Build(GoodProfile(), output), 1);
   EXPECT_EQ(err.Text(), "");
@@ -178,7 +183,7 @@ TEST_F(InkBuilderTest, OutputProfileWithoutLabWritesWhitePointsButNoEncodingOrTa
 }
 
 TEST_F(InkBuilderTest, OutputProfileLackingARequiredTagIsReportedByBothSteps) {
-  ProfileImage output = GoodProfile();
+  ProfileSpec output = GoodProfile();
   output.tags.erase(output.tags.begin() + 8);  // 'gamt'
   EXPECT_EQ(Build(GoodProfile(), output), 1);
   EXPECT_EQ(err.Text(),
@@ -198,7 +203,7 @@ TEST_F(InkBuilderTest, TableTooShortForItsCountsIsRefused) {
 }
 
 TEST_F(InkBuilderTest, RenderTableWithFourInputsIsRefused) {
-  const ProfileImage output =
+  const ProfileSpec output =
       RequiredTagsProfile(SimulationLut(), Lut8Tag(4, 4, 2, Sequence(64, 0x40)));
   EXPECT_EQ(Build(GoodProfile(), output), 1);
   EXPECT_EQ(err.Text(), "Error in B2A0 Tag\n");
@@ -210,8 +215,8 @@ TEST_F(InkBuilderTest, RenderTableWithFourInputsIsRefused) {
 TEST_F(InkBuilderTest, EveryDuplicateTableIsChecked) {
   // The walk goes from the last entry to the first: the good duplicate is written,
   // then the short one is refused.
-  ProfileImage output = GoodProfile();
-  output.tags[4].second = OtherTag("mft2", 40);
+  ProfileSpec output = GoodProfile();
+  output.tags[4].data = OtherTag("mft2", 40);
   output.Add(sig::kB2A0, RenderingLut());
   EXPECT_EQ(Build(GoodProfile(), output), 1);
   EXPECT_EQ(err.Text(), "Error in B2A0 Tag\n");
@@ -220,7 +225,7 @@ TEST_F(InkBuilderTest, EveryDuplicateTableIsChecked) {
 }
 
 TEST_F(InkBuilderTest, TableOfAnotherTypeLeavesTheFileIncomplete) {
-  const ProfileImage simulation = RequiredTagsProfile(OtherTag("mAB ", 300), RenderingLut());
+  const ProfileSpec simulation = RequiredTagsProfile(OtherTag("mAB ", 300), RenderingLut());
   EXPECT_EQ(Build(simulation, GoodProfile()), 1);
   EXPECT_EQ(err.Text(), "");
   ExpectProfileFaultyShown(1);
@@ -228,9 +233,9 @@ TEST_F(InkBuilderTest, TableOfAnotherTypeLeavesTheFileIncomplete) {
 }
 
 TEST_F(InkBuilderTest, WhitePointWithZeroYNeverReachesTheText) {
-  ProfileImage output = GoodProfile();
+  ProfileSpec output = GoodProfile();
   output.illuminant = {0xF6D6, 0, 0xD32D};
-  output.Add(sig::kBkpt, testing::image::XyzTag(0, 0, 0));
+  output.Add(sig::kBkpt, testing::XyzTag({0, 0, 0}));
   EXPECT_EQ(Build(GoodProfile(), output), 1);
   EXPECT_EQ(err.Text(), "Illegal white point.\n");
   ExpectProfileFaultyShown(1);
@@ -238,8 +243,8 @@ TEST_F(InkBuilderTest, WhitePointWithZeroYNeverReachesTheText) {
 }
 
 TEST_F(InkBuilderTest, OutputFileThatCannotBeOpenedStopsTheBuild) {
-  ASSERT_TRUE(GoodProfile().Write(simulationPath));
-  ASSERT_TRUE(GoodProfile().Write(outputPath));
+  ASSERT_TRUE(WriteProfile(simulationPath, GoodProfile()));
+  ASSERT_TRUE(WriteProfile(outputPath, GoodProfile()));
   std::filesystem::create_directory(filePath);  // a directory of the file's name
   EXPECT_EQ(BuildFromPaths(simulationPath, outputPath), 1);
   EXPECT_EQ(resultPath, "unchanged");
@@ -249,8 +254,8 @@ TEST_F(InkBuilderTest, OutputFileThatCannotBeOpenedStopsTheBuild) {
 }
 
 TEST_F(InkBuilderTest, NamesTheFileCouldNotHoldAreRefusedBeforeAnythingIsWritten) {
-  ASSERT_TRUE(GoodProfile().Write(simulationPath));
-  ASSERT_TRUE(GoodProfile().Write(outputPath));
+  ASSERT_TRUE(WriteProfile(simulationPath, GoodProfile()));
+  ASSERT_TRUE(WriteProfile(outputPath, GoodProfile()));
   const auto refused = [&](const std::string& stem) {
     messages.shown.clear();
     EXPECT_EQ(BuildFromPaths(simulationPath, outputPath, stem), 1) << stem;

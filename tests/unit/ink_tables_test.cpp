@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/profile_image.h"
+#include "tests/support/profile_bytes.h"
 
 namespace vomar {
 namespace {
 
-using testing::image::Bytes;
-using testing::image::Lut16Tag;
-using testing::image::Lut8Tag;
-using testing::image::OtherTag;
-using testing::image::Sequence;
+using testing::Bytes;
+using testing::Lut16Tag;
+using testing::Lut8Tag;
+using testing::Sequence;
+
+// A tag of the given type with filler bytes: not a table any writer takes.
+Bytes OtherTag(const char (&type)[5], std::size_t size) {
+  return testing::TypedTag(MakeSignature(type), size, 0x5A);
+}
 
 // A CMYK-to-Lab table of two points per dimension: 16 points of 3 bytes, 0x10 to 0x3F.
 const Bytes kSimulationLut8 = Lut8Tag(4, 3, 2, Sequence(48, 0x10));
