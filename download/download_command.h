@@ -6,16 +6,12 @@
 
 #include "common/diagnostics.h"
 #include "common/messages.h"
+#include "download/front_end.h"
 #include "printer/spooler.h"
 
 namespace vomar {
 
 class StampClock;
-
-enum DownloadMode : int {
-  IccProfile = 0,     // one printer profile becomes three ColorRendering resources
-  InkSimulation = 1,  // a simulation and an output profile become one ink resource
-};
 
 // The choices the dialog gathers at the start of the command.
 struct DownloadRequest {

@@ -1,0 +1,51 @@
+// What a front end (the dialog, the command line, a test) offers the core: message
+// boxes, the two path boxes, the mode, the printer list's current entry, and a place to
+// show which step of a long command is under way.
+#pragma once
+
+#include <string>
+
+#include "common/messages.h"
+#include "printer/spooler.h"
+
+namespace vomar {
+
+enum DownloadMode : int {
+  IccProfile = 0,     // one printer profile becomes three ColorRendering resources
+  InkSimulation = 1,  // a simulation and an output profile become one ink resource
+};
+
+// The step of a download or page job under way, for a progress line.
+struct Progress {
+  enum class Step {
+    kChecking,  // the profile checks
+    kBuilding,  // writing the PostScript files
+    kSending,   // job `job` of `jobs` to the spooler
+    kDone,      // the command has ended
+  };
+  Step step = Step::kBuilding;
+  int job = 0;   // 1-based, while sending
+  int jobs = 0;  // jobs of this command
+};
+
+class FrontEnd : public MessageSink {
+ public:
+  // The radio group: IccProfile or InkSimulation.
+  virtual int Mode() const = 0;
+
+  // The path boxes: simulation profile (1003) and output profile (1006).
+  virtual std::string SimulationPath() const = 0;
+  virtual std::string OutputPath() const = 0;
+  virtual void ClearSimulationPath() = 0;
+  virtual void ClearOutputPath() = 0;
+
+  // The text of the printer list's current entry ("name - (port)"); empty when none.
+  virtual std::string CurrentPrinterText() const = 0;
+  // The chosen printer becomes the front end's current printer.
+  virtual void SetCurrentPrinter(const PrinterInfo& printer) = 0;
+
+  // Called as a command moves from step to step. May come from a worker thread.
+  virtual void ReportProgress(const Progress& progress) { (void)progress; }
+};
+
+}  // namespace vomar
