@@ -1,0 +1,24 @@
+// The download-information page: a PostScript program that the printer runs to print
+// one page listing the custom ColorRendering resources and ink-simulation files on its
+// disk. The program (printer/information_page.ps) is compiled into the binary.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vomar {
+
+class DownloadJob;
+
+// Document name of the page job.
+inline constexpr const char* kInformationPageDocument = "HDD_INFORMATION_FILE";
+
+// The page program's bytes, exactly as the source file holds them (CR LF line ends).
+std::string_view InformationPageProgram();
+
+// Sends the page program to `printerName` in the download job's envelope, in one
+// write. The result of DownloadJob::SendJobBytes: 0 when spooled, kJobPayloadRefused
+// when the program's write failed (nothing shown), 1 after string 4.
+int SendInformationPage(DownloadJob& job, const std::string& printerName);
+
+}  // namespace vomar
