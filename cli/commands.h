@@ -1,11 +1,19 @@
-// The subcommands of vomar-download. Each returns the process's exit status.
+// The commands of vomar-download: the table the parser works from, and each command's
+// run function. Adding a command is one entry in Commands() and one run function.
 #pragma once
+
+#include <vector>
+
+#include "cli/command_line.h"
 
 namespace vomar::cli {
 
-int RunInspectCommand(int argc, char** argv);   // inspect PROFILE...
-int RunPrintersCommand(int argc, char** argv);  // printers
-int RunCrdCommand(int argc, char** argv);       // crd ...
-int RunInkCommand(int argc, char** argv);       // ink ...
+const std::vector<Command>& Commands();
+
+// Each returns the process's exit status.
+int RunInspectCommand(const Arguments& arguments);   // inspect PROFILE...
+int RunPrintersCommand(const Arguments& arguments);  // printers [--all]
+int RunCrdCommand(const Arguments& arguments);       // crd ...
+int RunInkCommand(const Arguments& arguments);       // ink ...
 
 }  // namespace vomar::cli

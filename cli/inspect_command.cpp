@@ -105,11 +105,11 @@ bool InspectProfile(const std::string& path, std::FILE* out, std::FILE* err) {
   ProfileHeader header;
   const int result = ReadProfileTags(path, list, false, false, header, {out, err});
   if (result == kTagCannotOpen) {
-    std::fprintf(err, "vomar-download: cannot open %s\n", path.c_str());
+    std::fprintf(err, "%s: cannot open %s\n", kApplicationName, path.c_str());
     return false;
   }
   if (result != kTagOk) {
-    std::fprintf(err, "vomar-download: cannot read %s\n", path.c_str());
+    std::fprintf(err, "%s: cannot read %s\n", kApplicationName, path.c_str());
     return false;
   }
   PrintHeader(header, list.entries.size(), out);
@@ -122,15 +122,13 @@ bool InspectProfile(const std::string& path, std::FILE* out, std::FILE* err) {
 
 }  // namespace
 
-int RunInspectCommand(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: vomar-download inspect PROFILE...\n");
-    return 2;
-  }
+int RunInspectCommand(const Arguments& arguments) {
+  const std::vector<std::string>& profiles = arguments.Operands();
+  if (profiles.empty()) return arguments.UsageError("at least one PROFILE is needed");
   bool allRead = true;
-  for (int k = 1; k < argc; ++k) {
-    if (k > 1) std::fputc('\n', stdout);
-    allRead &= InspectProfile(argv[k], stdout, stderr);
+  for (std::size_t k = 0; k < profiles.size(); ++k) {
+    if (k > 0) std::fputc('\n', stdout);
+    allRead &= InspectProfile(profiles[k], stdout, stderr);
     std::fflush(stdout);
   }
   return allRead ? 0 : 1;

@@ -10,7 +10,6 @@
 //
 // in the spooler's order, the mark "*" for the default printer and " " for the others.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,26 +23,7 @@
 namespace vomar::cli {
 namespace {
 
-constexpr const char* kApplicationName = "vomar-download";
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
-
-struct PrintersOptions {
-  bool all = false;  // every printer, whatever its driver
-};
-
-bool ParseOptions(int argc, char** argv, PrintersOptions& options) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--all") == 0) {
-      options.all = true;
-    } else {
-      std::fprintf(stderr, "%s printers: unknown argument '%s'\nusage: %s printers [--all]\n",
-                   kApplicationName, argv[i], kApplicationName);
-      return false;
-    }
-  }
-  return true;
-}
 
 void PrintPrinters(const std::vector<PrinterInfo>& printers, const std::string& defaultName,
                    std::FILE* out) {
@@ -74,12 +54,12 @@ int PrintSupportedPrinters(CupsSpooler& spooler) {
 
 }  // namespace
 
-int RunPrintersCommand(int argc, char** argv) {
-  PrintersOptions options;
-  if (!ParseOptions(argc, argv, options)) return kExitUsage;
-
+int RunPrintersCommand(const Arguments& arguments) {
+  if (!arguments.Operands().empty()) {
+    return arguments.UsageError("unexpected argument '" + arguments.Operands().front() + "'");
+  }
   CupsSpooler spooler;
-  if (!options.all) return PrintSupportedPrinters(spooler);
+  if (!arguments.Has("--all")) return PrintSupportedPrinters(spooler);
   std::vector<PrinterInfo> printers;
   if (!spooler.ListPrinters(printers)) {
     ConsoleMessages messages(kApplicationName, false);

@@ -48,12 +48,18 @@ bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
   return true;
 }
 
+void ReportSending(FrontEnd& frontEnd, int job, int jobs) {
+  frontEnd.ReportProgress(Progress{Progress::Step::kSending, job, jobs});
+}
+
 // Sends the three ColorRendering files in the order photo, colorimetric, business;
 // every send runs even if one before it failed. True when all three were spooled.
 bool SendCrdFiles(DownloadJob& job, const std::string& printerName,
-                  const std::string (&paths)[3]) {
+                  const std::string (&paths)[3], FrontEnd& frontEnd) {
   bool allSent = true;
+  int sent = 0;
   for (const std::string& path : paths) {
+    ReportSending(frontEnd, ++sent, 3);
     if (job.SendCrdFile(printerName, path) != 0) allSent = false;
   }
   return allSent;
@@ -91,32 +97,23 @@ int CollectDownloadPaths(const DownloadRequest& request, MessageSink& messages) 
   return 0;
 }
 
-DownloadOutcome RunDownload(const DownloadRequest& request, DownloadUi& ui,
-                            DownloadServices& services) {
-  if (CollectDownloadPaths(request, ui) != 0) return DownloadOutcome::kIncomplete;
-  if (!PathsFitBuffers(request, ui)) return DownloadOutcome::kIncomplete;
-  if (!request.printer) {
-    ShowError(ui, kNoPrinterSelected);
-    return DownloadOutcome::kIncomplete;
-  }
+namespace {
 
-  if (ui.Show(MainDialogMessage(8, kMbYesNo | kMbIconExclamation)) != kIdYes) {
-    return DownloadOutcome::kDeclined;
-  }
-
+// Builds the files of the request and sends them, reporting each step.
+DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
+                             DownloadServices& services) {
   const PrinterInfo& printer = *request.printer;
-  ui.SetCurrentPrinter(printer);
   const std::string stem = MakeStem(printer.name);
   const int profileNumber = GetProfileNumber(request.profileNumberText);
 
   // The /LATEST stamps are timed on the printer actually selected.
-  SpoolerStampClock clock(services.spooler, printer.name, ui);
+  SpoolerStampClock clock(services.spooler, printer.name, frontEnd);
   BuildEnvironment environment{
-      ui, clock, services.diag,
+      frontEnd, clock, services.diag,
       services.outputDirectory.empty() ? TemporaryDirectory() : services.outputDirectory};
-  DownloadJob job(services.spooler, ui);
+  DownloadJob job(services.spooler, frontEnd);
 
-  bool allSent = true;
+  frontEnd.ReportProgress(Progress{Progress::Step::kBuilding, 0, 0});
   if (request.mode == InkSimulation) {
     InkSimulationBuilder builder(environment);
     builder.profileNumber = profileNumber;
@@ -125,23 +122,43 @@ DownloadOutcome RunDownload(const DownloadRequest& request, DownloadUi& ui,
                                    stem, inkPath) != 0) {
       return DownloadOutcome::kBuildFailed;
     }
-    allSent = job.SendInkFile(printer.name, inkPath) == 0;
-  } else {
-    CrdBuilder builder(environment);
-    builder.profileNumber = profileNumber;
-    std::string paths[3];
-    if (builder.BuildCrdFiles(request.outputProfilePath, stem, paths[0], paths[1], paths[2]) !=
-        0) {
-      return DownloadOutcome::kBuildFailed;
-    }
-    allSent = SendCrdFiles(job, printer.name, paths);
+    ReportSending(frontEnd, 1, 1);
+    if (job.SendInkFile(printer.name, inkPath) != 0) return DownloadOutcome::kSendFailed;
+    return DownloadOutcome::kDone;
+  }
+  CrdBuilder builder(environment);
+  builder.profileNumber = profileNumber;
+  std::string paths[3];
+  if (builder.BuildCrdFiles(request.outputProfilePath, stem, paths[0], paths[1], paths[2]) !=
+      0) {
+    return DownloadOutcome::kBuildFailed;
+  }
+  return SendCrdFiles(job, printer.name, paths, frontEnd) ? DownloadOutcome::kDone
+                                                          : DownloadOutcome::kSendFailed;
+}
+
+}  // namespace
+
+DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
+                            DownloadServices& services) {
+  if (CollectDownloadPaths(request, frontEnd) != 0) return DownloadOutcome::kIncomplete;
+  if (!PathsFitBuffers(request, frontEnd)) return DownloadOutcome::kIncomplete;
+  if (!request.printer) {
+    ShowError(frontEnd, kNoPrinterSelected);
+    return DownloadOutcome::kIncomplete;
   }
 
-  // Completion is announced only when every job reached the spooler; a failed send
-  // has shown its own message.
-  if (!allSent) return DownloadOutcome::kSendFailed;
-  ShowMain(ui, 109, kMbOk);
-  return DownloadOutcome::kDone;
+  if (frontEnd.Show(MainDialogMessage(8, kMbYesNo | kMbIconExclamation)) != kIdYes) {
+    return DownloadOutcome::kDeclined;
+  }
+  frontEnd.SetCurrentPrinter(*request.printer);
+
+  const DownloadOutcome outcome = BuildAndSend(request, frontEnd, services);
+  frontEnd.ReportProgress(Progress{Progress::Step::kDone, 0, 0});
+  // Completion is announced only when every job reached the spooler; a failed build or
+  // send has shown its own message.
+  if (outcome == DownloadOutcome::kDone) ShowMain(frontEnd, 109, kMbOk);
+  return outcome;
 }
 
 }  // namespace vomar

@@ -24,15 +24,6 @@ struct DownloadRequest {
   std::string profileNumberText = " 1";
 };
 
-// What the command needs from the dialog besides message boxes.
-class DownloadUi : public MessageSink {
- public:
-  virtual void ClearSimulationPath() = 0;
-  virtual void ClearOutputPath() = 0;
-  // The chosen printer becomes the dialog's current printer.
-  virtual void SetCurrentPrinter(const PrinterInfo& printer) = 0;
-};
-
 // Where the command builds and sends.
 struct DownloadServices {
   Spooler& spooler;
@@ -50,8 +41,9 @@ enum class DownloadOutcome {
   kDone,         // every job was spooled and message 109 shown
 };
 
-// Runs the command. Message boxes and box clearing go through `ui`.
-DownloadOutcome RunDownload(const DownloadRequest& request, DownloadUi& ui,
+// Runs the command. Message boxes, the current printer and the progress of the build
+// and of each send go to `frontEnd`.
+DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
                             DownloadServices& services);
 
 // The printer name with every blank replaced by "_".

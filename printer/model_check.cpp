@@ -119,21 +119,4 @@ std::string ModelCheckMessageText(int result) {
   }
 }
 
-int CheckOutputProfileForPrinter(OutputProfileHost& host, Spooler& spooler,
-                                 const SupportConfig& config, MessageSink& messages) {
-  if (!host.InkSimulationMode()) return kModelMatches;
-  const std::string profilePath = host.OutputProfilePath();
-  if (profilePath.empty()) return kModelMatches;
-
-  std::string modelText;
-  int result = FindOutputModel(host.CurrentPrinterText(), spooler, config, modelText);
-  if (result == kModelMatches) result = CheckModelDescription(profilePath, modelText);
-  if (result == kModelMatches) return result;
-
-  messages.Show(Message{ModelCheckMessageText(result), std::string(kErrorCaption),
-                        kMbOk | kMbIconHand, MessageOwner::kMainDialog});
-  host.ClearOutputProfilePath();
-  return result;
-}
-
 }  // namespace vomar

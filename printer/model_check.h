@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <string>
 
-#include "common/messages.h"
 #include "printer/spooler.h"
 #include "printer/support_config.h"
 
@@ -38,25 +37,6 @@ int CheckModelDescription(const std::string& profilePath, const std::string& mod
 // byte, the tag's end, or after kMaxModelDescriptionBytes bytes, whichever comes first.
 int CompareModelTag(std::FILE* profile, std::uint32_t offset, std::uint32_t size,
                     const std::string& modelText);
-
-// What the check needs of the main dialog.
-class OutputProfileHost {
- public:
-  virtual ~OutputProfileHost() = default;
-  virtual bool InkSimulationMode() const = 0;
-  // The output-profile box's text.
-  virtual std::string OutputProfilePath() const = 0;
-  virtual void ClearOutputProfilePath() = 0;
-  // The text of the printer list's current entry.
-  virtual std::string CurrentPrinterText() const = 0;
-};
-
-// Run when a printer is chosen and when an output profile is accepted. In the
-// ink-simulation mode with an output profile set: when the profile does not suit the
-// printer, shows the message for the result (caption "Voma Profile Downloader Err",
-// stop icon) and empties the box. Returns the result (0 also when nothing was checked).
-int CheckOutputProfileForPrinter(OutputProfileHost& host, Spooler& spooler,
-                                 const SupportConfig& config, MessageSink& messages);
 
 // The message text for results 1 to 4; empty for any other.
 std::string ModelCheckMessageText(int result);

@@ -192,22 +192,30 @@ TEST_F(InkCommandTest, FailedBuildsExitWithOneAndTheirMessages) {
 TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
   const std::string usage =
       "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n"
+      "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"
       "   or: vomar-download ink --printer NAME [--printer NAME...] [--yes] --number N "
-      "SIMULATION OUTPUT\n";
+      "SIMULATION OUTPUT\n"
+      "  downloads it to each printer's disk as %disk0%/Ink/Custom<N>_Ink\n";
+  const std::string dir = scratch.path();
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"--output-dir", "d", "--stem", "s", "--number", "4", "a", "b"},
-       "vomar-download: --number must be 1, 2 or 3\n"},
-      {{"--output-dir", "d", "--stem", "s", "--number", "1", "a"},
-       "vomar-download: --number and two profiles are needed\n"},
-      {{"--stem", "s", "--number", "1", "a", "b"},
-       "vomar-download: --output-dir and --stem are needed\n"},
-      {{"--output-dir", "d", "--stem", "s", "--number", "1", "--colour", "a", "b"},
-       "vomar-download: unknown option --colour\n"},
-      {{"--output-dir", "d", "--stem"}, "vomar-download: --stem needs a value\n"},
+      {{"--output-dir", dir, "--stem", "s", "--number", "4", "a", "b"},
+       "vomar-download ink: --number must be 1, 2 or 3\n"},
+      {{"--output-dir", dir, "--stem", "s", "--number", "1", "a"},
+       "vomar-download ink: exactly two profiles, SIMULATION and OUTPUT, are needed\n"},
+      {{"--output-dir", dir, "--stem", "s", "--number", "1", "a", "b", "c"},
+       "vomar-download ink: exactly two profiles, SIMULATION and OUTPUT, are needed\n"},
+      {{"--output-dir", dir, "--stem", "s", "a", "b"}, "vomar-download ink: --number is missing\n"},
+      {{"--stem", "s", "--number", "1", "a", "b"}, "vomar-download ink: --output-dir is missing\n"},
+      {{"--output-dir", dir, "--number", "1", "a", "b"}, "vomar-download ink: --stem is missing\n"},
+      {{"--output-dir", dir + "/nowhere", "--stem", "s", "--number", "1", "a", "b"},
+       "vomar-download ink: '" + dir + "/nowhere' is not a directory\n"},
+      {{"--output-dir", dir, "--stem", "s", "--number", "1", "--colour", "a", "b"},
+       "vomar-download ink: unknown option '--colour'\n"},
+      {{"--output-dir", "d", "--stem"}, "vomar-download ink: --stem needs a value\n"},
       {{"--printer", "p", "--stem", "s", "--number", "1", "a", "b"},
-       "vomar-download: --printer cannot be combined with --output-dir or --stem\n"},
-      {{"--output-dir", "d", "--stem", "s", "--yes", "--number", "1", "a", "b"},
-       "vomar-download: --yes goes with --printer\n"},
+       "vomar-download ink: --printer cannot be combined with --output-dir or --stem\n"},
+      {{"--output-dir", dir, "--stem", "s", "--yes", "--number", "1", "a", "b"},
+       "vomar-download ink: --yes goes with --printer\n"},
   };
   for (const auto& [args, line] : cases) {
     const CommandResult result = Ink(args);

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "download/output_profile_check.h"
 #include "printer/cups_spooler.h"
 #include "printer/model_check.h"
 #include "printer/printer_list.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/cups_test_server.h"
+#include "tests/support/recording_front_end.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/profile_generator/test_profile.h"
@@ -20,6 +22,7 @@ namespace {
 
 using testing::CapturedStream;
 using testing::CupsTestServer;
+using testing::RecordingFrontEnd;
 using testing::RecordingMessages;
 using testing::ScratchDirectory;
 using testing::SourcePath;
@@ -94,16 +97,6 @@ TEST_F(PrinterDiscoveryTest, TheDefaultOfLpdestIsPreselectedWhenListed) {
   EXPECT_EQ(list.entries[static_cast<std::size_t>(list.selected)].text, EntryText("Office_C1"));
 }
 
-class Host : public OutputProfileHost {
- public:
-  bool InkSimulationMode() const override { return true; }
-  std::string OutputProfilePath() const override { return path; }
-  void ClearOutputProfilePath() override { path.clear(); }
-  std::string CurrentPrinterText() const override { return printerText; }
-  std::string path;
-  std::string printerText;
-};
-
 TEST_F(PrinterDiscoveryTest, OutputProfilesMustDescribeTheModelOfTheSelectedPrinter) {
   ScratchDirectory dir;
   auto profile = [&](const std::string& name, const std::string& model) {
@@ -142,18 +135,19 @@ TEST_F(PrinterDiscoveryTest, OutputProfilesMustDescribeTheModelOfTheSelectedPrin
       {"printer not installed", glossy, "Nowhere - (capture:/x)", 1},
   };
   for (const auto& c : cases) {
-    Host host;
-    host.path = c.path;
+    RecordingFrontEnd host;
+    host.mode = InkSimulation;
+    host.outputPath = c.path;
     host.printerText = c.printerText;
-    messages.shown.clear();
-    EXPECT_EQ(CheckOutputProfileForPrinter(host, spooler, config, messages), c.result) << c.name;
+    const RecordingMessages& messages = host.messages;
+    EXPECT_EQ(CheckOutputProfileForPrinter(host, spooler, config), c.result) << c.name;
     if (c.result == 0) {
       EXPECT_TRUE(messages.shown.empty()) << c.name;
-      EXPECT_EQ(host.path, c.path) << c.name;
+      EXPECT_EQ(host.outputPath, c.path) << c.name;
     } else {
       ASSERT_EQ(messages.shown.size(), 1u) << c.name;
       EXPECT_EQ(messages.shown[0].text, ModelCheckMessageText(c.result)) << c.name;
-      EXPECT_EQ(host.path, "") << c.name;
+      EXPECT_EQ(host.outputPath, "") << c.name;
     }
   }
 }

@@ -55,7 +55,7 @@ TEST(PrintersCommandTest, UnknownArgumentIsAUsageError) {
   EXPECT_EQ(result.exitStatus, 2);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err,
-            "vomar-download printers: unknown argument '--bogus'\n"
+            "vomar-download printers: unknown option '--bogus'\n"
             "usage: vomar-download printers [--all]\n");
 }
 

@@ -7,6 +7,7 @@
 #include "common/string_table.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/memory_spooler.h"
+#include "tests/support/recording_front_end.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/profile_generator/test_profile.h"
 
@@ -16,28 +17,13 @@ namespace {
 using testing::MemorySpooler;
 
 // The dialog as the command sees it: boxes recorded, answers given in order.
-class RecordingUi : public DownloadUi {
+class RecordingUi : public testing::RecordingFrontEnd {
  public:
-  int Show(const Message& message) override {
-    shown.push_back(message);
-    if (!answers.empty()) {
-      const int answer = answers.front();
-      answers.erase(answers.begin());
-      return answer;
-    }
-    return (message.flags & 0x0F) == kMbYesNo ? kIdNo : kIdOk;
-  }
-  void ClearSimulationPath() override { events.push_back("clear 1003"); }
-  void ClearOutputPath() override { events.push_back("clear 1006"); }
-  void SetCurrentPrinter(const PrinterInfo& printer) override {
-    events.push_back("current " + printer.name);
-  }
-
   // "id:caption:flags" for each box, the id found from the text; strings 4, 6, 12 and
   // 13 share one text ("faulty"), told apart by the owner: "/dialog" or "/none".
   std::vector<std::string> Summary() const {
     std::vector<std::string> lines;
-    for (const Message& message : shown) {
+    for (const Message& message : messages.shown) {
       std::string id = "?";
       if (message.text == StringTableText(6)) {
         id = message.owner == MessageOwner::kNone ? "faulty/none" : "faulty/dialog";
@@ -50,10 +36,6 @@ class RecordingUi : public DownloadUi {
     }
     return lines;
   }
-
-  std::vector<Message> shown;
-  std::vector<int> answers;
-  std::vector<std::string> events;
 };
 
 class DownloadCommandTest : public ::testing::Test {
@@ -144,21 +126,24 @@ TEST_F(DownloadCommandTest, MissingPathsShowTheirMessageAndEndTheCommand) {
 }
 
 TEST_F(DownloadCommandTest, AnsweringNoWritesSendsAndClearsNothing) {
-  ui.answers = {kIdNo};
+  ui.messages.answers = {kIdNo};
   EXPECT_EQ(Run(IccRequest("Office_C1")), DownloadOutcome::kDeclined);
   EXPECT_EQ(ui.Summary(), std::vector<std::string>{"8:Vomar Profile Downloader:52"});
   EXPECT_TRUE(ui.events.empty());
+  EXPECT_TRUE(ui.progress.empty());
   EXPECT_TRUE(spooler.jobs.empty());
   EXPECT_TRUE(OutputFiles().empty());
   EXPECT_EQ(out.Text(), "");
 }
 
 TEST_F(DownloadCommandTest, IccDownloadSendsPhotoColorimetricBusinessThenAnnouncesCompletion) {
-  ui.answers = {kIdYes};
+  ui.messages.answers = {kIdYes};
   EXPECT_EQ(Run(IccRequest("Office Printer  2F")), DownloadOutcome::kDone);
   EXPECT_EQ(ui.Summary(), (std::vector<std::string>{"8:Vomar Profile Downloader:52",
                                                     "109:Vomar Profile Downloader:0"}));
   EXPECT_EQ(ui.events, std::vector<std::string>{"current Office Printer  2F"});
+  EXPECT_EQ(ui.progress, (std::vector<std::string>{"building", "sending 1/3", "sending 2/3",
+                                                   "sending 3/3", "done"}));
   EXPECT_EQ(FinishedJobs(),
             (std::vector<std::string>{
                 "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_PhotoColorRendering)DL",
@@ -178,7 +163,7 @@ TEST_F(DownloadCommandTest, IccDownloadSendsPhotoColorimetricBusinessThenAnnounc
 }
 
 TEST_F(DownloadCommandTest, AFailedFirstSendStillSendsTheOthersButWithholdsCompletion) {
-  ui.answers = {kIdYes};
+  ui.messages.answers = {kIdYes};
   spooler.faults.failStartNumber = 4;  // three timing jobs come first
   EXPECT_EQ(Run(IccRequest("Office_C1")), DownloadOutcome::kSendFailed);
   EXPECT_EQ(ui.Summary(), (std::vector<std::string>{"8:Vomar Profile Downloader:52",
@@ -193,12 +178,13 @@ TEST_F(DownloadCommandTest, AFailedFirstSendStillSendsTheOthersButWithholdsCompl
 }
 
 TEST_F(DownloadCommandTest, ABuildFailureSendsNothingAndShowsNoCompletion) {
-  ui.answers = {kIdYes};
+  ui.messages.answers = {kIdYes};
   DownloadRequest request = IccRequest("Office_C1");
   request.outputProfilePath = scratch.File("missing.icc");
   EXPECT_EQ(Run(request), DownloadOutcome::kBuildFailed);
   EXPECT_EQ(ui.Summary(), (std::vector<std::string>{"8:Vomar Profile Downloader:52",
                                                     "faulty/none:<app>:0"}));
+  EXPECT_EQ(ui.progress, (std::vector<std::string>{"building", "done"}));
   EXPECT_TRUE(spooler.jobs.empty());
 }
 
@@ -211,12 +197,12 @@ TEST_F(DownloadCommandTest, NoSelectedPrinterOrAnOverlongPathIsRefusedBeforeTheQ
   longPath.outputProfilePath = "/" + std::string(255, 'p');
   EXPECT_EQ(Run(longPath), DownloadOutcome::kIncomplete);
 
-  ASSERT_EQ(ui.shown.size(), 2u);
-  for (const Message& message : ui.shown) {
+  ASSERT_EQ(ui.messages.shown.size(), 2u);
+  for (const Message& message : ui.messages.shown) {
     EXPECT_EQ(message.caption, std::optional<std::string>(kErrorCaption));
     EXPECT_EQ(message.flags, static_cast<unsigned>(kMbOk | kMbIconHand));
   }
-  EXPECT_NE(ui.shown[1].text.find("出力プロファイルパスが長すぎます"), std::string::npos);
+  EXPECT_NE(ui.messages.shown[1].text.find("出力プロファイルパスが長すぎます"), std::string::npos);
   EXPECT_TRUE(spooler.jobs.empty());
   EXPECT_TRUE(OutputFiles().empty());
 }

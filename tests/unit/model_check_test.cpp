@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "download/output_profile_check.h"
 #include "tests/support/memory_spooler.h"
+#include "tests/support/recording_front_end.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scratch_directory.h"
 
@@ -14,6 +16,7 @@ namespace vomar {
 namespace {
 
 using testing::MemorySpooler;
+using testing::RecordingFrontEnd;
 using testing::RecordingMessages;
 using testing::ScratchDirectory;
 
@@ -156,17 +159,14 @@ TEST(FindOutputModelTest, GivesTheModelTextOfThePrinterInTheList) {
   EXPECT_EQ(FindOutputModel("Color - (usb://c)", spooler, config, modelText), 1);
 }
 
-class FakeHost : public OutputProfileHost {
- public:
-  bool InkSimulationMode() const override { return inkMode; }
-  std::string OutputProfilePath() const override { return outputPath; }
-  void ClearOutputProfilePath() override { outputPath.clear(); }
-  std::string CurrentPrinterText() const override { return printerText; }
-
-  bool inkMode = true;
-  std::string outputPath;
-  std::string printerText = "Color - (usb://c)";
-};
+// The dialog in the ink-simulation mode with the printer "Color" current.
+RecordingFrontEnd InkModeFrontEnd(const std::string& outputPath) {
+  RecordingFrontEnd frontEnd;
+  frontEnd.mode = InkSimulation;
+  frontEnd.outputPath = outputPath;
+  frontEnd.printerText = "Color - (usb://c)";
+  return frontEnd;
+}
 
 TEST(CheckOutputProfileForPrinterTest, ShowsTheMessageOfEachFailureAndEmptiesTheBox) {
   ScratchDirectory dir;
@@ -204,12 +204,10 @@ TEST(CheckOutputProfileForPrinterTest, ShowsTheMessageOfEachFailureAndEmptiesThe
   };
   for (const auto& c : cases) {
     dir.Write("KZProFDw.INI", c.config);
-    FakeHost host;
-    host.outputPath = c.path;
+    RecordingFrontEnd host = InkModeFrontEnd(c.path);
     host.printerText = c.printerText;
-    RecordingMessages messages;
-    EXPECT_EQ(CheckOutputProfileForPrinter(host, spooler, config, messages), c.result)
-        << c.name;
+    const RecordingMessages& messages = host.messages;
+    EXPECT_EQ(CheckOutputProfileForPrinter(host, spooler, config), c.result) << c.name;
     if (c.message.empty()) {
       EXPECT_TRUE(messages.shown.empty()) << c.name;
       EXPECT_EQ(host.outputPath, c.path) << c.name;
@@ -231,14 +229,13 @@ TEST(CheckOutputProfileForPrinterTest, DoesNothingInIccModeOrWithoutAnOutputProf
   spooler.printers = {{"Color", "usb://c", "Vomar PS Color A3"}};
   const std::string broken = dir.Write("broken.icc", "short");
 
-  FakeHost iccMode;
-  iccMode.inkMode = false;
-  iccMode.outputPath = broken;
-  FakeHost noProfile;
-  for (FakeHost* host : {&iccMode, &noProfile}) {
-    RecordingMessages messages;
-    EXPECT_EQ(CheckOutputProfileForPrinter(*host, spooler, config, messages), 0);
-    EXPECT_TRUE(messages.shown.empty());
+  RecordingFrontEnd iccMode = InkModeFrontEnd(broken);
+  iccMode.mode = IccProfile;
+  RecordingFrontEnd noProfile = InkModeFrontEnd("");
+  for (RecordingFrontEnd* host : {&iccMode, &noProfile}) {
+    EXPECT_EQ(CheckOutputProfileForPrinter(*host, spooler, config), 0);
+    EXPECT_TRUE(host->messages.shown.empty());
+    EXPECT_TRUE(host->events.empty());
   }
   EXPECT_EQ(iccMode.outputPath, broken);
 }

@@ -1,0 +1,103 @@
+#include "cli/command_line.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace vomar::cli {
+
+namespace {
+
+const OptionSpec* FindOption(const Command& command, std::string_view name) {
+  for (const OptionSpec& option : command.options) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+bool IsHelp(const char* argument) {
+  return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0;
+}
+
+}  // namespace
+
+bool Arguments::Has(std::string_view option) const {
+  for (const Given& given : given_) {
+    if (given.option == option) return true;
+  }
+  return false;
+}
+
+std::string Arguments::Value(std::string_view option) const {
+  std::string value;
+  for (const Given& given : given_) {
+    if (given.option == option) value = given.value;
+  }
+  return value;
+}
+
+std::vector<std::string> Arguments::Values(std::string_view option) const {
+  std::vector<std::string> values;
+  for (const Given& given : given_) {
+    if (given.option == option) values.push_back(given.value);
+  }
+  return values;
+}
+
+int Arguments::UsageError(const std::string& problem) const {
+  std::fprintf(stderr, "%s %s: %s\n", kApplicationName, command_.name, problem.c_str());
+  PrintCommandUsage(command_, stderr);
+  return kExitUsage;
+}
+
+void PrintCommandUsage(const Command& command, std::FILE* stream) {
+  const char* lead = "usage:";
+  for (const UsageForm& form : command.forms) {
+    std::fprintf(stream, "%s %s %s %s\n", lead, kApplicationName, command.name, form.synopsis);
+    if (form.explanation != nullptr) std::fputs(form.explanation, stream);
+    lead = "   or:";
+  }
+}
+
+int RunCommandLine(const Command& command, int argc, char** argv) {
+  Arguments arguments(command);
+  for (int k = 1; k < argc; ++k) {
+    const char* argument = argv[k];
+    if (IsHelp(argument)) {
+      PrintCommandUsage(command, stdout);
+      return 0;
+    }
+    if (std::strcmp(argument, "--") == 0) {
+      for (++k; k < argc; ++k) arguments.operands_.emplace_back(argv[k]);
+      break;
+    }
+    if (argument[0] != '-' || argument[1] == '\0') {
+      arguments.operands_.emplace_back(argument);
+      continue;
+    }
+    const OptionSpec* option = FindOption(command, argument);
+    if (option == nullptr) {
+      return arguments.UsageError("unknown option '" + std::string(argument) + "'");
+    }
+    std::string value;
+    if (option->takesValue) {
+      if (k + 1 >= argc) return arguments.UsageError(std::string(argument) + " needs a value");
+      value = argv[++k];
+    }
+    arguments.given_.push_back({option->name, value});
+  }
+  return command.run(arguments);
+}
+
+bool ParseNumberInRange(const std::string& text, int low, int high, int& number) {
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (errno != 0 || end == text.c_str() || *end != '\0' || value < low || value > high) {
+    return false;
+  }
+  number = static_cast<int>(value);
+  return true;
+}
+
+}  // namespace vomar::cli

@@ -1,0 +1,40 @@
+// The terminal as a front end: message boxes go to standard error (ConsoleMessages), the
+// path boxes are the profiles named on the command line, and the current printer is the
+// one the command works on. Progress is not shown: the terminal's output stays as it is.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/console_messages.h"
+#include "download/front_end.h"
+
+namespace vomar::cli {
+
+struct ConsoleChoices {
+  int mode = IccProfile;
+  std::string simulationPath;
+  std::string outputPath;
+  bool assumeYes = false;  // answer every question Yes
+};
+
+class ConsoleFrontEnd : public FrontEnd {
+ public:
+  explicit ConsoleFrontEnd(ConsoleChoices choices);
+
+  int Show(const Message& message) override;
+  int Mode() const override;
+  std::string SimulationPath() const override;
+  std::string OutputPath() const override;
+  void ClearSimulationPath() override;
+  void ClearOutputPath() override;
+  std::string CurrentPrinterText() const override;
+  void SetCurrentPrinter(const PrinterInfo& printer) override;
+
+ private:
+  ConsoleChoices choices_;
+  ConsoleMessages messages_;
+  std::optional<PrinterInfo> printer_;
+};
+
+}  // namespace vomar::cli

@@ -1,0 +1,108 @@
+// vomar-download crd and ink: the PostScript files of a printer profile (three
+// ColorRendering files) or of a simulation and an output profile (one ink-simulation
+// file), either built into a directory or downloaded to printers.
+//
+//   crd|ink --output-dir DIR --stem STEM --number N PROFILE...
+//       builds the files into DIR, stamped with the workstation's clock; no printer.
+//   crd|ink --printer NAME [--printer NAME...] [--yes] --number N PROFILE...
+//       downloads them to each printer: raw jobs on its queue.
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "cli/commands.h"
+#include "cli/console_messages.h"
+#include "cli/download_cli.h"
+#include "crd/build_environment.h"
+#include "crd/crd_builder.h"
+#include "crd/stamp_lines.h"
+#include "ink/ink_builder.h"
+
+namespace vomar::cli {
+namespace {
+
+// What tells the two commands apart.
+struct ProfileCommandKind {
+  int mode;
+  int highestNumber;
+  const char* numberProblem;
+  std::size_t profiles;
+  const char* profilesProblem;
+};
+
+constexpr ProfileCommandKind kCrdKind{IccProfile, 2, "--number must be 1 or 2", 1,
+                                      "exactly one PROFILE is needed"};
+constexpr ProfileCommandKind kInkKind{InkSimulation, 3, "--number must be 1, 2 or 3", 2,
+                                      "exactly two profiles, SIMULATION and OUTPUT, are needed"};
+
+// Builds into a directory of the user's choice, stamped with the workstation's clock:
+// 0 when the builder succeeded, 1 otherwise.
+int BuildWithoutPrinter(const DownloadArguments& files, const std::string& directory,
+                        const std::string& stem) {
+  ConsoleMessages messages(kApplicationName, false);
+  WorkstationStampClock clock;
+  BuildEnvironment environment{messages, clock, Diagnostics{}, directory};
+  if (files.mode == InkSimulation) {
+    InkSimulationBuilder builder(environment);
+    builder.profileNumber = files.profileNumber;
+    std::string path;
+    return builder.BuildInkSimulation(files.simulationProfilePath, files.outputProfilePath,
+                                      stem, path) == 0
+               ? 0
+               : 1;
+  }
+  CrdBuilder builder(environment);
+  builder.profileNumber = files.profileNumber;
+  std::string photo, colorimetric, business;
+  return builder.BuildCrdFiles(files.outputProfilePath, stem, photo, colorimetric, business) ==
+                 0
+             ? 0
+             : 1;
+}
+
+int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind) {
+  DownloadArguments files;
+  files.mode = kind.mode;
+  if (arguments.Has("--number") &&
+      !ParseNumberInRange(arguments.Value("--number"), 1, kind.highestNumber,
+                          files.profileNumber)) {
+    return arguments.UsageError(kind.numberProblem);
+  }
+  const std::vector<std::string>& profiles = arguments.Operands();
+  if (profiles.size() != kind.profiles) return arguments.UsageError(kind.profilesProblem);
+  if (!arguments.Has("--number")) return arguments.UsageError("--number is missing");
+  files.outputProfilePath = profiles.back();
+  if (kind.mode == InkSimulation) files.simulationProfilePath = profiles.front();
+
+  if (arguments.Has("--printer")) {
+    if (arguments.Has("--output-dir") || arguments.Has("--stem")) {
+      return arguments.UsageError("--printer cannot be combined with --output-dir or --stem");
+    }
+    files.printers = arguments.Values("--printer");
+    files.assumeYes = arguments.Has("--yes");
+    return RunDownloadFromCommandLine(files);
+  }
+  if (arguments.Has("--yes")) return arguments.UsageError("--yes goes with --printer");
+  if (!arguments.Has("--output-dir")) return arguments.UsageError("--output-dir is missing");
+  const std::string stem = arguments.Value("--stem");
+  if (stem.empty()) return arguments.UsageError("--stem is missing");
+  if (stem.find('/') != std::string::npos) {
+    return arguments.UsageError("the stem names a file and cannot hold '/'");
+  }
+  const std::string given = arguments.Value("--output-dir");
+  std::string directory = given.empty() ? std::string(".") : given;
+  std::error_code error;
+  if (!std::filesystem::is_directory(directory, error)) {
+    return arguments.UsageError(std::string("'").append(directory).append("' is not a directory"));
+  }
+  if (directory.back() != '/') directory += '/';
+  return BuildWithoutPrinter(files, directory, stem);
+}
+
+}  // namespace
+
+int RunCrdCommand(const Arguments& arguments) { return RunProfileCommand(arguments, kCrdKind); }
+
+int RunInkCommand(const Arguments& arguments) { return RunProfileCommand(arguments, kInkKind); }
+
+}  // namespace vomar::cli

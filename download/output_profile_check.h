@@ -1,0 +1,18 @@
+// The check, run when a printer is chosen and when an output profile is accepted, that
+// the output profile in the front end's box was made for the current printer.
+#pragma once
+
+#include "download/front_end.h"
+#include "printer/spooler.h"
+#include "printer/support_config.h"
+
+namespace vomar {
+
+// In the ink-simulation mode with an output profile set: when the profile does not suit
+// the printer, shows the message for the result (caption "Voma Profile Downloader Err",
+// stop icon) and empties the output-profile box. Returns the model check's result (0
+// also when nothing was checked).
+int CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
+                                 const SupportConfig& config);
+
+}  // namespace vomar

@@ -1,0 +1,87 @@
+// What every command of vomar-download does with --help, an unknown option, a missing
+// value and a missing operand: the same texts and exit statuses, whatever the command.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/command_runner.h"
+
+namespace vomar {
+namespace {
+
+using testing::CommandResult;
+using testing::RunCommand;
+
+const std::string kCli = VOMAR_BINARY_DIR "/vomar-download";
+
+const std::string kApplicationUsage =
+    "usage:\n"
+    "  vomar-download inspect PROFILE...\n"
+    "  vomar-download printers [--all]\n"
+    "  vomar-download crd (--output-dir DIR --stem STEM | --printer NAME... [--yes]) "
+    "--number N PROFILE\n"
+    "  vomar-download ink (--output-dir DIR --stem STEM | --printer NAME [--yes]) "
+    "--number N SIMULATION OUTPUT\n";
+
+struct CommandUsage {
+  std::string name;
+  std::string usage;
+  std::string missingOperand;  // what a call without operands is told
+};
+
+const std::vector<CommandUsage> kCommands = {
+    {"inspect", "usage: vomar-download inspect PROFILE...\n", "at least one PROFILE is needed"},
+    {"printers", "usage: vomar-download printers [--all]\n", ""},
+    {"crd",
+     "usage: vomar-download crd --output-dir DIR --stem STEM --number N PROFILE\n"
+     "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
+     "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
+     "   or: vomar-download crd --printer NAME [--printer NAME...] [--yes] --number N PROFILE\n"
+     "  downloads them to each printer's disk as Custom<N>_...ColorRendering\n",
+     "exactly one PROFILE is needed"},
+    {"ink",
+     "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n"
+     "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"
+     "   or: vomar-download ink --printer NAME [--printer NAME...] [--yes] --number N "
+     "SIMULATION OUTPUT\n"
+     "  downloads it to each printer's disk as %disk0%/Ink/Custom<N>_Ink\n",
+     "exactly two profiles, SIMULATION and OUTPUT, are needed"},
+};
+
+void ExpectResult(const std::vector<std::string>& args, int status, const std::string& out,
+                  const std::string& err) {
+  std::vector<std::string> argv = {kCli};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const CommandResult result = RunCommand(argv);
+  EXPECT_EQ(result.exitStatus, status);
+  EXPECT_EQ(result.out, out);
+  EXPECT_EQ(result.err, err);
+}
+
+TEST(CommandLineTest, TheApplicationListsItsCommands) {
+  ExpectResult({"--help"}, 0, kApplicationUsage, "");
+  ExpectResult({}, 2, "", kApplicationUsage);
+  ExpectResult({"print"}, 2, "", "vomar-download: unknown command 'print'\n" + kApplicationUsage);
+}
+
+TEST(CommandLineTest, EveryCommandTreatsHelpAndBadOptionsAlike) {
+  for (const CommandUsage& command : kCommands) {
+    SCOPED_TRACE(command.name);
+    const std::string lead = "vomar-download " + command.name + ": ";
+    ExpectResult({command.name, "--help"}, 0, command.usage, "");
+    ExpectResult({command.name, "x.icc", "-h"}, 0, command.usage, "");
+    ExpectResult({command.name, "--bogus"}, 2, "",
+                 lead + "unknown option '--bogus'\n" + command.usage);
+    if (!command.missingOperand.empty()) {
+      ExpectResult({command.name}, 2, "", lead + command.missingOperand + "\n" + command.usage);
+      ExpectResult({command.name, "--number"}, 2, "",
+                   lead + (command.name == "inspect" ? "unknown option '--number'"
+                                                     : "--number needs a value") +
+                       "\n" + command.usage);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vomar
