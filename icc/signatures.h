@@ -40,6 +40,8 @@ inline constexpr Signature kB2A1 = MakeSignature("B2A1");
 inline constexpr Signature kB2A2 = MakeSignature("B2A2");
 inline constexpr Signature kMft1 = MakeSignature("mft1");
 inline constexpr Signature kMft2 = MakeSignature("mft2");
+// The device manufacturer of the printers the downloads are made for.
+inline constexpr Signature kTavn = MakeSignature("TAVN");
 }  // namespace sig
 
 }  // namespace vomar
