@@ -7,6 +7,7 @@
 #include "crd/build_environment.h"
 #include "crd/crd_builder.h"
 #include "crd/stamp_lines.h"
+#include "icc/profile_checks.h"
 #include "ink/ink_builder.h"
 #include "printer/download_job.h"
 
@@ -139,10 +140,32 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
 
 }  // namespace
 
+bool CheckInkProfilePair(const std::string& simulationPath, const std::string& outputPath,
+                         FrontEnd& frontEnd, const Diagnostics& diag) {
+  ProfileChecks checks(frontEnd, diag);
+  const PcsPair pcs = checks.CheckPcsPair(simulationPath, outputPath);
+  if (!pcs.Accepted()) {
+    ShowMain(frontEnd, 116, kMbOk | kMbIconExclamation);
+    if (!pcs.simPcsOk) frontEnd.ClearSimulationPath();
+    if (!pcs.outPcsOk) frontEnd.ClearOutputPath();
+    return false;
+  }
+  if (!checks.CheckProfilePair(simulationPath, outputPath)) {
+    ShowMain(frontEnd, 121, kMbOk | kMbIconHand);
+    return false;
+  }
+  return true;
+}
+
 DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
                             DownloadServices& services) {
   if (CollectDownloadPaths(request, frontEnd) != 0) return DownloadOutcome::kIncomplete;
   if (!PathsFitBuffers(request, frontEnd)) return DownloadOutcome::kIncomplete;
+  if (request.mode == InkSimulation &&
+      !CheckInkProfilePair(request.simulationProfilePath, request.outputProfilePath, frontEnd,
+                           services.diag)) {
+    return DownloadOutcome::kRefused;
+  }
   if (!request.printer) {
     ShowError(frontEnd, kNoPrinterSelected);
     return DownloadOutcome::kIncomplete;

@@ -52,6 +52,13 @@ std::string MakeStem(const std::string& printerName);
 // The number of a profile-number entry: decimal, leading blanks skipped (atoi).
 int GetProfileNumber(const std::string& entryText);
 
+// The pair checks of the ink-simulation mode, before the confirmation: both PCSs must be
+// 'Lab ' (else message 116, and each failing profile's box is emptied), then both model
+// codes must agree (else message 121; both boxes keep their paths, since either profile
+// may be the one to change). True when the pair is accepted.
+bool CheckInkProfilePair(const std::string& simulationPath, const std::string& outputPath,
+                         FrontEnd& frontEnd, const Diagnostics& diag);
+
 // Collects the paths the mode needs: 0 when taken, 1 after its message was shown.
 int CollectDownloadPaths(const DownloadRequest& request, MessageSink& messages);
 

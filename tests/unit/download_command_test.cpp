@@ -7,6 +7,7 @@
 #include "common/string_table.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/memory_spooler.h"
+#include "tests/support/profile_bytes.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/profile_generator/test_profile.h"
@@ -28,7 +29,7 @@ class RecordingUi : public testing::RecordingFrontEnd {
       if (message.text == StringTableText(6)) {
         id = message.owner == MessageOwner::kNone ? "faulty/none" : "faulty/dialog";
       }
-      for (int candidate : {8, 104, 105, 106, 109}) {
+      for (int candidate : {8, 104, 105, 106, 109, 116, 121}) {
         if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
       }
       lines.push_back(id + ":" + message.caption.value_or("<app>") + ":" +
@@ -203,6 +204,59 @@ TEST_F(DownloadCommandTest, NoSelectedPrinterOrAnOverlongPathIsRefusedBeforeTheQ
     EXPECT_EQ(message.flags, static_cast<unsigned>(kMbOk | kMbIconHand));
   }
   EXPECT_NE(ui.messages.shown[1].text.find("出力プロファイルパスが長すぎます"), std::string::npos);
+  EXPECT_TRUE(spooler.jobs.empty());
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+TEST_F(DownloadCommandTest, InkPairChecksComeBeforeTheQuestion) {
+  // A profile with this PCS and these 'dmdd' texts.
+  const auto write = [this](const std::string& name, Signature pcs,
+                            const std::vector<std::string>& dmdds) {
+    testing::ProfileSpec spec;
+    spec.pcs = pcs;
+    for (const std::string& text : dmdds) spec.Add(sig::kDmdd, testing::DescTag(text));
+    const std::string path = scratch.File(name);
+    EXPECT_TRUE(testing::WriteProfile(path, spec));
+    return path;
+  };
+  const std::string simA = write("simA.icc", sig::kLab, {"Vomar INK : DA"});
+  const std::string simXyz = write("simXyz.icc", sig::kXyz, {"Vomar INK : DA"});
+  const std::string outA = write("outA.icc", sig::kLab, {"Vomar Color A3 : EA"});
+  const std::string outB = write("outB.icc", sig::kLab, {"Vomar Color A3 : EB"});
+  const std::string outXyz = write("outXyz.icc", sig::kXyz, {"Vomar Color A3 : EA"});
+  const std::string uncodedSim = write("simNone.icc", sig::kLab, {"Vomar INK"});
+  const std::string uncodedOut = write("outNone.icc", sig::kLab, {});
+  const std::string missing = scratch.File("missing.icc");
+  const std::string pcs = "116:Vomar Profile Downloader:48";
+  const std::string model = "121:Vomar Profile Downloader:16";
+  const std::string question = "8:Vomar Profile Downloader:52";
+
+  struct Case {
+    std::string simulation, output;
+    DownloadOutcome outcome;
+    std::vector<std::string> shown;
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {simA, outA, DownloadOutcome::kDeclined, {question}, {}},
+      {uncodedSim, uncodedOut, DownloadOutcome::kDeclined, {question}, {}},
+      {simA, outB, DownloadOutcome::kRefused, {model}, {}},
+      {simA, uncodedOut, DownloadOutcome::kRefused, {model}, {}},
+      {simXyz, outA, DownloadOutcome::kRefused, {pcs}, {"clear 1003"}},
+      {simA, outXyz, DownloadOutcome::kRefused, {pcs}, {"clear 1006"}},
+      {simXyz, outXyz, DownloadOutcome::kRefused, {pcs}, {"clear 1003", "clear 1006"}},
+      {missing, outA, DownloadOutcome::kRefused, {"faulty/none:<app>:0", pcs}, {"clear 1003"}},
+  };
+  for (const Case& c : cases) {
+    ui = RecordingUi();
+    DownloadRequest request = IccRequest("Office_C1");
+    request.mode = InkSimulation;
+    request.simulationProfilePath = c.simulation;
+    request.outputProfilePath = c.output;
+    EXPECT_EQ(Run(request), c.outcome) << c.simulation << " " << c.output;
+    EXPECT_EQ(ui.Summary(), c.shown) << c.simulation << " " << c.output;
+    EXPECT_EQ(ui.events, c.events) << c.simulation << " " << c.output;
+  }
   EXPECT_TRUE(spooler.jobs.empty());
   EXPECT_TRUE(OutputFiles().empty());
 }
