@@ -4,6 +4,7 @@
 
 #include "common/string_table.h"
 #include "icc/profile_checks.h"
+#include "download/output_profile_check.h"
 #include "printer/model_check.h"
 
 namespace vomar {
@@ -22,19 +23,6 @@ struct Box {
   std::string path;
   const char* cannotOpenText;
   void (FrontEnd::*clear)();
-};
-
-// The front end's output box as the model check's host.
-class OutputBoxHost : public OutputProfileHost {
- public:
-  explicit OutputBoxHost(FrontEnd& frontEnd) : frontEnd_(frontEnd) {}
-  bool InkSimulationMode() const override { return frontEnd_.Mode() == InkSimulation; }
-  std::string OutputProfilePath() const override { return frontEnd_.OutputPath(); }
-  void ClearOutputProfilePath() override { frontEnd_.ClearOutputPath(); }
-  std::string CurrentPrinterText() const override { return frontEnd_.CurrentPrinterText(); }
-
- private:
-  FrontEnd& frontEnd_;
 };
 
 BoxVerdict Refuse(FrontEnd& frontEnd, const Box& box, int stringId) {
@@ -110,8 +98,7 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
   ProfileChecks checks(frontEnd, diag);
   if (checks.IsInkProfile(box.path)) return Refuse(frontEnd, box, 118);
   if (modelCheck != nullptr) {
-    OutputBoxHost host(frontEnd);
-    if (CheckOutputProfileForPrinter(host, modelCheck->spooler, modelCheck->config, frontEnd) !=
+    if (CheckOutputProfileForPrinter(frontEnd, modelCheck->spooler, modelCheck->config) !=
         kModelMatches) {
       return BoxVerdict::kRefused;
     }

@@ -8,6 +8,7 @@
 #include "tests/support/captured_stream.h"
 #include "tests/support/memory_spooler.h"
 #include "tests/support/profile_bytes.h"
+#include "tests/support/recording_front_end.h"
 #include "tests/support/scratch_directory.h"
 
 namespace vomar {
@@ -17,38 +18,14 @@ using testing::Bytes;
 using testing::DescTag;
 using testing::ProfileSpec;
 
-// The dialog's boxes and mode; every box shown and every box emptied is written down in
-// order: "<string id>:<caption>:<flags>" (texts held in the program by their first line)
-// and "clear 1003" / "clear 1006".
-class BoxesFrontEnd : public FrontEnd {
- public:
-  int Show(const Message& message) override {
-    std::string id = message.text.substr(0, message.text.find('\r'));
-    for (int candidate : {9, 10, 11, 117, 118}) {
-      if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
-    }
-    events.push_back(id + ":" + message.caption.value_or("<app>") + ":" +
-                     std::to_string(message.flags));
-    return kIdOk;
+// "<string id>:<caption>:<flags>" for a box (texts held in the program by their first line).
+std::string Describe(const Message& message) {
+  std::string id = message.text.substr(0, message.text.find('\r'));
+  for (int candidate : {9, 10, 11, 117, 118}) {
+    if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
   }
-  int Mode() const override { return mode; }
-  std::string SimulationPath() const override { return simulation; }
-  std::string OutputPath() const override { return output; }
-  void ClearSimulationPath() override {
-    simulation.clear();
-    events.push_back("clear 1003");
-  }
-  void ClearOutputPath() override {
-    output.clear();
-    events.push_back("clear 1006");
-  }
-  std::string CurrentPrinterText() const override { return printerText; }
-  void SetCurrentPrinter(const PrinterInfo&) override {}
-
-  int mode = IccProfile;
-  std::string simulation, output, printerText;
-  std::vector<std::string> events;
-};
+  return id + ":" + message.caption.value_or("<app>") + ":" + std::to_string(message.flags);
+}
 
 struct Header {
   Signature deviceClass = sig::kPrtr;
@@ -69,8 +46,6 @@ Bytes ProfileBytes(const Header& header) {
   return testing::BuildProfileBytes(spec);
 }
 
-constexpr const char* kRefusedOutput = "clear 1006";
-constexpr const char* kRefusedSimulation = "clear 1003";
 const std::string kMain = std::string(":") + kMainCaption + ":16";
 const std::string kInk = "Vomar Proof INK : DA";
 const std::string kOutput = "Vomar Color A3 : EA";
@@ -83,18 +58,19 @@ class ProfileValidationTest : public ::testing::Test {
     return path;
   }
 
-  // Runs the check of one box and gives "verdict | events | error stream".
+  // Runs the check of one box and gives "verdict | boxes shown | boxes emptied | error stream".
   std::string Validate(int mode, bool simulationBox, const std::string& path,
                        const ModelCheckServices* modelCheck = nullptr) {
-    BoxesFrontEnd frontEnd;
+    testing::RecordingFrontEnd frontEnd;
     frontEnd.mode = mode;
     frontEnd.printerText = "Office_C1 - (capture:/x)";
-    (simulationBox ? frontEnd.simulation : frontEnd.output) = path;
+    (simulationBox ? frontEnd.simulationPath : frontEnd.outputPath) = path;
     testing::CapturedStream err;
     const Diagnostics diag{nullptr, err.get()};
     const BoxVerdict verdict = simulationBox ? ValidateSimulationProfile(frontEnd, diag)
                                              : ValidateOutputProfile(frontEnd, diag, modelCheck);
     std::string summary = BoxVerdictText(verdict);
+    for (const Message& message : frontEnd.messages.shown) summary += " | " + Describe(message);
     for (const std::string& event : frontEnd.events) summary += " | " + event;
     return summary + " | " + err.Text();
   }
