@@ -1,0 +1,290 @@
+#include "app/downloader_dialog.h"
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QMenu>
+
+#include "app/about_dialog.h"
+#include "app/command_thread.h"
+#include "app/custom_file_dialog.h"
+#include "app/dialog_units.h"
+#include "app/program_icon.h"
+#include "app/progress_text.h"
+#include "common/string_table.h"
+#include "download/download_command.h"
+#include "printer/model_check.h"
+
+namespace vomar::app {
+
+namespace {
+
+constexpr int kPathBoxLimit = 260;
+constexpr int kQuitQuestion = 14;
+constexpr int kVersionCommandText = 101;
+
+constexpr const char* kSimulationPathTooLong =
+    "指定のシュミュレーションプロファイルパスが長すぎます。\r\n"
+    "指定のシュミュレーションプロファイルパスを確認してください。";
+constexpr const char* kOutputPathTooLong =
+    "指定の出力プロファイルパスが長すぎます。\r\n"
+    "指定の出力プロファイルパスを確認してください。";
+
+// TODO(seams): RunDownload and CheckOutputProfileForPrinter take the FrontEnd itself
+// once the core's front-end interface is in place; these two adapters then go.
+class DownloadUiOverFrontEnd : public DownloadUi {
+ public:
+  explicit DownloadUiOverFrontEnd(FrontEnd& front) : front_(front) {}
+  int Show(const Message& message) override { return front_.Show(message); }
+  void ClearSimulationPath() override { front_.ClearSimulationPath(); }
+  void ClearOutputPath() override { front_.ClearOutputPath(); }
+  void SetCurrentPrinter(const PrinterInfo& printer) override { front_.SetCurrentPrinter(printer); }
+
+ private:
+  FrontEnd& front_;
+};
+
+class OutputProfileHostOverFrontEnd : public OutputProfileHost {
+ public:
+  explicit OutputProfileHostOverFrontEnd(FrontEnd& front) : front_(front) {}
+  bool InkSimulationMode() const override { return front_.Mode() == InkSimulation; }
+  std::string OutputProfilePath() const override { return front_.OutputPath(); }
+  void ClearOutputProfilePath() override { front_.ClearOutputPath(); }
+  std::string CurrentPrinterText() const override { return front_.CurrentPrinterText(); }
+
+ private:
+  FrontEnd& front_;
+};
+
+}  // namespace
+
+CDownloaderDialog::CDownloaderDialog(Spooler& spooler, QWidget* parent)
+    : QDialog(parent),
+      spooler_(spooler),
+      messages_(this),
+      panel_(new QWidget(this)),
+      c_(CreateMainDialogControls(this, panel_)) {
+  setObjectName(QStringLiteral("102"));
+  setWindowTitle(QString::fromUtf8(kMainCaption));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowIcon(ProgramIcon());
+  setFont(TemplateFont());
+  setFixedSize(MainDialogSize());
+  panel_->setGeometry(rect());
+
+  connect(c_.simulationBrowseButton, &QPushButton::clicked, this,
+          &CDownloaderDialog::BrowseSimulationProfile);
+  connect(c_.outputBrowseButton, &QPushButton::clicked, this,
+          &CDownloaderDialog::BrowseOutputProfile);
+  connect(c_.downloadButton, &QPushButton::clicked, this, &CDownloaderDialog::OnDownload);
+  connect(c_.iccRadio, &QRadioButton::clicked, this, &CDownloaderDialog::OnIccRadio);
+  connect(c_.inkRadio, &QRadioButton::clicked, this, &CDownloaderDialog::OnInkRadio);
+  connect(c_.versionButton, &QPushButton::clicked, this, &CDownloaderDialog::ShowVersionInfo);
+  connect(c_.informationButton, &QPushButton::clicked, this,
+          &CDownloaderDialog::OnPrintInformation);
+  connect(c_.printerList, &QComboBox::activated, this, &CDownloaderDialog::OnPrinterConfirmed);
+  connect(c_.exitButton, &QPushButton::clicked, this, &CDownloaderDialog::OnCancel);
+  connect(c_.hiddenOkButton, &QPushButton::clicked, this, &CDownloaderDialog::OnOK);
+  c_.simulationPathBox->installEventFilter(this);
+  c_.outputPathBox->installEventFilter(this);
+}
+
+CDownloaderDialog::~CDownloaderDialog() {
+  // No focus-loss check runs while the controls are taken down.
+  c_.simulationPathBox->removeEventFilter(this);
+  c_.outputPathBox->removeEventFilter(this);
+}
+
+bool CDownloaderDialog::OnInitDialog() {
+  const std::optional<std::string> iniPath = CheckStartupConfiguration(messages_);
+  if (!iniPath) return false;
+  iniPath_ = *iniPath;
+
+  c_.iccRadio->setChecked(true);
+  c_.simulationBrowseButton->setEnabled(false);
+  c_.simulationPathBox->setEnabled(false);
+  c_.simulationPathBox->clear();
+  c_.outputPathBox->clear();
+  c_.outputPathBox->setMaxLength(kPathBoxLimit);
+  c_.simulationPathBox->setMaxLength(kPathBoxLimit);
+
+  c_.profileNumberList->clear();
+  c_.profileNumberList->insertItem(0, QStringLiteral(" 1"));
+  c_.profileNumberList->insertItem(1, QStringLiteral(" 2"));
+  c_.profileNumberList->setCurrentIndex(0);
+
+  printers_ = FillPrinterList(spooler_, SupportConfig(iniPath_), messages_, Diagnostics{});
+  if (printers_.closeDialog) return false;
+  for (const PrinterListEntry& entry : printers_.entries) {
+    c_.printerList->addItem(QString::fromStdString(entry.text));
+  }
+  c_.printerList->setCurrentIndex(printers_.selected);
+  if (!printers_.printerRecords.empty()) currentPrinter_ = printers_.printerRecords.front();
+  return true;
+}
+
+int CDownloaderDialog::Mode() const {
+  return c_.inkRadio->isChecked() ? InkSimulation : IccProfile;
+}
+
+std::string CDownloaderDialog::SimulationPath() const {
+  return c_.simulationPathBox->toPlainText().toStdString();
+}
+
+std::string CDownloaderDialog::OutputPath() const {
+  return c_.outputPathBox->toPlainText().toStdString();
+}
+
+void CDownloaderDialog::ClearSimulationPath() { c_.simulationPathBox->clear(); }
+
+void CDownloaderDialog::ClearOutputPath() { c_.outputPathBox->clear(); }
+
+std::string CDownloaderDialog::CurrentPrinterText() const {
+  return c_.printerList->currentText().toStdString();
+}
+
+void CDownloaderDialog::SetCurrentPrinter(const PrinterInfo& printer) {
+  currentPrinter_ = printer;
+}
+
+void CDownloaderDialog::ReportProgress(const Progress& progress) {
+  if (commandRunning_) c_.progressLine->setText(ProgressText(progress));
+}
+
+void CDownloaderDialog::OnCancel() {
+  // A running command cannot be left half-way: the exit waits until it has ended.
+  if (commandRunning_) return;
+  if (Show(MainDialogMessage(kQuitQuestion, kMbYesNo | kMbIconQuestion)) == kIdYes) {
+    QDialog::reject();
+  }
+}
+
+void CDownloaderDialog::ShowVersionInfo() {
+  auto* about = new CAboutDialog(this);
+  about->setModal(false);
+  about->show();
+}
+
+void CDownloaderDialog::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  menu.addAction(QString::fromUtf8(StringTableText(kVersionCommandText)), this, [this] {
+    CAboutDialog about(this);
+    about.exec();
+  });
+  menu.exec(event->globalPos());
+}
+
+void CDownloaderDialog::OnIccRadio() {
+  if (c_.profileNumberList->count() != 2) c_.profileNumberList->removeItem(2);
+  UpdateModeControls();
+}
+
+void CDownloaderDialog::OnInkRadio() {
+  if (c_.profileNumberList->count() != 3) {
+    c_.profileNumberList->insertItem(2, QStringLiteral(" 3"));
+  }
+  UpdateModeControls();
+}
+
+void CDownloaderDialog::UpdateModeControls() {
+  const bool ink = Mode() == InkSimulation;
+  c_.profileNumberList->setCurrentIndex(0);
+  c_.simulationPathBox->clear();
+  c_.outputPathBox->clear();
+  c_.simulationBrowseButton->setEnabled(ink);
+  c_.simulationPathBox->setEnabled(ink);
+  c_.outputBrowseButton->setEnabled(true);
+  c_.outputPathBox->setEnabled(true);
+  c_.profileNumberList->setEnabled(true);
+}
+
+bool CDownloaderDialog::BrowseInto(PathBox* box, const char* tooLongText) {
+  box->clear();
+  CCustomFileDialog chooser;
+  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return false;
+  const QString path = QDir::toNativeSeparators(chooser.selectedFiles().front());
+  if (path.size() > box->maxLength()) {
+    Show(Message{tooLongText, std::string(kErrorCaption), kMbOk | kMbIconHand,
+                 MessageOwner::kMainDialog});
+    return false;
+  }
+  box->setPlainText(path);
+  return true;
+}
+
+void CDownloaderDialog::BrowseSimulationProfile() {
+  if (BrowseInto(c_.simulationPathBox, kSimulationPathTooLong)) ValidateSimulationBox();
+}
+
+void CDownloaderDialog::BrowseOutputProfile() {
+  if (BrowseInto(c_.outputPathBox, kOutputPathTooLong)) ValidateOutputBox();
+}
+
+bool CDownloaderDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && isVisible() && !checking_ && !commandRunning_) {
+    if (watched == c_.simulationPathBox) ValidateSimulationBox();
+    if (watched == c_.outputPathBox) ValidateOutputBox();
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void CDownloaderDialog::ValidateSimulationBox() {
+  checking_ = true;
+  // TODO(checks): ValidateSimulationProfile(*this, ...) once the acceptance checks are
+  // in download/.
+  checking_ = false;
+}
+
+void CDownloaderDialog::ValidateOutputBox() {
+  checking_ = true;
+  // TODO(checks): ValidateOutputProfile(*this, ...) once the acceptance checks are in
+  // download/; in the ink-simulation mode it also runs the model check.
+  checking_ = false;
+}
+
+void CDownloaderDialog::OnPrinterConfirmed() {
+  OutputProfileHostOverFrontEnd host(*this);
+  CheckOutputProfileForPrinter(host, spooler_, SupportConfig(iniPath_), messages_);
+}
+
+std::optional<PrinterInfo> CDownloaderDialog::SelectedPrinter() const {
+  const int index = c_.printerList->currentIndex();
+  if (index < 0 || index >= static_cast<int>(printers_.entries.size())) return std::nullopt;
+  return printers_.printerRecords[printers_.entries[index].record];
+}
+
+void CDownloaderDialog::OnDownload() {
+  DownloadRequest request;
+  request.mode = Mode();
+  request.outputProfilePath = OutputPath();
+  request.simulationProfilePath = SimulationPath();
+  request.printer = SelectedPrinter();
+  request.profileNumberText = c_.profileNumberList->currentText().toStdString();
+  Spooler& spooler = spooler_;
+  RunCommand([request, &spooler](FrontEnd& front) {
+    DownloadUiOverFrontEnd ui(front);
+    DownloadServices services{spooler, Diagnostics{}, std::string()};
+    RunDownload(request, ui, services);
+  });
+}
+
+void CDownloaderDialog::OnPrintInformation() {
+  // TODO(infopage): PrintDownloadInformation on the worker thread once the page job is
+  // in the core.
+}
+
+void CDownloaderDialog::RunCommand(std::function<void(FrontEnd&)> command) {
+  QWidget* focused = focusWidget();
+  commandRunning_ = true;
+  panel_->setEnabled(false);
+  c_.progressLine->setText(ProgressText(Progress{Progress::Step::kChecking, 0, 0}));
+  RunCommandThread(*this, this, std::move(command), [this, focused] {
+    commandRunning_ = false;
+    panel_->setEnabled(true);
+    c_.progressLine->clear();
+    if (focused != nullptr && focused->isEnabled()) focused->setFocus();
+    emit commandFinished();
+  });
+}
+
+}  // namespace vomar::app

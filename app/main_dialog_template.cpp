@@ -1,0 +1,106 @@
+#include "app/main_dialog_template.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+
+#include "app/dialog_units.h"
+
+namespace vomar::app {
+
+namespace {
+
+constexpr int kTemplateWidth = 319;
+constexpr int kTemplateHeight = 208;
+constexpr int kProgressLineHeight = 12;
+
+template <typename Control>
+Control* Place(Control* control, const char* id, QRect geometry) {
+  if (id != nullptr) control->setObjectName(QString::fromLatin1(id));
+  control->setGeometry(geometry);
+  return control;
+}
+
+// Texts of the fallback font run wider than in the template's font: a static or a
+// radio button grows to its text rather than cutting it.
+template <typename Control>
+Control* PlaceText(Control* control, const char* id, QRect geometry) {
+  geometry.setWidth(qMax(geometry.width(), control->sizeHint().width()));
+  return Place(control, id, geometry);
+}
+
+QPushButton* Button(QWidget* panel, const char* id, const char* text, QRect geometry) {
+  auto* button = Place(new QPushButton(QString::fromUtf8(text), panel), id, geometry);
+  button->setFocusPolicy(Qt::StrongFocus);
+  return button;
+}
+
+// A drop-down list: the template's height is that of the open list, so the closed box
+// takes the style's height and the open list shows as many rows as fit.
+QComboBox* DropDownList(QWidget* panel, const char* id, QRect geometry) {
+  auto* list = new QComboBox(panel);
+  list->setObjectName(QString::fromLatin1(id));
+  list->setMaxVisibleItems(qMax(1, geometry.height() / list->fontMetrics().height() - 1));
+  list->setGeometry(geometry.x(), geometry.y(), geometry.width(), list->sizeHint().height());
+  return list;
+}
+
+void Static(QWidget* panel, const char* text, QRect geometry) {
+  PlaceText(new QLabel(QString::fromUtf8(text), panel), nullptr, geometry);
+}
+
+void Group(QWidget* panel, const char* text, QRect geometry) {
+  Place(new QGroupBox(QString::fromUtf8(text), panel), nullptr, geometry)->lower();
+}
+
+QRadioButton* Radio(QWidget* panel, const char* id, const char* text, QRect geometry) {
+  auto* radio = PlaceText(new QRadioButton(QString::fromUtf8(text), panel), id, geometry);
+  radio->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
+  return radio;
+}
+
+}  // namespace
+
+QSize MainDialogSize() {
+  return QSize(DluToPixels(kTemplateWidth), DluToPixels(kTemplateHeight + kProgressLineHeight));
+}
+
+MainDialogControls CreateMainDialogControls(QWidget* dialog, QWidget* panel) {
+  MainDialogControls c{};
+  c.downloadButton = Button(panel, "1009", "ﾀﾞｳﾝﾛｰﾄﾞ実行", DluRect(206, 189, 57, 14));
+  c.exitButton = Button(panel, "2", "終了", DluRect(267, 189, 47, 14));
+  Group(panel, "ﾀﾞｳﾝﾛｰﾄﾞするﾌﾟﾛﾌｧｲﾙの選択", DluRect(6, 8, 109, 46));
+  c.iccRadio = Radio(panel, "1000", "ICCﾌﾟﾛﾌｧｲﾙ", DluRect(13, 19, 73, 13));
+  c.inkRadio = Radio(panel, "1001", "ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ", DluRect(13, 34, 81, 14));
+  auto* radios = new QButtonGroup(panel);
+  radios->addButton(c.iccRadio, 0);
+  radios->addButton(c.inkRadio, 1);
+  Static(panel, "ﾌﾟﾘﾝﾀｰの選択：", DluRect(121, 6, 49, 11));
+  c.printerList = DropDownList(panel, "1002", DluRect(134, 20, 180, 186));
+  c.printerList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  Static(panel, "ﾌﾟﾛﾌｧｲﾙNo.：", DluRect(121, 36, 38, 10));
+  c.profileNumberList = DropDownList(panel, "1004", DluRect(135, 48, 23, 61));
+  Group(panel, "ｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ", DluRect(6, 65, 308, 57));
+  c.simulationBrowseButton = Button(panel, "1007", "参照...", DluRect(266, 75, 38, 15));
+  c.simulationPathBox = Place(new PathBox(panel), "1003", DluRect(16, 94, 288, 23));
+  Group(panel, "出力ﾌﾟﾛﾌｧｲﾙ", DluRect(6, 126, 308, 56));
+  c.outputBrowseButton = Button(panel, "1008", "参照...", DluRect(264, 133, 38, 15));
+  c.outputPathBox = Place(new PathBox(panel), "1006", DluRect(16, 154, 288, 22));
+  c.versionButton = Button(panel, "1010", "ﾊﾞｰｼﾞｮﾝ情報", DluRect(6, 189, 47, 14));
+  c.informationButton = Button(panel, "1014", "ﾀﾞｳﾝﾛｰﾄﾞ情報印刷", DluRect(56, 189, 98, 14));
+  c.hiddenOkButton = Button(panel, "1013", "OK", DluRect(172, 191, 11, 10));
+  c.hiddenOkButton->hide();
+  c.hiddenOkButton->setEnabled(false);
+  c.progressLine = Place(new QLabel(dialog), "progress", DluRect(6, 207, 308, 10));
+
+  // Tab order: the template's order of the tab stops.
+  QWidget* tabStops[] = {c.downloadButton,    c.exitButton,        c.printerList,
+                         c.profileNumberList, c.simulationBrowseButton,
+                         c.simulationPathBox, c.outputBrowseButton, c.outputPathBox,
+                         c.versionButton,     c.informationButton};
+  for (std::size_t k = 1; k < std::size(tabStops); ++k) {
+    QWidget::setTabOrder(tabStops[k - 1], tabStops[k]);
+  }
+  return c;
+}
+
+}  // namespace vomar::app

@@ -1,0 +1,12 @@
+// The progress line's text for a step of a running command.
+#pragma once
+
+#include <QString>
+
+#include "download/front_end.h"
+
+namespace vomar::app {
+
+QString ProgressText(const Progress& progress);
+
+}  // namespace vomar::app

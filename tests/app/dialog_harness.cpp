@@ -1,0 +1,99 @@
+#include "tests/app/dialog_harness.h"
+
+#include <unistd.h>
+
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+
+#include "tests/support/cups_test_server.h"
+
+namespace vomar::testing {
+
+WorkingDirectory::WorkingDirectory(const std::string& directory)
+    : previous_(std::filesystem::current_path().string()) {
+  std::filesystem::current_path(directory);
+}
+
+WorkingDirectory::~WorkingDirectory() { std::filesystem::current_path(previous_); }
+
+void UseSharedCupsServer() {
+  static const bool ready = [] {
+    CupsTestServer& server = CupsTestServer::Shared();
+    if (!server.Answers() && server.Start()) {
+      std::atexit([] { CupsTestServer::Shared().Stop(); });
+    }
+    UseCupsServer(server);
+    return true;
+  }();
+  (void)ready;
+}
+
+std::string ConfigurationText(const std::string& drivers) {
+  return "[Support]\nNo=1\nDriver1=" + drivers + "\nOutIcm1=Vomar Color A3\n";
+}
+
+namespace {
+
+QString IconName(QMessageBox::Icon icon) {
+  switch (icon) {
+    case QMessageBox::Critical: return "Critical";
+    case QMessageBox::Warning: return "Warning";
+    case QMessageBox::Question: return "Question";
+    case QMessageBox::Information: return "Information";
+    default: return "NoIcon";
+  }
+}
+
+QString ButtonNames(QMessageBox::StandardButtons buttons) {
+  QStringList names;
+  if (buttons & QMessageBox::Ok) names << "Ok";
+  if (buttons & QMessageBox::Yes) names << "Yes";
+  if (buttons & QMessageBox::No) names << "No";
+  return names.join('+');
+}
+
+}  // namespace
+
+DialogHarness::DialogHarness(const std::string& server, cups::Limits limits)
+    : spooler_(std::make_unique<CupsSpooler>(server, limits)),
+      dialog_(std::make_unique<app::CDownloaderDialog>(*spooler_)) {
+  dialog_->messageBoxes().SetAnswerHook([this](const Message& message, const QMessageBox& box) {
+    QString text = box.text();
+    text.replace('\n', '/');
+    boxes << QStringList{box.windowTitle(), IconName(box.icon()),
+                         ButtonNames(box.standardButtons()),
+                         box.parentWidget() == dialog_.get() ? "dialog" : "none", text}
+                 .join('|');
+    if (!answers.empty()) {
+      const int answer = answers.front();
+      answers.pop_front();
+      return answer;
+    }
+    return (message.flags & 0x0F) == kMbYesNo ? int(kIdNo) : int(kIdOk);
+  });
+}
+
+DialogHarness::~DialogHarness() {
+  if (dialog_->CommandRunning()) WaitForCommand();
+}
+
+bool DialogHarness::Start() {
+  if (!dialog_->OnInitDialog()) return false;
+  dialog_->show();
+  dialog_->activateWindow();
+  return QTest::qWaitForWindowActive(dialog_.get());
+}
+
+void DialogHarness::Click(QWidget* widget) {
+  QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(6, widget->height() / 2));
+}
+
+bool DialogHarness::WaitForCommand(int milliseconds) {
+  if (!dialog_->CommandRunning()) return true;
+  QSignalSpy finished(dialog_.get(), &app::CDownloaderDialog::commandFinished);
+  return finished.wait(milliseconds);
+}
+
+}  // namespace vomar::testing

@@ -1,0 +1,60 @@
+// The dialog under test: a CDownloaderDialog on a real CUPS spooler, started in a
+// working directory of the test's choosing, whose message boxes are recorded and
+// answered by the test instead of the user.
+#pragma once
+
+#include <QStringList>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "app/downloader_dialog.h"
+#include "printer/cups_spooler.h"
+
+namespace vomar::testing {
+
+// Stays in `directory` until destroyed, then returns to where it was.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::string& directory);
+  ~WorkingDirectory();
+
+ private:
+  std::string previous_;
+};
+
+// The shared private server (started here when no CTest fixture runs it).
+void UseSharedCupsServer();
+
+// A configuration file holding `drivers` as its one entry (model text "Vomar Color A3").
+std::string ConfigurationText(const std::string& drivers);
+
+class DialogHarness {
+ public:
+  // `server`: the spooler's server; empty for the shared one.
+  explicit DialogHarness(const std::string& server = "", cups::Limits limits = {});
+  ~DialogHarness();
+
+  // OnInitDialog, and the dialog shown and active when it succeeded.
+  bool Start();
+
+  app::CDownloaderDialog& dialog() { return *dialog_; }
+  const app::MainDialogControls& c() { return dialog_->controls(); }
+
+  // Every box shown so far, one line each: "caption|icon|buttons|owner|text" with the
+  // text's line breaks as "/".
+  QStringList boxes;
+  // Answers for the next boxes; when none is left, OK or No.
+  std::deque<int> answers;
+
+  // Clicks `widget` with the mouse, which also moves the focus as a user's click does.
+  void Click(QWidget* widget);
+  // Waits until a command started on the worker thread has ended.
+  bool WaitForCommand(int milliseconds = 60000);
+
+ private:
+  std::unique_ptr<CupsSpooler> spooler_;
+  std::unique_ptr<app::CDownloaderDialog> dialog_;
+};
+
+}  // namespace vomar::testing
