@@ -12,7 +12,9 @@
 #include "app/progress_text.h"
 #include "common/string_table.h"
 #include "download/download_command.h"
-#include "printer/model_check.h"
+#include "download/output_profile_check.h"
+#include "download/print_information.h"
+#include "download/profile_validation.h"
 
 namespace vomar::app {
 
@@ -28,32 +30,6 @@ constexpr const char* kSimulationPathTooLong =
 constexpr const char* kOutputPathTooLong =
     "指定の出力プロファイルパスが長すぎます。\r\n"
     "指定の出力プロファイルパスを確認してください。";
-
-// TODO(seams): RunDownload and CheckOutputProfileForPrinter take the FrontEnd itself
-// once the core's front-end interface is in place; these two adapters then go.
-class DownloadUiOverFrontEnd : public DownloadUi {
- public:
-  explicit DownloadUiOverFrontEnd(FrontEnd& front) : front_(front) {}
-  int Show(const Message& message) override { return front_.Show(message); }
-  void ClearSimulationPath() override { front_.ClearSimulationPath(); }
-  void ClearOutputPath() override { front_.ClearOutputPath(); }
-  void SetCurrentPrinter(const PrinterInfo& printer) override { front_.SetCurrentPrinter(printer); }
-
- private:
-  FrontEnd& front_;
-};
-
-class OutputProfileHostOverFrontEnd : public OutputProfileHost {
- public:
-  explicit OutputProfileHostOverFrontEnd(FrontEnd& front) : front_(front) {}
-  bool InkSimulationMode() const override { return front_.Mode() == InkSimulation; }
-  std::string OutputProfilePath() const override { return front_.OutputPath(); }
-  void ClearOutputProfilePath() override { front_.ClearOutputPath(); }
-  std::string CurrentPrinterText() const override { return front_.CurrentPrinterText(); }
-
- private:
-  FrontEnd& front_;
-};
 
 }  // namespace
 
@@ -230,21 +206,20 @@ bool CDownloaderDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void CDownloaderDialog::ValidateSimulationBox() {
   checking_ = true;
-  // TODO(checks): ValidateSimulationProfile(*this, ...) once the acceptance checks are
-  // in download/.
+  ValidateSimulationProfile(*this, Diagnostics{});
   checking_ = false;
 }
 
 void CDownloaderDialog::ValidateOutputBox() {
   checking_ = true;
-  // TODO(checks): ValidateOutputProfile(*this, ...) once the acceptance checks are in
-  // download/; in the ink-simulation mode it also runs the model check.
+  const SupportConfig config(iniPath_);
+  const ModelCheckServices modelCheck{spooler_, config};
+  ValidateOutputProfile(*this, Diagnostics{}, &modelCheck);
   checking_ = false;
 }
 
 void CDownloaderDialog::OnPrinterConfirmed() {
-  OutputProfileHostOverFrontEnd host(*this);
-  CheckOutputProfileForPrinter(host, spooler_, SupportConfig(iniPath_), messages_);
+  CheckOutputProfileForPrinter(*this, spooler_, SupportConfig(iniPath_));
 }
 
 std::optional<PrinterInfo> CDownloaderDialog::SelectedPrinter() const {
@@ -262,15 +237,17 @@ void CDownloaderDialog::OnDownload() {
   request.profileNumberText = c_.profileNumberList->currentText().toStdString();
   Spooler& spooler = spooler_;
   RunCommand([request, &spooler](FrontEnd& front) {
-    DownloadUiOverFrontEnd ui(front);
     DownloadServices services{spooler, Diagnostics{}, std::string()};
-    RunDownload(request, ui, services);
+    RunDownload(request, front, services);
   });
 }
 
 void CDownloaderDialog::OnPrintInformation() {
-  // TODO(infopage): PrintDownloadInformation on the worker thread once the page job is
-  // in the core.
+  const std::optional<PrinterInfo> printer = SelectedPrinter();
+  Spooler& spooler = spooler_;
+  RunCommand([printer, &spooler](FrontEnd& front) {
+    PrintDownloadInformation(front, spooler, printer);
+  });
 }
 
 void CDownloaderDialog::RunCommand(std::function<void(FrontEnd&)> command) {
