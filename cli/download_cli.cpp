@@ -1,30 +1,14 @@
 #include "cli/download_cli.h"
 
-#include <strings.h>
-
 #include <cstdio>
+#include <optional>
 
 #include "cli/command_line.h"
 #include "cli/console_front_end.h"
+#include "cli/download_checks.h"
 #include "printer/cups_spooler.h"
 
 namespace vomar::cli {
-
-namespace {
-
-// The installed printer of that name; CUPS compares queue names without regard to case.
-const PrinterInfo* FindPrinter(const std::vector<PrinterInfo>& installed,
-                               const std::string& name) {
-  for (const PrinterInfo& printer : installed) {
-    if (printer.name == name) return &printer;
-  }
-  for (const PrinterInfo& printer : installed) {
-    if (strcasecmp(printer.name.c_str(), name.c_str()) == 0) return &printer;
-  }
-  return nullptr;
-}
-
-}  // namespace
 
 int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   DownloadRequest request;
@@ -34,27 +18,34 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   // The profile-number list entry the dialog would offer (" 1", " 2", " 3").
   request.profileNumberText = " " + std::to_string(arguments.profileNumber);
 
+  ConsoleFrontEnd frontEnd(ConsoleChoices{arguments.mode, arguments.simulationProfilePath,
+                                          arguments.outputProfilePath, arguments.assumeYes});
   CupsSpooler spooler;
-  std::vector<PrinterInfo> installed;
-  if (!spooler.ListPrinters(installed)) {
-    std::fprintf(stderr, "%s: the printers cannot be listed: %s\n", kApplicationName,
-                 spooler.LastError().c_str());
+  NamedPrinters printers;
+  if (!TakeNamedPrinters(arguments.printers, arguments.anyPrinter, true, spooler, frontEnd,
+                         printers) ||
+      printers.accepted.empty()) {
     return 1;
   }
 
-  ConsoleFrontEnd frontEnd(ConsoleChoices{arguments.mode, arguments.simulationProfilePath,
-                                          arguments.outputProfilePath, arguments.assumeYes});
+  // The profiles are checked once, as the dialog checks its path boxes, with the first
+  // printer that is downloaded to as the current printer of the model check.
+  const PrinterInfo& first = printers.accepted.front().info;
+  frontEnd.SetCurrentPrinter(first);
+  std::optional<ModelCheckServices> modelCheck;
+  if (printers.config && IsSupportedPrinter(first, *printers.config)) {
+    modelCheck.emplace(ModelCheckServices{spooler, *printers.config});
+  } else if (arguments.mode == InkSimulation) {
+    std::fprintf(stderr, "%s: no model check: %s names no model for '%s'\n", kApplicationName,
+                 kConfigFileName, first.name.c_str());
+  }
+  if (ValidateBoxes(frontEnd, modelCheck ? &*modelCheck : nullptr).AnyRefused()) return 1;
+
   DownloadServices services{spooler, Diagnostics{}, std::string()};
-  int status = 0;
-  for (const std::string& name : arguments.printers) {
-    const PrinterInfo* printer = FindPrinter(installed, name);
-    if (printer == nullptr) {
-      std::fprintf(stderr, "%s: no printer named '%s'\n", kApplicationName, name.c_str());
-      status = 1;
-      continue;
-    }
-    request.printer = *printer;
-    std::fprintf(stderr, "%s: downloading to %s\n", kApplicationName, name.c_str());
+  int status = printers.allAccepted ? 0 : 1;
+  for (const NamedPrinter& printer : printers.accepted) {
+    request.printer = printer.info;
+    std::fprintf(stderr, "%s: downloading to %s\n", kApplicationName, printer.name.c_str());
     if (RunDownload(request, frontEnd, services) != DownloadOutcome::kDone) status = 1;
   }
   return status;

@@ -15,10 +15,14 @@ struct DownloadArguments {
   std::string outputProfilePath;
   std::string simulationProfilePath;
   bool assumeYes = false;  // answer the confirmation Yes
+  bool anyPrinter = false;  // also printers whose driver the configuration does not list
 };
 
-// Runs the Download command once per printer. Exit status 0 only when every job of
-// every printer was spooled; 1 otherwise.
+// Takes the printers the configuration supports (any with anyPrinter), checks the
+// profiles as the dialog's path boxes do, and runs the Download command once per
+// printer. Exit status 0 only when every printer was taken and every job of every
+// printer was spooled; 1 otherwise, and before any file or job when a profile or the
+// configuration was refused.
 int RunDownloadFromCommandLine(const DownloadArguments& arguments);
 
 }  // namespace vomar::cli

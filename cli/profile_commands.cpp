@@ -4,8 +4,9 @@
 //
 //   crd|ink --output-dir DIR --stem STEM --number N PROFILE...
 //       builds the files into DIR, stamped with the workstation's clock; no printer.
-//   crd|ink --printer NAME [--printer NAME...] [--yes] --number N PROFILE...
-//       downloads them to each printer: raw jobs on its queue.
+//   crd|ink --printer NAME [--printer NAME...] [--any-printer] [--yes] --number N PROFILE...
+//       checks the profiles as the dialog's path boxes do, then downloads them to each
+//       printer the configuration supports (any with --any-printer): raw jobs on its queue.
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -80,9 +81,13 @@ int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind
     }
     files.printers = arguments.Values("--printer");
     files.assumeYes = arguments.Has("--yes");
+    files.anyPrinter = arguments.Has("--any-printer");
     return RunDownloadFromCommandLine(files);
   }
   if (arguments.Has("--yes")) return arguments.UsageError("--yes goes with --printer");
+  if (arguments.Has("--any-printer")) {
+    return arguments.UsageError("--any-printer goes with --printer");
+  }
   if (!arguments.Has("--output-dir")) return arguments.UsageError("--output-dir is missing");
   const std::string stem = arguments.Value("--stem");
   if (stem.empty()) return arguments.UsageError("--stem is missing");

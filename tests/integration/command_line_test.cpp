@@ -19,10 +19,12 @@ const std::string kApplicationUsage =
     "usage:\n"
     "  vomar-download inspect PROFILE...\n"
     "  vomar-download printers [--all]\n"
-    "  vomar-download crd (--output-dir DIR --stem STEM | --printer NAME... [--yes]) "
-    "--number N PROFILE\n"
-    "  vomar-download ink (--output-dir DIR --stem STEM | --printer NAME [--yes]) "
-    "--number N SIMULATION OUTPUT\n";
+    "  vomar-download crd (--output-dir DIR --stem STEM | --printer NAME... [--any-printer] "
+    "[--yes]) --number N PROFILE\n"
+    "  vomar-download ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] "
+    "[--yes]) --number N SIMULATION OUTPUT\n"
+    "  vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
+    "[--printer NAME]\n";
 
 struct CommandUsage {
   std::string name;
@@ -37,16 +39,28 @@ const std::vector<CommandUsage> kCommands = {
      "usage: vomar-download crd --output-dir DIR --stem STEM --number N PROFILE\n"
      "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
      "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
-     "   or: vomar-download crd --printer NAME [--printer NAME...] [--yes] --number N PROFILE\n"
-     "  downloads them to each printer's disk as Custom<N>_...ColorRendering\n",
+     "   or: vomar-download crd --printer NAME [--printer NAME...] [--any-printer] [--yes] "
+     "--number N PROFILE\n"
+     "  checks the profile, then downloads them to each printer's disk as\n"
+     "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
+     "  KZProFDw.INI does not list\n",
      "exactly one PROFILE is needed"},
     {"ink",
      "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n"
      "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"
-     "   or: vomar-download ink --printer NAME [--printer NAME...] [--yes] --number N "
-     "SIMULATION OUTPUT\n"
-     "  downloads it to each printer's disk as %disk0%/Ink/Custom<N>_Ink\n",
+     "   or: vomar-download ink --printer NAME [--printer NAME...] [--any-printer] [--yes] "
+     "--number N SIMULATION OUTPUT\n"
+     "  checks the two profiles, then downloads it to each printer's disk as\n"
+     "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
+     "  KZProFDw.INI does not list\n",
      "exactly two profiles, SIMULATION and OUTPUT, are needed"},
+    {"check",
+     "usage: vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
+     "[--printer NAME]\n"
+     "  checks the profiles as the path boxes do when they lose the focus (mode icc\n"
+     "  by default; the model check only with --printer), and in ink mode the pair;\n"
+     "  prints 'simulation: ...', 'output: ...' and 'pair: ...' lines\n",
+     "--simulation, --output or both are needed"},
 };
 
 void ExpectResult(const std::vector<std::string>& args, int status, const std::string& out,
@@ -76,8 +90,9 @@ TEST(CommandLineTest, EveryCommandTreatsHelpAndBadOptionsAlike) {
     if (!command.missingOperand.empty()) {
       ExpectResult({command.name}, 2, "", lead + command.missingOperand + "\n" + command.usage);
       ExpectResult({command.name, "--number"}, 2, "",
-                   lead + (command.name == "inspect" ? "unknown option '--number'"
-                                                     : "--number needs a value") +
+                   lead + (command.name == "inspect" || command.name == "check"
+                               ? "unknown option '--number'"
+                               : "--number needs a value") +
                        "\n" + command.usage);
     }
   }

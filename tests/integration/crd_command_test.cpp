@@ -228,8 +228,11 @@ TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
       "usage: vomar-download crd --output-dir DIR --stem STEM --number N PROFILE\n"
       "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
       "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
-      "   or: vomar-download crd --printer NAME [--printer NAME...] [--yes] --number N PROFILE\n"
-      "  downloads them to each printer's disk as Custom<N>_...ColorRendering\n";
+      "   or: vomar-download crd --printer NAME [--printer NAME...] [--any-printer] [--yes] "
+      "--number N PROFILE\n"
+      "  checks the profile, then downloads them to each printer's disk as\n"
+      "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
+      "  KZProFDw.INI does not list\n";
   struct Row {
     std::vector<std::string> args;
     std::string problem;
@@ -248,6 +251,8 @@ TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
        "unknown option '--colour'"},
       {{"--output-dir", out, "--stem", "S", "--number", "1", "a.icc", "b.icc"},
        "exactly one PROFILE is needed"},
+      {{"--output-dir", out, "--stem", "S", "--number", "1", "--any-printer", "p.icc"},
+       "--any-printer goes with --printer"},
   };
   for (const Row& row : rows) {
     const CommandResult result = Crd(row.args);

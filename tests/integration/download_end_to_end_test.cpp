@@ -37,6 +37,9 @@ class DownloadEndToEndTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(testing::WriteTestProfile(options, profile, &error)) << error;
     std::filesystem::create_directory(temp());
+    // The downloads take only the printers the configuration of the working directory lists.
+    std::filesystem::copy_file(testing::SourcePath("config/KZProFDw.INI"),
+                               scratch.File("KZProFDw.INI"));
   }
 
   std::string temp() const { return scratch.File("tmp"); }
@@ -46,6 +49,7 @@ class DownloadEndToEndTest : public ::testing::Test {
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     CommandOptions options;
     options.environment["TMPDIR"] = temp();
+    options.workingDirectory = scratch.path();
     options.input = input;
     return testing::RunCommand(argv, options);
   }
@@ -207,15 +211,26 @@ TEST_F(DownloadEndToEndTest, InkSimulationNumberThreeIsStoredAndSelectableOnTheP
   const std::string queue = "Vomar_Virtual";
   const std::filesystem::path disk = testing::QueueDisk(CupsTestServer::Shared().Dir(), queue);
   ASSERT_TRUE(std::filesystem::is_directory(disk)) << "no virtual printer queue";
+  // A pair that the checks accept: the maker's profiles, an ink marker in the simulation
+  // profile, and an output profile made for the queue's model.
   const std::string simulation = scratch.File("Press (Japan).icc");
   testing::TestProfileOptions options;
   options.gridPoints = 5;
+  options.manufacturer = sig::kTavn;
+  options.modelDescription = "Vomar Press INK";
   ASSERT_TRUE(testing::WriteTestProfile(options, simulation));
+  std::filesystem::create_directory(scratch.File("ink"));
+  const std::string output = scratch.File("ink/Office C1 Gloss.icc");
+  options.gridPoints = 9;
+  options.blackPoint = true;
+  options.modelDescription = "Vomar Color A3";
+  ASSERT_TRUE(testing::WriteTestProfile(options, output));
 
   std::vector<std::string> argv = {testing::VomarDownloadPath(), "ink", "--printer", queue,
-                                   "--number", "3", "--yes", simulation, profile};
+                                   "--number", "3", "--yes", simulation, output};
   CommandOptions commandOptions;
   commandOptions.environment["TMPDIR"] = temp();
+  commandOptions.workingDirectory = scratch.path();
   const CommandResult run = testing::RunCommand(argv, commandOptions);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_NE(run.err.find("Vomar Profile Downloader: ダウンロードが完了しました。\n"),
