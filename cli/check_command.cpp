@@ -10,6 +10,7 @@
 // Exit status 0 when every box given (and the pair) was accepted or not checked, 1
 // otherwise.
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -17,7 +18,7 @@
 #include "cli/console_front_end.h"
 #include "cli/download_checks.h"
 #include "download/download_command.h"
-#include "printer/cups_spooler.h"
+#include "printer/spooler_loader.h"
 
 namespace vomar::cli {
 
@@ -52,17 +53,24 @@ int RunCheckCommand(const Arguments& arguments) {
   }
 
   ConsoleFrontEnd frontEnd(ConsoleChoices{mode, simulation, output, false});
-  CupsSpooler spooler;
+  // The spooler is loaded only for the model check, which needs a printer.
+  std::unique_ptr<Spooler> spooler;
   NamedPrinters printers;
   std::optional<ModelCheckServices> modelCheck;
   if (arguments.Has("--printer")) {
-    if (!TakeNamedPrinters({arguments.Value("--printer")}, false, false, spooler, frontEnd,
+    std::string loadError;
+    spooler = LoadCupsSpooler(loadError);
+    if (!spooler) {
+      std::fprintf(stderr, "%s check: %s\n", kApplicationName, loadError.c_str());
+      return 1;
+    }
+    if (!TakeNamedPrinters({arguments.Value("--printer")}, false, false, *spooler, frontEnd,
                            printers) ||
         printers.accepted.empty()) {
       return 1;
     }
     frontEnd.SetCurrentPrinter(printers.accepted.front().info);
-    modelCheck.emplace(ModelCheckServices{spooler, *printers.config});
+    modelCheck.emplace(ModelCheckServices{*spooler, *printers.config});
   }
 
   const BoxVerdicts verdicts = ValidateBoxes(frontEnd, modelCheck ? &*modelCheck : nullptr);

@@ -1,12 +1,13 @@
 #include "cli/download_cli.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #include "cli/command_line.h"
 #include "cli/console_front_end.h"
 #include "cli/download_checks.h"
-#include "printer/cups_spooler.h"
+#include "printer/spooler_loader.h"
 
 namespace vomar::cli {
 
@@ -18,9 +19,15 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   // The profile-number list entry the dialog would offer (" 1", " 2", " 3").
   request.profileNumberText = " " + std::to_string(arguments.profileNumber);
 
+  std::string loadError;
+  const std::unique_ptr<Spooler> loaded = LoadCupsSpooler(loadError);
+  if (!loaded) {
+    std::fprintf(stderr, "%s: %s\n", kApplicationName, loadError.c_str());
+    return 1;
+  }
+  Spooler& spooler = *loaded;
   ConsoleFrontEnd frontEnd(ConsoleChoices{arguments.mode, arguments.simulationProfilePath,
                                           arguments.outputProfilePath, arguments.assumeYes});
-  CupsSpooler spooler;
   NamedPrinters printers;
   if (!TakeNamedPrinters(arguments.printers, arguments.anyPrinter, true, spooler, frontEnd,
                          printers) ||

@@ -10,14 +10,15 @@
 //
 // in the spooler's order, the mark "*" for the default printer and " " for the others.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/console_messages.h"
 #include "common/string_table.h"
-#include "printer/cups_spooler.h"
 #include "printer/printer_list.h"
+#include "printer/spooler_loader.h"
 #include "printer/support_config.h"
 
 namespace vomar::cli {
@@ -34,7 +35,7 @@ void PrintPrinters(const std::vector<PrinterInfo>& printers, const std::string& 
 }
 
 // The supported printers, as the dialog's list holds them.
-int PrintSupportedPrinters(CupsSpooler& spooler) {
+int PrintSupportedPrinters(Spooler& spooler) {
   ConsoleMessages messages(kApplicationName, false);
   const std::optional<std::string> iniPath = CheckStartupConfiguration(messages);
   if (!iniPath) return kExitFailure;
@@ -58,7 +59,13 @@ int RunPrintersCommand(const Arguments& arguments) {
   if (!arguments.Operands().empty()) {
     return arguments.UsageError("unexpected argument '" + arguments.Operands().front() + "'");
   }
-  CupsSpooler spooler;
+  std::string loadError;
+  const std::unique_ptr<Spooler> loaded = LoadCupsSpooler(loadError);
+  if (!loaded) {
+    std::fprintf(stderr, "%s printers: %s\n", kApplicationName, loadError.c_str());
+    return kExitFailure;
+  }
+  Spooler& spooler = *loaded;
   if (!arguments.Has("--all")) return PrintSupportedPrinters(spooler);
   std::vector<PrinterInfo> printers;
   if (!spooler.ListPrinters(printers)) {

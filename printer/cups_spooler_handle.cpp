@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
-#include "common/text_writer.h"
+#include <string>
 
 namespace vomar::cups {
 
@@ -216,7 +215,7 @@ bool QueueHandle::Fail(const std::string& reason) {
   streaming_ = false;
   const int jobId = jobId_;
   if (jobId != 0 && !CancelJob()) {
-    lastError_ += FormatC(" (job %d could not be cancelled; it stays held)", jobId);
+    lastError_ += " (job " + std::to_string(jobId) + " could not be cancelled; it stays held)";
   }
   return false;
 }
