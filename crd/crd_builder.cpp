@@ -217,8 +217,10 @@ bool CrdBuild::FinishFiles(const std::string& profilePath) {
 
 int CrdBuild::Run(const std::string& profilePath, const std::string& stem,
                   std::array<std::string, 3>& paths) {
+  // Only the tables and the copyright text are read from the tags.
+  static constexpr Signature kRead[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2, sig::kCprt};
   const int read = ReadProfileTags(profilePath, list_, /*demandPrinterClass=*/true,
-                                   /*demandRequiredTags=*/true, header_, env_.diag);
+                                   /*demandRequiredTags=*/true, header_, env_.diag, kRead);
   if (read == kTagCannotOpen) {
     Show(OwnerlessMessage(kProfileFaultyMessage));
     return Fail();

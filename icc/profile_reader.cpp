@@ -1,5 +1,6 @@
 #include "icc/profile_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vomar {
@@ -33,7 +34,8 @@ std::uint64_t FileSize(std::FILE* file) {
 }  // namespace
 
 int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
-                        bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag) {
+                        bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
+                        TagSelection load) {
   std::uint8_t block[132];
   if (std::fread(block, 1, sizeof block, file) != sizeof block) {
     diag.Err("Unable to read the file.\n");
@@ -80,7 +82,9 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
       diag.Err("Unable to read file: data part.\n");
       return kTagFailed;
     }
-    if (LoadTagData(entry, file, diag) != kTagOk) {
+    const bool wanted =
+        load.empty() || std::find(load.begin(), load.end(), entry.signature) != load.end();
+    if ((wanted ? LoadTagData(entry, file, diag) : CheckTagBounds(entry, file, diag)) != kTagOk) {
       diag.Err("Unable to read file: data part.\n");
       return kTagFailed;
     }
@@ -89,11 +93,12 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
 }
 
 int ReadProfileTags(const std::string& path, TagTableList& list, bool demandPrinterClass,
-                    bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag) {
+                    bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
+                    TagSelection load) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return kTagCannotOpen;
-  const int result =
-      ReadProfileTagsFrom(file, list, demandPrinterClass, demandRequiredTags, header, diag);
+  const int result = ReadProfileTagsFrom(file, list, demandPrinterClass, demandRequiredTags,
+                                         header, diag, load);
   std::fclose(file);
   return result;
 }

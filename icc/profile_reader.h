@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -82,23 +83,34 @@ inline constexpr std::array<Signature, 10> requiredTags = {
 int AddTagEntry(TagTableList& list, const TagDirectoryEntry& entry, const Diagnostics& diag);
 // 1 when an entry has `signature`, -1 otherwise.
 int HasTag(const TagTableList& list, Signature signature);
+// 1 when the tag lies within the open file (an empty tag always does), or -1 after its
+// line: the check LoadTagData makes before it takes any memory.
+int CheckTagBounds(const TagEntry& entry, std::FILE* file, const Diagnostics& diag);
 // Loads `entry.size` bytes from `entry.offset` of the open file. 1, or -1 after its line.
 // A size running past the end of the file is never allocated.
 int LoadTagData(TagEntry& entry, std::FILE* file, const Diagnostics& diag);
 // Frees every entry and its data.
 void ReleaseTagList(TagTableList& list);
 
+// The tags whose bytes a reader loads; empty means every tag. A tag left out is checked
+// against the file's length like the others, with the same outcome and lines, but keeps
+// no data (loaded stays false): a CRD build never reads the three device-to-PCS tables,
+// which make up most of a printer profile.
+using TagSelection = std::span<const Signature>;
+
 // The reading sequence: open, header, class check, directory, required tags, tag data.
 // 1 on success (header and list filled), -1 after a failure with its lines on the
 // error stream, kTagCannotOpen when the file cannot be opened. The file is closed
 // before it returns, on every path. `list` must be empty.
 int ReadProfileTags(const std::string& path, TagTableList& list, bool demandPrinterClass,
-                    bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag);
+                    bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
+                    TagSelection load = {});
 
 // The same sequence over a file that is already open and positioned at its start, for
 // callers that hold the bytes elsewhere (fmemopen). The file is left open.
 int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
-                        bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag);
+                        bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
+                        TagSelection load = {});
 
 // The text of a 'cprt' tag as the builders echo it: from byte 8 up to the first zero
 // byte or the end of the data.

@@ -29,10 +29,10 @@ int HasTag(const TagTableList& list, Signature signature) {
   return list.Find(signature) != nullptr ? kTagOk : kTagFailed;
 }
 
-int LoadTagData(TagEntry& entry, std::FILE* file, const Diagnostics& diag) {
-  // The file's length bounds every allocation: a tag running past the end is a short
-  // read, found before any memory is taken for it. A position past the end is a short
-  // read too (as a seek there succeeds on a disk file), except for an empty tag.
+int CheckTagBounds(const TagEntry& entry, std::FILE* file, const Diagnostics& diag) {
+  // A tag running past the end is a short read, found before any memory is taken for
+  // it. A position past the end is a short read too (as a seek there succeeds on a disk
+  // file), except for an empty tag.
   if (std::fseek(file, 0, SEEK_END) != 0) {
     diag.Err("The profile may be illegal.\n");
     return kTagFailed;
@@ -44,14 +44,20 @@ int LoadTagData(TagEntry& entry, std::FILE* file, const Diagnostics& diag) {
   }
   const std::uint64_t fileSize = static_cast<std::uint64_t>(end);
   const std::uint64_t tagEnd = std::uint64_t{entry.offset} + entry.size;
+  if (entry.size != 0 && tagEnd > fileSize) {
+    diag.Err("The profile may be illegal: reading data part.\n");
+    return kTagFailed;
+  }
+  return kTagOk;
+}
+
+int LoadTagData(TagEntry& entry, std::FILE* file, const Diagnostics& diag) {
+  // The file's length bounds every allocation.
+  if (CheckTagBounds(entry, file, diag) != kTagOk) return kTagFailed;
   if (entry.size == 0) {
     entry.data.clear();
     entry.loaded = true;
     return kTagOk;
-  }
-  if (tagEnd > fileSize) {
-    diag.Err("The profile may be illegal: reading data part.\n");
-    return kTagFailed;
   }
   if (std::fseek(file, static_cast<long>(entry.offset), SEEK_SET) != 0) {
     diag.Err("The profile may be illegal.\n");

@@ -66,13 +66,14 @@ struct ReadOutcome {
 };
 
 ReadOutcome Read(const std::string& path, bool demandClass, bool demandRequired,
-                 TagTableList& list) {
+                 TagTableList& list, TagSelection load = {}) {
   testing::CapturedStream out;
   testing::CapturedStream err;
   ProfileHeader header;
   ReadOutcome outcome;
   outcome.result =
-      ReadProfileTags(path, list, demandClass, demandRequired, header, {out.get(), err.get()});
+      ReadProfileTags(path, list, demandClass, demandRequired, header, {out.get(), err.get()},
+                      load);
   outcome.err = err.Text();
   outcome.out = out.Text();
   outcome.entries = Describe(list);
@@ -87,6 +88,7 @@ struct ReaderCase {
   int result;
   std::string err;
   std::vector<std::string> entries;
+  std::vector<Signature> load = {};  // the tags whose bytes are loaded; empty: all
 };
 
 constexpr const char* kShortRead =
@@ -183,6 +185,18 @@ std::vector<ReaderCase> ReaderCases() {
   cases.push_back({"loading stops at the first short tag", BuildProfileBytes(secondShort), true,
                    false, kTagFailed, kShortRead,
                    {"desc 168 10 loaded 10", "cprt 180 400", "wtpt 192 10"}});
+
+  ProfileSpec selected;
+  selected.tags = {{sig::kDesc, testing::TextTag("a")},
+                   {sig::kA2B0, testing::TextTag("big")},
+                   {sig::kCprt, testing::TextTag("b")},
+                   {sig::kWtpt, {}, 4000, std::nullopt}};
+  cases.push_back({"only the selected tags are loaded", BuildProfileBytes(selected), true, false,
+                   kTagOk, "", {"desc 180 10", "A2B0 192 12", "cprt 204 10 loaded 10", "wtpt 4000 0"},
+                   {sig::kCprt, sig::kB2A0}});
+  cases.push_back({"a short tag fails alike when it is not selected",
+                   BuildProfileBytes(secondShort), true, false, kTagFailed, kShortRead,
+                   {"desc 168 10 loaded 10", "cprt 180 400", "wtpt 192 10"}, {sig::kDesc}});
   return cases;
 }
 
@@ -193,7 +207,7 @@ TEST(ProfileReaderTest, OutcomeOfEachFileCase) {
     ASSERT_TRUE(testing::WriteBytes(path, c.bytes));
     const std::size_t descriptors = OpenDescriptors();
     TagTableList list;
-    const ReadOutcome outcome = Read(path, c.demandClass, c.demandRequired, list);
+    const ReadOutcome outcome = Read(path, c.demandClass, c.demandRequired, list, c.load);
     EXPECT_EQ(outcome.result, c.result);
     EXPECT_EQ(outcome.err, c.err);
     EXPECT_EQ(outcome.out, "");
