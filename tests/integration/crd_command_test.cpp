@@ -98,15 +98,16 @@ class CrdCommandTest : public ::testing::Test {
     return result.out;
   }
 
-  // What the query prints for files of `grid` points stamped like the Photo file.
+  // What the query prints for files of `grid` points, each with the stamp it holds (each
+  // file reads the clock itself, so a second may pass between them).
   std::string ExpectedQuery(const std::string& outDir, int grid, const std::string& iccFile) {
-    const std::string file = ReadFileText(outDir + "Office_C1_PhotoColorRendering");
-    std::smatch latest;
     const std::regex latestLine("\n/LATEST \\((\\d{4}/\\d{2}/\\d{2}  \\d{2}:\\d{2}:\\d{2})\\)\n");
-    EXPECT_TRUE(std::regex_search(file, latest, latestLine));
     std::string expected;
-    for (const char* name : kNames) {
-      expected += std::string(name) + "\n" + latest[1].str() + "\n" + iccFile + "\n" +
+    for (int k = 0; k < 3; ++k) {
+      const std::string file = ReadFileText(outDir + "Office_C1" + kSuffixes[k]);
+      std::smatch latest;
+      EXPECT_TRUE(std::regex_search(file, latest, latestLine)) << kSuffixes[k];
+      expected += std::string(kNames[k]) + "\n" + latest[1].str() + "\n" + iccFile + "\n" +
                   std::to_string(grid) + " " + std::to_string(grid) + " " +
                   std::to_string(grid * grid * 4) + " 4\n";
     }

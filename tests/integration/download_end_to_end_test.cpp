@@ -139,17 +139,23 @@ TEST_F(DownloadEndToEndTest, ProfileNumberTwoLandsOnThePrinterDiskAsThreeResourc
   ASSERT_TRUE(query.ok) << query.log;
   const std::regex expected(
       "Perceptual\nOffice C1 Gloss\\.icc\n(\\d{4}/\\d\\d/\\d\\d  \\d\\d:\\d\\d:\\d\\d)\n"
-      "Relative Colorimetry\nOffice C1 Gloss\\.icc\n\\1\n"
-      "Saturation\nOffice C1 Gloss\\.icc\n\\1\n");
+      "Relative Colorimetry\nOffice C1 Gloss\\.icc\n(\\d{4}/\\d\\d/\\d\\d  \\d\\d:\\d\\d:\\d\\d)\n"
+      "Saturation\nOffice C1 Gloss\\.icc\n(\\d{4}/\\d\\d/\\d\\d  \\d\\d:\\d\\d:\\d\\d)\n");
   std::smatch match;
   ASSERT_TRUE(std::regex_match(query.out, match, expected)) << query.out;
-  // The stamp is the spooler's time in local time, taken during this download.
-  std::tm local{};
-  ASSERT_NE(strptime(match[1].str().c_str(), "%Y/%m/%d  %H:%M:%S", &local), nullptr);
-  local.tm_isdst = -1;
-  const std::time_t stamped = std::mktime(&local);
-  EXPECT_GE(stamped, started - 1);
-  EXPECT_LE(stamped, std::time(nullptr) + 1);
+  // Each stamp is the spooler's time (local time) of its own timing job: each lies
+  // within this download, and they follow the order of the jobs.
+  const std::time_t finished = std::time(nullptr);
+  std::time_t previous = started - 1;
+  for (int k = 1; k <= 3; ++k) {
+    std::tm local{};
+    ASSERT_NE(strptime(match[k].str().c_str(), "%Y/%m/%d  %H:%M:%S", &local), nullptr);
+    local.tm_isdst = -1;
+    const std::time_t stamped = std::mktime(&local);
+    EXPECT_GE(stamped, previous) << "stamp " << k << ": " << match[k];
+    EXPECT_LE(stamped, finished + 1) << "stamp " << k << ": " << match[k];
+    previous = stamped;
+  }
 }
 
 TEST_F(DownloadEndToEndTest, PrinterNameWithUnderscoreGetsItsStampsAndSeveralPrintersTakeTheirOwnJobs) {
