@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <regex>
 #include <thread>
 
 #include "printer/cups_spooler.h"
@@ -37,6 +38,19 @@ Milliseconds Since(Clock::time_point start) {
 void ReportTiming(const std::string& what, Milliseconds took) {
   std::printf("[  TIMING  ] %s: %lld ms\n", what.c_str(), static_cast<long long>(took.count()));
   ::testing::Test::RecordProperty(what, std::to_string(took.count()));
+}
+
+// The spooler's error texts carry libcups's and the server's wording, which differs from
+// version to version; the tests match their form: what failed, on which queue, the IPP
+// status where there is one, and what became of the job.
+::testing::AssertionResult ErrorLike(const std::string& error, const std::string& pattern) {
+  if (std::regex_match(error, std::regex(pattern))) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "error \"" << error << "\" is not like " << pattern;
+}
+
+// The job could not be cancelled because the server is gone or does not answer.
+std::string StaysHeld(int jobId) {
+  return " \\(job " + std::to_string(jobId) + " could not be cancelled; it stays held\\)";
 }
 
 const std::string kChunk = [] {
@@ -100,8 +114,7 @@ TEST_F(CupsQueueFaultTest, UnknownQueueCannotBeOpened) {
   EXPECT_EQ(spooler.Open("No_Such_Queue"), nullptr);
   ReportTiming("unknown queue: Open fails", Since(start));
   EXPECT_LT(Since(start), 2s);
-  EXPECT_EQ(spooler.LastError(),
-            "printer No_Such_Queue: The printer or class does not exist. (0x0406)");
+  EXPECT_TRUE(ErrorLike(spooler.LastError(), "printer No_Such_Queue: .+ \\(0x0406\\)"));
 }
 
 TEST_F(CupsQueueFaultTest, QueueDeletedBetweenListingAndSending) {
@@ -140,8 +153,8 @@ TEST_F(CupsQueueFaultTest, QueueDeletedWhileTheJobIsSent) {
   ReportTiming("queue deleted mid-job: the job fails", Since(start));
   EXPECT_LT(Since(start), kFailedJobBound);
   // The writes still go into the socket; the server refuses the document at its end.
-  EXPECT_EQ(printer->LastError(), "finishing the document on Gone_Mid_Job: Job #" +
-                                      std::to_string(jobId) + " does not exist. (0x0406)");
+  EXPECT_TRUE(ErrorLike(printer->LastError(),
+                        "finishing the document on Gone_Mid_Job: .+ \\(0x0406\\)"));
   EXPECT_TRUE(printer->Close());
   ExpectNothingPrinted(server, "Gone_Mid_Job", jobId);
 }
@@ -214,8 +227,9 @@ TEST_F(CupsServerFaultTest, ServerStoppedWhileTheJobIsSent) {
   EXPECT_TRUE(WriteUntilFailure(*printer, 4096));
   ReportTiming("server stopped mid-job: the job fails", Since(start));
   EXPECT_LT(Since(start), kFailedJobBound);
-  EXPECT_EQ(printer->LastError(),
-            "writing on Office_C1: Broken pipe (job 1 could not be cancelled; it stays held)");
+  // The server may be seen gone on a write or only when the document ends.
+  EXPECT_TRUE(ErrorLike(printer->LastError(),
+                        "(writing|finishing the document) on Office_C1: [^(]+" + StaysHeld(jobId)));
   printer.reset();
 
   // Back up with the jobs it had: the broken one never prints.
@@ -240,9 +254,9 @@ TEST_F(CupsServerFaultTest, ServerHungWhileTheJobIsSent) {
   ReportTiming("server hung mid-job: the job fails", jobFailure);
   EXPECT_LT(jobFailure, kFailedJobBound);
   EXPECT_GE(jobFailure, 9s) << "gave up before the bound";
-  EXPECT_EQ(printer->LastError(),
-            "writing on Office_C1: the print server did not answer in time "
-            "(job 1 could not be cancelled; it stays held)");
+  EXPECT_TRUE(ErrorLike(printer->LastError(),
+                        "(writing|finishing the document) on Office_C1: the print server did "
+                        "not answer in time" + StaysHeld(jobId)));
   EXPECT_TRUE(printer->Close());
 
   start = Clock::now();

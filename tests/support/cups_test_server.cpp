@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <regex>
 #include <thread>
 
 namespace vomar::testing {
@@ -250,6 +251,11 @@ bool RegisterCupsTestEnvironment() {
     return true;
   }();
   return registered;
+}
+
+std::string MaskSpoolerReasons(const std::string& text) {
+  static const std::regex reason(": [^:\n]+ \\((0x[0-9A-F]{4})\\)");
+  return std::regex_replace(text, reason, ": <reason> ($1)");
 }
 
 std::string VomarDownloadPath() { return std::string(VOMAR_BINARY_DIR) + "/vomar-download"; }

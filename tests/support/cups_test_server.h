@@ -104,6 +104,11 @@ void UseCupsServer(const CupsTestServer& server);
 // Registers the gtest environment of the shared server once per process; returns true.
 bool RegisterCupsTestEnvironment();
 
+// `text` with the wording of every spooler reason ("...: Host is down (0x0502)") replaced
+// by "<reason>", its IPP status kept: libcups words its errors differently from version
+// to version, while what failed and its status stay.
+std::string MaskSpoolerReasons(const std::string& text);
+
 // The executable built from cli/ and the source tree, for tests that run them.
 std::string VomarDownloadPath();
 std::string SourcePath(const std::string& relative);
