@@ -23,6 +23,8 @@ int ConsoleMessages::Show(const Message& message) {
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }
+  // The system's reason follows as a diagnostic line of its own.
+  if (!message.detail.empty()) std::fprintf(stderr, "%s\n", message.detail.c_str());
   if ((message.flags & 0x0F) != kMbYesNo) return kIdOk;
   if (assumeYes_) {
     std::fprintf(stderr, "%s: [yes]\n", caption.c_str());

@@ -1,5 +1,6 @@
 // Message boxes on a terminal: each line of the text goes to standard error preceded
-// by the box's caption and ": ". A Yes/No box is answered by --yes, or by the user.
+// by the box's caption and ": ", then the detail (the system's reason) as a line of its
+// own. A Yes/No box is answered by --yes, or by the user.
 #pragma once
 
 #include <string>

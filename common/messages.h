@@ -31,6 +31,9 @@ struct Message {
   std::optional<std::string> caption;  // nothing: the application's name
   unsigned flags = kMbOk;
   MessageOwner owner = MessageOwner::kNone;
+  // Why it happened in the system's own words (the spooler's error, a file error), for
+  // the box's detailed text; empty when the text says all.
+  std::string detail = {};
 };
 
 class MessageSink {

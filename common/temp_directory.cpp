@@ -1,5 +1,6 @@
 #include "common/temp_directory.h"
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -11,6 +12,10 @@ std::string TemporaryDirectory() {
   if (error || dir.empty()) dir = "/tmp";
   if (dir.back() != '/') dir.push_back('/');
   return dir;
+}
+
+std::string FileErrorText(const char* action, const std::string& path, int error) {
+  return std::string(action) + " " + path + ": " + std::strerror(error);
 }
 
 }  // namespace vomar

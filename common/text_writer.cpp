@@ -1,6 +1,7 @@
 #include "common/text_writer.h"
 
 #include <clocale>
+#include <cerrno>
 #include <cstdarg>
 #include <locale.h>
 
@@ -92,16 +93,21 @@ void TextWriter::PutHexBytes(const std::uint8_t* bytes, std::size_t count) {
 bool TextWriter::Flush() {
   if (file_ == nullptr) return true;
   if (!buffer_.empty()) {
-    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) Failed();
     buffer_.clear();
   }
-  if (std::fflush(file_) != 0) failed_ = true;
+  if (std::fflush(file_) != 0) Failed();
   return !failed_;
+}
+
+void TextWriter::Failed() {
+  if (!failed_) error_ = errno;
+  failed_ = true;
 }
 
 void TextWriter::MaybeFlush() {
   if (file_ != nullptr && buffer_.size() >= kFlushThreshold) {
-    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
+    if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) Failed();
     buffer_.clear();
   }
 }

@@ -27,15 +27,19 @@ class TextWriter {
 
   // Hands the buffered text to the file; false when the file reported an error.
   bool Flush();
+  // The errno value of the first failed write, 0 when none failed.
+  int Error() const { return error_; }
   // The text written so far when writing to memory.
   const std::string& Text() const { return buffer_; }
 
  private:
   void MaybeFlush();
+  void Failed();
 
   std::FILE* file_;
   std::string buffer_;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 // Formats like snprintf in the "C" locale, for short texts outside a writer.

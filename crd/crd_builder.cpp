@@ -1,6 +1,7 @@
 #include "crd/crd_builder.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -44,15 +45,22 @@ class OutputFile {
   bool Close() {
     if (file_ == nullptr) return closedOk_;
     closedOk_ = writer_.Flush();
-    if (std::fclose(file_) != 0) closedOk_ = false;
+    error_ = writer_.Error();
+    if (std::fclose(file_) != 0 && closedOk_) {
+      closedOk_ = false;
+      error_ = errno;
+    }
     file_ = nullptr;
     return closedOk_;
   }
+  // The errno value of the failure Close() reported.
+  int Error() const { return error_; }
 
  private:
   std::FILE* file_;
   TextWriter writer_;
   bool closedOk_ = false;
+  int error_ = 0;
 };
 
 // Index of the intent whose table has this signature, or -1.
@@ -82,11 +90,12 @@ class CrdBuild {
   void WriteHeads(const std::string& stem);
   void WriteTagBlocks();
   void WriteRenderTables();
-  bool FinishFiles(const std::string& profilePath);
+  bool FinishFiles(const std::string& profilePath, const std::array<std::string, 3>& paths);
 
   BuildEnvironment& env_;
   int profileNumber_;
   bool messageShown_ = false;
+  std::string detail_;  // the system's reason for a file failure, for message 6
   TagTableList list_;
   ProfileHeader header_;
   CrdWhitePoint white_;
@@ -101,7 +110,11 @@ void CrdBuild::Show(const Message& message) {
 
 // A build that failed without a message box tells the user once that the profile is faulty.
 int CrdBuild::Fail() {
-  if (!messageShown_) Show(OwnerlessMessage(kProfileFaultyMessage));
+  if (!messageShown_) {
+    Message message = OwnerlessMessage(kProfileFaultyMessage);
+    message.detail = detail_;
+    Show(message);
+  }
   for (auto& file : files_) file.reset();
   ReleaseTagList(list_);
   return kBuildFailed;
@@ -131,7 +144,7 @@ bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
   for (std::size_t k = 0; k < paths.size(); ++k) {
     std::FILE* file = std::fopen(paths[k].c_str(), "wb");
     if (file == nullptr) {
-      Show(OwnerlessMessage(kProfileFaultyMessage));
+      detail_ = FileErrorText("cannot create", paths[k], errno);
       return false;
     }
     files_[k] = std::make_unique<OutputFile>(file);
@@ -204,11 +217,13 @@ void CrdBuild::WriteRenderTables() {
 }
 
 // Block 9 of each file, then closes it. False at the first file that could not be written.
-bool CrdBuild::FinishFiles(const std::string& profilePath) {
-  for (auto& file : files_) {
-    WriteCrdTrailer(file->writer(), env_.clock, profilePath);
-    if (!file->Close()) {
+bool CrdBuild::FinishFiles(const std::string& profilePath,
+                           const std::array<std::string, 3>& paths) {
+  for (std::size_t k = 0; k < files_.size(); ++k) {
+    WriteCrdTrailer(files_[k]->writer(), env_.clock, profilePath);
+    if (!files_[k]->Close()) {
       env_.diag.Err("Unable to write the file.\n");
+      detail_ = FileErrorText("cannot write", paths[k], files_[k]->Error());
       return false;
     }
   }
@@ -240,7 +255,7 @@ int CrdBuild::Run(const std::string& profilePath, const std::string& stem,
   WriteRenderTables();
   tables_.clear();
   ReleaseTagList(list_);
-  if (!FinishFiles(profilePath)) return Fail();
+  if (!FinishFiles(profilePath, paths)) return Fail();
   return kBuildOk;
 }
 

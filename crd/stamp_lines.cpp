@@ -22,7 +22,9 @@ StampClock::Reading SpoolerStampClock::Fetch() {
   Reading reading;
   std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName_);
   if (!printer) {
-    messages_.Show(OwnerlessMessage(4, kMbOk));
+    Message message = OwnerlessMessage(4, kMbOk);
+    message.detail = spooler_.LastError();
+    messages_.Show(message);
     reading.printerOpened = false;
     return reading;
   }

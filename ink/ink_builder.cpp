@@ -1,5 +1,6 @@
 #include "ink/ink_builder.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <new>
 #include <string_view>
@@ -57,12 +58,17 @@ int InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfil
 
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) {
-    ShowOwnerless(6);
+    const int error = errno;
+    Message message = OwnerlessMessage(6);
+    message.detail = FileErrorText("cannot create", path, error);
+    environment_.messages.Show(message);
+    messageShown_ = true;
     return 1;
   }
 
   int failures = 0;
   bool writeFailed = false;
+  int writeError = 0;
   try {
     TextWriter out(file);
     failures += WriteInkHeader(out, simulationProfilePath, stem);
@@ -75,12 +81,16 @@ int InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfil
     ReleaseTagList(list_);
     failures += WriteInkTrailer(out, simulationProfilePath, outputProfilePath);
     writeFailed = !out.Flush();
+    writeError = out.Error();
   } catch (const std::bad_alloc&) {
     ReleaseTagList(list_);
     environment_.diag.Err("Unable to allocate memory.\n");
     ++failures;
   }
-  if (std::fclose(file) != 0) writeFailed = true;
+  if (std::fclose(file) != 0 && !writeFailed) {
+    writeFailed = true;
+    writeError = errno;
+  }
   if (writeFailed) {
     environment_.diag.Err("Unable to write the file.\n");
     ++failures;
@@ -89,7 +99,12 @@ int InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfil
   // A file with a failed step or a missing block would break the printer's dictionary:
   // it is kept for inspection but not handed on to be sent.
   if (failures > 0 || !written_.Complete()) {
-    if (!messageShown_) ShowOwnerless(6);
+    if (!messageShown_) {
+      Message message = OwnerlessMessage(6);
+      if (writeFailed) message.detail = FileErrorText("cannot write", path, writeError);
+      environment_.messages.Show(message);
+      messageShown_ = true;
+    }
     return 1;
   }
   resultPath = path;

@@ -1,5 +1,6 @@
 #include "printer/download_job.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -47,13 +48,24 @@ void Abandon(PrinterHandle& printer) {
   printer.Close();
 }
 
-// Ends the job and releases the printer: 0, or the message of the failure.
-int Finish(PrinterHandle& printer) {
+// Ends the job and releases the printer: 0, or the message of the failure (its reason
+// in `reason`).
+int Finish(PrinterHandle& printer, std::string& reason) {
   if (!printer.EndDocument()) {
+    reason = printer.LastError();
     printer.Close();
     return kSpoolerFailedMessage;
   }
-  return printer.Close() ? 0 : kSpoolerFailedMessage;
+  if (printer.Close()) return 0;
+  reason = printer.LastError();
+  return kSpoolerFailedMessage;
+}
+
+// A string-4 box with the spooler's reason as its detail.
+Message SpoolerFailure(const std::string& reason) {
+  Message message = UncaptionedDialogMessage(kSpoolerFailedMessage);
+  message.detail = reason;
+  return message;
 }
 
 }  // namespace
@@ -69,17 +81,23 @@ int DownloadJob::SendJobFile(const std::string& printerName, const std::string& 
     return kJobFailed;
   }
 
-  // 0 when the job was spooled, else the message to show. The printer is released
-  // before the message appears, so no job stays open behind a modal box.
+  // 0 when the job was spooled, else the message to show, with its reason. The printer
+  // is released before the message appears, so no job stays open behind a modal box.
+  std::string reason;
   const int failure = [&]() -> int {
     std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
-    if (!printer) return kSpoolerFailedMessage;
+    if (!printer) {
+      reason = spooler_.LastError();
+      return kSpoolerFailedMessage;
+    }
     if (printer->StartDocument(kind.documentName) == 0) {
+      reason = printer->LastError();
       printer->Close();
       return kSpoolerFailedMessage;
     }
     std::unique_ptr<std::FILE, FileCloser> payload(std::fopen(path.c_str(), "rb"));
     if (!payload) {
+      reason = FileErrorText("cannot open", path, errno);
       Abandon(*printer);
       return kind.openFailureMessage;
     }
@@ -93,19 +111,24 @@ int DownloadJob::SendJobFile(const std::string& printerName, const std::string& 
       written = printer->Write(buffer, count);
     }
     if (written && std::ferror(payload.get())) {
+      reason = FileErrorText("cannot read", path, errno);
       Abandon(*printer);
       return kind.openFailureMessage;
     }
     written = written && WriteTrailer(*printer);
     if (!written) {
+      reason = printer->LastError();
       Abandon(*printer);
       return kSpoolerFailedMessage;
     }
-    return Finish(*printer);
+    return Finish(*printer, reason);
   }();
 
   if (failure != 0) {
-    messages_.Show(UncaptionedDialogMessage(failure));
+    lastError_ = reason;
+    Message message = UncaptionedDialogMessage(failure);
+    message.detail = reason;
+    messages_.Show(message);
     return kJobFailed;
   }
   std::error_code ignored;
@@ -115,10 +138,15 @@ int DownloadJob::SendJobFile(const std::string& printerName, const std::string& 
 
 int DownloadJob::SendJobBytes(const std::string& printerName, std::string_view payload,
                               const char* documentName) {
+  std::string reason;
   const int result = [&]() -> int {
     std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
-    if (!printer) return kJobFailed;
+    if (!printer) {
+      reason = spooler_.LastError();
+      return kJobFailed;
+    }
     if (printer->StartDocument(documentName) == 0) {
+      reason = printer->LastError();
       printer->Close();
       return kJobFailed;
     }
@@ -126,19 +154,22 @@ int DownloadJob::SendJobBytes(const std::string& printerName, std::string_view p
     if (written && !payload.empty()) {
       written = printer->Write(payload.data(), payload.size());
       if (!written) {
+        reason = printer->LastError();
         Abandon(*printer);
         return kJobPayloadRefused;
       }
     }
     written = written && WriteTrailer(*printer);
     if (!written) {
+      reason = printer->LastError();
       Abandon(*printer);
       return kJobFailed;
     }
-    return Finish(*printer) == 0 ? kJobSpooled : kJobFailed;
+    return Finish(*printer, reason) == 0 ? kJobSpooled : kJobFailed;
   }();
 
-  if (result == kJobFailed) messages_.Show(UncaptionedDialogMessage(kSpoolerFailedMessage));
+  if (result != kJobSpooled) lastError_ = reason;
+  if (result == kJobFailed) messages_.Show(SpoolerFailure(reason));
   return result;
 }
 

@@ -54,9 +54,14 @@ class DownloadJob {
   int SendJobBytes(const std::string& printerName, std::string_view payload,
                    const char* documentName);
 
+  // The reason of the last failed send in the system's words (the spooler's error, or
+  // the payload file's); it is also the detail of the message shown.
+  const std::string& LastError() const { return lastError_; }
+
  private:
   Spooler& spooler_;
   MessageSink& messages_;
+  std::string lastError_;
 };
 
 }  // namespace vomar

@@ -106,19 +106,27 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
     bool ink;
     int jobs;          // jobs started
     std::size_t sent;  // bytes the job held when it was cancelled
+    std::string detail;  // the reason the box carries ("PATH": the payload's path)
   } cases[] = {
-      {"printer gone", {}, "Gone", true, false, 0, 0},
-      {"printer cannot be opened", {.open = true}, "Office_C1", true, false, 0, 0},
-      {"document cannot be started", {.startDocument = true}, "Office_C1", true, false, 0, 0},
-      {"payload missing (CRD)", {}, "Office_C1", false, false, 1, 0},
-      {"payload missing (ink)", {}, "Office_C1", false, true, 1, 0},
-      {"first payload write refused", {.failWriteNumber = 4}, "Office_C1", true, false, 1, 66},
+      {"printer gone", {}, "Gone", true, false, 0, 0, "no such printer: Gone"},
+      {"printer cannot be opened", {.open = true}, "Office_C1", true, false, 0, 0,
+       "no such printer: Office_C1"},
+      {"document cannot be started", {.startDocument = true}, "Office_C1", true, false, 0, 0,
+       "start refused"},
+      {"payload missing (CRD)", {}, "Office_C1", false, false, 1, 0,
+       "cannot open PATH: No such file or directory"},
+      {"payload missing (ink)", {}, "Office_C1", false, true, 1, 0,
+       "cannot open PATH: No such file or directory"},
+      {"first payload write refused", {.failWriteNumber = 4}, "Office_C1", true, false, 1, 66,
+       "write refused"},
       {"second payload write refused", {.failWriteNumber = 5}, "Office_C1", true, false, 1,
-       66 + 256},
-      {"header write refused", {.failWriteNumber = 1}, "Office_C1", true, false, 1, 0},
+       66 + 256, "write refused"},
+      {"header write refused", {.failWriteNumber = 1}, "Office_C1", true, false, 1, 0,
+       "write refused"},
       {"trailer write refused", {.failWriteNumber = 6}, "Office_C1", true, false, 1,
-       66 + 300},
-      {"document cannot be ended", {.endDocument = true}, "Office_C1", true, false, 1, 390},
+       66 + 300, "write refused"},
+      {"document cannot be ended", {.endDocument = true}, "Office_C1", true, false, 1, 390,
+       "end refused"},
   };
   for (const auto& c : cases) {
     spooler.jobs.clear();
@@ -134,6 +142,12 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
     EXPECT_EQ(messages.shown[0].caption, std::nullopt) << c.name;
     EXPECT_EQ(messages.shown[0].flags, unsigned{kMbOk}) << c.name;
     EXPECT_EQ(messages.shown[0].owner, MessageOwner::kMainDialog) << c.name;
+    std::string detail = c.detail;
+    if (const std::size_t at = detail.find("PATH"); at != std::string::npos) {
+      detail.replace(at, 4, path);
+    }
+    EXPECT_EQ(messages.shown[0].detail, detail) << c.name;
+    EXPECT_EQ(job.LastError(), detail) << c.name;
     EXPECT_EQ(std::filesystem::exists(path), c.payloadPresent) << c.name;
     EXPECT_EQ(spooler.openHandles, 0) << c.name;
     ASSERT_EQ(static_cast<int>(spooler.jobs.size()), c.jobs) << c.name;
@@ -149,7 +163,8 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
   messages.shown.clear();
   const std::string path = dir.Write("payload", "x");
   EXPECT_EQ(job.SendCrdFile("Office_C1", path), 1);
-  EXPECT_EQ(messages.shown.size(), 1u);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].detail, "close refused");
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(spooler.openHandles, 0);
 }
@@ -161,6 +176,7 @@ TEST_F(DownloadJobTest, APayloadThatCannotBeReadIsNotSent) {
   EXPECT_EQ(job.SendInkFile("Office_C1", dir.File("folder")), 1);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, StringTableText(13));
+  EXPECT_EQ(messages.shown[0].detail, "cannot read " + dir.File("folder") + ": Is a directory");
   ASSERT_EQ(spooler.jobs.size(), 1u);
   EXPECT_EQ(spooler.jobs[0].state, JobState::kCancelled);
   EXPECT_TRUE(std::filesystem::exists(dir.File("folder")));
@@ -209,6 +225,7 @@ TEST_F(DownloadJobTest, SendsBytesFromMemoryInOneWrite) {
   spooler.faults.failWriteNumber = 4;
   EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), kJobPayloadRefused);
   EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(job.LastError(), "write refused");
   EXPECT_EQ(spooler.jobs.back().state, JobState::kCancelled);
 
   // Any other spooler failure: string 4.
@@ -219,6 +236,8 @@ TEST_F(DownloadJobTest, SendsBytesFromMemoryInOneWrite) {
   ASSERT_EQ(messages.shown.size(), 2u);
   EXPECT_EQ(messages.shown[1].text, StringTableText(4));
   EXPECT_EQ(messages.shown[1].caption, std::nullopt);
+  EXPECT_EQ(messages.shown[0].detail, "no such printer: Gone");
+  EXPECT_EQ(messages.shown[1].detail, "end refused");
   EXPECT_EQ(spooler.openHandles, 0);
 }
 
