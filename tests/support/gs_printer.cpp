@@ -48,6 +48,7 @@ GsResult RunTool(const char* tool, const fs::path& disk, const fs::path& input,
     argv.push_back("--text-format");
     argv.push_back("0");
   }
+  if (pages.reportFonts) argv.push_back("--report-fonts");
   const CommandResult command = RunCommand(argv);
   GsResult result;
   result.ok = command.exitStatus == 0 && !command.timedOut;
@@ -120,6 +121,10 @@ fs::path QueueDisk(const fs::path& serverDir, const std::string& queue) {
   return serverDir / "disks" / queue;
 }
 
+fs::path PagesDir(const fs::path& disk) {
+  return disk.parent_path().parent_path() / "pages" / disk.filename();
+}
+
 std::vector<PrintedJob> PrintedJobs(const fs::path& disk) {
   std::vector<PrintedJob> jobs;
   std::error_code error;
@@ -138,6 +143,9 @@ std::vector<PrintedJob> PrintedJobs(const fs::path& disk) {
     job.pages = PageSpansText(ReadBytes(sibling.replace_extension(".txt")).value_or(""));
     job.log = ReadBytes(sibling.replace_extension(".log")).value_or("");
     job.failed = fs::exists(sibling.replace_extension(".error"));
+    const fs::path kept = PagesDir(disk) / file.stem();
+    if (fs::exists(kept.string() + ".png")) job.picture = kept.string() + ".png";
+    job.keptText = ReadBytes(kept.string() + ".txt");
     jobs.push_back(std::move(job));
   }
   std::sort(jobs.begin(), jobs.end(),

@@ -33,6 +33,7 @@ struct GsResult {
 struct PageOutput {
   std::string device = "nullpage";
   std::filesystem::path file;
+  bool reportFonts = false;  // Ghostscript reports in the log how it finds each font
 };
 
 class GsPrinter {
@@ -78,10 +79,17 @@ struct PrintedJob {
   std::string pages;  // page text as PageSpansText gives it; empty without pages
   std::string log;    // Ghostscript's report
   bool failed = false;  // the job ended with a PostScript error
+  // What the backend kept of the printed page in the pages folder beside the disk
+  // (PagesDir): the picture's path and the page text's bytes (txtwrite's list of text
+  // runs); empty for a job that printed no page.
+  std::filesystem::path picture;
+  std::optional<std::string> keptText;
 };
 
 // The disk of a gsprinter queue of the private CUPS server in `serverDir`.
 std::filesystem::path QueueDisk(const std::filesystem::path& serverDir, const std::string& queue);
+// Where the backend keeps the pages printed on the disk `disk`: DISK/../../pages/<name>.
+std::filesystem::path PagesDir(const std::filesystem::path& disk);
 // Every job the backend kept for the disk `disk`, ordered by job id.
 std::vector<PrintedJob> PrintedJobs(const std::filesystem::path& disk);
 
