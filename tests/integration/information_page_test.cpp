@@ -1,0 +1,379 @@
+// The information page end to end: the page job goes through a private cupsd to
+// Ghostscript acting as the printer, which computes the page from what its disk holds.
+// The page is checked through Ghostscript's list of text runs.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/cp932.h"
+#include "download/print_information.h"
+#include "printer/cups_spooler.h"
+#include "tests/support/cups_test_server.h"
+#include "tests/support/gs_printer.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CommandOptions;
+using testing::CommandResult;
+using testing::CupsTestServer;
+using testing::PrintedJob;
+
+const bool kUsesCups = testing::RegisterCupsTestEnvironment();
+
+constexpr const char* kQueue = "Info_Page";
+constexpr const char* kGothic = "GothicBBB-Medium-83pv-RKSJ-H";
+constexpr const char* kMincho = "Ryumin-Light-83pv-RKSJ-H";
+
+// A front end that answers Yes and records nothing.
+class AnsweringYes : public FrontEnd {
+ public:
+  int Show(const Message& message) override {
+    shown.push_back(message.text);
+    return (message.flags & 0x0F) == kMbYesNo ? kIdYes : kIdOk;
+  }
+  int Mode() const override { return IccProfile; }
+  std::string SimulationPath() const override { return {}; }
+  std::string OutputPath() const override { return {}; }
+  void ClearSimulationPath() override {}
+  void ClearOutputPath() override {}
+  std::string CurrentPrinterText() const override { return {}; }
+  void SetCurrentPrinter(const PrinterInfo&) override {}
+
+  std::vector<std::string> shown;
+};
+
+void AppendUtf8(std::string& out, std::uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// Text as the page's text runs give it: the printer's fonts take Shift-JIS, and each
+// character comes out as the one whose number is its two-byte code.
+std::string AsPrinted(std::string_view utf8) {
+  const std::string sjis = Utf8ToCp932(utf8);
+  std::string out;
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    std::uint32_t code = static_cast<unsigned char>(sjis[i]);
+    if ((code >= 0x81 && code <= 0x9F) || (code >= 0xE0 && code <= 0xFC)) {
+      code = code << 8 | static_cast<unsigned char>(sjis[++i]);
+    }
+    AppendUtf8(out, code);
+  }
+  return out;
+}
+
+std::string Span(int x, int y, const char* font, int size, std::string_view text) {
+  return std::to_string(x) + " " + std::to_string(y) + " " + font + " " +
+         std::to_string(size) + " " + AsPrinted(text) + "\n";
+}
+
+// What the status column of a slot shows, and the detail lines under it.
+struct SlotView {
+  enum Kind { kNone, kIcc, kInk, kNotRegistered } kind = kNone;
+  std::string latest;
+  std::string profile;  // ICC: the profile; ink: the simulation profile
+  std::string output;   // ink: the output profile
+};
+SlotView Empty() { return {}; }
+SlotView Icc(std::string latest, std::string profile) {
+  return {SlotView::kIcc, std::move(latest), std::move(profile), ""};
+}
+SlotView Ink(std::string latest, std::string simulation, std::string output) {
+  return {SlotView::kInk, std::move(latest), std::move(simulation), std::move(output)};
+}
+SlotView NotRegistered() { return {SlotView::kNotRegistered, "", "", ""}; }
+
+// The whole page: title, headings, and the slots at their baselines (the detail lines
+// 27, 48.6 and 70.2 points below the slot line, as whole points).
+std::string ExpectedPage(const std::vector<SlotView>& icc, const std::vector<SlotView>& ink) {
+  struct Place {
+    int y, first, second, third;
+  };
+  const Place iccPlaces[] = {{620, 593, 571, 0}, {530, 503, 481, 0}};
+  const Place inkPlaces[] = {{380, 353, 331, 310}, {272, 245, 223, 202}, {164, 137, 115, 94}};
+  const char* labels[] = {"カスタム１", "カスタム２", "カスタム３"};
+
+  std::string page = "page\n";
+  page += Span(46, 750, kGothic, 36, "プロファイルダウンロード状況");
+  page += Span(50, 650, kGothic, 14, "カラープロファイル(ICCプロファイル)");
+  auto slot = [&](const Place& at, const char* label, const SlotView& view) {
+    page += Span(100, at.y, kMincho, 18, " ") + Span(109, at.y, kMincho, 18, label);
+    switch (view.kind) {
+      case SlotView::kNone:
+        page += Span(350, at.y, kMincho, 18, "無");
+        break;
+      case SlotView::kIcc:
+        page += Span(350, at.y, kMincho, 18, "ダウンロード済み") +
+                Span(130, at.first, kMincho, 14, "更新日時") +
+                Span(250, at.first, kMincho, 14, view.latest) +
+                Span(130, at.second, kMincho, 14, "プロファイル名") +
+                Span(250, at.second, kMincho, 14, view.profile);
+        break;
+      case SlotView::kInk:
+        page += Span(350, at.y, kMincho, 18, "ダウンロード済み") +
+                Span(130, at.first, kMincho, 14, "更新日時") +
+                Span(250, at.first, kMincho, 14, view.latest) +
+                Span(130, at.second, kMincho, 14, "プロファイル名") +
+                Span(250, at.second, kMincho, 14, "シミュレーション用: " + view.profile) +
+                Span(250, at.third, kMincho, 14, "出力用: " + view.output);
+        break;
+      case SlotView::kNotRegistered:
+        page += Span(350, at.y, kMincho, 18, "ダウンロード済み") +
+                Span(130, at.first, kMincho, 14, "is not CMYKsimulation Profile.");
+        break;
+    }
+  };
+  for (std::size_t k = 0; k < icc.size(); ++k) slot(iccPlaces[k], labels[k], icc[k]);
+  page += Span(50, 410, kGothic, 14,
+               "CMYKシミュレーションプロファイル(インクシミュレーションプロファイル)");
+  for (std::size_t k = 0; k < ink.size(); ++k) slot(inkPlaces[k], labels[k], ink[k]);
+  return page;
+}
+
+// The job exactly as the program sends it: envelope around the page program's source.
+std::string ExpectedJob() {
+  return "\x1B%-12345X@PJL JOB\n@PJL ENTER LANGUAGE = POSTSCRIPT\n%!PS-Adobe-3.0\n" +
+         testing::ReadFileBytes(testing::SourcePath("printer/information_page.ps")) +
+         "%%EOF\n\x1B%-12345X@PJL EOJ\n";
+}
+
+// The /LATEST value stored in a file.
+std::string LatestIn(const std::string& stored) {
+  std::smatch match;
+  const std::regex latest("/LATEST \\(([^)]*)\\)");
+  return std::regex_search(stored, match, latest) ? match[1].str() : "(no /LATEST)";
+}
+
+// What a download job stores: the rest of the file after its DL call, then "%%EOF".
+std::string StoredPart(const std::string& built) {
+  const std::size_t call = built.find(")DL\n");
+  return call == std::string::npos ? std::string() : built.substr(call + 4) + "%%EOF\n";
+}
+
+class InformationPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    disk = testing::QueueDisk(server.Dir(), kQueue);
+    fs::remove_all(disk);
+    fs::remove_all(testing::PagesDir(disk));
+    fs::create_directories(disk / "Resource" / "ColorRendering");
+    fs::create_directories(disk / "Ink");
+    ASSERT_TRUE(server.AddQueue(kQueue, testing::kSupportedDriver, "gsprinter:" + disk.string()));
+    fs::copy_file(testing::SourcePath("config/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
+    MakeProfile("Office Gloss.icc", {});
+    MakeProfile("Japan Coated.icc", {});
+    testing::TestProfileOptions output;
+    output.modelDescription = "Vomar Color A3";
+    MakeProfile("Vomar A3 Output.icc", output);
+  }
+  void TearDown() override { server.RunClient({"lpadmin", "-x", kQueue}); }
+
+  void MakeProfile(const std::string& name, const testing::TestProfileOptions& options) {
+    std::string error;
+    ASSERT_TRUE(testing::WriteTestProfile(options, scratch.File(name), &error)) << error;
+  }
+
+  CommandResult Cli(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), testing::VomarDownloadPath());
+    CommandOptions options;
+    options.workingDirectory = scratch.path();
+    options.environment["TMPDIR"] = scratch.path();
+    return testing::RunCommand(arguments, options);
+  }
+
+  // Builds without a printer and puts on the disk what the downloads would store there.
+  void StoreCrd(int number) {
+    const CommandResult run = Cli({"crd", "--output-dir", scratch.path(), "--stem", "Office",
+                                   "--number", std::to_string(number), "Office Gloss.icc"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    for (const char* kind : {"Photo", "Colorimetric", "Business"}) {
+      WriteOnDisk(CrdName(number, kind),
+                  StoredPart(testing::ReadFileBytes(
+                      scratch.File(std::string("Office_") + kind + "ColorRendering"))));
+    }
+  }
+  void StoreInk(int number) {
+    const CommandResult run =
+        Cli({"ink", "--output-dir", scratch.path(), "--stem", "Office", "--number",
+             std::to_string(number), "Japan Coated.icc", "Vomar A3 Output.icc"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    WriteOnDisk(InkName(number),
+                StoredPart(testing::ReadFileBytes(scratch.File("Office_INKSimulation"))));
+  }
+  static std::string CrdName(int number, const char* kind) {
+    return "Resource/ColorRendering/Custom" + std::to_string(number) + "_" + kind +
+           "ColorRendering";
+  }
+  static std::string InkName(int number) { return "Ink/Custom" + std::to_string(number) + "_Ink"; }
+
+  void WriteOnDisk(const std::string& relative, const std::string& bytes) {
+    std::ofstream out(disk / relative, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    ASSERT_TRUE(out.flush()) << relative;
+  }
+
+  std::string OnDisk(const std::string& relative) const {
+    return testing::ReadFileBytes((disk / relative).string());
+  }
+
+  // Sends the page through the core, waits for the printer, returns what it kept.
+  PrintedJob PrintPage() {
+    CupsSpooler spooler;
+    AnsweringYes ui;
+    const std::optional<PrinterInfo> printer = spooler.GetPrinter(kQueue);
+    EXPECT_TRUE(printer.has_value()) << spooler.LastError();
+    EXPECT_EQ(PrintDownloadInformation(ui, spooler, printer), InformationPageOutcome::kPrinted);
+    return LastPrintedJob();
+  }
+
+  PrintedJob LastPrintedJob() {
+    const std::vector<testing::ServerJob> jobs = server.Jobs(kQueue);
+    if (jobs.empty()) return {};
+    EXPECT_EQ(server.WaitForFinalState(jobs.back().id), testing::kJobCompleted);
+    for (const PrintedJob& job : testing::PrintedJobs(disk)) {
+      if (job.id == jobs.back().id) return job;
+    }
+    ADD_FAILURE() << "the printer kept nothing of job " << jobs.back().id;
+    return {};
+  }
+
+  CupsTestServer& server = CupsTestServer::Shared();
+  testing::ScratchDirectory scratch;
+  fs::path disk;
+};
+
+// Ink files that do not register their slot, each failing another of the page's tests.
+constexpr const char* kRegistersNothing = "%/Office_INKSimulation\n% nothing here\n%%EOF\n";
+constexpr const char* kRemovesPrivateDictionary = "userdict /5e2a7c1d93 undef\n%%EOF\n";
+constexpr const char* kRegistersOtherSlot =
+    "userdict /5e2a7c1d93 get begin\n"
+    "/CMYKSimulation << /Custom9_Ink << >> /LATEST (2026/01/02  03:04:05) >> def\n"
+    "end\n%%EOF\n";
+
+TEST_F(InformationPageTest, EachDiskStateGivesItsPage) {
+  struct Case {
+    const char* name;
+    std::function<void()> prepare;
+    std::function<std::string()> expected;
+  };
+  const Case cases[] = {
+      {"empty disk", [] {},
+       [] { return ExpectedPage({Empty(), Empty()}, {Empty(), Empty(), Empty()}); }},
+      {"a Photo resource without /ICCFILE, a slot lacking one resource, and an ink file "
+       "that registers nothing before one that does",
+       [&] {
+         StoreCrd(1);
+         std::string photo = OnDisk(CrdName(1, "Photo"));
+         photo = std::regex_replace(photo, std::regex("/ICCFILE \\([^)]*\\)\n"), "");
+         WriteOnDisk(CrdName(1, "Photo"), photo);
+         StoreCrd(2);
+         fs::remove(disk / CrdName(2, "Business"));
+         WriteOnDisk(InkName(1), kRegistersNothing);
+         StoreInk(3);
+       },
+       [&] {
+         return ExpectedPage(
+             {Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "not defined"), Empty()},
+             {NotRegistered(), Empty(),
+              Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc", "Vomar A3 Output.icc")});
+       }},
+      {"ink files failing each test of the registration in turn",
+       [&] {
+         WriteOnDisk(InkName(1), kRemovesPrivateDictionary);
+         WriteOnDisk(InkName(2), kRegistersOtherSlot);
+         WriteOnDisk(InkName(3), kRegistersNothing);
+       },
+       [] {
+         return ExpectedPage({Empty(), Empty()}, {NotRegistered(), NotRegistered(), NotRegistered()});
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(disk / "Resource" / "ColorRendering");
+    fs::remove_all(disk / "Ink");
+    fs::create_directories(disk / "Resource" / "ColorRendering");
+    fs::create_directories(disk / "Ink");
+    c.prepare();
+
+    const PrintedJob job = PrintPage();
+    EXPECT_FALSE(job.failed) << job.log;
+    EXPECT_EQ(job.name, "HDD_INFORMATION_FILE");
+    EXPECT_TRUE(job.bytes == ExpectedJob()) << "the job is not header + page program + trailer";
+    EXPECT_EQ(job.pages, c.expected());
+  }
+}
+
+// Both downloads go through the queue; the printer then draws the page in the two fonts
+// it names, and keeps a picture and the text of the page (and of nothing else).
+TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
+  CommandResult run = Cli({"crd", "--printer", kQueue, "--number", "1", "--yes", "Office Gloss.icc"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  run = Cli({"ink", "--printer", kQueue, "--number", "3", "--yes", "Japan Coated.icc",
+             "Vomar A3 Output.icc"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const PrintedJob ink = LastPrintedJob();
+  EXPECT_EQ(ink.name, "TOKU_R_FILE");
+
+  const PrintedJob page = PrintPage();
+  ASSERT_FALSE(page.failed) << page.log;
+  EXPECT_EQ(page.pages,
+            ExpectedPage({Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "Office Gloss.icc"), Empty()},
+                         {Empty(), Empty(),
+                          Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc",
+                              "Vomar A3 Output.icc")}));
+  EXPECT_TRUE(page.bytes == ExpectedJob());
+
+  // Each page-printing job leaves a picture and its text beside the disk; downloads none.
+  std::vector<std::string> kept;
+  for (const PrintedJob& job : testing::PrintedJobs(disk)) {
+    if (job.picture.empty() && !job.keptText) continue;
+    kept.push_back(job.name + (job.picture.empty() ? "" : " png") + (job.keptText ? " txt" : ""));
+  }
+  EXPECT_EQ(kept, (std::vector<std::string>{"HDD_INFORMATION_FILE png txt"}));
+  EXPECT_EQ(page.keptText.value_or(""),
+            testing::ReadFileBytes(fs::path(disk.parent_path() / "jobs" /
+                                            (std::to_string(page.id) + "-HDD_INFORMATION_FILE.txt"))
+                                       .string()));
+  EXPECT_EQ(testing::ReadFileBytes(page.picture.string()).substr(1, 3), "PNG");
+
+  // The printer finds both Japanese fonts the page names, and substitutes none.
+  const testing::GsResult again =
+      testing::GsPrinter(disk).RunJob(page.bytes, testing::PageOutput{"nullpage", {}, true});
+  ASSERT_TRUE(again.ok) << again.log;
+  std::string fontLines;
+  std::istringstream log(again.out + again.log);
+  for (std::string line; std::getline(log, line);) {
+    if (line.find("font") != std::string::npos || line.find("Font") != std::string::npos ||
+        line.find("Substitut") != std::string::npos) {
+      fontLines += line + "\n";
+    }
+  }
+  EXPECT_EQ(fontLines,
+            "Querying operating system for font files...\n"
+            "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-gothic.ttf to "
+            "emulate a CID font Japanese-Gothic-Regular ... Done.\n"
+            "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-mincho.ttf to "
+            "emulate a CID font Japanese-Mincho-Regular ... Done.\n");
+}
+
+}  // namespace
+}  // namespace vomar
