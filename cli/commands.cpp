@@ -48,6 +48,13 @@ const std::vector<Command>& Commands() {
          "  prints 'simulation: ...', 'output: ...' and 'pair: ...' lines\n"}},
        {{"--mode", true}, {"--simulation", true}, {"--output", true}, {"--printer", true}},
        RunCheckCommand},
+      {"info-page",
+       "info-page --printer NAME [--yes]",
+       {{"--printer NAME [--yes]",
+         "  asks the printer to print one page that lists the custom ColorRendering\n"
+         "  resources and ink simulations on its disk\n"}},
+       {{"--printer", true}, {"--yes", false}},
+       RunInfoPageCommand},
   };
   return commands;
 }

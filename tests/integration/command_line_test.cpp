@@ -24,7 +24,8 @@ const std::string kApplicationUsage =
     "  vomar-download ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] "
     "[--yes]) --number N SIMULATION OUTPUT\n"
     "  vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
-    "[--printer NAME]\n";
+    "[--printer NAME]\n"
+    "  vomar-download info-page --printer NAME [--yes]\n";
 
 struct CommandUsage {
   std::string name;
@@ -61,6 +62,11 @@ const std::vector<CommandUsage> kCommands = {
      "  by default; the model check only with --printer), and in ink mode the pair;\n"
      "  prints 'simulation: ...', 'output: ...' and 'pair: ...' lines\n",
      "--simulation, --output or both are needed"},
+    {"info-page",
+     "usage: vomar-download info-page --printer NAME [--yes]\n"
+     "  asks the printer to print one page that lists the custom ColorRendering\n"
+     "  resources and ink simulations on its disk\n",
+     ""},
 };
 
 void ExpectResult(const std::vector<std::string>& args, int status, const std::string& out,

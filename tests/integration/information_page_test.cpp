@@ -17,6 +17,7 @@
 #include "printer/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
+#include "tests/support/recording_front_end.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/profile_generator/test_profile.h"
 
@@ -34,24 +35,6 @@ const bool kUsesCups = testing::RegisterCupsTestEnvironment();
 constexpr const char* kQueue = "Info_Page";
 constexpr const char* kGothic = "GothicBBB-Medium-83pv-RKSJ-H";
 constexpr const char* kMincho = "Ryumin-Light-83pv-RKSJ-H";
-
-// A front end that answers Yes and records nothing.
-class AnsweringYes : public FrontEnd {
- public:
-  int Show(const Message& message) override {
-    shown.push_back(message.text);
-    return (message.flags & 0x0F) == kMbYesNo ? kIdYes : kIdOk;
-  }
-  int Mode() const override { return IccProfile; }
-  std::string SimulationPath() const override { return {}; }
-  std::string OutputPath() const override { return {}; }
-  void ClearSimulationPath() override {}
-  void ClearOutputPath() override {}
-  std::string CurrentPrinterText() const override { return {}; }
-  void SetCurrentPrinter(const PrinterInfo&) override {}
-
-  std::vector<std::string> shown;
-};
 
 void AppendUtf8(std::string& out, std::uint32_t code) {
   if (code < 0x80) {
@@ -238,7 +221,8 @@ class InformationPageTest : public ::testing::Test {
   // Sends the page through the core, waits for the printer, returns what it kept.
   PrintedJob PrintPage() {
     CupsSpooler spooler;
-    AnsweringYes ui;
+    testing::RecordingFrontEnd ui;
+    ui.messages.answers = {kIdYes};
     const std::optional<PrinterInfo> printer = spooler.GetPrinter(kQueue);
     EXPECT_TRUE(printer.has_value()) << spooler.LastError();
     EXPECT_EQ(PrintDownloadInformation(ui, spooler, printer), InformationPageOutcome::kPrinted);
@@ -373,6 +357,72 @@ TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
             "emulate a CID font Japanese-Gothic-Regular ... Done.\n"
             "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-mincho.ttf to "
             "emulate a CID font Japanese-Mincho-Regular ... Done.\n");
+}
+
+// vomar-download info-page: the question answered by --yes or refused without a terminal,
+// boxes on standard error, exit status 0 only when the job was spooled, and the job's
+// bytes the same from run to run.
+TEST(InformationPageCommandTest, SendsThePageOnlyWhenConfirmed) {
+  const CupsTestServer& server = CupsTestServer::Shared();
+  testing::ScratchDirectory scratch;
+  fs::copy_file(testing::SourcePath("config/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
+  CommandOptions options;
+  options.workingDirectory = scratch.path();
+  const std::string usage =
+      "usage: vomar-download info-page --printer NAME [--yes]\n"
+      "  asks the printer to print one page that lists the custom ColorRendering\n"
+      "  resources and ink simulations on its disk\n";
+  const std::string question =
+      "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞ情報の印刷を開始します。\n"
+      "Vomar Profile Downloader: よろしいですか?\n";
+  const std::string printed =
+      question +
+      "Vomar Profile Downloader: [yes]\n"
+      "Vomar Profile Downloader: ダウンロード情報の印刷を完了しました。\n";
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;
+    int jobsSent;
+  };
+  const Case cases[] = {
+      {{"--printer", "Office_C1", "--yes"}, 0, printed, 1},
+      {{"--yes", "--printer", "office_c1"}, 0, printed, 1},
+      {{"--printer", "Office_C1"},
+       1,
+       question + "Vomar Profile Downloader: [no: standard input is not a terminal; pass --yes]\n",
+       0},
+      {{"--printer", "No_Such_Queue", "--yes"}, 1,
+       "vomar-download: no printer named 'No_Such_Queue'\n", 0},
+      {{"--printer", "Other_Laser", "--yes"}, 1,
+       "vomar-download: 'Other_Laser' is not a printer KZProFDw.INI supports: its driver "
+       "'Other Laser PS' is not listed there (see 'vomar-download printers')\n",
+       0},
+      {{"--yes"}, 2, "vomar-download info-page: --printer is missing\n" + usage, 0},
+      {{"--printer", "Office_C1", "--printer", "Office_C2"}, 2,
+       "vomar-download info-page: --printer is given once\n" + usage, 0},
+      {{"--printer", "Office_C1", "page.ps"}, 2,
+       "vomar-download info-page: takes no operands\n" + usage, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.front() + " " + c.arguments.back());
+    const std::size_t before = server.Jobs("Office_C1").size();
+    std::vector<std::string> argv = {testing::VomarDownloadPath(), "info-page"};
+    argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+    const CommandResult run = testing::RunCommand(argv, options);
+    EXPECT_EQ(run.exitStatus, c.status);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, c.err);
+
+    const std::vector<testing::ServerJob> jobs = server.Jobs("Office_C1");
+    ASSERT_EQ(jobs.size(), before + c.jobsSent);
+    if (c.jobsSent == 0) continue;
+    EXPECT_EQ(jobs.back().name, "HDD_INFORMATION_FILE");
+    const std::optional<testing::CapturedJob> captured =
+        server.WaitForCapturedJob("Office_C1", jobs.back().id);
+    ASSERT_TRUE(captured.has_value());
+    EXPECT_TRUE(captured->bytes == ExpectedJob()) << "the job is not header + program + trailer";
+  }
 }
 
 }  // namespace

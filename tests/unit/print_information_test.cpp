@@ -10,46 +10,28 @@
 #include "common/string_table.h"
 #include "printer/information_page.h"
 #include "tests/support/memory_spooler.h"
+#include "tests/support/recording_front_end.h"
 
 namespace vomar {
 namespace {
 
 using testing::MemorySpooler;
+using testing::RecordingFrontEnd;
 using JobState = MemorySpooler::JobState;
 
-// The dialog as the command sees it: every box and call recorded as one line, the
-// question answered as told.
-class RecordingFrontEnd : public FrontEnd {
- public:
-  int Show(const Message& message) override {
-    std::string id = "?";
+// Each box as "id | caption | flags", the id found from the text.
+std::vector<std::string> Boxes(const std::vector<Message>& shown) {
+  std::vector<std::string> lines;
+  for (const Message& message : shown) {
+    std::string id = message.text;
     for (int candidate : {4, 110, 111, 119}) {
       if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
     }
-    if (id == "?") id = message.text;
-    events.push_back("box " + id + " | " + message.caption.value_or("<app>") + " | " +
-                     std::to_string(message.flags));
-    return (message.flags & 0x0F) == kMbYesNo ? answer : kIdOk;
+    lines.push_back(id + " | " + message.caption.value_or("<app>") + " | " +
+                    std::to_string(message.flags));
   }
-  int Mode() const override { return IccProfile; }
-  std::string SimulationPath() const override { return {}; }
-  std::string OutputPath() const override { return {}; }
-  void ClearSimulationPath() override {}
-  void ClearOutputPath() override {}
-  std::string CurrentPrinterText() const override { return {}; }
-  void SetCurrentPrinter(const PrinterInfo& printer) override {
-    events.push_back("current " + printer.name);
-  }
-  void ReportProgress(const Progress& progress) override {
-    events.push_back(progress.step == Progress::Step::kDone
-                         ? std::string("done")
-                         : "sending " + std::to_string(progress.job) + " of " +
-                               std::to_string(progress.jobs));
-  }
-
-  int answer = kIdYes;
-  std::vector<std::string> events;
-};
+  return lines;
+}
 
 std::string SourceFile(const std::string& relative) {
   std::ifstream in(std::string(VOMAR_SOURCE_DIR) + "/" + relative, std::ios::binary);
@@ -75,37 +57,36 @@ TEST(InformationPageProgram, IsTheSourceFileUnchanged) {
 
 TEST(PrintDownloadInformation, AsksSendsAndReports) {
   const PrinterInfo office{"Office_C1", "capture:/c1", "Vomar PS Color A3"};
-  const std::string question = "box 119 | Vomar Profile Downloader | 36";
+  const std::string question = "119 | Vomar Profile Downloader | 36";
   const std::string noPrinter =
-      "box ﾌﾟﾘﾝﾀｰが選択されていません。\r\n印刷先のﾌﾟﾘﾝﾀｰを選択してください。"
+      "ﾌﾟﾘﾝﾀｰが選択されていません。\r\n印刷先のﾌﾟﾘﾝﾀｰを選択してください。"
       " | Voma Profile Downloader Err | 16";
+  const std::vector<std::string> current = {"current Office_C1"};
+  const std::vector<std::string> sent = {"sending 1/1", "done"};
   struct Case {
     const char* name;
     int answer;
     std::optional<PrinterInfo> printer;
     MemorySpooler::Faults faults;
     InformationPageOutcome outcome;
+    std::vector<std::string> boxes;
     std::vector<std::string> events;
+    std::vector<std::string> progress;
     std::vector<JobState> jobs;
   };
   const Case cases[] = {
-      {"declined", kIdNo, office, {}, InformationPageOutcome::kDeclined, {question}, {}},
+      {"declined", kIdNo, office, {}, InformationPageOutcome::kDeclined, {question}, {}, {}, {}},
       {"no printer", kIdYes, std::nullopt, {}, InformationPageOutcome::kNoPrinter,
-       {question, noPrinter}, {}},
+       {question, noPrinter}, {}, {}, {}},
       {"printed", kIdYes, office, {}, InformationPageOutcome::kPrinted,
-       {question, "current Office_C1", "sending 1 of 1", "box 110 | Vomar Profile Downloader | 0",
-        "done"},
-       {JobState::kFinished}},
+       {question, "110 | Vomar Profile Downloader | 0"}, current, sent, {JobState::kFinished}},
       {"page write refused", kIdYes, office, {.failWriteNumber = 4},
-       InformationPageOutcome::kPrintFailed,
-       {question, "current Office_C1", "sending 1 of 1", "box 111 | <app> | 0", "done"},
+       InformationPageOutcome::kPrintFailed, {question, "111 | <app> | 0"}, current, sent,
        {JobState::kCancelled}},
       {"printer cannot be opened", kIdYes, office, {.open = true},
-       InformationPageOutcome::kSpoolerFailed,
-       {question, "current Office_C1", "sending 1 of 1", "box 4 | <app> | 0", "done"}, {}},
+       InformationPageOutcome::kSpoolerFailed, {question, "4 | <app> | 0"}, current, sent, {}},
       {"document cannot be ended", kIdYes, office, {.endDocument = true},
-       InformationPageOutcome::kSpoolerFailed,
-       {question, "current Office_C1", "sending 1 of 1", "box 4 | <app> | 0", "done"},
+       InformationPageOutcome::kSpoolerFailed, {question, "4 | <app> | 0"}, current, sent,
        {JobState::kCancelled}},
   };
   for (const Case& c : cases) {
@@ -114,10 +95,12 @@ TEST(PrintDownloadInformation, AsksSendsAndReports) {
     spooler.printers = {office};
     spooler.faults = c.faults;
     RecordingFrontEnd ui;
-    ui.answer = c.answer;
+    ui.messages.answers = {c.answer};
 
     EXPECT_EQ(PrintDownloadInformation(ui, spooler, c.printer), c.outcome);
+    EXPECT_EQ(Boxes(ui.messages.shown), c.boxes);
     EXPECT_EQ(ui.events, c.events);
+    EXPECT_EQ(ui.progress, c.progress);
     std::vector<JobState> states;
     for (const MemorySpooler::Job& job : spooler.jobs) states.push_back(job.state);
     EXPECT_EQ(states, c.jobs);
@@ -129,6 +112,7 @@ TEST(PrintDownloadInformation, SendsTheProgramInOneWriteInsideTheEnvelope) {
   MemorySpooler spooler;
   spooler.printers = {{"Office_C1", "capture:/c1", "Vomar PS Color A3"}};
   RecordingFrontEnd ui;
+  ui.messages.answers = {kIdYes};
   ASSERT_EQ(PrintDownloadInformation(ui, spooler, spooler.printers[0]),
             InformationPageOutcome::kPrinted);
 

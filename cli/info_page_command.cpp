@@ -1,0 +1,38 @@
+// vomar-download info-page: the information-page command of the dialog, on one printer.
+// As for the downloads, the printer must be one the dialog's list would offer (its
+// driver listed in KZProFDw.INI): a printer without PostScript would print the page
+// program as text. The question is answered by --yes (or on the terminal), the boxes go
+// to standard error, and the exit status is 0 only when the page job was spooled.
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/console_front_end.h"
+#include "cli/download_checks.h"
+#include "download/print_information.h"
+#include "printer/cups_spooler.h"
+
+namespace vomar::cli {
+
+int RunInfoPageCommand(const Arguments& arguments) {
+  if (!arguments.Operands().empty()) return arguments.UsageError("takes no operands");
+  const std::vector<std::string> names = arguments.Values("--printer");
+  if (names.empty()) return arguments.UsageError("--printer is missing");
+  if (names.size() > 1) return arguments.UsageError("--printer is given once");
+
+  ConsoleChoices choices;
+  choices.assumeYes = arguments.Has("--yes");
+  ConsoleFrontEnd frontEnd(choices);
+  CupsSpooler spooler;
+  NamedPrinters printers;
+  if (!TakeNamedPrinters(names, false, false, spooler, frontEnd, printers) ||
+      printers.accepted.empty()) {
+    return 1;
+  }
+  return PrintDownloadInformation(frontEnd, spooler, printers.accepted.front().info) ==
+                 InformationPageOutcome::kPrinted
+             ? 0
+             : 1;
+}
+
+}  // namespace vomar::cli
