@@ -162,11 +162,16 @@ class InformationPageTest : public ::testing::Test {
     fs::create_directories(disk / "Ink");
     ASSERT_TRUE(server.AddQueue(kQueue, testing::kSupportedDriver, "gsprinter:" + disk.string()));
     fs::copy_file(testing::SourcePath("config/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
-    MakeProfile("Office Gloss.icc", {});
-    MakeProfile("Japan Coated.icc", {});
-    testing::TestProfileOptions output;
-    output.modelDescription = "Vomar Color A3";
-    MakeProfile("Vomar A3 Output.icc", output);
+    // Profiles the checks accept: the maker's, an ink marker in the simulation profile,
+    // and output profiles made for the queue's model.
+    testing::TestProfileOptions options;
+    options.manufacturer = sig::kTavn;
+    options.modelDescription = "Vomar Color A3";
+    MakeProfile("Office Gloss.icc", options);
+    MakeProfile("Vomar A3 Output.icc", options);
+    options.gridPoints = 5;
+    options.modelDescription = "Vomar Press INK";
+    MakeProfile("Japan Coated.icc", options);
   }
   void TearDown() override { server.RunClient({"lpadmin", "-x", kQueue}); }
 
