@@ -3,6 +3,8 @@
 // driver listed in KZProFDw.INI): a printer without PostScript would print the page
 // program as text. The question is answered by --yes (or on the terminal), the boxes go
 // to standard error, and the exit status is 0 only when the page job was spooled.
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,7 +12,7 @@
 #include "cli/console_front_end.h"
 #include "cli/download_checks.h"
 #include "download/print_information.h"
-#include "printer/cups_spooler.h"
+#include "printer/spooler_loader.h"
 
 namespace vomar::cli {
 
@@ -20,16 +22,21 @@ int RunInfoPageCommand(const Arguments& arguments) {
   if (names.empty()) return arguments.UsageError("--printer is missing");
   if (names.size() > 1) return arguments.UsageError("--printer is given once");
 
+  std::string loadError;
+  const std::unique_ptr<Spooler> spooler = LoadCupsSpooler(loadError);
+  if (!spooler) {
+    std::fprintf(stderr, "%s: %s\n", kApplicationName, loadError.c_str());
+    return 1;
+  }
   ConsoleChoices choices;
   choices.assumeYes = arguments.Has("--yes");
   ConsoleFrontEnd frontEnd(choices);
-  CupsSpooler spooler;
   NamedPrinters printers;
-  if (!TakeNamedPrinters(names, false, false, spooler, frontEnd, printers) ||
+  if (!TakeNamedPrinters(names, false, false, *spooler, frontEnd, printers) ||
       printers.accepted.empty()) {
     return 1;
   }
-  return PrintDownloadInformation(frontEnd, spooler, printers.accepted.front().info) ==
+  return PrintDownloadInformation(frontEnd, *spooler, printers.accepted.front().info) ==
                  InformationPageOutcome::kPrinted
              ? 0
              : 1;
