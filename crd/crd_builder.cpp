@@ -235,7 +235,8 @@ int CrdBuild::Run(const std::string& profilePath, const std::string& stem,
   // Only the tables and the copyright text are read from the tags.
   static constexpr Signature kRead[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2, sig::kCprt};
   const int read = ReadProfileTags(profilePath, list_, /*demandPrinterClass=*/true,
-                                   /*demandRequiredTags=*/true, header_, env_.diag, kRead);
+                                   /*demandRequiredTags=*/true, header_, env_.diag,
+                                   TagSelection::Only(kRead));
   if (read == kTagCannotOpen) {
     Show(OwnerlessMessage(kProfileFaultyMessage));
     return Fail();

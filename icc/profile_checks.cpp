@@ -72,7 +72,10 @@ PcsPair ProfileChecks::CheckPcsPair(const std::string& simulationPath,
 
 int ProfileChecks::LoadProfile(const std::string& path, TagTableList& list) {
   ProfileHeader header;
-  const int result = ReadProfileTags(path, list, false, false, header, diag_);
+  // The checks read the 'dmdd' texts only.
+  static constexpr Signature kRead[] = {sig::kDmdd};
+  const int result =
+      ReadProfileTags(path, list, false, false, header, diag_, TagSelection::Only(kRead));
   if (result == kTagCannotOpen) messages_.Show(OwnerlessMessage(6));
   return result;
 }

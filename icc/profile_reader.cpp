@@ -33,6 +33,10 @@ std::uint64_t FileSize(std::FILE* file) {
 
 }  // namespace
 
+bool TagSelection::Includes(Signature signature) const {
+  return all || std::find(only.begin(), only.end(), signature) != only.end();
+}
+
 int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
                         bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
                         TagSelection load) {
@@ -82,9 +86,7 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
       diag.Err("Unable to read file: data part.\n");
       return kTagFailed;
     }
-    const bool wanted =
-        load.empty() || std::find(load.begin(), load.end(), entry.signature) != load.end();
-    if ((wanted ? LoadTagData(entry, file, diag) : CheckTagBounds(entry, file, diag)) != kTagOk) {
+    if ((load.Includes(entry.signature) ? LoadTagData(entry, file, diag) : CheckTagBounds(entry, file, diag)) != kTagOk) {
       diag.Err("Unable to read file: data part.\n");
       return kTagFailed;
     }

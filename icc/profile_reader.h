@@ -92,11 +92,17 @@ int LoadTagData(TagEntry& entry, std::FILE* file, const Diagnostics& diag);
 // Frees every entry and its data.
 void ReleaseTagList(TagTableList& list);
 
-// The tags whose bytes a reader loads; empty means every tag. A tag left out is checked
-// against the file's length like the others, with the same outcome and lines, but keeps
-// no data (loaded stays false): a CRD build never reads the three device-to-PCS tables,
-// which make up most of a printer profile.
-using TagSelection = std::span<const Signature>;
+// The tags whose bytes a reader loads. A tag left out is checked against the file's
+// length like the others, with the same outcome and lines, but keeps no data (loaded
+// stays false): a CRD build never reads the three device-to-PCS tables, which make up
+// most of a printer profile, and a header check reads no tag at all.
+struct TagSelection {
+  static TagSelection Only(std::span<const Signature> signatures) { return {false, signatures}; }
+  bool Includes(Signature signature) const;
+
+  bool all = true;  // every tag, the default
+  std::span<const Signature> only;
+};
 
 // The reading sequence: open, header, class check, directory, required tags, tag data.
 // 1 on success (header and list filled), -1 after a failure with its lines on the

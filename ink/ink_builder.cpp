@@ -115,7 +115,9 @@ int InkSimulationBuilder::WriteInkHeader(TextWriter& out,
                                          const std::string& simulationProfilePath,
                                          const std::string& stem) {
   ProfileHeader header;
-  if (ReadProfile(simulationProfilePath, false, header) != kTagOk) return 1;
+  if (ReadProfile(simulationProfilePath, false, header, TagSelection::Only({})) != kTagOk) {
+    return 1;
+  }
   if (header.pcs == sig::kLab && HasTag(list_, sig::kA2B0) == kTagOk) {
     WriteDownloader(out);
     WriteInstallLines(out, profileNumber, stem);
@@ -128,7 +130,10 @@ int InkSimulationBuilder::WriteInkHeader(TextWriter& out,
 int InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
                                                const std::string& simulationProfilePath) {
   ProfileHeader header;
-  if (ReadProfile(simulationProfilePath, true, header) != kTagOk) return 1;
+  static constexpr Signature kRead[] = {sig::kA2B0, sig::kCprt};
+  if (ReadProfile(simulationProfilePath, true, header, TagSelection::Only(kRead)) != kTagOk) {
+    return 1;
+  }
   environment_.diag.Out("Making a CRD...\n");
 
   int result = 0;
@@ -160,7 +165,7 @@ int InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
 int InkSimulationBuilder::WriteRenderingHeader(TextWriter& out,
                                                const std::string& outputProfilePath) {
   ProfileHeader header;
-  if (ReadProfile(outputProfilePath, false, header) != kTagOk) return 1;
+  if (ReadProfile(outputProfilePath, false, header, TagSelection::Only({})) != kTagOk) return 1;
   if (header.pcs == sig::kLab && HasTag(list_, sig::kB2A0) == kTagOk) {
     WriteRenderingKeys(out);
     written_.renderingHeader = true;
@@ -171,7 +176,10 @@ int InkSimulationBuilder::WriteRenderingHeader(TextWriter& out,
 int InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
                                               const std::string& outputProfilePath) {
   ProfileHeader header;
-  if (ReadProfile(outputProfilePath, true, header) != kTagOk) return 1;
+  static constexpr Signature kRead[] = {sig::kB2A0, sig::kCprt};
+  if (ReadProfile(outputProfilePath, true, header, TagSelection::Only(kRead)) != kTagOk) {
+    return 1;
+  }
   environment_.diag.Out("Making a CRD...\n");
 
   const bool lab = header.pcs == sig::kLab;
@@ -214,10 +222,10 @@ int InkSimulationBuilder::WriteInkTrailer(TextWriter& out,
 }
 
 int InkSimulationBuilder::ReadProfile(const std::string& path, bool demandPrinterClass,
-                                      ProfileHeader& header) {
+                                      ProfileHeader& header, TagSelection load) {
   ReleaseTagList(list_);
   const int result = ReadProfileTags(path, list_, demandPrinterClass,
-                                     /*demandRequiredTags=*/true, header, environment_.diag);
+                                     /*demandRequiredTags=*/true, header, environment_.diag, load);
   if (result == kTagCannotOpen) ShowOwnerless(6);
   return result == kTagOk ? kTagOk : kTagFailed;
 }

@@ -43,8 +43,10 @@ class InkSimulationBuilder {
     bool Complete() const { return header && simulationTable && renderingHeader && renderTable; }
   };
 
-  // The reading part of steps 1 to 4: 1 when the profile was read into list_.
-  int ReadProfile(const std::string& path, bool demandPrinterClass, ProfileHeader& header);
+  // The reading part of steps 1 to 4: 1 when the profile was read into list_, with the
+  // bytes of the `load` tags only.
+  int ReadProfile(const std::string& path, bool demandPrinterClass, ProfileHeader& header,
+                  TagSelection load);
   // Shows an owner-less string-table box and remembers that the user has been told.
   void ShowOwnerless(int stringId);
   // Refuses a stem or path the classic buffers would not hold, before anything is written.

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,14 +67,15 @@ struct ReadOutcome {
 };
 
 ReadOutcome Read(const std::string& path, bool demandClass, bool demandRequired,
-                 TagTableList& list, TagSelection load = {}) {
+                 TagTableList& list,
+                 const std::optional<std::vector<Signature>>& load = std::nullopt) {
   testing::CapturedStream out;
   testing::CapturedStream err;
   ProfileHeader header;
   ReadOutcome outcome;
   outcome.result =
       ReadProfileTags(path, list, demandClass, demandRequired, header, {out.get(), err.get()},
-                      load);
+                      load ? TagSelection::Only(*load) : TagSelection{});
   outcome.err = err.Text();
   outcome.out = out.Text();
   outcome.entries = Describe(list);
@@ -88,7 +90,7 @@ struct ReaderCase {
   int result;
   std::string err;
   std::vector<std::string> entries;
-  std::vector<Signature> load = {};  // the tags whose bytes are loaded; empty: all
+  std::optional<std::vector<Signature>> load = std::nullopt;  // the tags loaded; none: all
 };
 
 constexpr const char* kShortRead =
@@ -193,10 +195,14 @@ std::vector<ReaderCase> ReaderCases() {
                    {sig::kWtpt, {}, 4000, std::nullopt}};
   cases.push_back({"only the selected tags are loaded", BuildProfileBytes(selected), true, false,
                    kTagOk, "", {"desc 180 10", "A2B0 192 12", "cprt 204 10 loaded 10", "wtpt 4000 0"},
-                   {sig::kCprt, sig::kB2A0}});
+                   std::vector<Signature>{sig::kCprt, sig::kB2A0}});
   cases.push_back({"a short tag fails alike when it is not selected",
                    BuildProfileBytes(secondShort), true, false, kTagFailed, kShortRead,
-                   {"desc 168 10 loaded 10", "cprt 180 400", "wtpt 192 10"}, {sig::kDesc}});
+                   {"desc 168 10 loaded 10", "cprt 180 400", "wtpt 192 10"},
+                   std::vector<Signature>{sig::kDesc}});
+  cases.push_back({"an empty selection loads no tag", BuildProfileBytes(selected), true, false,
+                   kTagOk, "", {"desc 180 10", "A2B0 192 12", "cprt 204 10", "wtpt 4000 0"},
+                   std::vector<Signature>{}});
   return cases;
 }
 
