@@ -7,6 +7,7 @@
 #include "icc/lut.h"
 #include "icc/profile_reader.h"
 #include "icc/tag_text.h"
+#include "tests/fuzz/fuzz_targets.h"
 
 namespace {
 
@@ -59,9 +60,13 @@ void ReadAndExercise(const std::uint8_t* data, std::size_t size, bool demandClas
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace vomar::fuzz {
+
+int ProfileInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;  // fmemopen refuses an empty buffer
   ReadAndExercise(data, size, false, false);
   ReadAndExercise(data, size, true, true);
   return 0;
 }
+
+}  // namespace vomar::fuzz
