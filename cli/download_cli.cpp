@@ -53,7 +53,10 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   for (const NamedPrinter& printer : printers.accepted) {
     request.printer = printer.info;
     std::fprintf(stderr, "%s: downloading to %s\n", kApplicationName, printer.name.c_str());
-    if (RunDownload(request, frontEnd, services) != DownloadOutcome::kDone) status = 1;
+    const DownloadOutcome outcome = RunDownload(request, frontEnd, services);
+    if (outcome != DownloadOutcome::kDone) status = 1;
+    // A refused pair is refused for every printer; its messages are not repeated.
+    if (outcome == DownloadOutcome::kRefused) break;
   }
   return status;
 }

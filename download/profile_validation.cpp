@@ -3,8 +3,8 @@
 #include <string>
 
 #include "common/string_table.h"
-#include "icc/profile_checks.h"
 #include "download/output_profile_check.h"
+#include "icc/profile_checks.h"
 #include "printer/model_check.h"
 
 namespace vomar {

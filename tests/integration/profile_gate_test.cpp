@@ -167,8 +167,10 @@ TEST_F(ProfileGateTest, RefusedProfilesEndTheDownloadBeforeAnyFileOrJob) {
        kDmddLine + kNotSimulation + kNotOutput},
       {{"ink", "--printer", "Office_C1", "--number", "2", "--yes", "sim.icc", "mono.icc"},
        kDmddLine + kWrongModel},
-      // The pair checks of the Download command itself, after the path-box checks.
-      {{"ink", "--printer", "Office_C1", "--number", "1", "--yes", "sim.icc", "out-b.icc"},
+      // The pair checks of the Download command itself, after the path-box checks; a
+      // refused pair is not tried again on the next printer.
+      {{"ink", "--printer", "Office_C1", "--printer", "Office_C2", "--number", "1", "--yes",
+        "sim.icc", "out-b.icc"},
        kDmddLine + "vomar-download: downloading to Office_C1\n" + kWrongPair},
       // Without a configuration the printer is not taken at all.
       {{"crd", "--printer", "Office_C1", "--number", "1", "--yes", "../plain.icc"},
@@ -176,6 +178,7 @@ TEST_F(ProfileGateTest, RefusedProfilesEndTheDownloadBeforeAnyFileOrJob) {
   };
   const testing::ScratchDirectory unconfigured;
   const std::size_t before = JobCount("Office_C1");
+  const std::size_t beforeC2 = JobCount("Office_C2");
   for (const Case& c : cases) {
     const bool elsewhere = c.args.back() == "../plain.icc";
     std::vector<std::string> args = c.args;
@@ -188,6 +191,7 @@ TEST_F(ProfileGateTest, RefusedProfilesEndTheDownloadBeforeAnyFileOrJob) {
   }
   EXPECT_TRUE(std::filesystem::is_empty(temp()));
   EXPECT_EQ(JobCount("Office_C1"), before);
+  EXPECT_EQ(JobCount("Office_C2"), beforeC2);
 }
 
 TEST_F(ProfileGateTest, OnlySupportedQueuesUnlessAnyPrinterIsGiven) {
