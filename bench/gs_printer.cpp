@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/text_writer.h"
-#include "crd/downloader.h"
+#include "crd_ink_shared/downloader.h"
 
 extern char** environ;
 

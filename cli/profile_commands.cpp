@@ -14,9 +14,9 @@
 #include "cli/commands.h"
 #include "cli/console_messages.h"
 #include "cli/download_cli.h"
-#include "crd/build_environment.h"
+#include "crd_ink_shared/build_environment.h"
 #include "crd/crd_builder.h"
-#include "crd/stamp_lines.h"
+#include "crd_ink_shared/stamp_lines.h"
 #include "ink/ink_builder.h"
 
 namespace vomar::cli {

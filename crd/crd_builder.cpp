@@ -13,7 +13,7 @@
 #include "common/text_writer.h"
 #include "crd/crd_document.h"
 #include "crd/crd_table_check.h"
-#include "crd/downloader.h"
+#include "crd_ink_shared/downloader.h"
 #include "icc/lut.h"
 #include "icc/profile_reader.h"
 
@@ -98,7 +98,7 @@ class CrdBuild {
   std::string detail_;  // the system's reason for a file failure, for message 6
   TagTableList list_;
   ProfileHeader header_;
-  CrdWhitePoint white_;
+  SingleWhitePoint white_;
   std::vector<std::optional<ByteLut>> tables_;  // parallel to list_.entries
   std::array<std::unique_ptr<OutputFile>, 3> files_;
 };
@@ -171,12 +171,12 @@ bool CrdBuild::CheckTables() {
     env_.diag.Err("The profile connection space is neither Lab nor XYZ.\n");
     return false;
   }
-  const std::optional<CrdWhitePoint> white = ComputeWhitePoint(header_.illuminant);
+  const std::optional<WhitePointQuotients> white = QuotientsOf(header_.illuminant);
   if (!white) {
     env_.diag.Err("Illegal white point.\n");
     return false;
   }
-  white_ = *white;
+  white_ = InSinglePrecision(*white);
   return true;
 }
 

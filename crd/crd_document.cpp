@@ -1,20 +1,10 @@
 #include "crd/crd_document.h"
 
 #include "common/cp932.h"
-#include "crd/stamp_lines.h"
+#include "crd_ink_shared/stamp_lines.h"
 
 namespace vomar {
 namespace {
-
-// Rows of block 5 before EncodeABC's procedures.
-constexpr const char* kFixedKeys[] = {
-    "\n",
-    "/ColorRenderingType 1\n",
-    "/MatrixPQR [ 0.8951 -0.7502 0.0389\n\t0.2664 1.7135 -0.0685\n\t-0.1614 0.0367 1.0296 ]\n",
-    "/TransformPQR [{exch pop exch 3 get mul exch pop exch 3 get div} bind\n\t{exch pop exch 4 get mul exch pop exch 4 get div} bind\n\t{exch pop exch 5 get mul exch pop exch 5 get div} bind ]\n",
-    "/RangePQR [ 0.0 1.4 0.0 1.4 0.0 1.4 ]\n",
-    "/EncodeABC [\n\t",
-};
 
 // EncodeABC for Lab: A (L* + 16) to L*/100, B and C (a*, b*) to (value + 128)/255, then each
 // through its 256-entry input table with linear interpolation; the last closes the array.
@@ -48,15 +38,6 @@ double HalfFixed(std::int32_t value) { return static_cast<double>(value) * 7.629
 
 bool IsCrdPcs(Signature pcs) { return pcs == sig::kLab || pcs == sig::kXyz; }
 
-std::optional<CrdWhitePoint> ComputeWhitePoint(const std::array<std::int32_t, 3>& illuminant) {
-  const double y = illuminant[1];
-  if (y == 0) return std::nullopt;
-  CrdWhitePoint white;
-  white.xn = static_cast<float>(illuminant[0] / y);
-  white.zn = static_cast<float>(illuminant[2] / y);
-  return white;
-}
-
 void WriteIntentLines(TextWriter& out, const CrdIntent& intent, int profileNumber,
                       const std::string& stem) {
   out.Format("(%%disk0%%/Resource/ColorRendering/Custom%d%s)DL\n", profileNumber,
@@ -80,7 +61,9 @@ void WriteHeaderComments(TextWriter& out) {
 
 void WriteFixedKeys(TextWriter& out, Signature pcs) {
   if (!IsCrdPcs(pcs)) return;
-  for (const char* row : kFixedKeys) out.Put(row);
+  out.Put("\n");
+  WritePqrKeys(out, kCrdKeyLayout);
+  out.Put("/EncodeABC [\n\t");
   for (const char* row : pcs == sig::kLab ? kLabEncodeAbc : kXyzEncodeAbc) out.Put(row);
   out.Put(kRangeAbc);
 }
@@ -96,17 +79,9 @@ void WriteMatrixAbc(TextWriter& out, const ByteLut& lut, Signature pcs) {
   }
 }
 
-void WriteWhitePoint(TextWriter& out, const CrdWhitePoint& white, Signature pcs) {
-  const double xn = white.xn;
-  const double zn = white.zn;
-  if (pcs == sig::kLab) {
-    out.Format(
-        "/EncodeLMN [{ %f div dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add} ifelse} "
-        "bind\n\t{dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add} ifelse} bind\n\t{ %f "
-        "div dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add} ifelse} bind]\n",
-        xn, zn);
-  }
-  out.Format("/WhitePoint [%f %f %f]\n", xn, 1.0, zn);
+void WriteWhitePoint(TextWriter& out, const SingleWhitePoint& white, Signature pcs) {
+  if (pcs == sig::kLab) WriteEncodeLmn(out, white.x, white.z, kCrdKeyLayout);
+  out.Format("/WhitePoint [%f %f %f]\n", double{white.x}, 1.0, double{white.z});
 }
 
 void WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath) {

@@ -6,11 +6,11 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "common/diagnostics.h"
 #include "common/text_writer.h"
+#include "crd_ink_shared/rendering_keys.h"
 #include "icc/lut.h"
 #include "icc/signatures.h"
 
@@ -35,15 +35,6 @@ inline constexpr std::array<CrdIntent, 3> kCrdIntents = {{
 // True for the two profile connection spaces a CRD can be written for.
 bool IsCrdPcs(Signature pcs);
 
-// The white point written into every CRD: X/Y and Z/Y of the profile's illuminant,
-// each divided in double precision and rounded to single precision.
-struct CrdWhitePoint {
-  float xn = 0;
-  float zn = 0;
-};
-// Nothing when Y is 0 (the quotients would be infinite or undefined).
-std::optional<CrdWhitePoint> ComputeWhitePoint(const std::array<std::int32_t, 3>& illuminant);
-
 // Block 2: the call of DL with the disk path, the name comment (the stem converted to the
 // printer's Shift-JIS), the resource key and the opening of the dictionary.
 void WriteIntentLines(TextWriter& out, const CrdIntent& intent, int profileNumber,
@@ -58,8 +49,9 @@ void WriteTableStrings(TextWriter& out, const ByteLut& lut, const Diagnostics& d
 void WriteFixedKeys(TextWriter& out, Signature pcs);
 // Block 6: MatrixABC, fixed for Lab, the table's matrix transposed and halved for XYZ.
 void WriteMatrixAbc(TextWriter& out, const ByteLut& lut, Signature pcs);
-// Block 7: EncodeLMN (Lab only) and WhitePoint.
-void WriteWhitePoint(TextWriter& out, const CrdWhitePoint& white, Signature pcs);
+// Block 7: EncodeLMN (Lab only) and WhitePoint, from the profile's white-point
+// quotients in single precision.
+void WriteWhitePoint(TextWriter& out, const SingleWhitePoint& white, Signature pcs);
 // Block 8: the RenderTable head and its g strings; the array stays open for block 9.
 void WriteRenderTable(TextWriter& out, const ByteLut& lut);
 // Block 9: output procedures, stamp lines, end of dictionary, resource definition.

@@ -62,16 +62,7 @@ void WriteRenderTable(TextWriter& out, const ByteLut& lut) {
   const std::size_t lineBytes = g * o;
   // Written three-dimensionally: g strings of g lines, each line one (a, b) row of g·o bytes.
   if (lut.clut.size() < g * g * lineBytes) return;
-  out.Format("/RenderTable [ %d %d %d [ \n", lut.gridPoints, lut.gridPoints, lut.gridPoints);
-  const std::uint8_t* row = lut.clut.data();
-  for (std::size_t a = 0; a < g; ++a) {
-    out.Put("<\n");
-    for (std::size_t b = 0; b < g; ++b, row += lineBytes) {
-      out.PutHexBytes(row, lineBytes);
-      out.Put("\n");
-    }
-    out.Put(">\n");
-  }
+  WriteRenderTableGrid(out, lut.gridPoints, lut.outputChannels, lut.clut.data());
   out.Format("] %d\n", lut.outputChannels);
 }
 

@@ -4,9 +4,9 @@
 
 #include "common/string_table.h"
 #include "common/temp_directory.h"
-#include "crd/build_environment.h"
+#include "crd_ink_shared/build_environment.h"
 #include "crd/crd_builder.h"
-#include "crd/stamp_lines.h"
+#include "download/spooler_stamp_clock.h"
 #include "icc/profile_checks.h"
 #include "ink/ink_builder.h"
 #include "printer/download_job.h"

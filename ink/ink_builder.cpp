@@ -8,8 +8,8 @@
 
 #include "common/string_table.h"
 #include "common/temp_directory.h"
-#include "crd/downloader.h"
-#include "crd/stamp_lines.h"
+#include "crd_ink_shared/downloader.h"
+#include "crd_ink_shared/stamp_lines.h"
 #include "icc/lut.h"
 #include "ink/ink_document.h"
 #include "ink/ink_tables.h"
@@ -35,6 +35,28 @@ constexpr const char* kStemHasSlash =
 bool IsLookupTable(const TagEntry& entry) {
   const Signature type = LutType(entry.data.data(), entry.data.size());
   return type == sig::kMft1 || type == sig::kMft2;
+}
+
+// Walks the tags from the last: `writeWhitePoint` runs for each white- or black-point
+// tag, each copyright tag is echoed on the progress stream. 0, or 1 when the white point
+// is unusable (its line written once).
+template <typename WriteWhitePoint>
+int WriteWhitePointsAndEchoCopyright(const TagTableList& list, const ProfileHeader& header,
+                                     const Diagnostics& diag, WriteWhitePoint writeWhitePoint) {
+  int result = 0;
+  for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
+    if (entry->signature == sig::kWtpt || entry->signature == sig::kBkpt) {
+      if (HasUsableWhitePoint(header)) {
+        writeWhitePoint();
+      } else if (result == 0) {
+        diag.Err("Illegal white point.\n");
+        result = 1;
+      }
+    } else if (entry->signature == sig::kCprt) {
+      diag.Out(CopyrightText(*entry) + "...\n");
+    }
+  }
+  return result;
 }
 
 }  // namespace
@@ -136,19 +158,8 @@ int InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
   }
   environment_.diag.Out("Making a CRD...\n");
 
-  int result = 0;
-  for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
-    if (entry->signature == sig::kWtpt || entry->signature == sig::kBkpt) {
-      if (HasUsableWhitePoint(header)) {
-        WriteSimulationWhitePoint(out, header);
-      } else if (result == 0) {
-        environment_.diag.Err("Illegal white point.\n");
-        result = 1;
-      }
-    } else if (entry->signature == sig::kCprt) {
-      environment_.diag.Out(CopyrightText(*entry) + "...\n");
-    }
-  }
+  const int result = WriteWhitePointsAndEchoCopyright(
+      list_, header, environment_.diag, [&] { WriteSimulationWhitePoint(out, header); });
 
   if (header.pcs != sig::kLab) return result;
   for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
@@ -183,20 +194,10 @@ int InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
   environment_.diag.Out("Making a CRD...\n");
 
   const bool lab = header.pcs == sig::kLab;
-  int result = 0;
-  for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
-    if (entry->signature == sig::kWtpt || entry->signature == sig::kBkpt) {
-      if (HasUsableWhitePoint(header)) {
-        if (lab) WriteEncodeLmn(out, header);
-        WriteOutputWhitePoint(out, header);
-      } else if (result == 0) {
-        environment_.diag.Err("Illegal white point.\n");
-        result = 1;
-      }
-    } else if (entry->signature == sig::kCprt) {
-      environment_.diag.Out(CopyrightText(*entry) + "...\n");
-    }
-  }
+  const int result = WriteWhitePointsAndEchoCopyright(list_, header, environment_.diag, [&] {
+    if (lab) WriteOutputEncodeLmn(out, header);
+    WriteOutputWhitePoint(out, header);
+  });
 
   if (!lab) return result;
   for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {

@@ -1,25 +1,16 @@
 #include "ink/ink_document.h"
 
 #include "common/cp932.h"
-#include "crd/stamp_lines.h"
+#include "crd_ink_shared/rendering_keys.h"
+#include "crd_ink_shared/stamp_lines.h"
 
 namespace vomar {
 namespace {
 
-// X/Y, Y/Y and Z/Y of the stored s15Fixed16 numbers: the fixed-point scale cancels.
-struct WhitePoint {
-  double x;
-  double y;
-  double z;
-};
-
-WhitePoint Quotients(const ProfileHeader& header) {
-  const double y = header.illuminant[1];
-  return {header.illuminant[0] / y, header.illuminant[1] / y, header.illuminant[2] / y};
+// The callers have checked HasUsableWhitePoint.
+WhitePointQuotients Quotients(const ProfileHeader& header) {
+  return QuotientsOf(header.illuminant).value_or(WhitePointQuotients{});
 }
-
-// The output profile's white point is held in single precision.
-double Single(double value) { return static_cast<float>(value); }
 
 }  // namespace
 
@@ -52,10 +43,12 @@ void WriteDecodingProcedures(TextWriter& out) {
           "\t\t\t {0.137931 sub 0.128419 mul} ifelse 0.8249 mul}bind]\n");
 }
 
-bool HasUsableWhitePoint(const ProfileHeader& header) { return header.illuminant[1] != 0; }
+bool HasUsableWhitePoint(const ProfileHeader& header) {
+  return QuotientsOf(header.illuminant).has_value();
+}
 
 void WriteSimulationWhitePoint(TextWriter& out, const ProfileHeader& header) {
-  const WhitePoint white = Quotients(header);
+  const WhitePointQuotients white = Quotients(header);
   out.Format("\t\t/WhitePoint [%f %f %f]\n", white.x, white.y, white.z);
 }
 
@@ -65,14 +58,7 @@ void WriteRenderingKeys(TextWriter& out) {
   out.Put("<<\n\t\t");
   out.Put("/ColorRenderingName(INKSimulation)\n\t\t");
   out.Put("\n\t\t");
-  out.Put("/ColorRenderingType 1\n\t\t");
-  out.Put("/MatrixPQR [ 0.8951 -0.7502 0.0389\n"
-          "\t\t\t0.2664 1.7135 -0.0685\n"
-          "\t\t\t-0.1614 0.0367 1.0296 ]\n\t\t");
-  out.Put("/TransformPQR [{exch pop exch 3 get mul exch pop exch 3 get div} bind\n"
-          "\t\t\t{exch pop exch 4 get mul exch pop exch 4 get div} bind\n"
-          "\t\t\t{exch pop exch 5 get mul exch pop exch 5 get div} bind ]\n\t\t");
-  out.Put("/RangePQR [ 0.0 1.4 0.0 1.4 0.0 1.4 ]\n\t\t");
+  WritePqrKeys(out, kInkKeyLayout);
   out.Put("/RangeLMN [ -.137931 1 -.137931 .999967 -.137931 1.00003 ]\n\t\t");
   out.Put("/MatrixABC [ 0 1 0 1 -1 1 0 0 -1 ]\n\t\t");
   out.Put("/EncodeABC [\n"
@@ -83,21 +69,16 @@ void WriteRenderingKeys(TextWriter& out) {
   out.Put("/RangeABC [ 0 100 -128 128 -128 128 ]\n");
 }
 
-void WriteEncodeLmn(TextWriter& out, const ProfileHeader& header) {
-  const WhitePoint white = Quotients(header);
-  out.Format("\t\t/EncodeLMN [{ %f div dup .00885645 gt{.333333 exp}{7.78704\n"
-             "\t\t\tmul .137931 add} ifelse} bind\n"
-             "\t\t\t{dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add}\n"
-             "\t\t\tifelse} bind\n"
-             "\t\t\t{ %f div dup .00885645 gt{.333333 exp}{7.78704 mul\n"
-             "\t\t\t.137931 add} ifelse} bind]\n",
-             Single(white.x), Single(white.z));
+void WriteOutputEncodeLmn(TextWriter& out, const ProfileHeader& header) {
+  const SingleWhitePoint white = InSinglePrecision(Quotients(header));
+  out.Put("\t\t");
+  WriteEncodeLmn(out, white.x, white.z, kInkKeyLayout);
 }
 
 void WriteOutputWhitePoint(TextWriter& out, const ProfileHeader& header) {
-  const WhitePoint white = Quotients(header);
-  out.Format("\t\t/WhitePoint [%f %f %f]\n", Single(white.x), Single(white.y),
-             Single(white.z));
+  const SingleWhitePoint white = InSinglePrecision(Quotients(header));
+  out.Format("\t\t/WhitePoint [%f %f %f]\n", double{white.x}, double{white.y},
+             double{white.z});
 }
 
 void WriteRenderingEnd(TextWriter& out) { out.Put("\t\t>>\n"); }

@@ -30,7 +30,7 @@ void WriteSimulationWhitePoint(TextWriter& out, const ProfileHeader& header);
 void WriteRenderingKeys(TextWriter& out);
 
 // The EncodeLMN procedures that scale by the output profile's white point.
-void WriteEncodeLmn(TextWriter& out, const ProfileHeader& header);
+void WriteOutputEncodeLmn(TextWriter& out, const ProfileHeader& header);
 // "/WhitePoint [...]" of the output profile, each quotient in single precision.
 void WriteOutputWhitePoint(TextWriter& out, const ProfileHeader& header);
 

@@ -1,5 +1,6 @@
 #include "ink/ink_tables.h"
 
+#include "crd_ink_shared/rendering_keys.h"
 #include "icc/lut.h"
 #include "icc/signatures.h"
 
@@ -38,20 +39,7 @@ void PutDefgTable(const GridView& grid, TextWriter& out) {
 // "/RenderTable [ g g g [" then one string per value of the first input, spread over g
 // lines of g points each; then o and the four (empty) output procedures.
 void PutRenderTable(const GridView& grid, TextWriter& out) {
-  const std::size_t g = static_cast<std::size_t>(grid.gridPoints);
-  const std::size_t lineBytes = g * static_cast<std::size_t>(grid.outputChannels);
-  out.Format("/RenderTable [ %d %d %d [ \n", grid.gridPoints, grid.gridPoints,
-             grid.gridPoints);
-  const std::uint8_t* point = grid.clut;
-  for (std::size_t a = 0; a < g; ++a) {
-    out.Put("<\n");
-    for (std::size_t b = 0; b < g; ++b) {
-      out.PutHexBytes(point, lineBytes);
-      point += lineBytes;
-      out.Put("\n");
-    }
-    out.Put(">\n");
-  }
+  WriteRenderTableGrid(out, grid.gridPoints, grid.outputChannels, grid.clut);
   out.Format("] %d {} {} {} {} ]\n", grid.outputChannels);
 }
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "crd/build_environment.h"
+#include "crd_ink_shared/build_environment.h"
 #include "crd/crd_builder.h"
-#include "crd/stamp_lines.h"
+#include "crd_ink_shared/stamp_lines.h"
 #include "ink/ink_builder.h"
 #include "tests/fuzz/fuzz_targets.h"
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "crd/stamp_lines.h"
+#include "download/spooler_stamp_clock.h"
 #include "common/string_table.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_messages.h"

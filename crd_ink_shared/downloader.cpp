@@ -1,4 +1,4 @@
-#include "crd/downloader.h"
+#include "crd_ink_shared/downloader.h"
 
 namespace vomar {
 

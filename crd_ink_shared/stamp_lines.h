@@ -6,14 +6,12 @@
 #include <optional>
 #include <string>
 
-#include "common/messages.h"
 #include "common/text_writer.h"
 
 namespace vomar {
 
-class Spooler;
-
-// Where the /LATEST time comes from.
+// Where the /LATEST time comes from: the printer in use (download/spooler_stamp_clock.h)
+// or the workstation.
 class StampClock {
  public:
   virtual ~StampClock() = default;
@@ -24,20 +22,6 @@ class StampClock {
     std::optional<std::time_t> time;  // UTC
   };
   virtual Reading Fetch() = 0;
-};
-
-// Times an empty job on the printer in use: opens it, starts a job, reads the job's
-// submission time, cancels the job (it never prints) and closes the printer. When the
-// printer cannot be opened it shows string 4 (owner-less).
-class SpoolerStampClock : public StampClock {
- public:
-  SpoolerStampClock(Spooler& spooler, std::string printerName, MessageSink& messages);
-  Reading Fetch() override;
-
- private:
-  Spooler& spooler_;
-  std::string printerName_;
-  MessageSink& messages_;
 };
 
 // The workstation's clock, for builds made without a printer.
