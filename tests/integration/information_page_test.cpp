@@ -3,7 +3,6 @@
 // The page is checked through Ghostscript's list of text runs.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -12,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "common/cp932.h"
 #include "download/print_information.h"
 #include "printer/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
+#include "tests/support/page_spans.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/profile_generator/test_profile.h"
@@ -36,37 +35,9 @@ constexpr const char* kQueue = "Info_Page";
 constexpr const char* kGothic = "GothicBBB-Medium-83pv-RKSJ-H";
 constexpr const char* kMincho = "Ryumin-Light-83pv-RKSJ-H";
 
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-// Text as the page's text runs give it: the printer's fonts take Shift-JIS, and each
-// character comes out as the one whose number is its two-byte code.
-std::string AsPrinted(std::string_view utf8) {
-  const std::string sjis = Utf8ToCp932(utf8);
-  std::string out;
-  for (std::size_t i = 0; i < sjis.size(); ++i) {
-    std::uint32_t code = static_cast<unsigned char>(sjis[i]);
-    if ((code >= 0x81 && code <= 0x9F) || (code >= 0xE0 && code <= 0xFC)) {
-      code = code << 8 | static_cast<unsigned char>(sjis[++i]);
-    }
-    AppendUtf8(out, code);
-  }
-  return out;
-}
-
 std::string Span(int x, int y, const char* font, int size, std::string_view text) {
   return std::to_string(x) + " " + std::to_string(y) + " " + font + " " +
-         std::to_string(size) + " " + AsPrinted(text) + "\n";
+         std::to_string(size) + " " + testing::AsPrinted(text) + "\n";
 }
 
 // What the status column of a slot shows, and the detail lines under it.

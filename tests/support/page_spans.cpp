@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "common/cp932.h"
+
 namespace vomar::testing {
 
 namespace {
@@ -87,6 +89,18 @@ std::string Baseline(std::string_view bbox) {
 }
 
 }  // namespace
+
+std::string AsPrinted(std::string_view utf8) {
+  const std::string sjis = Utf8ToCp932(utf8);
+  std::string out;
+  for (std::size_t i = 0; i < sjis.size(); ++i) {
+    std::uint32_t code = static_cast<unsigned char>(sjis[i]);
+    const bool lead = (code >= 0x81 && code <= 0x9F) || (code >= 0xE0 && code <= 0xFC);
+    if (lead && i + 1 < sjis.size()) code = code << 8 | static_cast<unsigned char>(sjis[++i]);
+    AppendUtf8(out, code);
+  }
+  return out;
+}
 
 std::string PageSpansText(std::string_view xml) {
   std::string out;

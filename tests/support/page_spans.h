@@ -18,4 +18,8 @@ inline constexpr int kPageHeight = 842;
 // one whose number is its code). Example: "50 650 GothicBBB-Medium-83pv-RKSJ-H 14 荊莉".
 std::string PageSpansText(std::string_view txtwriteXml);
 
+// UTF-8 text as a span of a Shift-JIS font gives it: the text in code page 932, each
+// character turned into the one whose number is its code ("無" becomes "隳", U+96B3).
+std::string AsPrinted(std::string_view utf8);
+
 }  // namespace vomar::testing
