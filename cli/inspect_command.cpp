@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "common/text_writer.h"
+#include "icc/byte_order.h"
 #include "icc/lut.h"
 #include "icc/profile_reader.h"
 #include "icc/tag_text.h"
@@ -46,8 +47,7 @@ void PrintDirectory(const TagTableList& list, std::FILE* out) {
   for (const TagEntry& entry : list.entries) {
     std::string type = "-";
     if (entry.data.size() >= 4) {
-      type = ShowSignature(Signature{entry.data[0]} << 24 | Signature{entry.data[1]} << 16 |
-                           Signature{entry.data[2]} << 8 | entry.data[3]);
+      type = ShowSignature(ReadBigEndian32(entry.data.data()));
     }
     std::fprintf(out, "tag %s offset %u size %u type %s\n",
                  ShowSignature(entry.signature).c_str(), entry.offset, entry.size, type.c_str());

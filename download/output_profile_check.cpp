@@ -7,16 +7,16 @@
 
 namespace vomar {
 
-int CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
-                                 const SupportConfig& config) {
-  if (frontEnd.Mode() != InkSimulation) return kModelMatches;
+ModelCheck CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
+                                        const SupportConfig& config) {
+  if (frontEnd.Mode() != InkSimulation) return ModelCheck::kMatches;
   const std::string profilePath = frontEnd.OutputPath();
-  if (profilePath.empty()) return kModelMatches;
+  if (profilePath.empty()) return ModelCheck::kMatches;
 
   std::string modelText;
-  int result = FindOutputModel(frontEnd.CurrentPrinterText(), spooler, config, modelText);
-  if (result == kModelMatches) result = CheckModelDescription(profilePath, modelText);
-  if (result == kModelMatches) return result;
+  ModelCheck result = FindOutputModel(frontEnd.CurrentPrinterText(), spooler, config, modelText);
+  if (result == ModelCheck::kMatches) result = CheckModelDescription(profilePath, modelText);
+  if (result == ModelCheck::kMatches) return result;
 
   frontEnd.Show(Message{ModelCheckMessageText(result), std::string(kErrorCaption),
                         kMbOk | kMbIconHand, MessageOwner::kMainDialog});

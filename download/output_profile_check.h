@@ -3,6 +3,7 @@
 #pragma once
 
 #include "download/front_end.h"
+#include "printer/model_check.h"
 #include "printer/spooler.h"
 #include "printer/support_config.h"
 
@@ -10,9 +11,9 @@ namespace vomar {
 
 // In the ink-simulation mode with an output profile set: when the profile does not suit
 // the printer, shows the message for the result (caption "Voma Profile Downloader Err",
-// stop icon) and empties the output-profile box. Returns the model check's result (0
-// also when nothing was checked).
-int CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
-                                 const SupportConfig& config);
+// stop icon) and empties the output-profile box. Returns the model check's result
+// (kMatches also when nothing was checked).
+ModelCheck CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
+                                        const SupportConfig& config);
 
 }  // namespace vomar

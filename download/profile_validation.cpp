@@ -99,7 +99,7 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
   if (checks.IsInkProfile(box.path)) return Refuse(frontEnd, box, 118);
   if (modelCheck != nullptr) {
     if (CheckOutputProfileForPrinter(frontEnd, modelCheck->spooler, modelCheck->config) !=
-        kModelMatches) {
+        ModelCheck::kMatches) {
       return BoxVerdict::kRefused;
     }
   }

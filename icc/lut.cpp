@@ -1,9 +1,8 @@
 #include "icc/lut.h"
 
-#include <cstring>
 #include <new>
 
-#include "icc/profile_reader.h"
+#include "icc/byte_order.h"
 
 namespace vomar {
 namespace {
@@ -11,24 +10,6 @@ namespace {
 constexpr std::size_t kLut8HeadSize = 48;
 constexpr std::size_t kLut16HeadSize = 52;
 constexpr std::uint64_t kTableEntries = 256;
-
-std::uint32_t Read32(const std::uint8_t* data) {
-  std::uint8_t bytes[4];
-  std::memcpy(bytes, data, 4);
-  ToHostOrder(bytes, 4);
-  std::uint32_t value;
-  std::memcpy(&value, bytes, 4);
-  return value;
-}
-
-std::uint16_t Read16(const std::uint8_t* data) {
-  std::uint8_t bytes[2];
-  std::memcpy(bytes, data, 2);
-  ToHostOrder(bytes, 2);
-  std::uint16_t value;
-  std::memcpy(&value, bytes, 2);
-  return value;
-}
 
 // g^i * o in 64 bits; false when it exceeds `limit` (so no product can overflow).
 bool ClutEntries(std::uint64_t g, int i, std::uint64_t o, std::uint64_t limit,
@@ -51,7 +32,7 @@ bool ClutEntries(std::uint64_t g, int i, std::uint64_t o, std::uint64_t limit,
 std::array<std::int32_t, 9> ReadMatrix(const std::uint8_t* data) {
   std::array<std::int32_t, 9> matrix{};
   for (std::size_t k = 0; k < matrix.size(); ++k) {
-    matrix[k] = static_cast<std::int32_t>(Read32(data + 12 + 4 * k));
+    matrix[k] = static_cast<std::int32_t>(ReadBigEndian32(data + 12 + 4 * k));
   }
   return matrix;
 }
@@ -59,7 +40,7 @@ std::array<std::int32_t, 9> ReadMatrix(const std::uint8_t* data) {
 // One table of n 16-bit entries resampled to 256 bytes by linear interpolation in
 // exact integer arithmetic; each value is reduced by 255/65535, that is divided by 257.
 void ResampleToBytes(const std::uint8_t* table, int n, std::uint8_t* out) {
-  auto entry = [table](std::uint64_t j) { return std::uint64_t{Read16(table + 2 * j)}; };
+  auto entry = [table](std::uint64_t j) { return std::uint64_t{ReadBigEndian16(table + 2 * j)}; };
   for (std::uint64_t k = 0; k < kTableEntries; ++k) {
     const std::uint64_t num = k * static_cast<std::uint64_t>(n - 1);
     const std::uint64_t j = num / 255;
@@ -103,7 +84,7 @@ std::optional<ByteLut> ByteLutFromLut16(const Lut16Table& table) {
   }
   lut.clut.resize(table.clutEntries);
   for (std::size_t k = 0; k < table.clutEntries; ++k) {
-    lut.clut[k] = static_cast<std::uint8_t>(Read16(table.clut + 2 * k) / 257);
+    lut.clut[k] = static_cast<std::uint8_t>(ReadBigEndian16(table.clut + 2 * k) / 257);
   }
   lut.outputTables.resize(kTableEntries * o);
   for (std::size_t k = 0; k < o; ++k) {
@@ -124,7 +105,7 @@ int IntegerPower(int base, int exponent) {
 
 Signature LutType(const std::uint8_t* data, std::size_t size) {
   if (data == nullptr || size < kLut8HeadSize) return 0;
-  return Read32(data);
+  return ReadBigEndian32(data);
 }
 
 std::optional<Lut8Table> DecodeLut8(const std::uint8_t* data, std::size_t size) {
@@ -156,8 +137,8 @@ std::optional<Lut16Table> DecodeLut16(const std::uint8_t* data, std::size_t size
   table.inputChannels = data[8];
   table.outputChannels = data[9];
   table.gridPoints = data[10];
-  table.inputEntries = Read16(data + 48);
-  table.outputEntries = Read16(data + 50);
+  table.inputEntries = ReadBigEndian16(data + 48);
+  table.outputEntries = ReadBigEndian16(data + 50);
   const std::uint64_t i = data[8];
   const std::uint64_t o = data[9];
   const std::uint64_t availableEntries = (size - kLut16HeadSize) / 2;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/file_handle.h"
 #include "common/string_table.h"
 
 namespace vomar {
@@ -21,18 +22,14 @@ bool IsMarkerAt(const std::string& text, std::size_t i) {
 
 HeaderReading ReadHeaderOnly(const std::string& path, const Diagnostics& diag) {
   HeaderReading reading;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return reading;
-  std::uint8_t block[132];
-  const bool complete = std::fread(block, 1, sizeof block, file) == sizeof block;
-  std::fclose(file);
-  if (!complete) {
+  const FileHandle file = OpenFile(path, "rb");
+  if (!file) return reading;
+  std::int32_t tagCount = 0;
+  if (!ReadHeaderBlock(file.get(), reading.header, tagCount)) {
     diag.Err("Unable to read the file.\n");
     reading.result = HeaderReadResult::kShort;
     return reading;
   }
-  std::int32_t tagCount = 0;
-  reading.header = DecodeProfileHeader(block, tagCount);
   reading.result = HeaderReadResult::kRead;
   return reading;
 }

@@ -5,23 +5,12 @@
 namespace vomar {
 namespace {
 
-// Copies one big-endian field out of the block and brings it into host order.
 std::uint32_t Field32(const std::uint8_t* block, std::size_t at) {
-  std::uint8_t bytes[4];
-  std::memcpy(bytes, block + at, 4);
-  ToHostOrder(bytes, 4);
-  std::uint32_t value;
-  std::memcpy(&value, bytes, 4);
-  return value;
+  return ReadBigEndian32(block + at);
 }
 
 std::uint16_t Field16(const std::uint8_t* block, std::size_t at) {
-  std::uint8_t bytes[2];
-  std::memcpy(bytes, block + at, 2);
-  ToHostOrder(bytes, 2);
-  std::uint16_t value;
-  std::memcpy(&value, bytes, 2);
-  return value;
+  return ReadBigEndian16(block + at);
 }
 
 }  // namespace

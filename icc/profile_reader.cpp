@@ -1,21 +1,11 @@
 #include "icc/profile_reader.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "common/file_handle.h"
 
 namespace vomar {
 namespace {
-
-TagDirectoryEntry DecodeDirectoryEntry(std::uint8_t (&bytes)[12]) {
-  TagDirectoryEntry entry;
-  ToHostOrder(bytes, 4);
-  ToHostOrder(bytes + 4, 4);
-  ToHostOrder(bytes + 8, 4);
-  std::memcpy(&entry.signature, bytes, 4);
-  std::memcpy(&entry.offset, bytes + 4, 4);
-  std::memcpy(&entry.size, bytes + 8, 4);
-  return entry;
-}
 
 // Tags are loaded whole, one copy per directory entry, so entries that all point at
 // one large table would multiply the file in memory. Real profiles share a table
@@ -33,6 +23,22 @@ std::uint64_t FileSize(std::FILE* file) {
 
 }  // namespace
 
+bool ReadHeaderBlock(std::FILE* file, ProfileHeader& header, std::int32_t& tagCount) {
+  std::uint8_t block[132];
+  if (std::fread(block, 1, sizeof block, file) != sizeof block) return false;
+  header = DecodeProfileHeader(block, tagCount);
+  return true;
+}
+
+bool ReadDirectoryEntry(std::FILE* file, TagDirectoryEntry& entry) {
+  std::uint8_t bytes[12];
+  if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return false;
+  entry.signature = ReadBigEndian32(bytes);
+  entry.offset = ReadBigEndian32(bytes + 4);
+  entry.size = ReadBigEndian32(bytes + 8);
+  return true;
+}
+
 bool TagSelection::Includes(Signature signature) const {
   return all || std::find(only.begin(), only.end(), signature) != only.end();
 }
@@ -40,13 +46,11 @@ bool TagSelection::Includes(Signature signature) const {
 int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
                         bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
                         TagSelection load) {
-  std::uint8_t block[132];
-  if (std::fread(block, 1, sizeof block, file) != sizeof block) {
+  std::int32_t tagCount = 0;
+  if (!ReadHeaderBlock(file, header, tagCount)) {
     diag.Err("Unable to read the file.\n");
     return kTagFailed;
   }
-  std::int32_t tagCount = 0;
-  header = DecodeProfileHeader(block, tagCount);
 
   if (demandPrinterClass && header.deviceClass != sig::kPrtr) {
     diag.Err("Input file may not be printer profile.\n");
@@ -55,12 +59,12 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
 
   // The directory follows the count; each entry is read as it stands, duplicates too.
   for (std::int32_t i = 0; i < tagCount; ++i) {
-    std::uint8_t bytes[12];
-    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) {
+    TagDirectoryEntry entry;
+    if (!ReadDirectoryEntry(file, entry)) {
       diag.Err("Unable to read the file.\n");
       return kTagFailed;
     }
-    if (AddTagEntry(list, DecodeDirectoryEntry(bytes), diag) != kTagOk) {
+    if (AddTagEntry(list, entry, diag) != kTagOk) {
       diag.Err("Unable to put data into Tag table list.\n");
       return kTagFailed;
     }
@@ -97,12 +101,10 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
 int ReadProfileTags(const std::string& path, TagTableList& list, bool demandPrinterClass,
                     bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
                     TagSelection load) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return kTagCannotOpen;
-  const int result = ReadProfileTagsFrom(file, list, demandPrinterClass, demandRequiredTags,
-                                         header, diag, load);
-  std::fclose(file);
-  return result;
+  const FileHandle file = OpenFile(path, "rb");
+  if (!file) return kTagCannotOpen;
+  return ReadProfileTagsFrom(file.get(), list, demandPrinterClass, demandRequiredTags, header,
+                             diag, load);
 }
 
 }  // namespace vomar

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/diagnostics.h"
+#include "icc/byte_order.h"
 #include "icc/signatures.h"
 
 namespace vomar {
@@ -20,10 +21,6 @@ inline constexpr int kTagFailed = -1;
 // ReadProfileTags only: the file could not be opened; nothing was written to the
 // error stream and the caller shows its own message.
 inline constexpr int kTagCannotOpen = -2;
-
-// Converts one big-endian field in place into host order: width 2 swaps two bytes,
-// width 4 reverses four; any other width leaves the bytes alone. Returns 0.
-int ToHostOrder(std::uint8_t* bytes, int width);
 
 // The header fields in host order, as ReadProfileTags converts them.
 struct ProfileHeader {
@@ -55,6 +52,12 @@ struct TagDirectoryEntry {
   std::uint32_t offset = 0;
   std::uint32_t size = 0;
 };
+
+// Reads and decodes the header and the tag count at the file's position (its start);
+// false when fewer than 132 bytes could be read.
+bool ReadHeaderBlock(std::FILE* file, ProfileHeader& header, std::int32_t& tagCount);
+// Reads and decodes the next 12-byte directory entry; false on a short read.
+bool ReadDirectoryEntry(std::FILE* file, TagDirectoryEntry& entry);
 
 struct TagEntry {
   Signature signature = 0;

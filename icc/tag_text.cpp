@@ -1,17 +1,10 @@
 #include "icc/tag_text.h"
 
-#include <cstring>
-
 namespace vomar {
 namespace {
 
 std::uint32_t Read32(const std::vector<std::uint8_t>& data, std::size_t at) {
-  std::uint8_t bytes[4];
-  std::memcpy(bytes, data.data() + at, 4);
-  ToHostOrder(bytes, 4);
-  std::uint32_t value;
-  std::memcpy(&value, bytes, 4);
-  return value;
+  return ReadBigEndian32(data.data() + at);
 }
 
 // Bytes from `begin` up to the first zero byte, at most `count` and never past the end.

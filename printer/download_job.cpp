@@ -6,6 +6,7 @@
 #include <memory>
 #include <system_error>
 
+#include "common/file_handle.h"
 #include "common/string_table.h"
 #include "common/temp_directory.h"
 #include "printer/spooler.h"
@@ -25,9 +26,6 @@ constexpr std::string_view kPjlTrailer = "\x1B%-12345X@PJL EOJ\n";
 constexpr std::size_t kChunkBytes = 256;
 constexpr int kSpoolerFailedMessage = 4;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 bool WritePiece(PrinterHandle& printer, std::string_view piece) {
   return printer.Write(piece.data(), piece.size());
@@ -95,7 +93,7 @@ int DownloadJob::SendJobFile(const std::string& printerName, const std::string& 
       printer->Close();
       return kSpoolerFailedMessage;
     }
-    std::unique_ptr<std::FILE, FileCloser> payload(std::fopen(path.c_str(), "rb"));
+    const FileHandle payload = OpenFile(path, "rb");
     if (!payload) {
       reason = FileErrorText("cannot open", path, errno);
       Abandon(*printer);

@@ -1,19 +1,17 @@
 #include "printer/ini_file.h"
 
 #include <cstdio>
-#include <memory>
+
+#include "common/file_handle.h"
 
 namespace vomar {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // The whole file, or nothing when it cannot be read.
 std::string ReadWholeFile(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  const FileHandle file = OpenFile(path, "rb");
   std::string text;
   if (!file) return text;
   char chunk[4096];

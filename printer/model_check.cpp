@@ -1,11 +1,12 @@
 #include "printer/model_check.h"
 
 #include <algorithm>
-#include <memory>
 #include <new>
 #include <vector>
 
+#include "common/file_handle.h"
 #include "common/string_table.h"
+#include "icc/profile_reader.h"
 #include "icc/signatures.h"
 #include "printer/printer_list.h"
 
@@ -13,19 +14,7 @@ namespace vomar {
 
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-constexpr std::size_t kHeaderAndCountBytes = 132;
-constexpr std::size_t kDirectoryEntryBytes = 12;
 constexpr std::size_t kDescriptionStart = 12;
-
-std::uint32_t BigEndian32(const unsigned char* bytes) {
-  return (static_cast<std::uint32_t>(bytes[0]) << 24) |
-         (static_cast<std::uint32_t>(bytes[1]) << 16) |
-         (static_cast<std::uint32_t>(bytes[2]) << 8) | static_cast<std::uint32_t>(bytes[3]);
-}
 
 // Size of an open file, or -1.
 long long FileSize(std::FILE* file) {
@@ -35,37 +24,38 @@ long long FileSize(std::FILE* file) {
 
 }  // namespace
 
-int FindOutputModel(const std::string& listText, Spooler& spooler,
-                    const SupportConfig& config, std::string& modelText) {
-  if (listText.empty()) return kModelPrinterFailed;
+ModelCheck FindOutputModel(const std::string& listText, Spooler& spooler,
+                           const SupportConfig& config, std::string& modelText) {
+  if (listText.empty()) return ModelCheck::kPrinterFailed;
   const std::optional<PrinterInfo> printer =
       spooler.GetPrinter(PrinterNameFromEntryText(listText));
-  if (!printer) return kModelPrinterFailed;
+  if (!printer) return ModelCheck::kPrinterFailed;
 
   const SupportEntryMatch match = config.FindEntryForDriver(printer->driver);
   if (match.result == 0) modelText = match.outIcm;
-  return match.result;
+  // The scan's results 0, 1 and 2 are the check's.
+  return static_cast<ModelCheck>(match.result);
 }
 
-int CompareModelTag(std::FILE* profile, std::uint32_t offset, std::uint32_t size,
-                    const std::string& modelText) {
+ModelCheck CompareModelTag(std::FILE* profile, std::uint32_t offset, std::uint32_t size,
+                           const std::string& modelText) {
   // A tag that reaches past the end of the file is refused before anything is
   // allocated for it.
   const long long fileSize = FileSize(profile);
   if (fileSize < 0 || static_cast<long long>(offset) + size > fileSize) {
-    return kModelProfileUnreadable;
+    return ModelCheck::kProfileUnreadable;
   }
   if (std::fseek(profile, static_cast<long>(offset), SEEK_SET) != 0) {
-    return kModelProfileUnreadable;
+    return ModelCheck::kProfileUnreadable;
   }
   std::vector<unsigned char> tag;
   try {
     tag.assign(size, 0);
   } catch (const std::bad_alloc&) {
-    return kModelProfileUnreadable;
+    return ModelCheck::kProfileUnreadable;
   }
   if (size > 0 && std::fread(tag.data(), 1, size, profile) != size) {
-    return kModelProfileUnreadable;
+    return ModelCheck::kProfileUnreadable;
   }
 
   std::string description;
@@ -75,43 +65,40 @@ int CompareModelTag(std::FILE* profile, std::uint32_t offset, std::uint32_t size
         begin + std::min<std::ptrdiff_t>(tag.end() - begin, kMaxModelDescriptionBytes);
     description.assign(begin, std::find(begin, limit, 0));
   }
-  return description.starts_with(modelText) ? kModelMatches : kModelMismatch;
+  return description.starts_with(modelText) ? ModelCheck::kMatches : ModelCheck::kMismatch;
 }
 
-int CheckModelDescription(const std::string& profilePath, const std::string& modelText) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(profilePath.c_str(), "rb"));
-  if (!file) return kModelProfileUnreadable;
+ModelCheck CheckModelDescription(const std::string& profilePath, const std::string& modelText) {
+  const FileHandle file = OpenFile(profilePath, "rb");
+  if (!file) return ModelCheck::kProfileUnreadable;
 
-  unsigned char header[kHeaderAndCountBytes];
-  if (std::fread(header, 1, sizeof header, file.get()) != sizeof header) {
-    return kModelProfileUnreadable;
-  }
-  const std::uint32_t tagCount = BigEndian32(header + 128);
+  ProfileHeader header;
+  std::int32_t count = 0;
+  if (!ReadHeaderBlock(file.get(), header, count)) return ModelCheck::kProfileUnreadable;
+  // The directory is walked up to its first 'dmdd' entry only, the count taken unsigned.
+  const std::uint32_t tagCount = static_cast<std::uint32_t>(count);
   for (std::uint32_t i = 0; i < tagCount; ++i) {
-    unsigned char entry[kDirectoryEntryBytes];
-    if (std::fread(entry, 1, sizeof entry, file.get()) != sizeof entry) {
-      return kModelProfileUnreadable;
-    }
-    if (BigEndian32(entry) == sig::kDmdd) {
-      return CompareModelTag(file.get(), BigEndian32(entry + 4), BigEndian32(entry + 8),
-                             modelText);
+    TagDirectoryEntry entry;
+    if (!ReadDirectoryEntry(file.get(), entry)) return ModelCheck::kProfileUnreadable;
+    if (entry.signature == sig::kDmdd) {
+      return CompareModelTag(file.get(), entry.offset, entry.size, modelText);
     }
   }
-  return kModelMatches;
+  return ModelCheck::kMatches;
 }
 
-std::string ModelCheckMessageText(int result) {
+std::string ModelCheckMessageText(ModelCheck result) {
   switch (result) {
-    case kModelPrinterFailed:
+    case ModelCheck::kPrinterFailed:
       return "指定のドライバでエラーが発生しました。\r\n"
              "ドライバが正常に動作することを確認してください。";
-    case kModelConfigFailed:
+    case ModelCheck::kConfigFailed:
       return std::string("設定ファイルでエラーが発生しました。\r\n設定ファイル\"") +
              kConfigFileName + "\"が壊れている可能性があります。";
-    case kModelProfileUnreadable:
+    case ModelCheck::kProfileUnreadable:
       return "指定の出力プロファイルでエラーが発生しました。\r\n"
              "指定の出力プロファイルが正しいことを確認してください。";
-    case kModelMismatch:
+    case ModelCheck::kMismatch:
       return "指定ドライバに対応しない出力プロファイルが設定されています。\r\n"
              "指定ドライバに対応する出力プロファイルを設定してください。";
     default:

@@ -20,6 +20,9 @@
 namespace vomar {
 namespace {
 
+// The model check's result code.
+int Code(ModelCheck result) { return static_cast<int>(result); }
+
 using testing::CapturedStream;
 using testing::CupsTestServer;
 using testing::RecordingFrontEnd;
@@ -140,13 +143,13 @@ TEST_F(PrinterDiscoveryTest, OutputProfilesMustDescribeTheModelOfTheSelectedPrin
     host.outputPath = c.path;
     host.printerText = c.printerText;
     const RecordingMessages& messages = host.messages;
-    EXPECT_EQ(CheckOutputProfileForPrinter(host, spooler, config), c.result) << c.name;
+    EXPECT_EQ(Code(CheckOutputProfileForPrinter(host, spooler, config)), c.result) << c.name;
     if (c.result == 0) {
       EXPECT_TRUE(messages.shown.empty()) << c.name;
       EXPECT_EQ(host.outputPath, c.path) << c.name;
     } else {
       ASSERT_EQ(messages.shown.size(), 1u) << c.name;
-      EXPECT_EQ(messages.shown[0].text, ModelCheckMessageText(c.result)) << c.name;
+      EXPECT_EQ(messages.shown[0].text, ModelCheckMessageText(static_cast<ModelCheck>(c.result))) << c.name;
       EXPECT_EQ(host.outputPath, "") << c.name;
     }
   }

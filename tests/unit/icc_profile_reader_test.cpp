@@ -368,6 +368,11 @@ TEST(ProfileReaderTest, ToHostOrderConvertsBigEndianFields) {
   EXPECT_EQ(ToHostOrder(three, 3), 0);
   EXPECT_EQ(three[0], 1);
   EXPECT_EQ(three[2], 3);
+
+  // The readers' form: the top bit of each byte stays where it belongs.
+  const std::uint8_t high[4] = {0x80, 0xFF, 0x01, 0xFE};
+  EXPECT_EQ(ReadBigEndian32(high), 0x80FF01FEu);
+  EXPECT_EQ(ReadBigEndian16(high + 1), 0xFF01u);
 }
 
 TEST(ProfileReaderTest, CopyrightTextEndsAtZeroOrAtTheEnd) {

@@ -15,6 +15,9 @@
 namespace vomar {
 namespace {
 
+// The model check's result code.
+int Code(ModelCheck result) { return static_cast<int>(result); }
+
 using testing::MemorySpooler;
 using testing::RecordingFrontEnd;
 using testing::RecordingMessages;
@@ -112,10 +115,10 @@ TEST(CheckModelDescriptionTest, ComparesTheDescriptionWithTheModelText) {
   ScratchDirectory dir;
   for (const auto& c : cases) {
     const std::string path = dir.Write("output.icc", c.profile);
-    EXPECT_EQ(CheckModelDescription(path, c.modelText), c.result) << c.name;
+    EXPECT_EQ(Code(CheckModelDescription(path, c.modelText)), c.result) << c.name;
   }
-  EXPECT_EQ(CheckModelDescription(dir.File("absent.icc"), "E"), 3);
-  EXPECT_EQ(CheckModelDescription(dir.path(), "E"), 3);  // a directory
+  EXPECT_EQ(Code(CheckModelDescription(dir.File("absent.icc"), "E")), 3);
+  EXPECT_EQ(Code(CheckModelDescription(dir.path(), "E")), 3);  // a directory
 }
 
 constexpr const char* kConfig =
@@ -145,18 +148,18 @@ TEST(FindOutputModelTest, GivesTheModelTextOfThePrinterInTheList) {
   };
   for (const auto& c : cases) {
     std::string modelText = "-";
-    EXPECT_EQ(FindOutputModel(c.listText, spooler, config, modelText), c.result) << c.listText;
+    EXPECT_EQ(Code(FindOutputModel(c.listText, spooler, config, modelText)), c.result) << c.listText;
     EXPECT_EQ(modelText, c.modelText) << c.listText;
   }
 
   std::string modelText;
   dir.Write("KZProFDw.INI", "[Support]\nNo=NG\n");
-  EXPECT_EQ(FindOutputModel("Color - (usb://c)", spooler, config, modelText), 2);
+  EXPECT_EQ(Code(FindOutputModel("Color - (usb://c)", spooler, config, modelText)), 2);
   dir.Write("KZProFDw.INI", "[Support]\nNo=2\nDriver1=Other\nOutIcm1=M\n");
-  EXPECT_EQ(FindOutputModel("Color - (usb://c)", spooler, config, modelText), 2);
+  EXPECT_EQ(Code(FindOutputModel("Color - (usb://c)", spooler, config, modelText)), 2);
   spooler.faults.getPrinter = true;
   dir.Write("KZProFDw.INI", kConfig);
-  EXPECT_EQ(FindOutputModel("Color - (usb://c)", spooler, config, modelText), 1);
+  EXPECT_EQ(Code(FindOutputModel("Color - (usb://c)", spooler, config, modelText)), 1);
 }
 
 // The dialog in the ink-simulation mode with the printer "Color" current.
@@ -207,7 +210,7 @@ TEST(CheckOutputProfileForPrinterTest, ShowsTheMessageOfEachFailureAndEmptiesThe
     RecordingFrontEnd host = InkModeFrontEnd(c.path);
     host.printerText = c.printerText;
     const RecordingMessages& messages = host.messages;
-    EXPECT_EQ(CheckOutputProfileForPrinter(host, spooler, config), c.result) << c.name;
+    EXPECT_EQ(Code(CheckOutputProfileForPrinter(host, spooler, config)), c.result) << c.name;
     if (c.message.empty()) {
       EXPECT_TRUE(messages.shown.empty()) << c.name;
       EXPECT_EQ(host.outputPath, c.path) << c.name;
@@ -233,7 +236,7 @@ TEST(CheckOutputProfileForPrinterTest, DoesNothingInIccModeOrWithoutAnOutputProf
   iccMode.mode = IccProfile;
   RecordingFrontEnd noProfile = InkModeFrontEnd("");
   for (RecordingFrontEnd* host : {&iccMode, &noProfile}) {
-    EXPECT_EQ(CheckOutputProfileForPrinter(*host, spooler, config), 0);
+    EXPECT_EQ(Code(CheckOutputProfileForPrinter(*host, spooler, config)), 0);
     EXPECT_TRUE(host->messages.shown.empty());
     EXPECT_TRUE(host->events.empty());
   }
