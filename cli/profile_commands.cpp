@@ -15,9 +15,8 @@
 #include "cli/console_messages.h"
 #include "cli/download_cli.h"
 #include "crd_ink_shared/build_environment.h"
-#include "crd/crd_builder.h"
 #include "crd_ink_shared/stamp_lines.h"
-#include "ink/ink_builder.h"
+#include "download/build_files.h"
 
 namespace vomar::cli {
 namespace {
@@ -42,23 +41,10 @@ int BuildWithoutPrinter(const DownloadArguments& files, const std::string& direc
                         const std::string& stem) {
   ConsoleMessages messages(kApplicationName, false);
   WorkstationStampClock clock;
-  BuildEnvironment environment{messages, clock, Diagnostics{}, directory};
-  if (files.mode == InkSimulation) {
-    InkSimulationBuilder builder(environment);
-    builder.profileNumber = files.profileNumber;
-    std::string path;
-    return builder.BuildInkSimulation(files.simulationProfilePath, files.outputProfilePath,
-                                      stem, path) == 0
-               ? 0
-               : 1;
-  }
-  CrdBuilder builder(environment);
-  builder.profileNumber = files.profileNumber;
-  std::string photo, colorimetric, business;
-  return builder.BuildCrdFiles(files.outputProfilePath, stem, photo, colorimetric, business) ==
-                 0
-             ? 0
-             : 1;
+  const BuildEnvironment environment{messages, clock, Diagnostics{}, directory};
+  const FileBuild build{files.mode, files.simulationProfilePath, files.outputProfilePath, stem,
+                        files.profileNumber};
+  return BuildFiles(build, environment) ? 0 : 1;
 }
 
 int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind) {

@@ -5,10 +5,9 @@
 #include "common/string_table.h"
 #include "common/temp_directory.h"
 #include "crd_ink_shared/build_environment.h"
-#include "crd/crd_builder.h"
+#include "download/build_files.h"
 #include "download/spooler_stamp_clock.h"
 #include "icc/profile_checks.h"
-#include "ink/ink_builder.h"
 #include "printer/download_job.h"
 
 namespace vomar {
@@ -49,19 +48,18 @@ bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
   return true;
 }
 
-void ReportSending(FrontEnd& frontEnd, int job, int jobs) {
-  frontEnd.ReportProgress(Progress{Progress::Step::kSending, job, jobs});
-}
-
-// Sends the three ColorRendering files in the order photo, colorimetric, business;
-// every send runs even if one before it failed. True when all three were spooled.
-bool SendCrdFiles(DownloadJob& job, const std::string& printerName,
-                  const std::string (&paths)[3], FrontEnd& frontEnd) {
+// Sends the files in order, each as a job of the mode's kind; every send runs even if one
+// before it failed. True when all were spooled.
+bool SendFiles(DownloadJob& job, int mode, const std::string& printerName,
+               const std::vector<std::string>& paths, FrontEnd& frontEnd) {
   bool allSent = true;
-  int sent = 0;
-  for (const std::string& path : paths) {
-    ReportSending(frontEnd, ++sent, 3);
-    if (job.SendCrdFile(printerName, path) != 0) allSent = false;
+  const int jobs = static_cast<int>(paths.size());
+  for (int k = 0; k < jobs; ++k) {
+    frontEnd.ReportProgress(Progress{Progress::Step::kSending, k + 1, jobs});
+    const std::string& path = paths[static_cast<std::size_t>(k)];
+    const int sent = mode == InkSimulation ? job.SendInkFile(printerName, path)
+                                           : job.SendCrdFile(printerName, path);
+    if (sent != 0) allSent = false;
   }
   return allSent;
 }
@@ -104,38 +102,21 @@ namespace {
 DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
                              DownloadServices& services) {
   const PrinterInfo& printer = *request.printer;
-  const std::string stem = MakeStem(printer.name);
-  const int profileNumber = GetProfileNumber(request.profileNumberText);
-
   // The /LATEST stamps are timed on the printer actually selected.
   SpoolerStampClock clock(services.spooler, printer.name, frontEnd);
-  BuildEnvironment environment{
+  const BuildEnvironment environment{
       frontEnd, clock, services.diag,
       services.outputDirectory.empty() ? TemporaryDirectory() : services.outputDirectory};
-  DownloadJob job(services.spooler, frontEnd);
+  const FileBuild build{request.mode, request.simulationProfilePath, request.outputProfilePath,
+                        MakeStem(printer.name), GetProfileNumber(request.profileNumberText)};
 
   frontEnd.ReportProgress(Progress{Progress::Step::kBuilding, 0, 0});
-  if (request.mode == InkSimulation) {
-    InkSimulationBuilder builder(environment);
-    builder.profileNumber = profileNumber;
-    std::string inkPath;
-    if (builder.BuildInkSimulation(request.simulationProfilePath, request.outputProfilePath,
-                                   stem, inkPath) != 0) {
-      return DownloadOutcome::kBuildFailed;
-    }
-    ReportSending(frontEnd, 1, 1);
-    if (job.SendInkFile(printer.name, inkPath) != 0) return DownloadOutcome::kSendFailed;
-    return DownloadOutcome::kDone;
-  }
-  CrdBuilder builder(environment);
-  builder.profileNumber = profileNumber;
-  std::string paths[3];
-  if (builder.BuildCrdFiles(request.outputProfilePath, stem, paths[0], paths[1], paths[2]) !=
-      0) {
-    return DownloadOutcome::kBuildFailed;
-  }
-  return SendCrdFiles(job, printer.name, paths, frontEnd) ? DownloadOutcome::kDone
-                                                          : DownloadOutcome::kSendFailed;
+  const std::optional<std::vector<std::string>> paths = BuildFiles(build, environment);
+  if (!paths) return DownloadOutcome::kBuildFailed;
+  DownloadJob job(services.spooler, frontEnd);
+  return SendFiles(job, request.mode, printer.name, *paths, frontEnd)
+             ? DownloadOutcome::kDone
+             : DownloadOutcome::kSendFailed;
 }
 
 }  // namespace
