@@ -1,0 +1,156 @@
+// The Debian package as an administrator gets it: tools/package makes it from this build
+// tree, dpkg-deb unpacks it into a fresh folder, and the unpacked programs run from there
+// against the private CUPS server.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/command_runner.h"
+#include "tests/support/cups_test_server.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const bool kUsesCups = RegisterCupsTestEnvironment();
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// "mode owner path" of every member, as `dpkg-deb -c` lists them (sizes and times vary).
+std::vector<std::string> Members(const std::string& deb) {
+  std::vector<std::string> members;
+  for (const std::string& line : Lines(RunCommand({"dpkg-deb", "-c", deb}).out)) {
+    std::istringstream fields(line);
+    std::string mode, owner, size, date, time, path;
+    fields >> mode >> owner >> size >> date >> time >> path;
+    members.push_back(mode + " " + owner + " " + path);
+  }
+  return members;
+}
+
+std::vector<std::string> ExpectedMembers() {
+  const std::string module = std::string("./usr/") + VOMAR_MODULE_DIR + "/";
+  std::vector<std::string> members;
+  std::set<std::string> folders;
+  auto add = [&](const std::string& mode, const std::string& path) {
+    // Each folder on the way, once, before its first file.
+    for (std::size_t slash = path.find('/', 2); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+      const std::string folder = path.substr(0, slash + 1);
+      if (folders.insert(folder).second) members.push_back("drwxr-xr-x root/root " + folder);
+    }
+    members.push_back(mode + " root/root " + path);
+  };
+  add("-rwxr-xr-x", "./usr/bin/vomar-download");
+  add("-rwxr-xr-x", "./usr/bin/vomar-profile-downloader");
+  add("-rw-r--r--", module + "libvomar-cups-spooler.so");
+  add("-rw-r--r--", "./usr/share/applications/vomar-profile-downloader.desktop");
+  add("-rw-r--r--", "./usr/share/doc/vomar-profile-downloader/changelog.gz");
+  add("-rw-r--r--", "./usr/share/doc/vomar-profile-downloader/copyright");
+  add("-rw-r--r--", "./usr/share/doc/vomar-profile-downloader/examples/KZProFDw.INI");
+  add("-rw-r--r--", "./usr/share/icons/hicolor/48x48/apps/vomar-profile-downloader.png");
+  add("-rw-r--r--", "./usr/share/icons/hicolor/scalable/apps/vomar-profile-downloader.svg");
+  add("-rw-r--r--", "./usr/share/man/man1/vomar-download.1.gz");
+  add("-rw-r--r--", "./usr/share/man/man1/vomar-profile-downloader.1.gz");
+  return members;
+}
+
+// The package names of the Depends field, without versions.
+std::set<std::string> DependedOn(const std::string& deb) {
+  std::set<std::string> names;
+  std::istringstream field(RunCommand({"dpkg-deb", "-f", deb, "Depends"}).out);
+  for (std::string item; std::getline(field, item, ',');) {
+    std::istringstream words(item);
+    std::string name;
+    words >> name;
+    names.insert(name);
+  }
+  return names;
+}
+
+TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
+  CommandOptions slow;
+  slow.timeLimit = std::chrono::minutes(4);
+  const CommandResult made = RunCommand({SourcePath("tools/package"), VOMAR_BINARY_DIR}, slow);
+  ASSERT_EQ(made.exitStatus, 0) << made.err;
+  const std::vector<std::string> madeLines = Lines(made.out);
+  ASSERT_FALSE(madeLines.empty());
+  const std::string deb = madeLines.back();
+  const std::vector<std::string> architecture =
+      Lines(RunCommand({"dpkg", "--print-architecture"}).out);
+  ASSERT_EQ(architecture.size(), 1u);
+  EXPECT_EQ(fs::path(deb).filename(),
+            "vomar-profile-downloader_0.1.0_" + architecture.front() + ".deb");
+
+  EXPECT_EQ(Members(deb), ExpectedMembers());
+  // Computed by dpkg-shlibdeps from the three binaries.
+  EXPECT_EQ(DependedOn(deb),
+            (std::set<std::string>{"libc6", "libcups2", "libgcc-s1", "libqt6core6", "libqt6gui6",
+                                   "libqt6widgets6", "libstdc++6"}));
+  const CommandResult lint = RunCommand({"lintian", "--fail-on", "error,warning", deb}, slow);
+  EXPECT_EQ(lint.exitStatus, 0);
+  EXPECT_EQ(lint.out, "");
+
+  ScratchDirectory unpacked;
+  ASSERT_EQ(RunCommand({"dpkg-deb", "-x", deb, unpacked.path()}).exitStatus, 0);
+  const std::string installed = unpacked.File("usr/bin/vomar-download");
+
+  const CommandResult help = RunCommand({installed, "--help"});
+  EXPECT_EQ(help.exitStatus, 0);
+  EXPECT_EQ(help.out, RunCommand({VomarDownloadPath(), "--help"}).out);
+  EXPECT_EQ(help.err, "");
+
+  // The sample configuration lists the private server's Vomar queues.
+  ScratchDirectory cwd;
+  fs::copy_file(unpacked.File("usr/share/doc/vomar-profile-downloader/examples/KZProFDw.INI"),
+                cwd.File("KZProFDw.INI"));
+  CommandOptions inCwd;
+  inCwd.workingDirectory = cwd.path();
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"printers"}, std::vector<std::string>{"printers", "--all"}}) {
+    std::vector<std::string> fromPackage{installed}, fromBuild{VomarDownloadPath()};
+    fromPackage.insert(fromPackage.end(), arguments.begin(), arguments.end());
+    fromBuild.insert(fromBuild.end(), arguments.begin(), arguments.end());
+    const CommandResult listed = RunCommand(fromPackage, inCwd);
+    const CommandResult expected = RunCommand(fromBuild, inCwd);
+    EXPECT_EQ(listed.exitStatus, 0) << arguments.size();
+    EXPECT_NE(listed.out.find("* Office_C2"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.out, expected.out);
+    EXPECT_EQ(listed.err, expected.err);
+  }
+
+  // The unpacked program used its own module: without it the spooler cannot be loaded,
+  // while the commands that never reach the spooler still run.
+  fs::remove(unpacked.File(std::string("usr/") + VOMAR_MODULE_DIR + "/libvomar-cups-spooler.so"));
+  const CommandResult noModule = RunCommand({installed, "printers"}, inCwd);
+  EXPECT_EQ(noModule.exitStatus, 1);
+  EXPECT_EQ(noModule.out, "");
+  EXPECT_EQ(noModule.err,
+            "vomar-download printers: the print spooler module cannot be loaded: "
+            "libvomar-cups-spooler.so: cannot open shared object file: No such file or directory\n");
+  EXPECT_EQ(RunCommand({installed, "--help"}).out, help.out);
+
+  // The unpacked dialog starts: -RegServer writes the user's desktop entry and ends.
+  CommandOptions dialog;
+  dialog.environment["HOME"] = cwd.path();
+  dialog.environment["XDG_DATA_HOME"] = std::nullopt;
+  dialog.environment["QT_QPA_PLATFORM"] = "offscreen";
+  const CommandResult registered =
+      RunCommand({unpacked.File("usr/bin/vomar-profile-downloader"), "-RegServer"}, dialog);
+  EXPECT_EQ(registered.exitStatus, 0) << registered.err;
+  EXPECT_TRUE(fs::exists(cwd.File(".local/share/applications/vomar-profile-downloader.desktop")));
+}
+
+}  // namespace
+}  // namespace vomar::testing
