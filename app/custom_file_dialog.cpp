@@ -24,11 +24,16 @@ CCustomFileDialog::CCustomFileDialog(QWidget* parent)
   if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
     grid->addWidget(fullPath_, grid->rowCount(), 0, 1, grid->columnCount());
   }
-  connect(this, &QFileDialog::currentChanged, this, &CCustomFileDialog::OnFileNameChange);
+  // The selection changes by a click in the list (which fills the name line) or by
+  // typing a name.
+  if (auto* nameLine = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+    connect(nameLine, &QLineEdit::textChanged, this, &CCustomFileDialog::OnFileNameChange);
+  }
 }
 
-void CCustomFileDialog::OnFileNameChange(const QString& path) {
-  fullPath_->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+void CCustomFileDialog::OnFileNameChange(const QString& name) {
+  const QString path = name.isEmpty() ? QString() : directory().absoluteFilePath(name);
+  fullPath_->setText(QDir::toNativeSeparators(QDir::cleanPath(path)));
 }
 
 }  // namespace vomar::app

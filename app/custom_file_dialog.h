@@ -17,8 +17,8 @@ class CCustomFileDialog : public QFileDialog {
   QLineEdit* FullPathLine() const { return fullPath_; }
 
  private:
-  // The selected file changed: show its full path.
-  void OnFileNameChange(const QString& path);
+  // The chosen file name changed: show its full path.
+  void OnFileNameChange(const QString& name);
 
   QLineEdit* fullPath_;
 };

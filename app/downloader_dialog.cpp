@@ -24,12 +24,6 @@ constexpr int kPathBoxLimit = 260;
 constexpr int kQuitQuestion = 14;
 constexpr int kVersionCommandText = 101;
 
-constexpr const char* kSimulationPathTooLong =
-    "指定のシュミュレーションプロファイルパスが長すぎます。\r\n"
-    "指定のシュミュレーションプロファイルパスを確認してください。";
-constexpr const char* kOutputPathTooLong =
-    "指定の出力プロファイルパスが長すぎます。\r\n"
-    "指定の出力プロファイルパスを確認してください。";
 
 }  // namespace
 
@@ -189,11 +183,11 @@ bool CDownloaderDialog::BrowseInto(PathBox* box, const char* tooLongText) {
 }
 
 void CDownloaderDialog::BrowseSimulationProfile() {
-  if (BrowseInto(c_.simulationPathBox, kSimulationPathTooLong)) ValidateSimulationBox();
+  if (BrowseInto(c_.simulationPathBox, kSimulationPathTooLongText)) ValidateSimulationBox();
 }
 
 void CDownloaderDialog::BrowseOutputProfile() {
-  if (BrowseInto(c_.outputPathBox, kOutputPathTooLong)) ValidateOutputBox();
+  if (BrowseInto(c_.outputPathBox, kOutputPathTooLongText)) ValidateOutputBox();
 }
 
 bool CDownloaderDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -90,6 +90,9 @@ MainDialogControls CreateMainDialogControls(QWidget* dialog, QWidget* panel) {
   c.hiddenOkButton = Button(panel, "1013", "OK", DluRect(172, 191, 11, 10));
   c.hiddenOkButton->hide();
   c.hiddenOkButton->setEnabled(false);
+  // The dialog's default button, so that Return outside a push button presses none
+  // (Qt would make the first push button the default).
+  c.hiddenOkButton->setDefault(true);
   c.progressLine = Place(new QLabel(dialog), "progress", DluRect(6, 207, 308, 10));
 
   // Tab order: the template's order of the tab stops.

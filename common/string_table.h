@@ -15,6 +15,14 @@ inline constexpr const char* kMainCaption = "Vomar Profile Downloader";
 // Caption of the boxes with texts held in the program.
 inline constexpr const char* kErrorCaption = "Voma Profile Downloader Err";
 
+// The path-too-long messages of the simulation-profile and output-profile boxes.
+inline constexpr const char* kSimulationPathTooLongText =
+    "指定のシュミュレーションプロファイルパスが長すぎます。\r\n"
+    "指定のシュミュレーションプロファイルパスを確認してください。";
+inline constexpr const char* kOutputPathTooLongText =
+    "指定の出力プロファイルパスが長すぎます。\r\n"
+    "指定の出力プロファイルパスを確認してください。";
+
 // A string-table box owned by the main dialog with caption string 120.
 Message MainDialogMessage(int id, unsigned flags);
 // A string-table box with no owner and no caption (the application's name).

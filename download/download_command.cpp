@@ -14,12 +14,6 @@ namespace vomar {
 
 namespace {
 
-constexpr const char* kSimulationPathTooLong =
-    "指定のシュミュレーションプロファイルパスが長すぎます。\r\n"
-    "指定のシュミュレーションプロファイルパスを確認してください。";
-constexpr const char* kOutputPathTooLong =
-    "指定の出力プロファイルパスが長すぎます。\r\n"
-    "指定の出力プロファイルパスを確認してください。";
 constexpr const char* kNoPrinterSelected =
     "ﾌﾟﾘﾝﾀｰが選択されていません。\r\n"
     "ﾀﾞｳﾝﾛｰﾄﾞ先のﾌﾟﾘﾝﾀｰを選択してください。";
@@ -38,11 +32,11 @@ void ShowError(MessageSink& messages, const char* text) {
 bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
   if (request.mode == InkSimulation &&
       request.simulationProfilePath.size() > kMaxPathBytes) {
-    ShowError(messages, kSimulationPathTooLong);
+    ShowError(messages, kSimulationPathTooLongText);
     return false;
   }
   if (request.outputProfilePath.size() > kMaxPathBytes) {
-    ShowError(messages, kOutputPathTooLong);
+    ShowError(messages, kOutputPathTooLongText);
     return false;
   }
   return true;

@@ -7,7 +7,10 @@
 #include <QTest>
 #include <filesystem>
 
+#include "common/string_table.h"
+#include "icc/signatures.h"
 #include "tests/support/cups_test_server.h"
+#include "tools/profile_generator/test_profile.h"
 
 namespace vomar::testing {
 
@@ -28,6 +31,40 @@ void UseSharedCupsServer() {
     return true;
   }();
   (void)ready;
+}
+
+QString MainBox(int id, const char* icon, const char* buttons) {
+  return QStringList{kMainCaption, icon, buttons, "dialog",
+                     QString::fromUtf8(StringTableText(id)).replace('\n', '/')}
+      .join('|');
+}
+
+QString ErrorBox(const char* text, const char* icon) {
+  return QStringList{kErrorCaption, icon, "Ok", "dialog",
+                     QString::fromUtf8(text).replace("\r\n", "/")}
+      .join('|');
+}
+
+namespace {
+
+std::string WriteProfile(const std::string& path, const std::string& model) {
+  TestProfileOptions options;
+  options.gridPoints = 9;
+  options.manufacturer = sig::kTavn;
+  options.modelDescription = model;
+  std::string error;
+  if (!WriteTestProfile(options, path, &error)) qWarning("%s", error.c_str());
+  return path;
+}
+
+}  // namespace
+
+std::string WriteOutputProfile(const std::string& path) {
+  return WriteProfile(path, "Vomar Color A3");
+}
+
+std::string WriteSimulationProfile(const std::string& path) {
+  return WriteProfile(path, "Vomar Color A3 INK");
 }
 
 std::string ConfigurationText(const std::string& drivers) {

@@ -23,6 +23,16 @@ class WorkingDirectory {
   std::string previous_;
 };
 
+// The line DialogHarness records for a box of string `id` owned by the dialog with
+// caption string 120, and for a box with the error caption.
+QString MainBox(int id, const char* icon, const char* buttons);
+QString ErrorBox(const char* text, const char* icon = "Critical");
+
+// Profiles the path boxes accept: an output profile for the "Vomar PS Color A3" driver
+// (model text "Vomar Color A3"), and a matching ink-simulation profile.
+std::string WriteOutputProfile(const std::string& path);
+std::string WriteSimulationProfile(const std::string& path);
+
 // The shared private server (started here when no CTest fixture runs it).
 void UseSharedCupsServer();
 

@@ -1,0 +1,315 @@
+// The controls of the main dialog driven as a user drives them: mode radios, path boxes,
+// Return, Esc and the close box, the version boxes, the focus-loss checks and browsing.
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/about_dialog.h"
+#include "app/custom_file_dialog.h"
+#include "common/string_table.h"
+#include "icc/signatures.h"
+#include "tests/app/dialog_harness.h"
+#include "tests/app/test_classes.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kCannotOpenOutput =
+    "指定の出力プロファイルが開けません。\r\n"
+    "指定の出力プロファイルが正しいことを確認してください。";
+const char* const kCannotOpenSimulation =
+    "指定のシュミュレーションプロファイルが開けません。\r\n"
+    "指定のシュミュレーションプロファイルが正しいことを確認してください。";
+
+// Runs `step` once the modal widget of type T is up (polling the event loop).
+template <typename T>
+void WhenModal(std::function<void(T*)> step) {
+  auto* timer = new QTimer;
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [timer, step] {
+    if (auto* widget = qobject_cast<T*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      step(widget);
+    }
+  });
+  timer->start();
+}
+
+class DialogControlsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() {
+    UseSharedCupsServer();
+    scratch_.Write("KZProFDw.INI", ConfigurationText("Vomar PS Color A3"));
+    here_ = std::make_unique<WorkingDirectory>(scratch_.path());
+  }
+  void cleanupTestCase() { here_.reset(); }
+
+  // Every click empties both boxes and selects entry 0, even without a change of mode.
+  void ModeClicksTwiceEach() {
+    DialogHarness h;
+    QVERIFY(h.Start());
+    const app::MainDialogControls& c = h.c();
+    struct Step {
+      QRadioButton* radio;
+      QStringList entries;
+      bool simulationUsable;
+    };
+    const Step steps[] = {{c.inkRadio, {" 1", " 2", " 3"}, true},
+                          {c.inkRadio, {" 1", " 2", " 3"}, true},
+                          {c.iccRadio, {" 1", " 2"}, false},
+                          {c.iccRadio, {" 1", " 2"}, false}};
+    for (const Step& step : steps) {
+      c.simulationPathBox->setPlainText("/some/simulation.icc");
+      c.outputPathBox->setPlainText("/some/output.icc");
+      c.profileNumberList->setCurrentIndex(1);
+      h.Click(step.radio);
+      QStringList entries;
+      for (int k = 0; k < c.profileNumberList->count(); ++k) {
+        entries << c.profileNumberList->itemText(k);
+      }
+      QCOMPARE(entries, step.entries);
+      QCOMPARE(c.profileNumberList->currentIndex(), 0);
+      QCOMPARE(c.simulationPathBox->toPlainText() + c.outputPathBox->toPlainText(), QString());
+      QCOMPARE(c.simulationPathBox->isEnabled(), step.simulationUsable);
+      QCOMPARE(c.simulationBrowseButton->isEnabled(), step.simulationUsable);
+      QVERIFY(c.outputPathBox->isEnabled() && c.outputBrowseButton->isEnabled());
+      QCOMPARE(h.dialog().Mode(), step.simulationUsable ? 1 : 0);
+    }
+    QCOMPARE(h.boxes, QStringList());
+  }
+
+  void PathBoxesRefuseThe261stCharacter_data() {
+    QTest::addColumn<QString>("box");
+    QTest::newRow("simulation") << "1003";
+    QTest::newRow("output") << "1006";
+  }
+
+  void PathBoxesRefuseThe261stCharacter() {
+    QFETCH(QString, box);
+    DialogHarness h;
+    QVERIFY(h.Start());
+    h.Click(h.c().inkRadio);
+    auto* pathBox = h.dialog().findChild<app::PathBox*>(box);
+    const QString start = "/" + QString(257, 'p');
+    pathBox->setPlainText(start);
+    pathBox->setFocus();
+    pathBox->moveCursor(QTextCursor::End);
+    QTest::keyClicks(pathBox, "abc");  // the 259th and 260th fit, the 261st not
+    QCOMPARE(pathBox->toPlainText(), start + "ab");
+    QTest::keyClick(pathBox, Qt::Key_Backspace);
+    QTest::keyClicks(pathBox, "xy");
+    QCOMPARE(pathBox->toPlainText(), start + "ax");
+  }
+
+  // Return neither closes the dialog nor changes a control.
+  void ReturnChangesNothing() {
+    DialogHarness h;
+    QVERIFY(h.Start());
+    const app::MainDialogControls& c = h.c();
+    for (QWidget* focus : std::initializer_list<QWidget*>{c.printerList, c.profileNumberList}) {
+      focus->setFocus();
+      const QString printer = c.printerList->currentText();
+      QTest::keyClick(focus, Qt::Key_Return);
+      QTest::keyClick(focus, Qt::Key_Enter, Qt::KeypadModifier);
+      QVERIFY(h.dialog().isVisible());
+      QCOMPARE(c.printerList->currentText(), printer);
+      QCOMPARE(c.profileNumberList->currentIndex(), 0);
+    }
+    QCOMPARE(h.boxes, QStringList());
+    QVERIFY(!h.dialog().CommandRunning());
+  }
+
+  void ExitAsksFirst_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("answer");
+    for (const char* how : {"button 2", "Esc", "close box"}) {
+      QTest::addRow("%s, No", how) << QString(how) << int(kIdNo);
+      QTest::addRow("%s, Yes", how) << QString(how) << int(kIdYes);
+    }
+  }
+
+  void ExitAsksFirst() {
+    QFETCH(QString, how);
+    QFETCH(int, answer);
+    DialogHarness h;
+    QVERIFY(h.Start());
+    h.answers = {answer};
+    if (how == "button 2") h.Click(h.c().exitButton);
+    if (how == "Esc") QTest::keyClick(h.c().printerList, Qt::Key_Escape);
+    if (how == "close box") h.dialog().close();
+    QCOMPARE(h.boxes, QStringList{MainBox(14, "Question", "Yes+No")});
+    QCOMPARE(h.dialog().isVisible(), answer == kIdNo);
+    if (answer == kIdYes) QCOMPARE(h.dialog().result(), int(QDialog::Rejected));
+  }
+
+  // Button 1010 opens another modeless box at every click; the context menu a modal one.
+  void VersionBoxes() {
+    DialogHarness h;
+    QVERIFY(h.Start());
+    h.Click(h.c().versionButton);
+    h.Click(h.c().versionButton);
+    QList<app::CAboutDialog*> boxes = h.dialog().findChildren<app::CAboutDialog*>();
+    QCOMPARE(boxes.size(), 2);
+    for (app::CAboutDialog* box : boxes) {
+      QVERIFY(box->isVisible() && !box->isModal());
+      QTest::keyClick(box, Qt::Key_Escape);
+      QVERIFY(!box->isVisible());
+    }
+    QCOMPARE(h.dialog().findChildren<app::CAboutDialog*>().size(), 2);
+
+    bool modal = false;
+    QTimer::singleShot(50, [] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      QCOMPARE(menu->actions().front()->text(), QString("ﾊﾞｰｼﾞｮﾝ情報"));
+      menu->actions().front()->trigger();
+      menu->close();
+    });
+    WhenModal<app::CAboutDialog>([&modal](app::CAboutDialog* box) {
+      modal = box->isModal();
+      box->accept();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            h.dialog().mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(&h.dialog(), &event);
+    QVERIFY(modal);
+    QCOMPARE(h.boxes, QStringList());
+  }
+
+  // Losing the focus runs the box's check, whatever takes the focus: here Tab, or a
+  // click on Download, whose command then sees the emptied box.
+  void FocusLossRunsTheCheck_data() {
+    QTest::addColumn<bool>("ink");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("profile");  // "missing", "output", "simulation", "scanner"
+    QTest::addColumn<QString>("leave");    // "tab" or "download"
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("icc output missing, tab")
+        << false << "1006" << "missing" << "tab" << QStringList{ErrorBox(kCannotOpenOutput)}
+        << false;
+    QTest::newRow("icc output scanner, tab")
+        << false << "1006" << "scanner" << "tab"
+        << QStringList{MainBox(11, "Critical", "Ok")} << false;
+    QTest::newRow("icc output missing, download")
+        << false << "1006" << "missing" << "download"
+        << QStringList{ErrorBox(kCannotOpenOutput), MainBox(105, "NoIcon", "Ok")} << false;
+    QTest::newRow("icc output accepted, tab")
+        << false << "1006" << "output" << "tab" << QStringList() << true;
+    QTest::newRow("ink simulation missing, tab")
+        << true << "1003" << "missing" << "tab" << QStringList{ErrorBox(kCannotOpenSimulation)}
+        << false;
+    QTest::newRow("ink simulation is an output profile, download")
+        << true << "1003" << "output" << "download"
+        << QStringList{MainBox(117, "Critical", "Ok"), MainBox(106, "NoIcon", "Ok")} << false;
+    QTest::newRow("ink simulation accepted, tab")
+        << true << "1003" << "simulation" << "tab" << QStringList() << true;
+    QTest::newRow("ink output is a simulation profile, tab")
+        << true << "1006" << "simulation" << "tab"
+        << QStringList{MainBox(118, "Critical", "Ok")} << false;
+    QTest::newRow("ink output accepted, tab")
+        << true << "1006" << "output" << "tab" << QStringList() << true;
+  }
+
+  void FocusLossRunsTheCheck() {
+    QFETCH(bool, ink);
+    QFETCH(QString, box);
+    QFETCH(QString, profile);
+    QFETCH(QString, leave);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, kept);
+    ScratchDirectory files;
+    std::string path = files.File(profile.toStdString() + ".icc");
+    if (profile == "output") WriteOutputProfile(path);
+    if (profile == "simulation") WriteSimulationProfile(path);
+    if (profile == "scanner") {
+      TestProfileOptions options;
+      options.deviceClass = MakeSignature("scnr");
+      QVERIFY(WriteTestProfile(options, path));
+    }
+
+    DialogHarness h;
+    QVERIFY(h.Start());
+    if (ink) h.Click(h.c().inkRadio);
+    auto* pathBox = h.dialog().findChild<app::PathBox*>(box);
+    pathBox->setFocus();
+    QTest::keyClicks(pathBox, QString::fromStdString(path));
+    if (leave == "tab") QTest::keyClick(pathBox, Qt::Key_Tab);
+    if (leave == "download") {
+      h.Click(h.c().downloadButton);
+      QVERIFY(h.WaitForCommand());
+    }
+    QVERIFY(!pathBox->hasFocus());
+    QCOMPARE(h.boxes, expected);
+    QCOMPARE(pathBox->toPlainText(), kept ? QString::fromStdString(path) : QString());
+  }
+
+  // Browsing empties the box first; a cancelled choice leaves it empty, a path of 260
+  // characters is taken and checked at once, one of 261 is refused.
+  void BrowseOutputProfile_data() {
+    QTest::addColumn<int>("length");  // 0: cancel the file dialog
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("filled");
+    QTest::newRow("cancelled") << 0 << QStringList() << false;
+    QTest::newRow("260 characters") << 260 << QStringList() << true;
+    QTest::newRow("261 characters")
+        << 261 << QStringList{ErrorBox(kOutputPathTooLongText)} << false;
+  }
+
+  void BrowseOutputProfile() {
+    QFETCH(int, length);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, filled);
+    ScratchDirectory files;
+    QString path;
+    if (length > 0) {
+      const std::size_t folder = length - files.path().size() - std::string("//p.icc").size();
+      const fs::path dir = fs::path(files.path()) / std::string(folder, 'd');
+      fs::create_directory(dir);
+      path = QString::fromStdString(WriteOutputProfile((dir / "p.icc").string()));
+      QCOMPARE(path.size(), length);
+    }
+
+    DialogHarness h;
+    QVERIFY(h.Start());
+    h.c().outputPathBox->setPlainText("/earlier/choice.icc");
+    QString shownPath;
+    WhenModal<app::CCustomFileDialog>([&](app::CCustomFileDialog* chooser) {
+      if (path.isEmpty()) {
+        chooser->reject();
+        return;
+      }
+      // The user types the name into the dialog's name line, which has the focus.
+      auto* nameLine = chooser->findChild<QLineEdit*>("fileNameEdit");
+      QVERIFY(nameLine != nullptr && nameLine->hasFocus());
+      chooser->setDirectory(QFileInfo(path).path());
+      nameLine->setText(QFileInfo(path).fileName());
+      shownPath = chooser->FullPathLine()->text();
+      static_cast<QDialog*>(chooser)->accept();  // QFileDialog checks the choice
+    });
+    h.Click(h.c().outputBrowseButton);
+    QCOMPARE(h.boxes, expected);
+    QCOMPARE(h.c().outputPathBox->toPlainText(), filled ? path : QString());
+    QCOMPARE(shownPath, path);
+  }
+
+ private:
+  ScratchDirectory scratch_;
+  std::unique_ptr<WorkingDirectory> here_;
+};
+
+const bool kRegistered = RegisterTestClass<DialogControlsTest>("DialogControlsTest");
+
+}  // namespace
+}  // namespace vomar::testing
+
+#include "dialog_controls_test.moc"
