@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QMenu>
+#include <QPointer>
 
 #include "app/about_dialog.h"
 #include "app/command_thread.h"
@@ -118,7 +119,13 @@ void CDownloaderDialog::SetCurrentPrinter(const PrinterInfo& printer) {
 }
 
 void CDownloaderDialog::ReportProgress(const Progress& progress) {
-  if (commandRunning_) c_.progressLine->setText(ProgressText(progress));
+  if (commandRunning_) ShowProgress(ProgressText(progress));
+}
+
+void CDownloaderDialog::ShowProgress(const QString& text) {
+  if (c_.progressLine->text() == text) return;
+  c_.progressLine->setText(text);
+  emit progressChanged(text);
 }
 
 void CDownloaderDialog::OnCancel() {
@@ -233,7 +240,7 @@ void CDownloaderDialog::OnDownload() {
   RunCommand([request, &spooler](FrontEnd& front) {
     DownloadServices services{spooler, Diagnostics{}, std::string()};
     RunDownload(request, front, services);
-  });
+  }, Progress{Progress::Step::kChecking, 0, 0});
 }
 
 void CDownloaderDialog::OnPrintInformation() {
@@ -241,18 +248,19 @@ void CDownloaderDialog::OnPrintInformation() {
   Spooler& spooler = spooler_;
   RunCommand([printer, &spooler](FrontEnd& front) {
     PrintDownloadInformation(front, spooler, printer);
-  });
+  }, std::nullopt);
 }
 
-void CDownloaderDialog::RunCommand(std::function<void(FrontEnd&)> command) {
-  QWidget* focused = focusWidget();
+void CDownloaderDialog::RunCommand(std::function<void(FrontEnd&)> command,
+                                   std::optional<Progress> first) {
+  QPointer<QWidget> focused = focusWidget();
   commandRunning_ = true;
   panel_->setEnabled(false);
-  c_.progressLine->setText(ProgressText(Progress{Progress::Step::kChecking, 0, 0}));
+  if (first) ShowProgress(ProgressText(*first));
   RunCommandThread(*this, this, std::move(command), [this, focused] {
     commandRunning_ = false;
     panel_->setEnabled(true);
-    c_.progressLine->clear();
+    ShowProgress(QString());
     if (focused != nullptr && focused->isEnabled()) focused->setFocus();
     emit commandFinished();
   });

@@ -46,6 +46,8 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
  signals:
   // A command run on the worker thread has ended and the controls are usable again.
   void commandFinished();
+  // The progress line changed to `text` (empty when no command runs).
+  void progressChanged(const QString& text);
 
  public slots:
   void accept() override { OnOK(); }
@@ -73,8 +75,10 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   void OnPrintInformation();
   // The record of the printer list's selected entry, if any.
   std::optional<PrinterInfo> SelectedPrinter() const;
-  // Runs `command` on the worker thread with the controls disabled.
-  void RunCommand(std::function<void(FrontEnd&)> command);
+  // Runs `command` on the worker thread with the controls disabled; `first` is the
+  // progress shown until the command reports its own.
+  void RunCommand(std::function<void(FrontEnd&)> command, std::optional<Progress> first);
+  void ShowProgress(const QString& text);
 
   Spooler& spooler_;
   MessageBoxes messages_;

@@ -99,6 +99,7 @@ DialogHarness::DialogHarness(const std::string& server, cups::Limits limits)
   dialog_->messageBoxes().SetAnswerHook([this](const Message& message, const QMessageBox& box) {
     QString text = box.text();
     text.replace('\n', '/');
+    boxTimes.push_back(std::chrono::steady_clock::now());
     boxes << QStringList{box.windowTitle(), IconName(box.icon()),
                          ButtonNames(box.standardButtons()),
                          box.parentWidget() == dialog_.get() ? "dialog" : "none", text}

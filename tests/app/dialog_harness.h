@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QStringList>
+#include <chrono>
 #include <deque>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -54,6 +56,8 @@ class DialogHarness {
   // Every box shown so far, one line each: "caption|icon|buttons|owner|text" with the
   // text's line breaks as "/".
   QStringList boxes;
+  // When each box came.
+  std::vector<std::chrono::steady_clock::time_point> boxTimes;
   // Answers for the next boxes; when none is left, OK or No.
   std::deque<int> answers;
 

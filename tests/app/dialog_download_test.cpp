@@ -1,0 +1,229 @@
+// The dialog's long commands, driven through its controls to real queues of the private
+// CUPS server: both downloads and the information page to the virtual printer, and a
+// download to a server that stops answering.
+#include <signal.h>
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+
+#include "tests/app/dialog_harness.h"
+#include "tests/app/test_classes.h"
+#include "tests/support/cups_test_server.h"
+#include "tests/support/gs_printer.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const QString kChecking = "ﾌﾟﾛﾌｧｲﾙを確認しています...";
+const QString kBuilding = "ﾌｧｲﾙを作成しています...";
+QString Sending(int job, int jobs) {
+  return QString("ﾌﾟﾘﾝﾀｰへ送信しています (%1/%2)...").arg(job).arg(jobs);
+}
+
+// Selects the list entry of `queue` as a user confirms a choice in the list.
+void ChoosePrinter(QComboBox* list, const QString& queue) {
+  const int index = list->findText(queue + " - (", Qt::MatchStartsWith);
+  QVERIFY2(index >= 0, qPrintable(queue));
+  list->setCurrentIndex(index);
+  emit list->activated(index);
+}
+
+// Files of `disk` written at or after `since`, relative to the disk.
+QStringList WrittenSince(const fs::path& disk, fs::file_time_type since) {
+  QStringList files;
+  for (const auto& entry : fs::recursive_directory_iterator(disk)) {
+    if (entry.is_regular_file() && entry.last_write_time() >= since) {
+      files << QString::fromStdString(fs::relative(entry.path(), disk).string());
+    }
+  }
+  files.sort();
+  return files;
+}
+
+// Waits until every job of `queue` has ended.
+void WaitForQueue(const CupsTestServer& server, const std::string& queue) {
+  for (const ServerJob& job : server.Jobs(queue)) server.WaitForFinalState(job.id);
+}
+
+class DialogDownloadTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() {
+    UseSharedCupsServer();
+    scratch_.Write("KZProFDw.INI", ConfigurationText("Vomar PS Color A3"));
+    here_ = std::make_unique<WorkingDirectory>(scratch_.path());
+    disk_ = QueueDisk(CupsTestServer::Shared().Dir(), kQueue);
+    if (!fs::is_directory(disk_)) QSKIP("no virtual printer queue");
+  }
+  void cleanupTestCase() { here_.reset(); }
+
+  void Downloads_data() {
+    QTest::addColumn<bool>("ink");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QStringList>("progress");
+    QTest::addColumn<QStringList>("stored");
+    QTest::newRow("ICC profile, number 2")
+        << false << 2
+        << QStringList{kChecking, kBuilding, Sending(1, 3), Sending(2, 3), Sending(3, 3), ""}
+        << QStringList{"Resource/ColorRendering/Custom2_BusinessColorRendering",
+                       "Resource/ColorRendering/Custom2_ColorimetricColorRendering",
+                       "Resource/ColorRendering/Custom2_PhotoColorRendering"};
+    QTest::newRow("ink simulation, number 3")
+        << true << 3 << QStringList{kChecking, kBuilding, Sending(1, 1), ""}
+        << QStringList{"Ink/Custom3_Ink"};
+  }
+
+  void Downloads() {
+    QFETCH(bool, ink);
+    QFETCH(int, number);
+    QFETCH(QStringList, progress);
+    QFETCH(QStringList, stored);
+    const std::string output = WriteOutputProfile(scratch_.File("Vomar A3 Gloss.icc"));
+    const std::string simulation = WriteSimulationProfile(scratch_.File("Japan Coated.icc"));
+    const fs::file_time_type started = fs::file_time_type::clock::now();
+
+    DialogHarness h;
+    QVERIFY(h.Start());
+    const app::MainDialogControls& c = h.c();
+    ChoosePrinter(c.printerList, kQueue);
+    if (ink) h.Click(c.inkRadio);
+    c.profileNumberList->setCurrentIndex(number - 1);
+    if (ink) {
+      c.simulationPathBox->setFocus();
+      QTest::keyClicks(c.simulationPathBox, QString::fromStdString(simulation));
+    }
+    c.outputPathBox->setFocus();
+    QTest::keyClicks(c.outputPathBox, QString::fromStdString(output));
+    h.answers = {kIdYes};
+    QSignalSpy shown(&h.dialog(), &app::CDownloaderDialog::progressChanged);
+    h.Click(c.downloadButton);
+    QVERIFY(!c.downloadButton->isEnabled());  // the controls wait for the command
+    QVERIFY(h.WaitForCommand());
+
+    QCOMPARE(h.boxes, (QStringList{MainBox(8, "Warning", "Yes+No"), MainBox(109, "NoIcon", "Ok")}));
+    QStringList texts;
+    for (const QList<QVariant>& signal : shown) texts << signal.front().toString();
+    QCOMPARE(texts, progress);
+    QVERIFY(c.downloadButton->isEnabled());
+    QCOMPARE(h.dialog().currentPrinter()->name, std::string(kQueue));
+    WaitForQueue(CupsTestServer::Shared(), kQueue);
+    QCOMPARE(WrittenSince(disk_, started), stored);
+  }
+
+  void InformationPage() {
+    const std::size_t printedBefore = PrintedJobs(disk_).size();
+    DialogHarness h;
+    QVERIFY(h.Start());
+    ChoosePrinter(h.c().printerList, kQueue);
+    h.answers = {kIdYes};
+    QSignalSpy shown(&h.dialog(), &app::CDownloaderDialog::progressChanged);
+    h.Click(h.c().informationButton);
+    QVERIFY(h.WaitForCommand());
+    QCOMPARE(h.boxes,
+             (QStringList{MainBox(119, "Question", "Yes+No"), MainBox(110, "NoIcon", "Ok")}));
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.front().front().toString(), Sending(1, 1));
+
+    WaitForQueue(CupsTestServer::Shared(), kQueue);
+    const std::vector<PrintedJob> printed = PrintedJobs(disk_);
+    QCOMPARE(printed.size(), printedBefore + 1);
+    QCOMPARE(printed.back().name, std::string("HDD_INFORMATION_FILE"));
+    QVERIFY2(!printed.back().failed, printed.back().log.c_str());
+    QVERIFY(fs::is_regular_file(printed.back().picture));
+  }
+
+  // While the spooler waits for a hung server, the dialog keeps painting and shows its
+  // step; the failure comes within the spooler's time bound.
+  void ServerThatDoesNotAnswer() {
+    CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-hang-test");
+    QVERIFY(server.Start());
+    const cups::Limits limits{std::chrono::milliseconds(2000), std::chrono::milliseconds(1000)};
+    DialogHarness h(server.Socket(), limits);
+    QVERIFY(h.Start());
+    ChoosePrinter(h.c().printerList, "Office_C1");
+    h.c().outputPathBox->setFocus();
+    QTest::keyClicks(h.c().outputPathBox,
+                     QString::fromStdString(WriteOutputProfile(scratch_.File("Hang.icc"))));
+    const int pid = server.Pid();
+    QVERIFY(pid > 0);
+    QCOMPARE(kill(pid, SIGSTOP), 0);
+
+    int paints = 0;
+    int ticks = 0;
+    QStringList progressSeen;
+    PaintCounter counter(&paints);
+    h.dialog().installEventFilter(&counter);
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, [&] {
+      ++ticks;
+      h.dialog().update();
+      const QString text = h.c().progressLine->text();
+      if (progressSeen.isEmpty() || progressSeen.back() != text) progressSeen << text;
+    });
+    repaint.start(50);
+
+    h.answers = {kIdYes};
+    QElapsedTimer clock;
+    clock.start();
+    h.Click(h.c().downloadButton);
+    QVERIFY(h.WaitForCommand(60000));
+    const qint64 elapsed = clock.elapsed();
+    repaint.stop();
+    kill(pid, SIGCONT);
+    server.Stop();
+
+    // Each failure is reported within the bound of one call and its cleanup after the
+    // one before (the answer to the question first).
+    QStringList gaps;
+    bool withinBound = true;
+    for (std::size_t k = 1; k < h.boxTimes.size(); ++k) {
+      const auto gap = std::chrono::duration_cast<std::chrono::milliseconds>(
+          h.boxTimes[k] - h.boxTimes[k - 1]);
+      gaps << QString::number(gap.count());
+      withinBound = withinBound && gap < limits.operation + limits.cleanup + std::chrono::seconds(1);
+    }
+    qInfo("hung server: the command ended after %lld ms; %d of %d ticks, %d paints; "
+          "ms between boxes: %s",
+          elapsed, ticks, int(elapsed / 50), paints, qPrintable(gaps.join(' ')));
+    QVERIFY2(withinBound, qPrintable(gaps.join(' ')));
+    QVERIFY(ticks >= elapsed / 50 * 8 / 10);  // the event loop kept running
+    QVERIFY(paints >= ticks / 2);
+    QVERIFY(progressSeen.contains(kBuilding));
+    QCOMPARE(h.boxes.front(), MainBox(8, "Warning", "Yes+No"));
+    QVERIFY(h.boxes.size() >= 2);
+    QVERIFY(!h.boxes.contains(MainBox(109, "NoIcon", "Ok")));
+  }
+
+ private:
+  static constexpr const char* kQueue = "Vomar_Virtual";
+
+  class PaintCounter : public QObject {
+   public:
+    explicit PaintCounter(int* paints) : paints_(paints) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++*paints_;
+      return false;
+    }
+
+   private:
+    int* paints_;
+  };
+
+  ScratchDirectory scratch_;
+  std::unique_ptr<WorkingDirectory> here_;
+  fs::path disk_;
+};
+
+const bool kRegistered = RegisterTestClass<DialogDownloadTest>("DialogDownloadTest");
+
+}  // namespace
+}  // namespace vomar::testing
+
+#include "dialog_download_test.moc"
