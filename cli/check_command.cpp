@@ -73,7 +73,9 @@ int RunCheckCommand(const Arguments& arguments) {
     modelCheck.emplace(ModelCheckServices{*spooler, *printers.config});
   }
 
-  const BoxVerdicts verdicts = ValidateBoxes(frontEnd, modelCheck ? &*modelCheck : nullptr);
+  const Diagnostics diag = CommandDiagnostics(arguments);
+  const BoxVerdicts verdicts =
+      ValidateBoxes(frontEnd, modelCheck ? &*modelCheck : nullptr, diag);
   bool passed = true;
   if (simulationGiven) {
     std::printf("simulation: %s\n", BoxVerdictText(verdicts.simulation));
@@ -86,7 +88,7 @@ int RunCheckCommand(const Arguments& arguments) {
   if (mode == InkSimulation && verdicts.simulation == BoxVerdict::kAccepted &&
       verdicts.output == BoxVerdict::kAccepted) {
     std::fflush(stdout);
-    const bool pair = CheckInkProfilePair(simulation, output, frontEnd, Diagnostics{});
+    const bool pair = CheckInkProfilePair(simulation, output, frontEnd, diag);
     std::printf("pair: %s\n", pair ? "accepted" : "refused");
     passed = passed && pair;
   }

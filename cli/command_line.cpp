@@ -100,4 +100,8 @@ bool ParseNumberInRange(const std::string& text, int low, int high, int& number)
   return true;
 }
 
+Diagnostics CommandDiagnostics(const Arguments& arguments) {
+  return Diagnostics{arguments.Has("--quiet") ? nullptr : stdout, stderr};
+}
+
 }  // namespace vomar::cli

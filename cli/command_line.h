@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/diagnostics.h"
+
 namespace vomar::cli {
 
 inline constexpr const char* kApplicationName = "vomar-download";
@@ -69,6 +71,10 @@ void PrintCommandUsage(const Command& command, std::FILE* stream);
 // prints the usage on standard output (status 0); an unknown option or a missing value
 // is a usage error. "--" ends the options.
 int RunCommandLine(const Command& command, int argc, char** argv);
+
+// The diagnostic streams of a command: --quiet drops the lines on standard output (the
+// progress lines and the table dump), standard error keeps its lines.
+Diagnostics CommandDiagnostics(const Arguments& arguments);
 
 // An integer from `low` to `high`, the whole text; false otherwise.
 bool ParseNumberInRange(const std::string& text, int low, int high, int& number);

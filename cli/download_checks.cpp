@@ -72,10 +72,11 @@ bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,
   return true;
 }
 
-BoxVerdicts ValidateBoxes(FrontEnd& frontEnd, const ModelCheckServices* modelCheck) {
+BoxVerdicts ValidateBoxes(FrontEnd& frontEnd, const ModelCheckServices* modelCheck,
+                          const Diagnostics& diag) {
   BoxVerdicts verdicts;
-  verdicts.simulation = ValidateSimulationProfile(frontEnd, Diagnostics{});
-  verdicts.output = ValidateOutputProfile(frontEnd, Diagnostics{}, modelCheck);
+  verdicts.simulation = ValidateSimulationProfile(frontEnd, diag);
+  verdicts.output = ValidateOutputProfile(frontEnd, diag, modelCheck);
   return verdicts;
 }
 

@@ -50,6 +50,7 @@ struct BoxVerdicts {
 // The checks of both path boxes as they lose the focus in the front end's mode, the
 // simulation box first; the output profile's model check runs against the front end's
 // current printer when `modelCheck` is given.
-BoxVerdicts ValidateBoxes(FrontEnd& frontEnd, const ModelCheckServices* modelCheck);
+BoxVerdicts ValidateBoxes(FrontEnd& frontEnd, const ModelCheckServices* modelCheck,
+                          const Diagnostics& diag);
 
 }  // namespace vomar::cli

@@ -46,9 +46,12 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
     std::fprintf(stderr, "%s: no model check: %s names no model for '%s'\n", kApplicationName,
                  kConfigFileName, first.name.c_str());
   }
-  if (ValidateBoxes(frontEnd, modelCheck ? &*modelCheck : nullptr).AnyRefused()) return 1;
+  if (ValidateBoxes(frontEnd, modelCheck ? &*modelCheck : nullptr, arguments.diag)
+          .AnyRefused()) {
+    return 1;
+  }
 
-  DownloadServices services{spooler, Diagnostics{}, std::string()};
+  DownloadServices services{spooler, arguments.diag, std::string()};
   int status = printers.allAccepted ? 0 : 1;
   for (const NamedPrinter& printer : printers.accepted) {
     request.printer = printer.info;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/diagnostics.h"
 #include "download/download_command.h"
 
 namespace vomar::cli {
@@ -16,6 +17,7 @@ struct DownloadArguments {
   std::string simulationProfilePath;
   bool assumeYes = false;  // answer the confirmation Yes
   bool anyPrinter = false;  // also printers whose driver the configuration does not list
+  Diagnostics diag;         // where the progress and failure lines go
 };
 
 // Takes the printers the configuration supports (any with anyPrinter), checks the

@@ -41,7 +41,7 @@ int BuildWithoutPrinter(const DownloadArguments& files, const std::string& direc
                         const std::string& stem) {
   ConsoleMessages messages(kApplicationName, false);
   WorkstationStampClock clock;
-  const BuildEnvironment environment{messages, clock, Diagnostics{}, directory};
+  const BuildEnvironment environment{messages, clock, files.diag, directory};
   const FileBuild build{files.mode, files.simulationProfilePath, files.outputProfilePath, stem,
                         files.profileNumber};
   return BuildFiles(build, environment) ? 0 : 1;
@@ -50,6 +50,7 @@ int BuildWithoutPrinter(const DownloadArguments& files, const std::string& direc
 int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind) {
   DownloadArguments files;
   files.mode = kind.mode;
+  files.diag = CommandDiagnostics(arguments);
   if (arguments.Has("--number") &&
       !ParseNumberInRange(arguments.Value("--number"), 1, kind.highestNumber,
                           files.profileNumber)) {

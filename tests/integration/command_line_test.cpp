@@ -20,11 +20,11 @@ const std::string kApplicationUsage =
     "  vomar-download inspect PROFILE...\n"
     "  vomar-download printers [--all]\n"
     "  vomar-download crd (--output-dir DIR --stem STEM | --printer NAME... [--any-printer] "
-    "[--yes]) --number N PROFILE\n"
+    "[--yes]) [--quiet] --number N PROFILE\n"
     "  vomar-download ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] "
-    "[--yes]) --number N SIMULATION OUTPUT\n"
+    "[--yes]) [--quiet] --number N SIMULATION OUTPUT\n"
     "  vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
-    "[--printer NAME]\n"
+    "[--printer NAME] [--quiet]\n"
     "  vomar-download info-page --printer NAME [--yes]\n";
 
 struct CommandUsage {
@@ -37,30 +37,34 @@ const std::vector<CommandUsage> kCommands = {
     {"inspect", "usage: vomar-download inspect PROFILE...\n", "at least one PROFILE is needed"},
     {"printers", "usage: vomar-download printers [--all]\n", ""},
     {"crd",
-     "usage: vomar-download crd --output-dir DIR --stem STEM --number N PROFILE\n"
+     "usage: vomar-download crd --output-dir DIR --stem STEM [--quiet] --number N PROFILE\n"
      "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
      "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
      "   or: vomar-download crd --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-     "--number N PROFILE\n"
+     "[--quiet] --number N PROFILE\n"
      "  checks the profile, then downloads them to each printer's disk as\n"
      "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
-     "  KZProFDw.INI does not list\n",
+     "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
+     "  lines and the table dump from standard output\n",
      "exactly one PROFILE is needed"},
     {"ink",
-     "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n"
+     "usage: vomar-download ink --output-dir DIR --stem STEM [--quiet] --number N SIMULATION "
+     "OUTPUT\n"
      "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"
      "   or: vomar-download ink --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-     "--number N SIMULATION OUTPUT\n"
+     "[--quiet] --number N SIMULATION OUTPUT\n"
      "  checks the two profiles, then downloads it to each printer's disk as\n"
      "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
-     "  KZProFDw.INI does not list\n",
+     "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
+     "  lines from standard output\n",
      "exactly two profiles, SIMULATION and OUTPUT, are needed"},
     {"check",
      "usage: vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
-     "[--printer NAME]\n"
+     "[--printer NAME] [--quiet]\n"
      "  checks the profiles as the path boxes do when they lose the focus (mode icc\n"
      "  by default; the model check only with --printer), and in ink mode the pair;\n"
-     "  prints 'simulation: ...', 'output: ...' and 'pair: ...' lines\n",
+     "  prints 'simulation: ...', 'output: ...' and 'pair: ...' lines; --quiet\n"
+     "  drops the other lines from standard output\n",
      "--simulation, --output or both are needed"},
     {"info-page",
      "usage: vomar-download info-page --printer NAME [--yes]\n"

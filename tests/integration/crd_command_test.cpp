@@ -226,14 +226,15 @@ TEST_F(CrdCommandTest, FailuresPrintTheirLinesAndTheBoxOnStandardError) {
 
 TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
   const std::string usage =
-      "usage: vomar-download crd --output-dir DIR --stem STEM --number N PROFILE\n"
+      "usage: vomar-download crd --output-dir DIR --stem STEM [--quiet] --number N PROFILE\n"
       "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
       "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
       "   or: vomar-download crd --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-      "--number N PROFILE\n"
+      "[--quiet] --number N PROFILE\n"
       "  checks the profile, then downloads them to each printer's disk as\n"
       "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
-      "  KZProFDw.INI does not list\n";
+      "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
+      "  lines and the table dump from standard output\n";
   struct Row {
     std::vector<std::string> args;
     std::string problem;

@@ -191,13 +191,15 @@ TEST_F(InkCommandTest, FailedBuildsExitWithOneAndTheirMessages) {
 
 TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
   const std::string usage =
-      "usage: vomar-download ink --output-dir DIR --stem STEM --number N SIMULATION OUTPUT\n"
+      "usage: vomar-download ink --output-dir DIR --stem STEM [--quiet] --number N SIMULATION "
+      "OUTPUT\n"
       "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"
       "   or: vomar-download ink --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-      "--number N SIMULATION OUTPUT\n"
+      "[--quiet] --number N SIMULATION OUTPUT\n"
       "  checks the two profiles, then downloads it to each printer's disk as\n"
       "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
-      "  KZProFDw.INI does not list\n";
+      "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
+      "  lines from standard output\n";
   const std::string dir = scratch.path();
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--output-dir", dir, "--stem", "s", "--number", "4", "a", "b"},
