@@ -72,7 +72,7 @@ std::string ApplicationsFolder() {
 std::string DesktopEntryText(const std::string& executable, const std::string& workingDirectory) {
   return "[Desktop Entry]\n"
          "Type=Application\n"
-         "Version=1.5\n"
+         "Version=1.0\n"
          "Name=Vomar Profile Downloader\n"
          "Name[ja]=ｶﾗｰﾌﾟﾛﾌｧｲﾙﾀﾞｳﾝﾛｰﾄﾞﾂｰﾙ\n"
          "Comment=Download ICC colour profiles to the disk of a PostScript printer\n"
@@ -80,7 +80,7 @@ std::string DesktopEntryText(const std::string& executable, const std::string& w
          "Path=" + StringValue(workingDirectory) + "\n"
          "Icon=printer\n"
          "Terminal=false\n"
-         "Categories=Graphics;Utility;\n";
+         "Categories=Utility;\n";
 }
 
 int RunRegisterSwitch(RegisterSwitch which, const std::string& executable) {
