@@ -20,7 +20,8 @@ void ReadWholeProfile(benchmark::State& state, const std::string& path) {
   for (auto _ : state) {
     vomar::TagTableList list;
     vomar::ProfileHeader header;
-    if (vomar::ReadProfileTags(path, list, true, false, header, quiet) != vomar::kTagOk) {
+    if (vomar::ReadProfileTags(path, list, true, false, header, quiet) !=
+        vomar::ProfileRead::kRead) {
       state.SkipWithError(("cannot read " + path).c_str());
       return;
     }
@@ -34,7 +35,7 @@ void ByteFormOfB2A0(benchmark::State& state, const std::string& path) {
   vomar::TagTableList list;
   vomar::ProfileHeader header;
   if (vomar::ReadProfileTags(path, list, true, false, header, {nullptr, nullptr}) !=
-      vomar::kTagOk) {
+      vomar::ProfileRead::kRead) {
     state.SkipWithError(("cannot read " + path).c_str());
     return;
   }

@@ -103,12 +103,12 @@ bool InspectProfile(const std::string& path, std::FILE* out, std::FILE* err) {
   std::fprintf(out, "profile: %s\n", path.c_str());
   TagTableList list;
   ProfileHeader header;
-  const int result = ReadProfileTags(path, list, false, false, header, {out, err});
-  if (result == kTagCannotOpen) {
+  const ProfileRead result = ReadProfileTags(path, list, false, false, header, {out, err});
+  if (result == ProfileRead::kCannotOpen) {
     std::fprintf(err, "%s: cannot open %s\n", kApplicationName, path.c_str());
     return false;
   }
-  if (result != kTagOk) {
+  if (result != ProfileRead::kRead) {
     std::fprintf(err, "%s: cannot read %s\n", kApplicationName, path.c_str());
     return false;
   }

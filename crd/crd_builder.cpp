@@ -234,14 +234,14 @@ int CrdBuild::Run(const std::string& profilePath, const std::string& stem,
                   std::array<std::string, 3>& paths) {
   // Only the tables and the copyright text are read from the tags.
   static constexpr Signature kRead[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2, sig::kCprt};
-  const int read = ReadProfileTags(profilePath, list_, /*demandPrinterClass=*/true,
-                                   /*demandRequiredTags=*/true, header_, env_.diag,
-                                   TagSelection::Only(kRead));
-  if (read == kTagCannotOpen) {
+  const ProfileRead read = ReadProfileTags(profilePath, list_, /*demandPrinterClass=*/true,
+                                           /*demandRequiredTags=*/true, header_, env_.diag,
+                                           TagSelection::Only(kRead));
+  if (read == ProfileRead::kCannotOpen) {
     Show(OwnerlessMessage(kProfileFaultyMessage));
     return Fail();
   }
-  if (read != kTagOk) return Fail();
+  if (read != ProfileRead::kRead) return Fail();
   env_.diag.Out("Making a CRD...\n");
 
   std::string directory = env_.outputDirectory.empty() ? TemporaryDirectory()

@@ -44,15 +44,16 @@ InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
   ui.ReportProgress(Progress{Progress::Step::kSending, 1, 1});
   DownloadJob job(spooler, ui);
   switch (SendInformationPage(job, printer->name)) {
-    case kJobSpooled:
+    case BytesJobResult::kSpooled:
       ui.Show(MainDialogMessage(110, kMbOk));
       return InformationPageOutcome::kPrinted;
-    case kJobPayloadRefused:
+    case BytesJobResult::kPayloadRefused:
       ui.Show(UncaptionedDialogMessage(111));
       return InformationPageOutcome::kPrintFailed;
-    default:  // string 4 has been shown
-      return InformationPageOutcome::kSpoolerFailed;
+    case BytesJobResult::kFailed:  // string 4 has been shown
+      break;
   }
+  return InformationPageOutcome::kSpoolerFailed;
 }
 
 }  // namespace vomar

@@ -67,21 +67,21 @@ PcsPair ProfileChecks::CheckPcsPair(const std::string& simulationPath,
   return pair;
 }
 
-int ProfileChecks::LoadProfile(const std::string& path, TagTableList& list) {
+ProfileRead ProfileChecks::LoadProfile(const std::string& path, TagTableList& list) {
   ProfileHeader header;
   // The checks read the 'dmdd' texts only.
   static constexpr Signature kRead[] = {sig::kDmdd};
-  const int result =
+  const ProfileRead result =
       ReadProfileTags(path, list, false, false, header, diag_, TagSelection::Only(kRead));
-  if (result == kTagCannotOpen) messages_.Show(OwnerlessMessage(6));
+  if (result == ProfileRead::kCannotOpen) messages_.Show(OwnerlessMessage(6));
   return result;
 }
 
 bool ProfileChecks::IsInkProfile(const std::string& path) {
   TagTableList list;
-  const int loaded = LoadProfile(path, list);
-  if (loaded == kTagCannotOpen) return false;
-  if (loaded != kTagOk) {
+  const ProfileRead loaded = LoadProfile(path, list);
+  if (loaded == ProfileRead::kCannotOpen) return false;
+  if (loaded != ProfileRead::kRead) {
     ReleaseTagList(list);
     return true;
   }
@@ -99,9 +99,9 @@ bool ProfileChecks::IsInkProfile(const std::string& path) {
 ModelCodeReading ProfileChecks::ReadModelCode(const std::string& path) {
   ModelCodeReading reading;
   TagTableList list;
-  const int loaded = LoadProfile(path, list);
-  if (loaded == kTagCannotOpen) return reading;
-  if (loaded != kTagOk) {
+  const ProfileRead loaded = LoadProfile(path, list);
+  if (loaded == ProfileRead::kCannotOpen) return reading;
+  if (loaded != ProfileRead::kRead) {
     ReleaseTagList(list);
     reading.result = ModelCodeResult::kReadError;
     return reading;

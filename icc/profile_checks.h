@@ -86,9 +86,9 @@ class ProfileChecks {
   bool CheckProfilePair(const std::string& simulationPath, const std::string& outputPath);
 
  private:
-  // Loads every tag of the profile (no class or required-tag demand) into `list`:
-  // 1 when loaded, -1 after a read failure, kTagCannotOpen after message 6.
-  int LoadProfile(const std::string& path, TagTableList& list);
+  // Loads the profile's 'dmdd' tags (no class or required-tag demand) into `list`;
+  // message 6 is shown when the file cannot be opened.
+  ProfileRead LoadProfile(const std::string& path, TagTableList& list);
 
   MessageSink& messages_;
   Diagnostics diag_;

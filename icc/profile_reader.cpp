@@ -43,18 +43,18 @@ bool TagSelection::Includes(Signature signature) const {
   return all || std::find(only.begin(), only.end(), signature) != only.end();
 }
 
-int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
-                        bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
-                        TagSelection load) {
+ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
+                                bool demandRequiredTags, ProfileHeader& header,
+                                const Diagnostics& diag, TagSelection load) {
   std::int32_t tagCount = 0;
   if (!ReadHeaderBlock(file, header, tagCount)) {
     diag.Err("Unable to read the file.\n");
-    return kTagFailed;
+    return ProfileRead::kFailed;
   }
 
   if (demandPrinterClass && header.deviceClass != sig::kPrtr) {
     diag.Err("Input file may not be printer profile.\n");
-    return kTagFailed;
+    return ProfileRead::kFailed;
   }
 
   // The directory follows the count; each entry is read as it stands, duplicates too.
@@ -62,11 +62,11 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
     TagDirectoryEntry entry;
     if (!ReadDirectoryEntry(file, entry)) {
       diag.Err("Unable to read the file.\n");
-      return kTagFailed;
+      return ProfileRead::kFailed;
     }
     if (AddTagEntry(list, entry, diag) != kTagOk) {
       diag.Err("Unable to put data into Tag table list.\n");
-      return kTagFailed;
+      return ProfileRead::kFailed;
     }
   }
 
@@ -74,7 +74,7 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
     for (Signature required : requiredTags) {
       if (HasTag(list, required) != kTagOk) {
         diag.Err("This may not include necessary info.\n");
-        return kTagFailed;
+        return ProfileRead::kFailed;
       }
     }
   }
@@ -88,21 +88,21 @@ int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterC
     if (loaded > budget) {
       diag.Err("Unable to allocate memory.\n");
       diag.Err("Unable to read file: data part.\n");
-      return kTagFailed;
+      return ProfileRead::kFailed;
     }
     if ((load.Includes(entry.signature) ? LoadTagData(entry, file, diag) : CheckTagBounds(entry, file, diag)) != kTagOk) {
       diag.Err("Unable to read file: data part.\n");
-      return kTagFailed;
+      return ProfileRead::kFailed;
     }
   }
-  return kTagOk;
+  return ProfileRead::kRead;
 }
 
-int ReadProfileTags(const std::string& path, TagTableList& list, bool demandPrinterClass,
-                    bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
-                    TagSelection load) {
+ProfileRead ReadProfileTags(const std::string& path, TagTableList& list,
+                            bool demandPrinterClass, bool demandRequiredTags,
+                            ProfileHeader& header, const Diagnostics& diag, TagSelection load) {
   const FileHandle file = OpenFile(path, "rb");
-  if (!file) return kTagCannotOpen;
+  if (!file) return ProfileRead::kCannotOpen;
   return ReadProfileTagsFrom(file.get(), list, demandPrinterClass, demandRequiredTags, header,
                              diag, load);
 }

@@ -15,12 +15,18 @@
 
 namespace vomar {
 
-// Result codes of the tag-list helpers and of ReadProfileTags.
+// Result codes of the tag-list helpers.
 inline constexpr int kTagOk = 1;
 inline constexpr int kTagFailed = -1;
-// ReadProfileTags only: the file could not be opened; nothing was written to the
-// error stream and the caller shows its own message.
-inline constexpr int kTagCannotOpen = -2;
+
+// How a reading sequence ended; the numbers are the helpers' codes.
+enum class ProfileRead : int {
+  kRead = 1,     // header and list filled
+  kFailed = -1,  // its lines are on the error stream
+  // The file could not be opened; nothing was written to the error stream and the
+  // caller shows its own message.
+  kCannotOpen = -2,
+};
 
 // The header fields in host order, as ReadProfileTags converts them.
 struct ProfileHeader {
@@ -108,18 +114,17 @@ struct TagSelection {
 };
 
 // The reading sequence: open, header, class check, directory, required tags, tag data.
-// 1 on success (header and list filled), -1 after a failure with its lines on the
-// error stream, kTagCannotOpen when the file cannot be opened. The file is closed
-// before it returns, on every path. `list` must be empty.
-int ReadProfileTags(const std::string& path, TagTableList& list, bool demandPrinterClass,
-                    bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
-                    TagSelection load = {});
+// The file is closed before it returns, on every path. `list` must be empty.
+ProfileRead ReadProfileTags(const std::string& path, TagTableList& list,
+                            bool demandPrinterClass, bool demandRequiredTags,
+                            ProfileHeader& header, const Diagnostics& diag,
+                            TagSelection load = {});
 
 // The same sequence over a file that is already open and positioned at its start, for
 // callers that hold the bytes elsewhere (fmemopen). The file is left open.
-int ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
-                        bool demandRequiredTags, ProfileHeader& header, const Diagnostics& diag,
-                        TagSelection load = {});
+ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
+                                bool demandRequiredTags, ProfileHeader& header,
+                                const Diagnostics& diag, TagSelection load = {});
 
 // The text of a 'cprt' tag as the builders echo it: from byte 8 up to the first zero
 // byte or the end of the data.

@@ -225,10 +225,11 @@ int InkSimulationBuilder::WriteInkTrailer(TextWriter& out,
 int InkSimulationBuilder::ReadProfile(const std::string& path, bool demandPrinterClass,
                                       ProfileHeader& header, TagSelection load) {
   ReleaseTagList(list_);
-  const int result = ReadProfileTags(path, list_, demandPrinterClass,
-                                     /*demandRequiredTags=*/true, header, environment_.diag, load);
-  if (result == kTagCannotOpen) ShowOwnerless(6);
-  return result == kTagOk ? kTagOk : kTagFailed;
+  const ProfileRead result = ReadProfileTags(path, list_, demandPrinterClass,
+                                             /*demandRequiredTags=*/true, header,
+                                             environment_.diag, load);
+  if (result == ProfileRead::kCannotOpen) ShowOwnerless(6);
+  return result == ProfileRead::kRead ? kTagOk : kTagFailed;
 }
 
 void InkSimulationBuilder::ShowOwnerless(int stringId) {

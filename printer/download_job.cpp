@@ -134,19 +134,19 @@ int DownloadJob::SendJobFile(const std::string& printerName, const std::string& 
   return kJobSpooled;
 }
 
-int DownloadJob::SendJobBytes(const std::string& printerName, std::string_view payload,
-                              const char* documentName) {
+BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
+                                         std::string_view payload, const char* documentName) {
   std::string reason;
-  const int result = [&]() -> int {
+  const BytesJobResult result = [&]() -> BytesJobResult {
     std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
     if (!printer) {
       reason = spooler_.LastError();
-      return kJobFailed;
+      return BytesJobResult::kFailed;
     }
     if (printer->StartDocument(documentName) == 0) {
       reason = printer->LastError();
       printer->Close();
-      return kJobFailed;
+      return BytesJobResult::kFailed;
     }
     bool written = WriteHeader(*printer);
     if (written && !payload.empty()) {
@@ -154,20 +154,20 @@ int DownloadJob::SendJobBytes(const std::string& printerName, std::string_view p
       if (!written) {
         reason = printer->LastError();
         Abandon(*printer);
-        return kJobPayloadRefused;
+        return BytesJobResult::kPayloadRefused;
       }
     }
     written = written && WriteTrailer(*printer);
     if (!written) {
       reason = printer->LastError();
       Abandon(*printer);
-      return kJobFailed;
+      return BytesJobResult::kFailed;
     }
-    return Finish(*printer, reason) == 0 ? kJobSpooled : kJobFailed;
+    return Finish(*printer, reason) == 0 ? BytesJobResult::kSpooled : BytesJobResult::kFailed;
   }();
 
-  if (result != kJobSpooled) lastError_ = reason;
-  if (result == kJobFailed) messages_.Show(SpoolerFailure(reason));
+  if (result != BytesJobResult::kSpooled) lastError_ = reason;
+  if (result == BytesJobResult::kFailed) messages_.Show(SpoolerFailure(reason));
   return result;
 }
 

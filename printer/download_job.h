@@ -19,12 +19,18 @@ struct JobKind {
 inline constexpr JobKind kCrdJob{"CRD_FILE", 12};
 inline constexpr JobKind kInkJob{"TOKU_R_FILE", 13};
 
-// Results of the sends.
+// Results of the file sends.
 inline constexpr int kJobSpooled = 0;
 inline constexpr int kJobFailed = 1;  // its message has been shown
-// SendJobBytes only: the spooler refused the payload. Nothing has been shown; the job
-// was cancelled and the printer released, and the caller reports the failure.
-inline constexpr int kJobPayloadRefused = 2;
+
+// How a send of bytes held in memory ended; the numbers are the file sends' codes.
+enum class BytesJobResult : int {
+  kSpooled = kJobSpooled,
+  kFailed = kJobFailed,  // string 4 has been shown
+  // The spooler refused the payload. Nothing has been shown; the job was cancelled and
+  // the printer released, and the caller reports the failure.
+  kPayloadRefused = 2,
+};
 
 // Shown (caption "Voma Profile Downloader Err", stop icon) for a payload path over
 // 255 bytes, which is refused before the printer is opened.
@@ -49,10 +55,9 @@ class DownloadJob {
   }
 
   // Sends bytes held in memory under `documentName` (the information page), the payload
-  // in one write. 0 when spooled; 1 after string 4 (printer, document start, end or
-  // close failed); kJobPayloadRefused when the payload write failed (nothing shown).
-  int SendJobBytes(const std::string& printerName, std::string_view payload,
-                   const char* documentName);
+  // in one write. kFailed when the printer, the document's start, end or close failed.
+  BytesJobResult SendJobBytes(const std::string& printerName, std::string_view payload,
+                              const char* documentName);
 
   // The reason of the last failed send in the system's words (the spooler's error, or
   // the payload file's); it is also the detail of the message shown.

@@ -14,7 +14,7 @@ std::string_view InformationPageProgram() {
   return {reinterpret_cast<const char*>(kInformationPageProgram), kInformationPageProgramSize};
 }
 
-int SendInformationPage(DownloadJob& job, const std::string& printerName) {
+BytesJobResult SendInformationPage(DownloadJob& job, const std::string& printerName) {
   return job.SendJobBytes(printerName, InformationPageProgram(), kInformationPageDocument);
 }
 

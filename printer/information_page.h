@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace vomar {
+#include "printer/download_job.h"
 
-class DownloadJob;
+namespace vomar {
 
 // Document name of the page job.
 inline constexpr const char* kInformationPageDocument = "HDD_INFORMATION_FILE";
@@ -17,8 +17,7 @@ inline constexpr const char* kInformationPageDocument = "HDD_INFORMATION_FILE";
 std::string_view InformationPageProgram();
 
 // Sends the page program to `printerName` in the download job's envelope, in one
-// write. The result of DownloadJob::SendJobBytes: 0 when spooled, kJobPayloadRefused
-// when the program's write failed (nothing shown), 1 after string 4.
-int SendInformationPage(DownloadJob& job, const std::string& printerName);
+// write: DownloadJob::SendJobBytes's result.
+BytesJobResult SendInformationPage(DownloadJob& job, const std::string& printerName);
 
 }  // namespace vomar

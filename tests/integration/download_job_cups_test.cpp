@@ -93,7 +93,7 @@ TEST_F(DownloadJobCupsTest, TheQueueReceivesExactlyTheEnvelopeAroundThePayload) 
 TEST_F(DownloadJobCupsTest, BytesFromMemoryReachTheQueueWithTheirDocumentName) {
   const std::string page = Payload(5694);
   const std::optional<CapturedJob> captured = SendAndCapture("Office_C2", [&] {
-    return job.SendJobBytes("Office_C2", page, "HDD_INFORMATION_FILE");
+    return static_cast<int>(job.SendJobBytes("Office_C2", page, "HDD_INFORMATION_FILE"));
   });
   ASSERT_TRUE(captured.has_value());
   EXPECT_EQ(captured->bytes.size(), 5784u);

@@ -212,7 +212,7 @@ TEST_F(DownloadJobTest, APathOverTheLimitIsRefusedBeforeThePrinterIsOpened) {
 
 TEST_F(DownloadJobTest, SendsBytesFromMemoryInOneWrite) {
   const std::string page = Payload(5694);
-  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), 0);
+  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), BytesJobResult::kSpooled);
   ASSERT_EQ(spooler.jobs.size(), 1u);
   EXPECT_EQ(spooler.jobs[0].bytes, kHeader + page + kTrailer);
   EXPECT_EQ(spooler.jobs[0].bytes.size(), 5784u);
@@ -223,16 +223,17 @@ TEST_F(DownloadJobTest, SendsBytesFromMemoryInOneWrite) {
 
   // The page write refused: nothing shown here, the caller reports it.
   spooler.faults.failWriteNumber = 4;
-  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), kJobPayloadRefused);
+  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"),
+            BytesJobResult::kPayloadRefused);
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(job.LastError(), "write refused");
   EXPECT_EQ(spooler.jobs.back().state, JobState::kCancelled);
 
   // Any other spooler failure: string 4.
   spooler.faults = {};
-  EXPECT_EQ(job.SendJobBytes("Gone", page, "HDD_INFORMATION_FILE"), 1);
+  EXPECT_EQ(job.SendJobBytes("Gone", page, "HDD_INFORMATION_FILE"), BytesJobResult::kFailed);
   spooler.faults.endDocument = true;
-  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), 1);
+  EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), BytesJobResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 2u);
   EXPECT_EQ(messages.shown[1].text, StringTableText(4));
   EXPECT_EQ(messages.shown[1].caption, std::nullopt);

@@ -124,7 +124,8 @@ void CompareWithLcms(const std::string& path) {
   SCOPED_TRACE(path);
   TagTableList list;
   ProfileHeader header;
-  ASSERT_EQ(ReadProfileTags(path, list, false, false, header, {nullptr, nullptr}), kTagOk);
+  ASSERT_EQ(ReadProfileTags(path, list, false, false, header, {nullptr, nullptr}),
+            ProfileRead::kRead);
   LcmsProfile profile(cmsOpenProfileFromFile(path.c_str(), "r"));
   ASSERT_TRUE(profile);
   cmsHPROFILE lcms = profile.get();

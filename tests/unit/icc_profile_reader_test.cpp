@@ -73,9 +73,9 @@ ReadOutcome Read(const std::string& path, bool demandClass, bool demandRequired,
   testing::CapturedStream err;
   ProfileHeader header;
   ReadOutcome outcome;
-  outcome.result =
+  outcome.result = static_cast<int>(
       ReadProfileTags(path, list, demandClass, demandRequired, header, {out.get(), err.get()},
-                      load ? TagSelection::Only(*load) : TagSelection{});
+                      load ? TagSelection::Only(*load) : TagSelection{}));
   outcome.err = err.Text();
   outcome.out = out.Text();
   outcome.entries = Describe(list);
@@ -227,7 +227,7 @@ TEST(ProfileReaderTest, OutcomeOfEachFileCase) {
 TEST(ProfileReaderTest, FileThatCannotBeOpenedWritesNothing) {
   TagTableList list;
   const ReadOutcome outcome = Read(testing::ScratchPath("no-such-profile.icc"), true, true, list);
-  EXPECT_EQ(outcome.result, kTagCannotOpen);
+  EXPECT_EQ(outcome.result, static_cast<int>(ProfileRead::kCannotOpen));
   EXPECT_EQ(outcome.err, "");
   EXPECT_TRUE(list.empty());
 }
@@ -239,7 +239,8 @@ TEST(ProfileReaderTest, LoadedDataEqualStoredBytesAndLookupsFindTheFirstEntry) {
   ASSERT_TRUE(testing::WriteBytes(path, BuildProfileBytes(profile)));
   TagTableList list;
   ProfileHeader header;
-  ASSERT_EQ(ReadProfileTags(path, list, true, true, header, {nullptr, nullptr}), kTagOk);
+  ASSERT_EQ(ReadProfileTags(path, list, true, true, header, {nullptr, nullptr}),
+            ProfileRead::kRead);
   ASSERT_EQ(list.entries.size(), profile.tags.size());
   for (std::size_t k = 0; k < profile.tags.size(); ++k) {
     EXPECT_EQ(list.entries[k].data, profile.tags[k].data)
@@ -311,7 +312,7 @@ TEST(ProfileReaderTest, UnseekableFileFailsAtTheFirstTag) {
   TagTableList list;
   ProfileHeader header;
   EXPECT_EQ(ReadProfileTagsFrom(file, list, true, false, header, {nullptr, err.get()}),
-            kTagFailed);
+            ProfileRead::kFailed);
   std::fclose(file);
   EXPECT_EQ(err.Text(), "The profile may be illegal.\nUnable to read file: data part.\n");
   EXPECT_EQ(Describe(list), std::vector<std::string>{"desc 144 10"});

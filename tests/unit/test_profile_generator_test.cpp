@@ -49,7 +49,8 @@ TEST(TestProfileGeneratorTest, HeaderFieldsAndTagsFollowTheOptions) {
 
   TagTableList list;
   ProfileHeader header;
-  ASSERT_EQ(ReadProfileTags(path, list, false, false, header, {nullptr, nullptr}), kTagOk);
+  ASSERT_EQ(ReadProfileTags(path, list, false, false, header, {nullptr, nullptr}),
+            ProfileRead::kRead);
   EXPECT_EQ(header.version, 0x04200000u);
   EXPECT_EQ(header.deviceClass, sig::kMntr);
   EXPECT_EQ(header.colorSpace, MakeSignature("RGB "));
