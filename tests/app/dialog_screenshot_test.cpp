@@ -7,6 +7,7 @@
 
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
+#include "tests/support/cups_test_server.h"
 #include "tests/support/scratch_directory.h"
 
 namespace vomar::testing {
@@ -15,14 +16,21 @@ namespace {
 class DialogScreenshotTest : public QObject {
   Q_OBJECT
  private slots:
-  void initTestCase() { UseSharedCupsServer(); }
-
   void JapaneseTextInAJapaneseFont() {
+    // A server of its own, whose default printer has a short device name.
+    CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-picture");
+    QVERIFY(server.Start());
+    QVERIFY(server.AddQueue("Vomar_Color_A3", kSupportedDriver, "file:///dev/null"));
+    QCOMPARE(server.RunClient({"lpadmin", "-d", "Vomar_Color_A3"}).exitStatus, 0);
     ScratchDirectory scratch;
     scratch.Write("KZProFDw.INI", ConfigurationText("Vomar PS Color A3"));
     WorkingDirectory here(scratch.path());
-    DialogHarness h;
-    QVERIFY(h.Start());
+    DialogHarness h(server.Socket());
+    const bool started = h.Start();
+    server.Stop();
+    QVERIFY(started);
+    QCOMPARE(h.c().printerList->currentText(),
+             QString("Vomar_Color_A3 - (file:///dev/null)"));
     h.Click(h.c().inkRadio);
     h.c().simulationPathBox->setPlainText("/home/user/profiles/Japan Color 2001 Coated.icc");
     h.c().outputPathBox->setPlainText("/home/user/profiles/Vomar Color A3 Gloss.icc");
