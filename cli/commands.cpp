@@ -2,6 +2,16 @@
 
 namespace vomar::cli {
 
+namespace {
+
+// crd and ink take the same options.
+const std::vector<OptionSpec> kProfileCommandOptions = {
+    {"--output-dir", true}, {"--stem", true}, {"--number", true},   {"--printer", true},
+    {"--any-printer", false}, {"--yes", false}, {"--quiet", false},
+};
+
+}  // namespace
+
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"inspect", "inspect PROFILE...", {{"PROFILE..."}}, {}, RunInspectCommand},
@@ -18,13 +28,7 @@ const std::vector<Command>& Commands() {
          "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
          "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
          "  lines and the table dump from standard output\n"}},
-       {{"--output-dir", true},
-        {"--stem", true},
-        {"--number", true},
-        {"--printer", true},
-        {"--any-printer", false},
-        {"--yes", false},
-        {"--quiet", false}},
+       kProfileCommandOptions,
        RunCrdCommand},
       {"ink",
        "ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] [--yes]) "
@@ -37,13 +41,7 @@ const std::vector<Command>& Commands() {
          "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
          "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
          "  lines from standard output\n"}},
-       {{"--output-dir", true},
-        {"--stem", true},
-        {"--number", true},
-        {"--printer", true},
-        {"--any-printer", false},
-        {"--yes", false},
-        {"--quiet", false}},
+       kProfileCommandOptions,
        RunInkCommand},
       {"check",
        "check [--mode icc|ink] [--simulation FILE] [--output FILE] [--printer NAME] [--quiet]",

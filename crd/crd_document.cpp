@@ -1,6 +1,7 @@
 #include "crd/crd_document.h"
 
 #include "common/cp932.h"
+#include "crd_ink_shared/downloader.h"
 #include "crd_ink_shared/stamp_lines.h"
 
 namespace vomar {
@@ -92,9 +93,7 @@ void WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& prof
   WriteIccFileLine(out, profilePath);
   out.Put(">>\n");
   out.Put("readonly /ColorRendering defineresource\n");
-  out.Put("%\n");
-  out.Put("% End of file\n");
-  out.Put("%\n");
+  WriteEndOfFileComment(out);
 }
 
 }  // namespace vomar

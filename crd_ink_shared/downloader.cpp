@@ -17,4 +17,10 @@ void WriteDownloader(TextWriter& out) {
   out.Put("}bind def\n");
 }
 
+void WriteEndOfFileComment(TextWriter& out) {
+  out.Put("%\n");
+  out.Put("% End of file\n");
+  out.Put("%\n");
+}
+
 }  // namespace vomar

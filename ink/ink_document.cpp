@@ -1,6 +1,7 @@
 #include "ink/ink_document.h"
 
 #include "common/cp932.h"
+#include "crd_ink_shared/downloader.h"
 #include "crd_ink_shared/rendering_keys.h"
 #include "crd_ink_shared/stamp_lines.h"
 
@@ -93,9 +94,7 @@ int WriteInkFileNames(TextWriter& out, const std::string& simulationProfilePath,
 void WriteDocumentEnd(TextWriter& out) {
   out.Put(">>def\n");
   out.Put("end\n");
-  out.Put("%\n");
-  out.Put("% End of file\n");
-  out.Put("%\n");
+  WriteEndOfFileComment(out);
 }
 
 }  // namespace vomar

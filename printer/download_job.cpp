@@ -71,6 +71,22 @@ Message SpoolerFailure(const std::string& reason) {
 DownloadJob::DownloadJob(Spooler& spooler, MessageSink& messages)
     : spooler_(spooler), messages_(messages) {}
 
+std::unique_ptr<PrinterHandle> DownloadJob::StartJob(const std::string& printerName,
+                                                     const char* documentName,
+                                                     std::string& reason) {
+  std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
+  if (!printer) {
+    reason = spooler_.LastError();
+    return nullptr;
+  }
+  if (printer->StartDocument(documentName) == 0) {
+    reason = printer->LastError();
+    printer->Close();
+    return nullptr;
+  }
+  return printer;
+}
+
 int DownloadJob::SendJobFile(const std::string& printerName, const std::string& path,
                              const JobKind& kind) {
   if (path.size() > kMaxPathBytes) {
@@ -83,16 +99,8 @@ int DownloadJob::SendJobFile(const std::string& printerName, const std::string& 
   // is released before the message appears, so no job stays open behind a modal box.
   std::string reason;
   const int failure = [&]() -> int {
-    std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
-    if (!printer) {
-      reason = spooler_.LastError();
-      return kSpoolerFailedMessage;
-    }
-    if (printer->StartDocument(kind.documentName) == 0) {
-      reason = printer->LastError();
-      printer->Close();
-      return kSpoolerFailedMessage;
-    }
+    const std::unique_ptr<PrinterHandle> printer = StartJob(printerName, kind.documentName, reason);
+    if (!printer) return kSpoolerFailedMessage;
     const FileHandle payload = OpenFile(path, "rb");
     if (!payload) {
       reason = FileErrorText("cannot open", path, errno);
@@ -138,16 +146,8 @@ BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
                                          std::string_view payload, const char* documentName) {
   std::string reason;
   const BytesJobResult result = [&]() -> BytesJobResult {
-    std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
-    if (!printer) {
-      reason = spooler_.LastError();
-      return BytesJobResult::kFailed;
-    }
-    if (printer->StartDocument(documentName) == 0) {
-      reason = printer->LastError();
-      printer->Close();
-      return BytesJobResult::kFailed;
-    }
+    const std::unique_ptr<PrinterHandle> printer = StartJob(printerName, documentName, reason);
+    if (!printer) return BytesJobResult::kFailed;
     bool written = WriteHeader(*printer);
     if (written && !payload.empty()) {
       written = printer->Write(payload.data(), payload.size());

@@ -2,6 +2,7 @@
 // header (66 bytes), the payload in 256-byte chunks, trailer (24 bytes).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,7 @@
 
 namespace vomar {
 
+class PrinterHandle;
 class Spooler;
 
 // The document names and open-failure messages of the two kinds of payload file.
@@ -64,6 +66,11 @@ class DownloadJob {
   const std::string& LastError() const { return lastError_; }
 
  private:
+  // Opens the printer and starts a document; nothing, with the spooler's reason, when
+  // either fails (the printer is then released).
+  std::unique_ptr<PrinterHandle> StartJob(const std::string& printerName,
+                                          const char* documentName, std::string& reason);
+
   Spooler& spooler_;
   MessageSink& messages_;
   std::string lastError_;
