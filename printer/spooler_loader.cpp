@@ -9,12 +9,15 @@ namespace vomar {
 
 namespace {
 
+namespace fs = std::filesystem;
 using CreateSpooler = Spooler* (*)();
 
-// The module's file name and its folder relative to the executable's folder, both as
-// the install rules place them (set by the build).
+// The module's file name, and the folders relative to the executable's folder where it
+// lies: installed (also when the package is unpacked elsewhere), then in the build tree.
+// Looked up by path rather than through a run path, which dlopen ignores when a
+// sanitizer's runtime stands in for it.
 constexpr const char* kModuleFile = VOMAR_SPOOLER_MODULE_FILE;
-constexpr const char* kModuleFolder = VOMAR_SPOOLER_MODULE_FOLDER;
+constexpr const char* kModuleFolders[] = {VOMAR_SPOOLER_MODULE_FOLDER, "modules"};
 
 struct LoadedModule {
   CreateSpooler create = nullptr;
@@ -24,13 +27,24 @@ struct LoadedModule {
 LoadedModule OpenModule() {
   LoadedModule module;
   std::error_code failure;
-  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", failure);
-  const std::filesystem::path installed =
-      executable.parent_path() / kModuleFolder / kModuleFile;
-  // Installed (also when unpacked elsewhere): the path beside the executable's tree.
-  // In the build tree: the bare name, which the executable's run path resolves.
-  const bool beside = !failure && std::filesystem::exists(installed, failure);
-  const std::string path = beside ? installed.string() : std::string(kModuleFile);
+  const fs::path executable = fs::read_symlink("/proc/self/exe", failure);
+  if (failure) {
+    module.error = "the program's own path is unknown: " + failure.message();
+    return module;
+  }
+  std::string path, searched;
+  for (const char* folder : kModuleFolders) {
+    const fs::path candidate = (executable.parent_path() / folder).lexically_normal();
+    if (fs::exists(candidate / kModuleFile, failure)) {
+      path = (candidate / kModuleFile).string();
+      break;
+    }
+    searched += (searched.empty() ? "" : " or ") + candidate.string();
+  }
+  if (path.empty()) {
+    module.error = std::string("no ") + kModuleFile + " in " + searched;
+    return module;
+  }
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     const char* reason = dlerror();
@@ -38,9 +52,7 @@ LoadedModule OpenModule() {
     return module;
   }
   module.create = reinterpret_cast<CreateSpooler>(dlsym(handle, kCupsSpoolerEntryPoint));
-  if (module.create == nullptr) {
-    module.error = path + " has no " + kCupsSpoolerEntryPoint;
-  }
+  if (module.create == nullptr) module.error = path + " has no " + kCupsSpoolerEntryPoint;
   return module;
 }
 

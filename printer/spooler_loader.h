@@ -3,8 +3,8 @@
 // libcups and the two dozen libraries it pulls in take longer to load than a whole CRD
 // build, so the command line does not link them: the CUPS spooler lives in a small
 // module that is opened on first use. Installed, the module lies in the program's
-// library folder beside the executable's tree; in the build tree the executable's run
-// path finds it.
+// library folder beside the executable's tree; in the build tree, in modules/ beside
+// the executable.
 #pragma once
 
 #include <memory>
