@@ -1,6 +1,5 @@
 #include "app/main_dialog_template.h"
 
-#include <QButtonGroup>
 #include <QGroupBox>
 
 #include "app/dialog_units.h"
@@ -54,6 +53,7 @@ void Group(QWidget* panel, const char* text, QRect geometry) {
 
 QRadioButton* Radio(QWidget* panel, const char* id, const char* text, QRect geometry) {
   auto* radio = PlaceText(new QRadioButton(QString::fromUtf8(text), panel), id, geometry);
+  radio->setAutoExclusive(false);
   radio->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
   return radio;
 }
@@ -71,9 +71,14 @@ MainDialogControls CreateMainDialogControls(QWidget* dialog, QWidget* panel) {
   Group(panel, "ﾀﾞｳﾝﾛｰﾄﾞするﾌﾟﾛﾌｧｲﾙの選択", DluRect(6, 8, 109, 46));
   c.iccRadio = Radio(panel, "1000", "ICCﾌﾟﾛﾌｧｲﾙ", DluRect(13, 19, 73, 13));
   c.inkRadio = Radio(panel, "1001", "ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ", DluRect(13, 34, 81, 14));
-  auto* radios = new QButtonGroup(panel);
-  radios->addButton(c.iccRadio, 0);
-  radios->addButton(c.inkRadio, 1);
+  // One group: a click turns its radio on and the other off. Qt's own exclusive groups
+  // would make the checked radio a tab stop, which these are not.
+  for (auto [on, off] : {std::pair{c.iccRadio, c.inkRadio}, std::pair{c.inkRadio, c.iccRadio}}) {
+    QObject::connect(on, &QRadioButton::clicked, on, [on, off] {
+      on->setChecked(true);
+      off->setChecked(false);
+    });
+  }
   Static(panel, "ﾌﾟﾘﾝﾀｰの選択：", DluRect(121, 6, 49, 11));
   c.printerList = DropDownList(panel, "1002", DluRect(134, 20, 180, 186));
   c.printerList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

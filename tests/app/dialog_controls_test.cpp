@@ -87,6 +87,29 @@ class DialogControlsTest : public QObject {
     QCOMPARE(h.boxes, QStringList());
   }
 
+  // Tab walks the buttons, lists and boxes in the template's order; radios are skipped,
+  // and so are the controls the ICC-profile mode disables.
+  void TabOrder() {
+    DialogHarness h;
+    QVERIFY(h.Start());
+    const QStringList ink = {"2",    "1002", "1004", "1007", "1003",
+                             "1008", "1006", "1010", "1014", "1009"};
+    QStringList icc = ink;
+    icc.removeAll("1007");
+    icc.removeAll("1003");
+    for (const auto& [radio, expected] : {std::pair{h.c().iccRadio, icc}, {h.c().inkRadio, ink}}) {
+      h.Click(radio);
+      h.c().downloadButton->setFocus();
+      QStringList walked;
+      for (qsizetype k = 0; k < expected.size(); ++k) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName();
+      }
+      QCOMPARE(walked, expected);
+    }
+    QCOMPARE(h.boxes, QStringList());
+  }
+
   void PathBoxesRefuseThe261stCharacter_data() {
     QTest::addColumn<QString>("box");
     QTest::newRow("simulation") << "1003";

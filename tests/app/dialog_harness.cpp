@@ -100,10 +100,11 @@ DialogHarness::DialogHarness(const std::string& server, cups::Limits limits)
     QString text = box.text();
     text.replace('\n', '/');
     boxTimes.push_back(std::chrono::steady_clock::now());
-    boxes << QStringList{box.windowTitle(), IconName(box.icon()),
-                         ButtonNames(box.standardButtons()),
-                         box.parentWidget() == dialog_.get() ? "dialog" : "none", text}
-                 .join('|');
+    QStringList fields{box.windowTitle(), IconName(box.icon()),
+                       ButtonNames(box.standardButtons()),
+                       box.parentWidget() == dialog_.get() ? "dialog" : "none", text};
+    if (!box.detailedText().isEmpty()) fields << "detail: " + box.detailedText();
+    boxes << fields.join('|');
     if (!answers.empty()) {
       const int answer = answers.front();
       answers.pop_front();

@@ -54,7 +54,7 @@ class DialogHarness {
   const app::MainDialogControls& c() { return dialog_->controls(); }
 
   // Every box shown so far, one line each: "caption|icon|buttons|owner|text" with the
-  // text's line breaks as "/".
+  // text's line breaks as "/", and "|detail: ..." when the box has a detailed text.
   QStringList boxes;
   // When each box came.
   std::vector<std::chrono::steady_clock::time_point> boxTimes;
