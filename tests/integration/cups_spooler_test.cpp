@@ -131,7 +131,9 @@ TEST_F(CupsSpoolerTest, RawJobArrivesUnchangedAsOneJobUnderItsDocumentName) {
   EXPECT_TRUE(captured->bytes == payload) << "captured " << captured->bytes.size()
                                           << " bytes of " << payload.size();
   for (const testing::ServerJob& job : server.Jobs("Office_C1")) {
-    if (job.id == jobId) EXPECT_EQ(job.name, "CRD_FILE");
+    if (job.id == jobId) {
+      EXPECT_EQ(job.name, "CRD_FILE");
+    }
   }
 
   // A queue whose name holds UTF-8.

@@ -201,7 +201,7 @@ TEST(GsPrinterTest, StandInRefusesBrokenInkData) {
 // may always write (the build tree itself may lie in the temporary folder).
 std::filesystem::path OutsideTheDisk() {
   const std::filesystem::path build = VOMAR_BINARY_DIR;
-  for (const std::filesystem::path temp : {std::filesystem::temp_directory_path(),
+  for (const std::filesystem::path& temp : {std::filesystem::temp_directory_path(),
                                            std::filesystem::path("/tmp")}) {
     const std::string prefix = temp.string() + "/";
     if (build.string().rfind(prefix, 0) == 0) return "/var/tmp/vomar-gs-escape";
