@@ -29,6 +29,10 @@ std::string_view AttributeText(ipp_attribute_t* attr) {
   return text != nullptr ? std::string_view(text) : std::string_view();
 }
 
+// Gives no password: libcups would otherwise ask for one on the terminal and wait there.
+// A server that wants one then refuses the request, which is reported.
+const char* NoPassword(const char*, http_t*, const char*, const char*, void*) { return nullptr; }
+
 }  // namespace
 
 const char* const kPrinterAttributes[3] = {"printer-name", "device-uri",
@@ -37,6 +41,14 @@ const char* const kPrinterAttributes[3] = {"printer-name", "device-uri",
 ipp_status_t LastIppStatus() { return cupsLastError(); }
 
 std::string LastIppError() {
+  // The password callback gives none, so libcups cancels the authentication.
+  if (cupsLastError() == IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED ||
+      cupsLastError() == IPP_STATUS_ERROR_NOT_AUTHENTICATED) {
+    char status[16];
+    std::snprintf(status, sizeof status, "0x%04X", static_cast<unsigned>(cupsLastError()));
+    return std::string("the print server asks for a password, which this program does not "
+                       "give (") + status + ")";
+  }
   const char* text = cupsLastErrorString();
   char status[16];
   std::snprintf(status, sizeof status, "0x%04X", static_cast<unsigned>(cupsLastError()));
@@ -54,6 +66,7 @@ bool Connection::Open() {
   std::string host;
   int port = 0;
   SplitServer(server_.empty() ? std::string(cupsServer()) : server_, host, port);
+  cupsSetPasswordCB2(NoPassword, nullptr);  // per thread
   http_ = httpConnect2(host.c_str(), port, nullptr, AF_UNSPEC, cupsEncryption(), 1,
                        static_cast<int>(limit_.count()), nullptr);
   if (http_ == nullptr) {
