@@ -75,12 +75,16 @@ int RunCommandLine(const Command& command, int argc, char** argv) {
       arguments.operands_.emplace_back(argument);
       continue;
     }
-    const OptionSpec* option = FindOption(command, argument);
-    if (option == nullptr) {
+    const std::string_view text(argument);
+    const std::size_t equals = text.find('=');
+    const OptionSpec* option = FindOption(command, text.substr(0, equals));
+    if (option == nullptr || (equals != std::string_view::npos && !option->attachedValue)) {
       return arguments.UsageError("unknown option '" + std::string(argument) + "'");
     }
     std::string value;
-    if (option->takesValue) {
+    if (equals != std::string_view::npos) {
+      value = text.substr(equals + 1);
+    } else if (option->takesValue) {
       if (k + 1 >= argc) return arguments.UsageError(std::string(argument) + " needs a value");
       value = argv[++k];
     }

@@ -17,7 +17,9 @@ inline constexpr int kExitUsage = 2;
 
 struct OptionSpec {
   const char* name;  // "--printer"
-  bool takesValue;
+  bool takesValue;   // the next argument is its value
+  // The value may follow as "--name=VALUE" (and may be left out).
+  bool attachedValue = false;
 };
 
 // One way of calling a command: its synopsis after the command name, and optionally

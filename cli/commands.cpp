@@ -6,8 +6,8 @@ namespace {
 
 // crd and ink take the same options.
 const std::vector<OptionSpec> kProfileCommandOptions = {
-    {"--output-dir", true}, {"--stem", true}, {"--number", true},   {"--printer", true},
-    {"--any-printer", false}, {"--yes", false}, {"--quiet", false},
+    {"--output-dir", true},   {"--stem", true}, {"--number", true},        {"--printer", true},
+    {"--any-printer", false}, {"--yes", false}, {"--wait", false, true}, {"--quiet", false},
 };
 
 }  // namespace
@@ -17,13 +17,13 @@ const std::vector<Command>& Commands() {
       {"inspect", "inspect PROFILE...", {{"PROFILE..."}}, {}, RunInspectCommand},
       {"printers", "printers [--all]", {{"[--all]"}}, {{"--all", false}}, RunPrintersCommand},
       {"crd",
-       "crd (--output-dir DIR --stem STEM | --printer NAME... [--any-printer] [--yes]) "
-       "[--quiet] --number N PROFILE",
+       "crd (--output-dir DIR --stem STEM | --printer NAME... [--any-printer] [--yes] "
+       "[--wait[=SECONDS]]) [--quiet] --number N PROFILE",
        {{"--output-dir DIR --stem STEM [--quiet] --number N PROFILE",
          "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
          "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"},
-        {"--printer NAME [--printer NAME...] [--any-printer] [--yes] [--quiet] --number N "
-         "PROFILE",
+        {"--printer NAME [--printer NAME...] [--any-printer] [--yes] [--wait[=SECONDS]] "
+         "[--quiet] --number N PROFILE",
          "  checks the profile, then downloads them to each printer's disk as\n"
          "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
          "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
@@ -31,12 +31,12 @@ const std::vector<Command>& Commands() {
        kProfileCommandOptions,
        RunCrdCommand},
       {"ink",
-       "ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] [--yes]) "
-       "[--quiet] --number N SIMULATION OUTPUT",
+       "ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] [--yes] "
+       "[--wait[=SECONDS]]) [--quiet] --number N SIMULATION OUTPUT",
        {{"--output-dir DIR --stem STEM [--quiet] --number N SIMULATION OUTPUT",
          "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"},
-        {"--printer NAME [--printer NAME...] [--any-printer] [--yes] [--quiet] --number N "
-         "SIMULATION OUTPUT",
+        {"--printer NAME [--printer NAME...] [--any-printer] [--yes] [--wait[=SECONDS]] "
+         "[--quiet] --number N SIMULATION OUTPUT",
          "  checks the two profiles, then downloads it to each printer's disk as\n"
          "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
          "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
@@ -57,11 +57,11 @@ const std::vector<Command>& Commands() {
         {"--quiet", false}},
        RunCheckCommand},
       {"info-page",
-       "info-page --printer NAME [--yes]",
-       {{"--printer NAME [--yes]",
+       "info-page --printer NAME [--yes] [--wait[=SECONDS]]",
+       {{"--printer NAME [--yes] [--wait[=SECONDS]]",
          "  asks the printer to print one page that lists the custom ColorRendering\n"
          "  resources and ink simulations on its disk\n"}},
-       {{"--printer", true}, {"--yes", false}},
+       {{"--printer", true}, {"--yes", false}, {"--wait", false, true}},
        RunInfoPageCommand},
   };
   return commands;

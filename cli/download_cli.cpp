@@ -7,6 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/console_front_end.h"
 #include "cli/download_checks.h"
+#include "cli/job_waiting.h"
 #include "printer/spooler_loader.h"
 
 namespace vomar::cli {
@@ -25,7 +26,8 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
     std::fprintf(stderr, "%s: %s\n", kApplicationName, loadError.c_str());
     return 1;
   }
-  Spooler& spooler = *loaded;
+  // Every job finished on the spooler is recorded, for --wait.
+  JobRecordingSpooler spooler(*loaded);
   ConsoleFrontEnd frontEnd(ConsoleChoices{arguments.mode, arguments.simulationProfilePath,
                                           arguments.outputProfilePath, arguments.assumeYes});
   NamedPrinters printers;
@@ -60,6 +62,9 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
     if (outcome != DownloadOutcome::kDone) status = 1;
     // A refused pair is refused for every printer; its messages are not repeated.
     if (outcome == DownloadOutcome::kRefused) break;
+  }
+  if (arguments.wait && !ReportJobOutcomes(spooler, spooler.Jobs(), *arguments.wait)) {
+    status = 1;
   }
   return status;
 }

@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "cli/console_front_end.h"
 #include "cli/download_checks.h"
+#include "cli/job_waiting.h"
 #include "download/print_information.h"
 #include "printer/spooler_loader.h"
 
@@ -22,12 +23,19 @@ int RunInfoPageCommand(const Arguments& arguments) {
   if (names.empty()) return arguments.UsageError("--printer is missing");
   if (names.size() > 1) return arguments.UsageError("--printer is given once");
 
+  std::optional<std::chrono::seconds> wait;
+  int status = 0;
+  if (!ParseWaitOption(arguments, wait, status)) return status;
+
   std::string loadError;
-  const std::unique_ptr<Spooler> spooler = LoadCupsSpooler(loadError);
-  if (!spooler) {
+  const std::unique_ptr<Spooler> loaded = LoadCupsSpooler(loadError);
+  if (!loaded) {
     std::fprintf(stderr, "%s: %s\n", kApplicationName, loadError.c_str());
     return 1;
   }
+  // The page job, once finished on the spooler, is recorded for --wait.
+  JobRecordingSpooler recording(*loaded);
+  JobRecordingSpooler* spooler = &recording;
   ConsoleChoices choices;
   choices.assumeYes = arguments.Has("--yes");
   ConsoleFrontEnd frontEnd(choices);
@@ -36,10 +44,11 @@ int RunInfoPageCommand(const Arguments& arguments) {
       printers.accepted.empty()) {
     return 1;
   }
-  return PrintDownloadInformation(frontEnd, *spooler, printers.accepted.front().info) ==
-                 InformationPageOutcome::kPrinted
-             ? 0
-             : 1;
+  if (PrintDownloadInformation(frontEnd, *spooler, printers.accepted.front().info) !=
+      InformationPageOutcome::kPrinted) {
+    return 1;
+  }
+  return !wait || ReportJobOutcomes(*spooler, spooler->Jobs(), *wait) ? 0 : 1;
 }
 
 }  // namespace vomar::cli

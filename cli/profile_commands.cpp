@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/console_messages.h"
 #include "cli/download_cli.h"
+#include "cli/job_waiting.h"
 #include "crd_ink_shared/build_environment.h"
 #include "crd_ink_shared/stamp_lines.h"
 #include "download/build_files.h"
@@ -69,8 +70,11 @@ int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind
     files.printers = arguments.Values("--printer");
     files.assumeYes = arguments.Has("--yes");
     files.anyPrinter = arguments.Has("--any-printer");
+    int status = 0;
+    if (!ParseWaitOption(arguments, files.wait, status)) return status;
     return RunDownloadFromCommandLine(files);
   }
+  if (arguments.Has("--wait")) return arguments.UsageError("--wait goes with --printer");
   if (arguments.Has("--yes")) return arguments.UsageError("--yes goes with --printer");
   if (arguments.Has("--any-printer")) {
     return arguments.UsageError("--any-printer goes with --printer");

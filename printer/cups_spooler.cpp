@@ -41,6 +41,9 @@ std::optional<PrinterInfo> FindPrinter(Connection& connection, const std::string
   return printers.front();
 }
 
+// job-uri of a job: "ipp://localhost/jobs/<id>".
+std::string JobUri(int jobId) { return "ipp://localhost/jobs/" + std::to_string(jobId); }
+
 }  // namespace
 
 CupsSpooler::CupsSpooler(std::string server, cups::Limits limits)
@@ -105,6 +108,44 @@ std::unique_ptr<PrinterHandle> CupsSpooler::Open(const std::string& name) {
   }
   if (!FindPrinter(*connection, name, lastError_)) return nullptr;
   return std::make_unique<cups::QueueHandle>(server_, name, limits_, std::move(connection));
+}
+
+std::optional<JobStatus> CupsSpooler::GetJobStatus(const std::string& name, int jobId) {
+  (void)name;  // a job id names one job on the whole server
+  Connection connection(server_, limits_.operation);
+  if (!connection.Open()) {
+    lastError_ = connection.Error();
+    return std::nullopt;
+  }
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
+               JobUri(jobId).c_str());
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               cupsUser());
+  // job-printer-state-message: what the printer said while it worked on this job.
+  static const char* const kAttributes[] = {"job-state", "job-printer-state-message"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
+                nullptr, kAttributes);
+  const std::string what = "job " + std::to_string(jobId);
+  ipp_t* response = connection.Request(request, what.c_str());
+  if (response == nullptr) {
+    lastError_ = connection.Error();
+    return std::nullopt;
+  }
+  JobStatus status;
+  if (ipp_attribute_t* state = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {
+    status.state = ippGetInteger(state, 0);
+  }
+  if (ipp_attribute_t* message =
+          ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT)) {
+    if (const char* text = ippGetString(message, 0, nullptr)) status.printerMessage = text;
+  }
+  ippDelete(response);
+  if (status.state == 0) {
+    lastError_ = what + ": the server gave no state";
+    return std::nullopt;
+  }
+  return status;
 }
 
 }  // namespace vomar

@@ -33,6 +33,7 @@ class CupsSpooler : public Spooler {
   std::string DefaultPrinterName() override;
   std::optional<PrinterInfo> GetPrinter(const std::string& name) override;
   std::unique_ptr<PrinterHandle> Open(const std::string& name) override;
+  std::optional<JobStatus> GetJobStatus(const std::string& name, int jobId) override;
   std::string LastError() const override { return lastError_; }
 
  private:

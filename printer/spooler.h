@@ -41,6 +41,19 @@ class PrinterHandle {
   virtual std::string LastError() const = 0;
 };
 
+// A job as the spooler reports it after it was handed over.
+struct JobStatus {
+  int state = 0;               // IPP job-state: 3 pending ... 9 completed (JobStateName)
+  std::string printerMessage;  // what the printer said while it had the job; may be empty
+};
+
+// IPP job states that end a job's way through the spooler, and "stopped", which lasts
+// until someone acts.
+inline constexpr int kJobStateStopped = 6;
+inline constexpr int kJobStateCanceled = 7;
+inline constexpr int kJobStateAborted = 8;
+inline constexpr int kJobStateCompleted = 9;
+
 class Spooler {
  public:
   virtual ~Spooler() = default;
@@ -53,6 +66,13 @@ class Spooler {
   virtual std::optional<PrinterInfo> GetPrinter(const std::string& name) = 0;
   // Opens a printer by name; nullptr when it cannot be opened (reason in LastError()).
   virtual std::unique_ptr<PrinterHandle> Open(const std::string& name) = 0;
+  // The state of job `jobId` on printer `name`; nothing when the spooler cannot say
+  // (reason in LastError()). A spooler that keeps no jobs cannot say.
+  virtual std::optional<JobStatus> GetJobStatus(const std::string& name, int jobId) {
+    (void)name;
+    (void)jobId;
+    return std::nullopt;
+  }
 
   virtual std::string LastError() const = 0;
 };

@@ -20,12 +20,12 @@ const std::string kApplicationUsage =
     "  vomar-download inspect PROFILE...\n"
     "  vomar-download printers [--all]\n"
     "  vomar-download crd (--output-dir DIR --stem STEM | --printer NAME... [--any-printer] "
-    "[--yes]) [--quiet] --number N PROFILE\n"
+    "[--yes] [--wait[=SECONDS]]) [--quiet] --number N PROFILE\n"
     "  vomar-download ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] "
-    "[--yes]) [--quiet] --number N SIMULATION OUTPUT\n"
+    "[--yes] [--wait[=SECONDS]]) [--quiet] --number N SIMULATION OUTPUT\n"
     "  vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
     "[--printer NAME] [--quiet]\n"
-    "  vomar-download info-page --printer NAME [--yes]\n";
+    "  vomar-download info-page --printer NAME [--yes] [--wait[=SECONDS]]\n";
 
 struct CommandUsage {
   std::string name;
@@ -41,7 +41,7 @@ const std::vector<CommandUsage> kCommands = {
      "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
      "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
      "   or: vomar-download crd --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-     "[--quiet] --number N PROFILE\n"
+     "[--wait[=SECONDS]] [--quiet] --number N PROFILE\n"
      "  checks the profile, then downloads them to each printer's disk as\n"
      "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
      "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
@@ -52,7 +52,7 @@ const std::vector<CommandUsage> kCommands = {
      "OUTPUT\n"
      "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"
      "   or: vomar-download ink --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-     "[--quiet] --number N SIMULATION OUTPUT\n"
+     "[--wait[=SECONDS]] [--quiet] --number N SIMULATION OUTPUT\n"
      "  checks the two profiles, then downloads it to each printer's disk as\n"
      "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
      "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
@@ -67,7 +67,7 @@ const std::vector<CommandUsage> kCommands = {
      "  drops the other lines from standard output\n",
      "--simulation, --output or both are needed"},
     {"info-page",
-     "usage: vomar-download info-page --printer NAME [--yes]\n"
+     "usage: vomar-download info-page --printer NAME [--yes] [--wait[=SECONDS]]\n"
      "  asks the printer to print one page that lists the custom ColorRendering\n"
      "  resources and ink simulations on its disk\n",
      ""},

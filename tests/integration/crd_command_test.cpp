@@ -230,7 +230,7 @@ TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
       "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
       "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
       "   or: vomar-download crd --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-      "[--quiet] --number N PROFILE\n"
+      "[--wait[=SECONDS]] [--quiet] --number N PROFILE\n"
       "  checks the profile, then downloads them to each printer's disk as\n"
       "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
       "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"

@@ -345,7 +345,7 @@ TEST(InformationPageCommandTest, SendsThePageOnlyWhenConfirmed) {
   CommandOptions options;
   options.workingDirectory = scratch.path();
   const std::string usage =
-      "usage: vomar-download info-page --printer NAME [--yes]\n"
+      "usage: vomar-download info-page --printer NAME [--yes] [--wait[=SECONDS]]\n"
       "  asks the printer to print one page that lists the custom ColorRendering\n"
       "  resources and ink simulations on its disk\n";
   const std::string question =

@@ -195,7 +195,7 @@ TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
       "OUTPUT\n"
       "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"
       "   or: vomar-download ink --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-      "[--quiet] --number N SIMULATION OUTPUT\n"
+      "[--wait[=SECONDS]] [--quiet] --number N SIMULATION OUTPUT\n"
       "  checks the two profiles, then downloads it to each printer's disk as\n"
       "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
       "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"

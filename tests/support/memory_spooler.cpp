@@ -115,4 +115,15 @@ std::unique_ptr<PrinterHandle> MemorySpooler::Open(const std::string& name) {
   return std::make_unique<MemoryPrinterHandle>(*this, name);
 }
 
+std::optional<JobStatus> MemorySpooler::GetJobStatus(const std::string&, int jobId) {
+  auto reports = jobReports.find(jobId);
+  if (reports == jobReports.end() || reports->second.empty()) {
+    lastError_ = "no such job: " + std::to_string(jobId);
+    return std::nullopt;
+  }
+  const JobStatus status = reports->second.front();
+  if (reports->second.size() > 1) reports->second.pop_front();
+  return status;
+}
+
 }  // namespace vomar::testing

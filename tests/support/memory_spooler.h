@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <ctime>
+#include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,7 +54,12 @@ class MemorySpooler : public Spooler {
   std::string DefaultPrinterName() override { return defaultPrinter; }
   std::optional<PrinterInfo> GetPrinter(const std::string& name) override;
   std::unique_ptr<PrinterHandle> Open(const std::string& name) override;
+  // The next report of `jobReports[jobId]`; the last one stays. No entry: no such job.
+  std::optional<JobStatus> GetJobStatus(const std::string& name, int jobId) override;
   std::string LastError() const override { return lastError_; }
+
+  // What GetJobStatus reports, call by call, per job id.
+  std::map<int, std::deque<JobStatus>> jobReports;
 
  private:
   friend class MemoryPrinterHandle;

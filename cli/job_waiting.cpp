@@ -1,0 +1,50 @@
+#include "cli/job_waiting.h"
+
+#include <cstdio>
+#include <string>
+
+namespace vomar::cli {
+
+bool ParseWaitOption(const Arguments& arguments, std::optional<std::chrono::seconds>& wait,
+                     int& status) {
+  wait.reset();
+  if (!arguments.Has("--wait")) return true;
+  const std::string value = arguments.Value("--wait");
+  int seconds = static_cast<int>(kDefaultWait.count());
+  if (!value.empty() && !ParseNumberInRange(value, 1, 86400, seconds)) {
+    status = arguments.UsageError("--wait takes a number of seconds from 1 to 86400");
+    return false;
+  }
+  wait = std::chrono::seconds(seconds);
+  return true;
+}
+
+bool ReportJobOutcomes(Spooler& spooler, const std::vector<SpooledJob>& jobs,
+                       std::chrono::seconds limit) {
+  if (jobs.empty()) return true;
+  std::fprintf(stderr, "%s: waiting up to %lld s for %zu job%s\n", kApplicationName,
+               static_cast<long long>(limit.count()), jobs.size(), jobs.size() == 1 ? "" : "s");
+  const std::vector<JobOutcome> outcomes = WaitForJobs(spooler, jobs, limit);
+  bool allCompleted = true;
+  for (const JobOutcome& outcome : outcomes) {
+    const SpooledJob& job = outcome.job;
+    std::string state;
+    std::string message;
+    if (!outcome.status) {
+      state = "unknown (" + outcome.error + ")";
+    } else {
+      state = JobStateName(outcome.status->state);
+      if (!IsFinalJobState(outcome.status->state)) {
+        state = "still " + state + " after " + std::to_string(limit.count()) + " s";
+      }
+      message = outcome.status->printerMessage;
+    }
+    std::fprintf(stderr, "%s: job %d %s on %s: %s; printer: %s\n", kApplicationName, job.id,
+                 job.documentName.c_str(), job.printer.c_str(), state.c_str(),
+                 message.empty() ? "no message" : ("\"" + message + "\"").c_str());
+    if (!outcome.Completed()) allCompleted = false;
+  }
+  return allCompleted;
+}
+
+}  // namespace vomar::cli

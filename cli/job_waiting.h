@@ -1,0 +1,27 @@
+// --wait[=SECONDS] of the commands that send jobs: follow each job the command spooled
+// until the spooler says how it ended, and report it.
+#pragma once
+
+#include <chrono>
+#include <optional>
+
+#include "cli/command_line.h"
+#include "download/job_wait.h"
+
+namespace vomar::cli {
+
+inline constexpr std::chrono::seconds kDefaultWait{120};
+
+// The time --wait gives: nothing without --wait, 120 s for a bare --wait. False (after a
+// usage error, `status` set) for a value that is not a whole number of seconds from 1 to
+// 86400.
+bool ParseWaitOption(const Arguments& arguments, std::optional<std::chrono::seconds>& wait,
+                     int& status);
+
+// Follows the jobs for at most `limit` and prints, for each, its final state (or where it
+// stood when the time ran out) and its printer's state message on standard error.
+// True when every job completed.
+bool ReportJobOutcomes(Spooler& spooler, const std::vector<SpooledJob>& jobs,
+                       std::chrono::seconds limit);
+
+}  // namespace vomar::cli
