@@ -205,22 +205,31 @@ bool CDownloaderDialog::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void CDownloaderDialog::ValidateSimulationBox() {
+void CDownloaderDialog::RunCheck(std::function<void(FrontEnd&)> check) {
   checking_ = true;
-  ValidateSimulationProfile(*this, Diagnostics{});
+  RunCheckThread(*this, this, std::move(check));
   checking_ = false;
+}
+
+void CDownloaderDialog::ValidateSimulationBox() {
+  RunCheck([](FrontEnd& front) { ValidateSimulationProfile(front, Diagnostics{}); });
 }
 
 void CDownloaderDialog::ValidateOutputBox() {
-  checking_ = true;
+  Spooler& spooler = spooler_;
   const SupportConfig config(iniPath_);
-  const ModelCheckServices modelCheck{spooler_, config};
-  ValidateOutputProfile(*this, Diagnostics{}, &modelCheck);
-  checking_ = false;
+  RunCheck([&spooler, &config](FrontEnd& front) {
+    const ModelCheckServices modelCheck{spooler, config};
+    ValidateOutputProfile(front, Diagnostics{}, &modelCheck);
+  });
 }
 
 void CDownloaderDialog::OnPrinterConfirmed() {
-  CheckOutputProfileForPrinter(*this, spooler_, SupportConfig(iniPath_));
+  Spooler& spooler = spooler_;
+  const SupportConfig config(iniPath_);
+  RunCheck([&spooler, &config](FrontEnd& front) {
+    CheckOutputProfileForPrinter(front, spooler, config);
+  });
 }
 
 std::optional<PrinterInfo> CDownloaderDialog::SelectedPrinter() const {

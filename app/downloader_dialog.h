@@ -2,7 +2,8 @@
 // the core asks for them, and routes each control event to the core: the Download
 // command, the focus-loss checks, the model check of a chosen printer and the page job.
 // The Download command and the page job run on a worker thread; meanwhile the controls
-// are disabled and the progress line shows the step under way.
+// are disabled and the progress line shows the step under way. The checks run there too,
+// since they may wait for the spooler, but the dialog waits for their end.
 #pragma once
 
 #include <QDialog>
@@ -68,6 +69,8 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   void BrowseOutputProfile();
   // Empties `box`, runs the file dialog and puts an accepted path into the box.
   bool BrowseInto(PathBox* box, const char* tooLongText);
+  // Runs a check on the worker thread and waits for it (see RunCheckThread).
+  void RunCheck(std::function<void(FrontEnd&)> check);
   void ValidateSimulationBox();
   void ValidateOutputBox();
   void OnPrinterConfirmed();

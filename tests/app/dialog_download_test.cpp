@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "common/string_table.h"
+#include "printer/model_check.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
 #include "tests/support/cups_test_server.h"
@@ -176,10 +177,8 @@ class DialogDownloadTest : public QObject {
     h.Click(h.c().downloadButton);
     QVERIFY(h.WaitForCommand(60000));
     const qint64 elapsed = clock.elapsed();
-    repaint.stop();
-    kill(pid, SIGCONT);
-    server.Stop();
-
+    const int downloadTicks = ticks;
+    const QStringList downloadBoxes = h.boxes;
     // Each failure is reported within the bound of one call and its cleanup after the
     // one before (the answer to the question first).
     QStringList gaps;
@@ -190,21 +189,44 @@ class DialogDownloadTest : public QObject {
       gaps << QString::number(gap.count());
       withinBound = withinBound && gap < limits.operation + limits.cleanup + std::chrono::seconds(1);
     }
-    qInfo("hung server: the command ended after %lld ms; %d of %d ticks, %d paints; "
-          "ms between boxes: %s",
-          elapsed, ticks, int(elapsed / 50), paints, qPrintable(gaps.join(' ')));
+
+    // A focus-loss check that waits for the server (the model check of the ink mode)
+    // leaves the dialog painting too.
+    h.Click(h.c().inkRadio);
+    h.boxes.clear();
+    h.c().outputPathBox->setFocus();
+    QTest::keyClicks(h.c().outputPathBox,
+                     QString::fromStdString(WriteOutputProfile(scratch_.File("Ink out.icc"))));
+    clock.restart();
+    QTest::keyClick(h.c().outputPathBox, Qt::Key_Tab);
+    const qint64 checkElapsed = clock.elapsed();
+    const int checkTicks = ticks - downloadTicks;
+    repaint.stop();
+    kill(pid, SIGCONT);
+    server.Stop();
+
+    qInfo("hung server: the download ended after %lld ms (%d ticks of 50 ms, %d paints; "
+          "ms between boxes: %s), the focus-loss check after %lld ms (%d ticks)",
+          elapsed, downloadTicks, paints, qPrintable(gaps.join(' ')), checkElapsed, checkTicks);
     QVERIFY2(withinBound, qPrintable(gaps.join(' ')));
-    QVERIFY(ticks >= elapsed / 50 * 8 / 10);  // the event loop kept running
+    // The event loop kept running and the dialog kept painting.
+    QVERIFY(downloadTicks >= elapsed / 50 * 8 / 10);
+    QVERIFY(checkTicks >= checkElapsed / 50 * 8 / 10);
     QVERIFY(paints >= ticks / 2);
     QVERIFY(progressSeen.contains(kBuilding));
+
     // Each /LATEST timing fails (owner-less), then each of the three sends (owned by the
     // dialog), every box under the application's name with the spooler's reason.
     const QString faulty = QString::fromUtf8(StringTableText(6)).replace('\n', '/');
     const QString reason = "|detail: printer Office_C1: the print server did not answer in time";
     const QString stamp = "vomar-profile-downloader|NoIcon|Ok|none|" + faulty + reason;
     const QString send = "vomar-profile-downloader|NoIcon|Ok|dialog|" + faulty + reason;
-    QCOMPARE(h.boxes, (QStringList{MainBox(8, "Warning", "Yes+No"), stamp, stamp, stamp, send,
-                                   send, send}));
+    QCOMPARE(downloadBoxes, (QStringList{MainBox(8, "Warning", "Yes+No"), stamp, stamp, stamp,
+                                         send, send, send}));
+    // The printer cannot be had: the model check's message, and the box is emptied.
+    QCOMPARE(h.boxes, QStringList{ErrorBox(
+                          ModelCheckMessageText(ModelCheck::kPrinterFailed).c_str())});
+    QCOMPARE(h.c().outputPathBox->toPlainText(), QString());
   }
 
  private:
