@@ -10,11 +10,8 @@ using cups::Connection;
 
 // A Get-Printer-Attributes request for the listed attributes of one queue.
 ipp_t* PrinterRequest(const std::string& name) {
-  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-               cups::PrinterUri(name).c_str());
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-               cupsUser());
+  ipp_t* request =
+      cups::NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", cups::PrinterUri(name));
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
                 nullptr, cups::kPrinterAttributes);
   return request;
@@ -56,9 +53,7 @@ bool CupsSpooler::ListPrinters(std::vector<PrinterInfo>& printers) {
     lastError_ = connection.Error();
     return false;
   }
-  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-               cupsUser());
+  ipp_t* request = cups::NewRequest(IPP_OP_CUPS_GET_PRINTERS);
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
                 nullptr, cups::kPrinterAttributes);
   // A server without queues answers "not found": an empty list, not a failure.

@@ -129,6 +129,18 @@ std::string PrinterUri(const std::string& name) {
   return uri;
 }
 
+ipp_t* NewRequest(ipp_op_t operation, const char* targetAttribute,
+                  const std::string& targetUri) {
+  ipp_t* request = ippNewRequest(operation);
+  if (targetAttribute != nullptr) {
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, targetAttribute, nullptr,
+                 targetUri.c_str());
+  }
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               cupsUser());
+  return request;
+}
+
 std::vector<PrinterInfo> ReadPrinters(ipp_t* response) {
   std::vector<PrinterInfo> printers;
   std::optional<PrinterInfo> current;

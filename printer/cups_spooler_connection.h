@@ -72,6 +72,11 @@ class Connection {
 // printer-uri of a queue: "ipp://localhost/printers/<name>", encoded.
 std::string PrinterUri(const std::string& name);
 
+// A request of `operation` by this user: its target (`targetAttribute` = `targetUri`,
+// "printer-uri" or "job-uri") first when given, then requesting-user-name.
+ipp_t* NewRequest(ipp_op_t operation, const char* targetAttribute = nullptr,
+                  const std::string& targetUri = {});
+
 // Name, port and driver of every printer group of a response, in its order.
 std::vector<PrinterInfo> ReadPrinters(ipp_t* response);
 

@@ -132,11 +132,7 @@ std::optional<std::time_t> QueueHandle::SubmittedTime() {
   // While the document streams, its connection is busy: ask on another one.
   Connection fresh(server_, limits_.operation);
   Connection& connection = streaming_ ? fresh : *connection_;
-  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
-               JobUri(jobId_).c_str());
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-               cupsUser());
+  ipp_t* request = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES, "job-uri", JobUri(jobId_));
   static const char* const kAttributes[] = {"time-at-creation", "date-time-at-creation"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
                 nullptr, kAttributes);
@@ -180,11 +176,7 @@ bool QueueHandle::EndDocument() {
   }
   streaming_ = false;
   // The whole document is there: let the job print.
-  ipp_t* request = ippNewRequest(IPP_OP_RELEASE_JOB);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
-               JobUri(jobId_).c_str());
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-               cupsUser());
+  ipp_t* request = NewRequest(IPP_OP_RELEASE_JOB, "job-uri", JobUri(jobId_));
   // "Not possible" means the job is not held (a server that ignored the hold): it is
   // already on its way.
   ipp_t* response =

@@ -32,7 +32,7 @@ ModelCheck FindOutputModel(const std::string& listText, Spooler& spooler,
   if (!printer) return ModelCheck::kPrinterFailed;
 
   const SupportEntryMatch match = config.FindEntryForDriver(printer->driver);
-  if (match.result == 0) modelText = match.outIcm;
+  if (match.result == DriverMatch::kFound) modelText = match.outIcm;
   // The scan's results 0, 1 and 2 are the check's.
   return static_cast<ModelCheck>(match.result);
 }

@@ -28,7 +28,7 @@ std::string PrinterNameFromEntryText(std::string_view text) {
 int DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
                     const SupportConfig& config, std::string& text, Diagnostics diag) {
   if (index < records.size() &&
-      config.FindEntryForDriver(records[index].driver).result == 0) {
+      config.FindEntryForDriver(records[index].driver).result == DriverMatch::kFound) {
     text = PrinterEntryText(records[index]);
     return 1;
   }

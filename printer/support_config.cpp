@@ -71,16 +71,16 @@ SupportEntryMatch SupportConfig::FindEntryForDriver(std::string_view driverName)
     std::string outIcm;
     if (QuerySupport(kQueryEntry, {.entry = n, .driver = &driverList, .outIcm = &outIcm}) !=
         kQuerySucceeded) {
-      match.result = 2;
+      match.result = DriverMatch::kUnreadable;
       continue;
     }
     if (MatchDriverList(driverName, driverList) == 0) {
-      match.result = 0;
+      match.result = DriverMatch::kFound;
       match.entry = n;
       match.outIcm = std::move(outIcm);
       return match;
     }
-    match.result = 1;
+    match.result = DriverMatch::kNotListed;
   }
   return match;
 }

@@ -39,11 +39,16 @@ struct SupportQuery {
   std::string* outIcm = nullptr; // kind 3: the OutIcm value
 };
 
+// What the scan for a driver's entry found; the numbers are the scan's result codes.
+enum class DriverMatch : int {
+  kFound = 0,       // an entry matched
+  kNotListed = 1,   // the last entry examined was readable but did not match
+  kUnreadable = 2,  // the count could not be read, or the last entry examined was unreadable
+};
+
 // Outcome of the scan for the entry whose driver list matches a driver name.
 struct SupportEntryMatch {
-  // 0: an entry matched; 1: the last entry examined was readable but did not match;
-  // 2: the count could not be read, or the last entry examined was unreadable.
-  int result = 2;
+  DriverMatch result = DriverMatch::kUnreadable;
   int entry = 0;       // the matching entry's number
   std::string outIcm;  // its model text
 };

@@ -163,7 +163,7 @@ TEST(SupportConfigTest, EntryScanTakesTheFirstMatchingReadableEntry) {
   };
   for (const auto& c : cases) {
     const SupportEntryMatch match = config.FindEntryForDriver(c.driver);
-    EXPECT_EQ(match.result, c.result) << c.driver;
+    EXPECT_EQ(static_cast<int>(match.result), c.result) << c.driver;
     EXPECT_EQ(match.entry, c.entry) << c.driver;
     EXPECT_EQ(match.outIcm, c.outIcm) << c.driver;
   }
@@ -171,12 +171,13 @@ TEST(SupportConfigTest, EntryScanTakesTheFirstMatchingReadableEntry) {
   dir.Write("KZProFDw.INI",
             "[Support]\nNo=3\nDriver1=One\nOutIcm1=\nDriver2=Two\nOutIcm2=M2\n"
             "Driver3=Three\nOutIcm3=M3\n");
-  EXPECT_EQ(config.FindEntryForDriver("Four").result, 1);  // last entry readable
-  EXPECT_EQ(config.FindEntryForDriver("One").result, 1);   // entry 1 skipped (empty OutIcm)
+  EXPECT_EQ(config.FindEntryForDriver("Four").result, DriverMatch::kNotListed);
+  // Entry 1 is skipped (empty OutIcm).
+  EXPECT_EQ(config.FindEntryForDriver("One").result, DriverMatch::kNotListed);
   EXPECT_EQ(config.FindEntryForDriver("Three").outIcm, "M3");
 
   dir.Write("KZProFDw.INI", "[Support]\nNo=abc\nDriver1=One\nOutIcm1=M\n");
-  EXPECT_EQ(config.FindEntryForDriver("One").result, 2);  // no count
+  EXPECT_EQ(config.FindEntryForDriver("One").result, DriverMatch::kUnreadable);  // no count
 }
 
 // Runs a test body in another working directory and comes back.
