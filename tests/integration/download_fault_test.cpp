@@ -1,0 +1,354 @@
+// Faults on the way to the printer, through the real entry points: the vomar-download
+// command for what can go wrong around a run, and the Download command over the CUPS
+// spooler (as the dialog runs it) where the fault must strike at one moment inside a run.
+// Each case checks and records what the user sees, the exit status (or the outcome), how
+// long it took, how many jobs reached the printer and whether the payload files were
+// kept, as one "[  FAULT   ]" line and as test properties.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <thread>
+
+#include "common/string_table.h"
+#include "download/download_command.h"
+#include "printer/cups_spooler.h"
+#include "tests/support/cups_test_server.h"
+#include "tests/support/recording_front_end.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::CommandOptions;
+using testing::CommandResult;
+using testing::CupsTestServer;
+
+const bool kUsesCups = testing::RegisterCupsTestEnvironment();
+
+// ---- what every case records ----
+
+struct FaultRecord {
+  std::string fault;
+  int status = 0;            // exit status, or 0 for a Download command that ended kDone
+  std::chrono::milliseconds took{0};
+  std::size_t printed = 0;   // jobs whose bytes reached the printer
+  std::size_t kept = 0;      // payload files left in the temporary folder
+  std::string seen;          // the last line the user saw
+};
+
+void Report(const FaultRecord& record) {
+  std::printf("[  FAULT   ] %s | status %d | %lld ms | printed %zu | kept %zu | %s\n",
+              record.fault.c_str(), record.status,
+              static_cast<long long>(record.took.count()), record.printed, record.kept,
+              record.seen.c_str());
+  ::testing::Test::RecordProperty(record.fault, std::to_string(record.took.count()) + " ms");
+}
+
+std::string LastLine(const std::string& text) {
+  std::string trimmed = text;
+  while (!trimmed.empty() && trimmed.back() == '\n') trimmed.pop_back();
+  return trimmed.substr(trimmed.rfind('\n') + 1);
+}
+
+// Files in a temporary folder, but the one that fills a full folder.
+std::size_t FilesIn(const std::string& folder) {
+  std::size_t count = 0;
+  std::error_code error;
+  for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
+       it.increment(error)) {
+    if (it->path().filename() != "fill") ++count;
+  }
+  return count;
+}
+
+// Job numbers and the printer's words vary from run to run and version to version.
+std::string Masked(const std::string& text) {
+  std::string masked = testing::MaskSpoolerReasons(text);
+  masked = std::regex_replace(masked, std::regex("job \\d+"), "job N");
+  masked = std::regex_replace(masked, std::regex("printer: \"[^\"\n]*\""), "printer: \"...\"");
+  // A job in the works may or may not have had word from its printer yet.
+  return std::regex_replace(masked, std::regex("(processing after \\d+ s; printer: )(\"...\"|no message)"),
+                            "$1...");
+}
+
+const std::string kString4 =
+    "vomar-download: ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
+    "vomar-download: ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。\n";
+const std::string kDone = "Vomar Profile Downloader: ダウンロードが完了しました。\n";
+
+std::string Question(const std::string& queue) {
+  return "vomar-download: downloading to " + queue +
+         "\n"
+         "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n"
+         "Vomar Profile Downloader: 作業を継続しますか？\n"
+         "Vomar Profile Downloader: [yes]\n";
+}
+
+// The --wait report of three CRD jobs that all stood at `state` ("pending", ...).
+std::string WaitReport(const std::string& queue, int seconds,
+                       const std::vector<std::string>& states) {
+  std::string report = "vomar-download: waiting up to " + std::to_string(seconds) +
+                       " s for " + std::to_string(states.size()) + " jobs\n";
+  for (const std::string& state : states) {
+    report += "vomar-download: job N CRD_FILE on " + queue + ": " + state + "\n";
+  }
+  return report;
+}
+
+// A TCP listener on 127.0.0.1 that accepts every connection and never reads from it, as a
+// printer that takes the connection and then hangs. Ends with the test.
+class DeafListener {
+ public:
+  DeafListener() {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(fd_, 8) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      return;
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        pollfd ready{fd_, POLLIN, 0};
+        if (poll(&ready, 1, 100) == 1) {
+          const int connection = accept(fd_, nullptr, nullptr);
+          if (connection >= 0) connections_.push_back(connection);
+        }
+      }
+    });
+  }
+  ~DeafListener() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    for (int connection : connections_) close(connection);
+    close(fd_);
+  }
+  int Port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  std::vector<int> connections_;
+};
+
+// A loopback port that nothing listens on: a printer that is off.
+int ClosedPort() {
+  DeafListener probe;
+  return probe.Port();  // closed again when the probe goes
+}
+
+// ---- through vomar-download ----
+
+class CommandFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::TestProfileOptions options;
+    options.gridPoints = 5;
+    ASSERT_TRUE(testing::WriteTestProfile(options, profile_));
+    fs::create_directory(temp_);
+  }
+  void TearDown() override {
+    for (const std::string& queue : queues_) {
+      server_.RunClient({"cancel", "-a", queue});
+      server_.DeleteQueue(queue);
+    }
+  }
+
+  void AddQueue(const std::string& name, const std::string& uri = "") {
+    ASSERT_TRUE(server_.AddQueue(name, testing::kSupportedDriver, uri));
+    queues_.push_back(name);
+  }
+
+  // crd --printer QUEUE --number 1 --yes [extra] PROFILE, from the sample configuration's
+  // folder (or `cwd`), with the temporary folder `temp` (default: a fresh one).
+  CommandResult Crd(const std::string& queue, std::vector<std::string> extra = {},
+                    const std::string& temp = "", const std::string& cwd = "",
+                    const std::string& cupsServer = "") {
+    std::vector<std::string> argv = {testing::VomarDownloadPath(), "crd", "--printer", queue,
+                                     "--number", "1", "--yes"};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    argv.push_back(profile_);
+    CommandOptions options;
+    options.workingDirectory = cwd.empty() ? testing::SourcePath("config") : cwd;
+    options.environment["TMPDIR"] = temp.empty() ? temp_ : temp;
+    if (!cupsServer.empty()) options.environment["CUPS_SERVER"] = cupsServer;
+    return testing::RunCommand(argv, options);
+  }
+
+  // Jobs a capture queue received, once its jobs have ended.
+  std::size_t Captured(const std::string& queue) {
+    for (const testing::ServerJob& job : server_.Jobs(queue)) {
+      server_.WaitForFinalState(job.id, 5s);
+    }
+    return server_.CapturedJobs(queue).size();
+  }
+
+  void Check(const std::string& fault, const CommandResult& run, int status,
+             const std::string& err, std::size_t printed, std::size_t kept,
+             const std::string& temp = "") {
+    const FaultRecord record{fault,          run.exitStatus,
+                             run.elapsed,    printed,
+                             FilesIn(temp.empty() ? temp_ : temp), LastLine(run.err)};
+    Report(record);
+    EXPECT_EQ(run.exitStatus, status) << fault;
+    EXPECT_EQ(Masked(run.err), err) << fault;
+    EXPECT_EQ(record.kept, kept) << fault;
+    EXPECT_FALSE(run.timedOut) << fault;
+    for (const fs::directory_entry& entry : fs::directory_iterator(temp.empty() ? temp_ : temp)) {
+      if (entry.path().filename() != "fill") fs::remove(entry.path());
+    }
+  }
+
+  CupsTestServer& server_ = CupsTestServer::Shared();
+  testing::ScratchDirectory scratch_;
+  const std::string profile_ = scratch_.File("Fault.icc");
+  const std::string temp_ = scratch_.File("tmp");
+  std::vector<std::string> queues_;
+};
+
+TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) {
+  AddQueue("Fault_Rejecting");
+  ASSERT_EQ(server_.RunClient({"cupsreject", "Fault_Rejecting"}).exitStatus, 0);
+  const std::string rejected =
+      kString4 + "creating a job on Fault_Rejecting: <reason> (0x0506)\n";
+  CommandResult run = Crd("Fault_Rejecting");
+  Check("queue rejecting jobs", run, 1, Question("Fault_Rejecting") + rejected + rejected + rejected,
+        Captured("Fault_Rejecting"), 3);
+
+  // A disabled queue takes the jobs and keeps them: spooled is all the command can say,
+  // and --wait tells that nothing printed.
+  AddQueue("Fault_Disabled");
+  ASSERT_EQ(server_.RunClient({"cupsdisable", "Fault_Disabled"}).exitStatus, 0);
+  run = Crd("Fault_Disabled");
+  Check("queue disabled", run, 0, Question("Fault_Disabled") + kDone,
+        Captured("Fault_Disabled"), 0);
+  run = Crd("Fault_Disabled", {"--wait=3"});
+  const std::string pending = "still pending after 3 s; printer: no message";
+  Check("queue disabled, --wait=3", run, 1,
+        Question("Fault_Disabled") + kDone +
+            WaitReport("Fault_Disabled", 3, {pending, pending, pending}),
+        server_.CapturedJobs("Fault_Disabled").size(), 0);
+
+  // A printer that is off (nothing listens at its address), and one that takes the
+  // connection and never reads: both look like success without --wait.
+  AddQueue("Fault_Off", "ipp://127.0.0.1:" + std::to_string(ClosedPort()) + "/ipp/print");
+  run = Crd("Fault_Off");
+  Check("printer off", run, 0, Question("Fault_Off") + kDone, 0, 0);
+  server_.RunClient({"cancel", "-a", "Fault_Off"});
+  run = Crd("Fault_Off", {"--wait=5"});
+  const std::string pending5 = "still pending after 5 s; printer: no message";
+  Check("printer off, --wait=5", run, 1,
+        Question("Fault_Off") + kDone +
+            WaitReport("Fault_Off", 5,
+                       {"still processing after 5 s; printer: ...", pending5, pending5}),
+        0, 0);
+
+  DeafListener deaf;
+  ASSERT_GT(deaf.Port(), 0);
+  AddQueue("Fault_Deaf", "ipp://127.0.0.1:" + std::to_string(deaf.Port()) + "/ipp/print");
+  run = Crd("Fault_Deaf", {"--wait=5"});
+  Check("printer never reads, --wait=5", run, 1,
+        Question("Fault_Deaf") + kDone +
+            WaitReport("Fault_Deaf", 5,
+                       {"still processing after 5 s; printer: ...", pending5, pending5}),
+        0, 0);
+}
+
+TEST_F(CommandFaultTest, ServerNotRunningAndBrokenConfigurationsStopBeforeAnyFile) {
+  const std::string noServer = server_.Dir() + "/no-such.sock";
+  CommandResult run = Crd("Office_C1", {}, "", "", noServer);
+  Check("server not running", run, 1,
+        "vomar-download: the printers cannot be listed: cannot connect to the print server " +
+            noServer + ": <reason> (0x0502)\n",
+        0, 0);
+
+  const std::string startupFailed =
+      "Voma Profile Downloader Err: 初期設定に失敗しました。\n"
+      "Voma Profile Downloader Err: 終了します。\n";
+  const struct {
+    const char* fault;
+    std::string config;
+    std::string err;
+  } configs[] = {
+      {"configuration empty", "", startupFailed},
+      {"configuration binary", std::string("\x00\xff\x1b[Support]\x00No=1\x80\x81", 17) +
+                                   std::string(4000, '\xfe'),
+       startupFailed},
+      {"configuration line of 100,000 characters",
+       "[Support]\nNo=1\nDriver1=" + std::string(100000, 'V') + "\nOutIcm1=Vomar Color A3\n",
+       "vomar-download: 'Office_C1' is not a printer KZProFDw.INI supports: its driver "
+       "'Vomar PS Color A3' is not listed there (see 'vomar-download printers'; "
+       "--any-printer sends to it anyway)\n"},
+  };
+  const std::size_t before = server_.CapturedJobs("Office_C1").size();
+  for (const auto& c : configs) {
+    const std::string folder = scratch_.File(std::string("config-") + std::to_string(&c - configs));
+    fs::create_directory(folder);
+    std::ofstream(folder + "/KZProFDw.INI", std::ios::binary) << c.config;
+    run = Crd("Office_C1", {}, "", folder);
+    Check(c.fault, run, 1, c.err, Captured("Office_C1") - before, 0);
+  }
+}
+
+// A small tmpfs at `folder`, mounted with `options`; false where mounting is not allowed.
+bool MountTmpfs(const std::string& folder, const char* options, unsigned long flags = 0) {
+  fs::create_directories(folder);
+  return mount("tmpfs", folder.c_str(), "tmpfs", flags, options) == 0;
+}
+
+TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
+  const std::size_t before = server_.CapturedJobs("Office_C1").size();
+  // Missing: the system's temporary folder is taken instead, and the download works.
+  CommandResult run = Crd("Office_C1", {}, scratch_.File("missing/tmp"));
+  Check("temporary folder missing", run, 0, Question("Office_C1") + kDone,
+        Captured("Office_C1") - before, 0, temp_);
+
+  const std::string full = scratch_.File("full");
+  if (!MountTmpfs(full, "size=8k")) GTEST_SKIP() << "cannot mount a tmpfs here";
+  {
+    std::ofstream fill(full + "/fill", std::ios::binary);
+    fill << std::string(64 * 1024, 'x');
+  }
+  run = Crd("Office_C1", {}, full);
+  // The files are created but cannot be written; the empty files stay, as after every
+  // failed build.
+  Check("temporary folder full", run, 1,
+        Question("Office_C1") + "Unable to write the file.\n" + kString4 + "cannot write " +
+            full + "/Office_C1_PhotoColorRendering: No space left on device\n",
+        Captured("Office_C1") - before, 3, full);
+  umount(full.c_str());
+
+  const std::string readOnly = scratch_.File("read-only");
+  ASSERT_TRUE(MountTmpfs(readOnly, "size=8k", MS_RDONLY));
+  run = Crd("Office_C1", {}, readOnly);
+  Check("temporary folder not writable", run, 1,
+        Question("Office_C1") + kString4 + "cannot create " + readOnly +
+            "/Office_C1_PhotoColorRendering: Read-only file system\n",
+        Captured("Office_C1") - before, 0, readOnly);
+  umount(readOnly.c_str());
+}
+
+}  // namespace
+}  // namespace vomar

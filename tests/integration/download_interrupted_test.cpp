@@ -1,0 +1,362 @@
+// Faults that strike at one moment inside a download, through the Download command over
+// the CUPS spooler as the dialog runs it, on a private server of their own: a queue
+// deleted between listing and sending, the server stopped, hung or restarted during a
+// job, the temporary file removed before it is sent, the profile removed or replaced
+// between the check and the build; and a server that asks for a password, through the
+// command line. Each case records what the user sees (every box, with the spooler's
+// reason), the outcome, how long it took, what reached the printer and what was kept.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <thread>
+
+#include "download/download_command.h"
+#include "printer/cups_spooler.h"
+#include "tests/support/cups_test_server.h"
+#include "tests/support/recording_front_end.h"
+#include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
+
+namespace vomar {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::CupsTestServer;
+
+const bool kUsesCups = testing::RegisterCupsTestEnvironment();
+
+// Passes every call on to the CUPS spooler, and runs a hook at the n-th open, at the n-th
+// write (over all jobs) and after the n-th finished document.
+class HookedSpooler : public Spooler {
+ public:
+  explicit HookedSpooler(Spooler& spooler) : spooler_(spooler) {}
+
+  std::function<void(int)> onOpen = [](int) {};
+  std::function<void(int)> onWrite = [](int) {};
+  std::function<void(int)> onEnd = [](int) {};
+
+  bool ListPrinters(std::vector<PrinterInfo>& printers) override {
+    return spooler_.ListPrinters(printers);
+  }
+  std::string DefaultPrinterName() override { return spooler_.DefaultPrinterName(); }
+  std::optional<PrinterInfo> GetPrinter(const std::string& name) override {
+    return spooler_.GetPrinter(name);
+  }
+  std::unique_ptr<PrinterHandle> Open(const std::string& name) override {
+    onOpen(++opens_);
+    std::unique_ptr<PrinterHandle> handle = spooler_.Open(name);
+    if (!handle) return nullptr;
+    return std::make_unique<Handle>(*this, std::move(handle));
+  }
+  std::string LastError() const override { return spooler_.LastError(); }
+
+ private:
+  class Handle : public PrinterHandle {
+   public:
+    Handle(HookedSpooler& owner, std::unique_ptr<PrinterHandle> handle)
+        : owner_(owner), handle_(std::move(handle)) {}
+    int StartDocument(const std::string& name) override { return handle_->StartDocument(name); }
+    bool Write(const void* bytes, std::size_t count) override {
+      owner_.onWrite(++owner_.writes_);
+      return handle_->Write(bytes, count);
+    }
+    std::optional<std::time_t> SubmittedTime() override { return handle_->SubmittedTime(); }
+    bool EndDocument() override {
+      const bool ended = handle_->EndDocument();
+      if (ended) owner_.onEnd(++owner_.ends_);
+      return ended;
+    }
+    void CancelDocument() override { handle_->CancelDocument(); }
+    bool Close() override { return handle_->Close(); }
+    std::string LastError() const override { return handle_->LastError(); }
+
+   private:
+    HookedSpooler& owner_;
+    std::unique_ptr<PrinterHandle> handle_;
+  };
+
+  Spooler& spooler_;
+  int opens_ = 0;
+  int writes_ = 0;
+  int ends_ = 0;
+};
+
+// A front end that runs a hook when it asks its question (between the checks and the
+// build), then answers Yes.
+class QuestionHookFrontEnd : public testing::RecordingFrontEnd {
+ public:
+  std::function<void()> onQuestion = [] {};
+  int Show(const Message& message) override {
+    if ((message.flags & 0x0F) == kMbYesNo) {
+      onQuestion();
+      messages.answers.push_back(kIdYes);
+    }
+    return RecordingFrontEnd::Show(message);
+  }
+};
+
+// Every box as "text's first line | detail". Masked: job numbers, libcups's wording, and
+// which call of a broken-off job noticed the break (it depends on buffering).
+std::string Seen(const std::vector<Message>& shown) {
+  std::string seen;
+  for (const Message& message : shown) {
+    seen += message.text.substr(0, message.text.find_first_of("\r\n"));
+    if (!message.detail.empty()) seen += " | " + message.detail;
+    seen += "\n";
+  }
+  seen = std::regex_replace(testing::MaskSpoolerReasons(seen), std::regex("job \\d+"), "job N");
+  seen = std::regex_replace(
+      seen, std::regex("(writing|finishing the document|sending the document) on"), "sending on");
+  return std::regex_replace(
+      seen, std::regex("sending on (\\w+): (?!the print server did not)[^(\n]+"),
+      "sending on $1: <reason>");
+}
+
+const char* OutcomeName(DownloadOutcome outcome) {
+  switch (outcome) {
+    case DownloadOutcome::kIncomplete: return "incomplete";
+    case DownloadOutcome::kRefused: return "refused";
+    case DownloadOutcome::kDeclined: return "declined";
+    case DownloadOutcome::kBuildFailed: return "build failed";
+    case DownloadOutcome::kSendFailed: return "send failed";
+    case DownloadOutcome::kDone: return "done";
+  }
+  return "?";
+}
+
+constexpr const char* kQuestion = "ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n";
+constexpr const char* kFaulty = "ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。";
+constexpr const char* kDone = "ダウンロードが完了しました。\n";
+
+class DownloadInterruptedTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.Start());
+    testing::TestProfileOptions options;
+    options.gridPoints = 9;
+    ASSERT_TRUE(testing::WriteTestProfile(options, profile_));
+    fs::create_directory(temp_);
+  }
+  void TearDown() override {
+    if (const int pid = server_.Pid(); pid > 0) kill(pid, SIGCONT);
+    server_.Stop();
+  }
+
+  std::string TempFile(const char* suffix) const { return temp_ + "/Office_C1_" + suffix; }
+
+  // Runs the ICC-profile download to Office_C1 of the private server and records it.
+  // `printed`: jobs the queue's device received once the server has settled.
+  DownloadOutcome Run(const std::string& fault, const std::string& expectedSeen,
+                      std::size_t expectedPrinted, std::size_t expectedKept) {
+    request_.outputProfilePath = profile_;
+    request_.printer = PrinterInfo{"Office_C1", "", testing::kSupportedDriver};
+    DownloadServices services{hooked_, Diagnostics{nullptr, nullptr}, temp_ + "/"};
+    const Clock::time_point start = Clock::now();
+    const DownloadOutcome outcome = RunDownload(request_, frontEnd_, services);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+
+    // Back up and settled: whatever it still holds of the download has had its chance.
+    if (const int pid = server_.Pid(); pid > 0) kill(pid, SIGCONT);
+    if (!server_.Answers()) server_.Restart();
+    for (const testing::ServerJob& job : server_.Jobs()) server_.WaitForFinalState(job.id, 5s);
+    std::this_thread::sleep_for(1s);
+    const std::size_t printed = server_.CapturedJobs("Office_C1").size();
+    std::size_t kept = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(temp_)) ++kept;
+
+    const std::string seen = Seen(frontEnd_.messages.shown);
+    std::printf("[  FAULT   ] %s | %s | %lld ms | printed %zu | kept %zu\n%s", fault.c_str(),
+                OutcomeName(outcome), static_cast<long long>(took.count()), printed, kept,
+                seen.c_str());
+    ::testing::Test::RecordProperty(fault, std::to_string(took.count()) + " ms");
+    EXPECT_EQ(seen, expectedSeen) << fault;
+    EXPECT_EQ(printed, expectedPrinted) << fault;
+    EXPECT_EQ(kept, expectedKept) << fault;
+    // Every failure is reported within the spooler's bound: 10 s per call, 5 s to cancel.
+    EXPECT_LT(took, 3 * 15s + 5s) << fault;
+    return outcome;
+  }
+
+  CupsTestServer server_{std::string(VOMAR_BINARY_DIR) + "/cups-interrupted-test"};
+  CupsSpooler spooler_{server_.Socket()};
+  HookedSpooler hooked_{spooler_};
+  QuestionHookFrontEnd frontEnd_;
+  DownloadRequest request_;
+  testing::ScratchDirectory scratch_;
+  const std::string profile_ = scratch_.File("Interrupted.icc");
+  const std::string temp_ = scratch_.File("tmp");
+};
+
+TEST_F(DownloadInterruptedTest, QueueDeletedBetweenListingAndSending) {
+  hooked_.onOpen = [&](int open) {
+    if (open == 1) server_.DeleteQueue("Office_C1");
+  };
+  const std::string stamp = std::string(kFaulty) + " | printer Office_C1: <reason> (0x0406)\n";
+  const std::string send = stamp;
+  EXPECT_EQ(Run("queue deleted between listing and sending",
+                kQuestion + stamp + stamp + stamp + send + send + send, 0, 3),
+            DownloadOutcome::kSendFailed);
+}
+
+TEST_F(DownloadInterruptedTest, ServerStoppedDuringTheFirstJob) {
+  hooked_.onWrite = [&](int write) {
+    if (write == 50) server_.Stop();
+  };
+  const std::string gone =
+      std::string(kFaulty) + " | cannot connect to the print server " + server_.Socket() +
+      ": <reason> (0x0502)\n";
+  const DownloadOutcome outcome = Run(
+      "server stopped during a job",
+      std::string(kQuestion) + kFaulty +
+          " | sending on Office_C1: <reason>(job N could not be cancelled; it stays held)\n" +
+          gone + gone,
+      0, 3);
+  EXPECT_EQ(outcome, DownloadOutcome::kSendFailed);
+}
+
+TEST_F(DownloadInterruptedTest, ServerHungDuringTheFirstJob) {
+  hooked_.onWrite = [&](int write) {
+    if (write == 50) kill(server_.Pid(), SIGSTOP);
+  };
+  const std::string hung =
+      std::string(kFaulty) + " | printer Office_C1: the print server did not answer in time\n";
+  const DownloadOutcome outcome = Run(
+      "server hung (SIGSTOP) during a job",
+      std::string(kQuestion) + kFaulty +
+          " | sending on Office_C1: the print server did not answer in time "
+          "(job N could not be cancelled; it stays held)\n" +
+          hung + hung,
+      0, 3);
+  EXPECT_EQ(outcome, DownloadOutcome::kSendFailed);
+}
+
+TEST_F(DownloadInterruptedTest, ServerRestartedDuringTheSecondOfThreeJobs) {
+  // The second write of the second job: its document has begun to stream. (Restarted
+  // before that, between the job's creation and its document, libcups reconnects and the
+  // held job takes its document: all three print.)
+  int ended = 0;
+  int writesOfSecondJob = 0;
+  hooked_.onEnd = [&](int end) { ended = end; };
+  hooked_.onWrite = [&](int) {
+    if (ended == 1 && ++writesOfSecondJob == 2) server_.Restart();
+  };
+  const DownloadOutcome outcome =
+      Run("server restarted during the second of three jobs",
+          std::string(kQuestion) + kFaulty +
+              " | sending on Office_C1: <reason>\n",
+          2, 1);
+  EXPECT_EQ(outcome, DownloadOutcome::kSendFailed);
+}
+
+TEST_F(DownloadInterruptedTest, TemporaryFileRemovedBeforeItIsSent) {
+  hooked_.onOpen = [&](int open) {
+    if (open == 4) fs::remove(TempFile("PhotoColorRendering"));
+  };
+  const DownloadOutcome outcome =
+      Run("temporary file removed before it is sent",
+          std::string(kQuestion) + kFaulty + " | cannot open " +
+              TempFile("PhotoColorRendering") + ": No such file or directory\n",
+          2, 0);
+  EXPECT_EQ(outcome, DownloadOutcome::kSendFailed);
+}
+
+TEST_F(DownloadInterruptedTest, ProfileRemovedOrReplacedBetweenTheCheckAndTheBuild) {
+  frontEnd_.onQuestion = [&] { fs::remove(profile_); };
+  EXPECT_EQ(Run("profile removed between check and build",
+                std::string(kQuestion) + kFaulty + "\n", 0, 0),
+            DownloadOutcome::kBuildFailed);
+
+  // Replaced by the first 200 bytes of a profile: a header with a tag directory that
+  // points past the end.
+  frontEnd_.messages.shown.clear();
+  testing::TestProfileOptions options;
+  options.gridPoints = 5;
+  const std::string other = scratch_.File("other.icc");
+  ASSERT_TRUE(testing::WriteTestProfile(options, other));
+  frontEnd_.onQuestion = [&] {
+    fs::copy_file(other, profile_, fs::copy_options::overwrite_existing);
+    fs::resize_file(profile_, 200);
+  };
+  EXPECT_EQ(Run("profile replaced by a damaged one between check and build",
+                std::string(kQuestion) + kFaulty + "\n", 0, 0),
+            DownloadOutcome::kBuildFailed);
+
+  // Replaced by another sound profile: that one is downloaded (the check ran before).
+  frontEnd_.messages.shown.clear();
+  frontEnd_.onQuestion = [&] {
+    fs::copy_file(other, profile_, fs::copy_options::overwrite_existing);
+  };
+  EXPECT_EQ(Run("profile replaced by another between check and build",
+                std::string(kQuestion) + kDone, 3, 0),
+            DownloadOutcome::kDone);
+}
+
+// A server that wants a password (job operations need Basic authentication, over TCP):
+// no prompt on the terminal, no hang, and a reason that says so.
+TEST_F(DownloadInterruptedTest, ServerAskingForAPasswordGetsNoneAndSaysSo) {
+  server_.Stop();
+  const int port = [] {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return static_cast<int>(ntohs(address.sin_port));
+  }();
+  ASSERT_EQ(testing::RunCommand({testing::SourcePath("tools/cups-test-server"), "start",
+                                 server_.Dir(), std::to_string(port)})
+                .exitStatus,
+            0);
+  const std::string conf = server_.Dir() + "/etc/cupsd.conf";
+  std::ifstream in(conf);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string open = "  <Limit All>\n";
+  ASSERT_NE(text.find(open), std::string::npos);
+  text.insert(text.find(open),
+              "  <Limit Create-Job Print-Job Send-Document>\n    AuthType Basic\n"
+              "    Require valid-user\n    Order deny,allow\n  </Limit>\n");
+  std::ofstream(conf) << text;
+  ASSERT_TRUE(server_.Restart());
+
+  testing::CommandOptions options;
+  options.workingDirectory = testing::SourcePath("config");
+  options.environment["CUPS_SERVER"] = "localhost:" + std::to_string(port);
+  options.environment["TMPDIR"] = temp_;
+  options.timeLimit = 60s;
+  const testing::CommandResult run = testing::RunCommand(
+      {testing::VomarDownloadPath(), "crd", "--printer", "Office_C1", "--number", "1", "--yes",
+       profile_},
+      options);
+  const std::string reason =
+      "creating a job on Office_C1: the print server asks for a password, which this "
+      "program does not give (0x1000)\n";
+  const std::string string4 =
+      "vomar-download: ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
+      "vomar-download: ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。\n" +
+      reason;
+  std::printf("[  FAULT   ] server asks for a password | status %d | %lld ms | printed %zu\n",
+              run.exitStatus, static_cast<long long>(run.elapsed.count()),
+              server_.CapturedJobs("Office_C1").size());
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_LT(run.elapsed, 5s);
+  EXPECT_EQ(run.err.substr(run.err.find("[yes]\n") + 6), string4 + string4 + string4);
+  EXPECT_TRUE(server_.CapturedJobs("Office_C1").empty());
+}
+
+}  // namespace
+}  // namespace vomar
