@@ -65,6 +65,7 @@ int RunCommandLine(const Command& command, int argc, char** argv) {
     const char* argument = argv[k];
     if (IsHelp(argument)) {
       PrintCommandUsage(command, stdout);
+      if (command.optionHelp != nullptr) std::printf("options:\n%s", command.optionHelp);
       return 0;
     }
     if (std::strcmp(argument, "--") == 0) {

@@ -37,6 +37,8 @@ struct Command {
   std::vector<UsageForm> forms;
   std::vector<OptionSpec> options;
   int (*run)(const Arguments& arguments);
+  // What each option does, one entry a line or two, shown by --help after the usage.
+  const char* optionHelp = nullptr;
 };
 
 // The options and operands of one call, in the order given.
@@ -70,7 +72,7 @@ class Arguments {
 void PrintCommandUsage(const Command& command, std::FILE* stream);
 
 // Parses argv (argv[0] is the command's name) and runs the command. --help or -h
-// prints the usage on standard output (status 0); an unknown option or a missing value
+// prints the usage and what each option does on standard output (status 0); an unknown option or a missing value
 // is a usage error. "--" ends the options.
 int RunCommandLine(const Command& command, int argc, char** argv);
 

@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include <string>
+
 namespace vomar::cli {
 
 namespace {
@@ -10,12 +12,36 @@ const std::vector<OptionSpec> kProfileCommandOptions = {
     {"--any-printer", false}, {"--yes", false}, {"--wait", false, true}, {"--quiet", false},
 };
 
+constexpr const char* kCommonDownloadHelp =
+    "  --printer NAME      download to this CUPS queue, one that KZProFDw.INI\n"
+    "                      supports; repeat it for more printers\n"
+    "  --any-printer       also take queues whose driver KZProFDw.INI does not list\n"
+    "  --yes               answer the confirmation Yes instead of asking\n"
+    "  --wait[=SECONDS]    follow each job to its end (120 s by default); exit 0\n"
+    "                      only when every job completed\n";
+
 }  // namespace
 
 const std::vector<Command>& Commands() {
+  // What the options of crd and ink do, for --help.
+  static const std::string crdHelp = std::string(
+      "  --output-dir DIR    build the three files into DIR and keep them; no printer\n"
+      "  --stem STEM         the built files' names begin with STEM (no \"/\")\n"
+      "  --number N          the profile number, 1 or 2\n") + kCommonDownloadHelp +
+      "  --quiet             drop the progress lines and the table dump from\n"
+      "                      standard output\n";
+
+  static const std::string inkHelp = std::string(
+      "  --output-dir DIR    build the file into DIR and keep it; no printer\n"
+      "  --stem STEM         the built file's name begins with STEM (no \"/\")\n"
+      "  --number N          the profile number, 1, 2 or 3\n") + kCommonDownloadHelp +
+      "  --quiet             drop the progress lines from standard output\n";
+
   static const std::vector<Command> commands = {
       {"inspect", "inspect PROFILE...", {{"PROFILE..."}}, {}, RunInspectCommand},
-      {"printers", "printers [--all]", {{"[--all]"}}, {{"--all", false}}, RunPrintersCommand},
+      {"printers", "printers [--all]", {{"[--all]"}}, {{"--all", false}}, RunPrintersCommand,
+       "  --all               every queue the spooler reports, with its device and\n"
+       "                      make and model; * marks the default printer\n"},
       {"crd",
        "crd (--output-dir DIR --stem STEM | --printer NAME... [--any-printer] [--yes] "
        "[--wait[=SECONDS]]) [--quiet] --number N PROFILE",
@@ -29,7 +55,8 @@ const std::vector<Command>& Commands() {
          "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
          "  lines and the table dump from standard output\n"}},
        kProfileCommandOptions,
-       RunCrdCommand},
+       RunCrdCommand,
+       crdHelp.c_str()},
       {"ink",
        "ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] [--yes] "
        "[--wait[=SECONDS]]) [--quiet] --number N SIMULATION OUTPUT",
@@ -42,7 +69,8 @@ const std::vector<Command>& Commands() {
          "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
          "  lines from standard output\n"}},
        kProfileCommandOptions,
-       RunInkCommand},
+       RunInkCommand,
+       inkHelp.c_str()},
       {"check",
        "check [--mode icc|ink] [--simulation FILE] [--output FILE] [--printer NAME] [--quiet]",
        {{"[--mode icc|ink] [--simulation FILE] [--output FILE] [--printer NAME] [--quiet]",
@@ -55,14 +83,24 @@ const std::vector<Command>& Commands() {
         {"--output", true},
         {"--printer", true},
         {"--quiet", false}},
-       RunCheckCommand},
+       RunCheckCommand,
+       "  --mode icc|ink      the dialog's mode (icc by default)\n"
+       "  --simulation FILE   the simulation profile's box\n"
+       "  --output FILE       the output profile's box\n"
+       "  --printer NAME      the printer the output profile's model must suit (no\n"
+       "                      model check without it)\n"
+       "  --quiet             only the verdict lines on standard output\n"},
       {"info-page",
        "info-page --printer NAME [--yes] [--wait[=SECONDS]]",
        {{"--printer NAME [--yes] [--wait[=SECONDS]]",
          "  asks the printer to print one page that lists the custom ColorRendering\n"
          "  resources and ink simulations on its disk\n"}},
        {{"--printer", true}, {"--yes", false}, {"--wait", false, true}},
-       RunInfoPageCommand},
+       RunInfoPageCommand,
+       "  --printer NAME      the CUPS queue, one that KZProFDw.INI supports\n"
+       "  --yes               answer the confirmation Yes instead of asking\n"
+       "  --wait[=SECONDS]    follow the job to its end (120 s by default); exit 0\n"
+       "                      only when it completed\n"},
   };
   return commands;
 }

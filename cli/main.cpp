@@ -15,6 +15,8 @@ int Usage(std::FILE* stream) {
   for (const Command& command : Commands()) {
     std::fprintf(stream, "  %s %s\n", kApplicationName, command.summary);
   }
+  std::fprintf(stream, "'%s COMMAND --help' tells what the command's options do.\n",
+               kApplicationName);
   return stream == stdout ? 0 : vomar::cli::kExitUsage;
 }
 

@@ -25,17 +25,30 @@ const std::string kApplicationUsage =
     "[--yes] [--wait[=SECONDS]]) [--quiet] --number N SIMULATION OUTPUT\n"
     "  vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
     "[--printer NAME] [--quiet]\n"
-    "  vomar-download info-page --printer NAME [--yes] [--wait[=SECONDS]]\n";
+    "  vomar-download info-page --printer NAME [--yes] [--wait[=SECONDS]]\n"
+    "'vomar-download COMMAND --help' tells what the command's options do.\n";
 
 struct CommandUsage {
   std::string name;
   std::string usage;
   std::string missingOperand;  // what a call without operands is told
+  std::string options = "";    // what --help adds after the usage
 };
+
+const std::string kDownloadOptions =
+    "  --printer NAME      download to this CUPS queue, one that KZProFDw.INI\n"
+    "                      supports; repeat it for more printers\n"
+    "  --any-printer       also take queues whose driver KZProFDw.INI does not list\n"
+    "  --yes               answer the confirmation Yes instead of asking\n"
+    "  --wait[=SECONDS]    follow each job to its end (120 s by default); exit 0\n"
+    "                      only when every job completed\n";
 
 const std::vector<CommandUsage> kCommands = {
     {"inspect", "usage: vomar-download inspect PROFILE...\n", "at least one PROFILE is needed"},
-    {"printers", "usage: vomar-download printers [--all]\n", ""},
+    {"printers", "usage: vomar-download printers [--all]\n", "",
+     "options:\n"
+     "  --all               every queue the spooler reports, with its device and\n"
+     "                      make and model; * marks the default printer\n"},
     {"crd",
      "usage: vomar-download crd --output-dir DIR --stem STEM [--quiet] --number N PROFILE\n"
      "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
@@ -46,7 +59,14 @@ const std::vector<CommandUsage> kCommands = {
      "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
      "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
      "  lines and the table dump from standard output\n",
-     "exactly one PROFILE is needed"},
+     "exactly one PROFILE is needed",
+     "options:\n"
+     "  --output-dir DIR    build the three files into DIR and keep them; no printer\n"
+     "  --stem STEM         the built files' names begin with STEM (no \"/\")\n"
+     "  --number N          the profile number, 1 or 2\n" +
+         kDownloadOptions +
+         "  --quiet             drop the progress lines and the table dump from\n"
+         "                      standard output\n"},
     {"ink",
      "usage: vomar-download ink --output-dir DIR --stem STEM [--quiet] --number N SIMULATION "
      "OUTPUT\n"
@@ -57,7 +77,12 @@ const std::vector<CommandUsage> kCommands = {
      "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
      "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
      "  lines from standard output\n",
-     "exactly two profiles, SIMULATION and OUTPUT, are needed"},
+     "exactly two profiles, SIMULATION and OUTPUT, are needed",
+     "options:\n"
+     "  --output-dir DIR    build the file into DIR and keep it; no printer\n"
+     "  --stem STEM         the built file's name begins with STEM (no \"/\")\n"
+     "  --number N          the profile number, 1, 2 or 3\n" +
+         kDownloadOptions + "  --quiet             drop the progress lines from standard output\n"},
     {"check",
      "usage: vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
      "[--printer NAME] [--quiet]\n"
@@ -65,12 +90,24 @@ const std::vector<CommandUsage> kCommands = {
      "  by default; the model check only with --printer), and in ink mode the pair;\n"
      "  prints 'simulation: ...', 'output: ...' and 'pair: ...' lines; --quiet\n"
      "  drops the other lines from standard output\n",
-     "--simulation, --output or both are needed"},
+     "--simulation, --output or both are needed",
+     "options:\n"
+     "  --mode icc|ink      the dialog's mode (icc by default)\n"
+     "  --simulation FILE   the simulation profile's box\n"
+     "  --output FILE       the output profile's box\n"
+     "  --printer NAME      the printer the output profile's model must suit (no\n"
+     "                      model check without it)\n"
+     "  --quiet             only the verdict lines on standard output\n"},
     {"info-page",
      "usage: vomar-download info-page --printer NAME [--yes] [--wait[=SECONDS]]\n"
      "  asks the printer to print one page that lists the custom ColorRendering\n"
      "  resources and ink simulations on its disk\n",
-     ""},
+     "",
+     "options:\n"
+     "  --printer NAME      the CUPS queue, one that KZProFDw.INI supports\n"
+     "  --yes               answer the confirmation Yes instead of asking\n"
+     "  --wait[=SECONDS]    follow the job to its end (120 s by default); exit 0\n"
+     "                      only when it completed\n"},
 };
 
 void ExpectResult(const std::vector<std::string>& args, int status, const std::string& out,
@@ -93,8 +130,8 @@ TEST(CommandLineTest, EveryCommandTreatsHelpAndBadOptionsAlike) {
   for (const CommandUsage& command : kCommands) {
     SCOPED_TRACE(command.name);
     const std::string lead = "vomar-download " + command.name + ": ";
-    ExpectResult({command.name, "--help"}, 0, command.usage, "");
-    ExpectResult({command.name, "x.icc", "-h"}, 0, command.usage, "");
+    ExpectResult({command.name, "--help"}, 0, command.usage + command.options, "");
+    ExpectResult({command.name, "x.icc", "-h"}, 0, command.usage + command.options, "");
     ExpectResult({command.name, "--bogus"}, 2, "",
                  lead + "unknown option '--bogus'\n" + command.usage);
     if (!command.missingOperand.empty()) {
