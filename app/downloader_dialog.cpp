@@ -129,8 +129,9 @@ void CDownloaderDialog::ShowProgress(const QString& text) {
 }
 
 void CDownloaderDialog::OnCancel() {
-  // A running command cannot be left half-way: the exit waits until it has ended.
-  if (commandRunning_) return;
+  // A running command or check cannot be left half-way: the exit waits until it has
+  // ended.
+  if (commandRunning_ || checking_) return;
   if (Show(MainDialogMessage(kQuitQuestion, kMbYesNo | kMbIconQuestion)) == kIdYes) {
     QDialog::reject();
   }
