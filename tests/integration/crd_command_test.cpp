@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -123,15 +124,29 @@ std::string WithoutLatest(const std::string& path) {
   return std::regex_replace(ReadFileText(path), std::regex("\n/LATEST \\([^)]*\\)\n"), "\n");
 }
 
-std::string ProgressLines(int tables, int grid, const std::string& copyright) {
-  // "Making a CRD...", three table traces (the CLUT dump is the one varying line), the echo.
-  std::string pattern = "Making a CRD\\.\\.\\.\n";
-  for (int k = 0; k < tables; ++k) {
-    pattern += "mft1: CLUT Table data:\\[" + std::to_string(grid * grid * grid * 4) +
-               "\\]\n[0-9A-F]{" + std::to_string(2 * grid * grid * grid * 4) +
-               "}\nmft1: OUTPUT Table data:\\[1024\\]\n";
+// The progress output with every CLUT dump (the one varying line) replaced by "<N hex
+// digits>" when it is that many upper-case hexadecimal digits. (A regular expression
+// for it recurses once per digit in libstdc++, which overflows the stack under ASan.)
+std::string WithDumpsCounted(const std::string& out) {
+  std::string counted;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    const bool dump = !line.empty() &&
+                      line.find_first_not_of("0123456789ABCDEF") == std::string::npos;
+    counted += (dump ? "<" + std::to_string(line.size()) + " hex digits>" : line) + "\n";
   }
-  return pattern + copyright + "\\.\\.\\.\n";
+  return counted;
+}
+
+std::string ProgressLines(int tables, int grid, const std::string& copyright) {
+  // "Making a CRD...", three table traces, the echo.
+  std::string lines = "Making a CRD...\n";
+  for (int k = 0; k < tables; ++k) {
+    lines += "mft1: CLUT Table data:[" + std::to_string(grid * grid * grid * 4) + "]\n<" +
+             std::to_string(2 * grid * grid * grid * 4) +
+             " hex digits>\nmft1: OUTPUT Table data:[1024]\n";
+  }
+  return lines + copyright + "...\n";
 }
 
 TEST_F(CrdCommandTest, GeneratedProfilesGiveFilesThatGhostscriptStoresAndUses) {
@@ -158,9 +173,7 @@ TEST_F(CrdCommandTest, GeneratedProfilesGiveFilesThatGhostscriptStoresAndUses) {
     const CommandResult result = Build(profile, out, row.number);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    EXPECT_TRUE(std::regex_match(result.out,
-                                 std::regex(ProgressLines(3, 9, "No copyright, use freely"))))
-        << result.out.substr(0, 300);
+    EXPECT_EQ(WithDumpsCounted(result.out), ProgressLines(3, 9, "No copyright, use freely"));
     EXPECT_EQ(StoreAndQuery(out, row.number),
               ExpectedQuery(out, 9, "p" + std::to_string(index - 1) + ".icc"));
   }
