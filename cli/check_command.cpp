@@ -15,10 +15,10 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/console_spooler.h"
 #include "cli/console_front_end.h"
 #include "cli/download_checks.h"
 #include "download/download_command.h"
-#include "printer/spooler_loader.h"
 
 namespace vomar::cli {
 
@@ -58,12 +58,8 @@ int RunCheckCommand(const Arguments& arguments) {
   NamedPrinters printers;
   std::optional<ModelCheckServices> modelCheck;
   if (arguments.Has("--printer")) {
-    std::string loadError;
-    spooler = LoadCupsSpooler(loadError);
-    if (!spooler) {
-      std::fprintf(stderr, "%s check: %s\n", kApplicationName, loadError.c_str());
-      return 1;
-    }
+    spooler = LoadSpoolerOrReport("check");
+    if (!spooler) return 1;
     if (!TakeNamedPrinters({arguments.Value("--printer")}, false, false, *spooler, frontEnd,
                            printers) ||
         printers.accepted.empty()) {

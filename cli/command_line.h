@@ -72,8 +72,8 @@ class Arguments {
 void PrintCommandUsage(const Command& command, std::FILE* stream);
 
 // Parses argv (argv[0] is the command's name) and runs the command. --help or -h
-// prints the usage and what each option does on standard output (status 0); an unknown option or a missing value
-// is a usage error. "--" ends the options.
+// prints the usage and what each option does on standard output (status 0); an
+// unknown option or a missing value is a usage error. "--" ends the options.
 int RunCommandLine(const Command& command, int argc, char** argv);
 
 // The diagnostic streams of a command: --quiet drops the lines on standard output (the

@@ -6,9 +6,9 @@
 
 #include "cli/command_line.h"
 #include "cli/console_front_end.h"
+#include "cli/console_spooler.h"
 #include "cli/download_checks.h"
 #include "cli/job_waiting.h"
-#include "printer/spooler_loader.h"
 
 namespace vomar::cli {
 
@@ -20,12 +20,8 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   // The profile-number list entry the dialog would offer (" 1", " 2", " 3").
   request.profileNumberText = " " + std::to_string(arguments.profileNumber);
 
-  std::string loadError;
-  const std::unique_ptr<Spooler> loaded = LoadCupsSpooler(loadError);
-  if (!loaded) {
-    std::fprintf(stderr, "%s: %s\n", kApplicationName, loadError.c_str());
-    return 1;
-  }
+  const std::unique_ptr<Spooler> loaded = LoadSpoolerOrReport(nullptr);
+  if (!loaded) return 1;
   // Every job finished on the spooler is recorded, for --wait.
   JobRecordingSpooler spooler(*loaded);
   ConsoleFrontEnd frontEnd(ConsoleChoices{arguments.mode, arguments.simulationProfilePath,

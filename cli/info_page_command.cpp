@@ -10,10 +10,10 @@
 
 #include "cli/commands.h"
 #include "cli/console_front_end.h"
+#include "cli/console_spooler.h"
 #include "cli/download_checks.h"
 #include "cli/job_waiting.h"
 #include "download/print_information.h"
-#include "printer/spooler_loader.h"
 
 namespace vomar::cli {
 
@@ -27,12 +27,8 @@ int RunInfoPageCommand(const Arguments& arguments) {
   int status = 0;
   if (!ParseWaitOption(arguments, wait, status)) return status;
 
-  std::string loadError;
-  const std::unique_ptr<Spooler> loaded = LoadCupsSpooler(loadError);
-  if (!loaded) {
-    std::fprintf(stderr, "%s: %s\n", kApplicationName, loadError.c_str());
-    return 1;
-  }
+  const std::unique_ptr<Spooler> loaded = LoadSpoolerOrReport(nullptr);
+  if (!loaded) return 1;
   // The page job, once finished on the spooler, is recorded for --wait.
   JobRecordingSpooler recording(*loaded);
   JobRecordingSpooler* spooler = &recording;

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/console_spooler.h"
 #include "cli/console_messages.h"
 #include "common/string_table.h"
 #include "printer/printer_list.h"
-#include "printer/spooler_loader.h"
 #include "printer/support_config.h"
 
 namespace vomar::cli {
@@ -59,12 +59,8 @@ int RunPrintersCommand(const Arguments& arguments) {
   if (!arguments.Operands().empty()) {
     return arguments.UsageError("unexpected argument '" + arguments.Operands().front() + "'");
   }
-  std::string loadError;
-  const std::unique_ptr<Spooler> loaded = LoadCupsSpooler(loadError);
-  if (!loaded) {
-    std::fprintf(stderr, "%s printers: %s\n", kApplicationName, loadError.c_str());
-    return kExitFailure;
-  }
+  const std::unique_ptr<Spooler> loaded = LoadSpoolerOrReport("printers");
+  if (!loaded) return kExitFailure;
   Spooler& spooler = *loaded;
   if (!arguments.Has("--all")) return PrintSupportedPrinters(spooler);
   std::vector<PrinterInfo> printers;

@@ -38,9 +38,6 @@ std::optional<PrinterInfo> FindPrinter(Connection& connection, const std::string
   return printers.front();
 }
 
-// job-uri of a job: "ipp://localhost/jobs/<id>".
-std::string JobUri(int jobId) { return "ipp://localhost/jobs/" + std::to_string(jobId); }
-
 }  // namespace
 
 CupsSpooler::CupsSpooler(std::string server, cups::Limits limits)
@@ -112,11 +109,8 @@ std::optional<JobStatus> CupsSpooler::GetJobStatus(const std::string& name, int 
     lastError_ = connection.Error();
     return std::nullopt;
   }
-  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr,
-               JobUri(jobId).c_str());
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-               cupsUser());
+  ipp_t* request =
+      cups::NewRequest(IPP_OP_GET_JOB_ATTRIBUTES, "job-uri", cups::JobUri(jobId));
   // job-printer-state-message: what the printer said while it worked on this job.
   static const char* const kAttributes[] = {"job-state", "job-printer-state-message"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,

@@ -129,6 +129,8 @@ std::string PrinterUri(const std::string& name) {
   return uri;
 }
 
+std::string JobUri(int jobId) { return "ipp://localhost/jobs/" + std::to_string(jobId); }
+
 ipp_t* NewRequest(ipp_op_t operation, const char* targetAttribute,
                   const std::string& targetUri) {
   ipp_t* request = ippNewRequest(operation);

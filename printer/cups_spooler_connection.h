@@ -71,6 +71,8 @@ class Connection {
 
 // printer-uri of a queue: "ipp://localhost/printers/<name>", encoded.
 std::string PrinterUri(const std::string& name);
+// job-uri of a job: "ipp://localhost/jobs/<id>".
+std::string JobUri(int jobId);
 
 // A request of `operation` by this user: its target (`targetAttribute` = `targetUri`,
 // "printer-uri" or "job-uri") first when given, then requesting-user-name.

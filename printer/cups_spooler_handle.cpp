@@ -29,12 +29,6 @@ bool CancelConfirmed(ipp_status_t status, const Connection& connection) {
          status == IPP_STATUS_ERROR_NOT_POSSIBLE;
 }
 
-std::string JobUri(int jobId) {
-  char uri[64];
-  std::snprintf(uri, sizeof uri, "ipp://localhost/jobs/%d", jobId);
-  return uri;
-}
-
 }  // namespace
 
 QueueHandle::QueueHandle(std::string server, std::string name, Limits limits,

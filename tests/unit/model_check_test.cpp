@@ -148,7 +148,8 @@ TEST(FindOutputModelTest, GivesTheModelTextOfThePrinterInTheList) {
   };
   for (const auto& c : cases) {
     std::string modelText = "-";
-    EXPECT_EQ(Code(FindOutputModel(c.listText, spooler, config, modelText)), c.result) << c.listText;
+    EXPECT_EQ(Code(FindOutputModel(c.listText, spooler, config, modelText)), c.result)
+        << c.listText;
     EXPECT_EQ(modelText, c.modelText) << c.listText;
   }
 
