@@ -215,6 +215,8 @@ class CommandFaultTest : public ::testing::Test {
     EXPECT_EQ(run.exitStatus, status) << fault;
     EXPECT_EQ(Masked(run.err), err) << fault;
     EXPECT_EQ(record.kept, kept) << fault;
+    // Nothing of a failed, held or unfinished job reaches the printer.
+    EXPECT_EQ(printed, expectedPrinted_) << fault;
     EXPECT_FALSE(run.timedOut) << fault;
     for (const fs::directory_entry& entry : fs::directory_iterator(temp.empty() ? temp_ : temp)) {
       if (entry.path().filename() != "fill") fs::remove(entry.path());
@@ -226,6 +228,7 @@ class CommandFaultTest : public ::testing::Test {
   const std::string profile_ = scratch_.File("Fault.icc");
   const std::string temp_ = scratch_.File("tmp");
   std::vector<std::string> queues_;
+  std::size_t expectedPrinted_ = 0;  // jobs the next checked run is to print
 };
 
 TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) {
@@ -322,9 +325,12 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   const std::size_t before = server_.CapturedJobs("Office_C1").size();
   // Missing: the system's temporary folder is taken instead, and the download works.
   CommandResult run = Crd("Office_C1", {}, scratch_.File("missing/tmp"));
+  expectedPrinted_ = 3;
   Check("temporary folder missing", run, 0, Question("Office_C1") + kDone,
         Captured("Office_C1") - before, 0, temp_);
 
+  const std::size_t afterMissing = Captured("Office_C1");
+  expectedPrinted_ = 0;
   const std::string full = scratch_.File("full");
   if (!MountTmpfs(full, "size=8k")) GTEST_SKIP() << "cannot mount a tmpfs here";
   {
@@ -337,7 +343,7 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   Check("temporary folder full", run, 1,
         Question("Office_C1") + "Unable to write the file.\n" + kString4 + "cannot write " +
             full + "/Office_C1_PhotoColorRendering: No space left on device\n",
-        Captured("Office_C1") - before, 3, full);
+        Captured("Office_C1") - afterMissing, 3, full);
   umount(full.c_str());
 
   const std::string readOnly = scratch_.File("read-only");
@@ -346,7 +352,7 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   Check("temporary folder not writable", run, 1,
         Question("Office_C1") + kString4 + "cannot create " + readOnly +
             "/Office_C1_PhotoColorRendering: Read-only file system\n",
-        Captured("Office_C1") - before, 0, readOnly);
+        Captured("Office_C1") - afterMissing, 0, readOnly);
   umount(readOnly.c_str());
 }
 
