@@ -59,6 +59,23 @@ int WriteWhitePointsAndEchoCopyright(const TagTableList& list, const ProfileHead
   return result;
 }
 
+using TableWriter = int (*)(const std::uint8_t*, std::size_t, TextWriter&);
+
+// Writes every `tag` entry, walking from the last: 0, or 1 after `failure` when the
+// writer refuses one. `written` is set once a lookup table has been written.
+int WriteTableTags(const TagTableList& list, Signature tag, TableWriter write, TextWriter& out,
+                   const Diagnostics& diag, const char* failure, bool& written) {
+  for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
+    if (entry->signature != tag) continue;
+    if (write(entry->data.data(), entry->data.size(), out) != kTableWritten) {
+      diag.Err(failure);
+      return 1;
+    }
+    if (IsLookupTable(*entry)) written = true;
+  }
+  return 0;
+}
+
 }  // namespace
 
 InkSimulationBuilder::InkSimulationBuilder(BuildEnvironment environment)
@@ -162,13 +179,9 @@ int InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
       list_, header, environment_.diag, [&] { WriteSimulationWhitePoint(out, header); });
 
   if (header.pcs != sig::kLab) return result;
-  for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
-    if (entry->signature != sig::kA2B0) continue;
-    if (WriteSimulationLut(entry->data.data(), entry->data.size(), out) != kTableWritten) {
-      environment_.diag.Err("Error in A2B0 Tag\n");
-      return 1;
-    }
-    if (IsLookupTable(*entry)) written_.simulationTable = true;
+  if (WriteTableTags(list_, sig::kA2B0, WriteSimulationLut, out, environment_.diag,
+                     "Error in A2B0 Tag\n", written_.simulationTable) != 0) {
+    return 1;
   }
   return result;
 }
@@ -200,13 +213,9 @@ int InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
   });
 
   if (!lab) return result;
-  for (auto entry = list_.entries.rbegin(); entry != list_.entries.rend(); ++entry) {
-    if (entry->signature != sig::kB2A0) continue;
-    if (WriteRenderingLut(entry->data.data(), entry->data.size(), out) != kTableWritten) {
-      environment_.diag.Err("Error in B2A0 Tag\n");
-      return 1;
-    }
-    if (IsLookupTable(*entry)) written_.renderTable = true;
+  if (WriteTableTags(list_, sig::kB2A0, WriteRenderingLut, out, environment_.diag,
+                     "Error in B2A0 Tag\n", written_.renderTable) != 0) {
+    return 1;
   }
   return result;
 }

@@ -46,6 +46,12 @@ void Abandon(PrinterHandle& printer) {
   printer.Close();
 }
 
+// Abandons a job the printer refused, keeping the printer's reason.
+void AbandonFor(PrinterHandle& printer, std::string& reason) {
+  reason = printer.LastError();
+  Abandon(printer);
+}
+
 // Ends the job and releases the printer: 0, or the message of the failure (its reason
 // in `reason`).
 int Finish(PrinterHandle& printer, std::string& reason) {
@@ -123,8 +129,7 @@ int DownloadJob::SendJobFile(const std::string& printerName, const std::string& 
     }
     written = written && WriteTrailer(*printer);
     if (!written) {
-      reason = printer->LastError();
-      Abandon(*printer);
+      AbandonFor(*printer, reason);
       return kSpoolerFailedMessage;
     }
     return Finish(*printer, reason);
@@ -152,15 +157,13 @@ BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
     if (written && !payload.empty()) {
       written = printer->Write(payload.data(), payload.size());
       if (!written) {
-        reason = printer->LastError();
-        Abandon(*printer);
+        AbandonFor(*printer, reason);
         return BytesJobResult::kPayloadRefused;
       }
     }
     written = written && WriteTrailer(*printer);
     if (!written) {
-      reason = printer->LastError();
-      Abandon(*printer);
+      AbandonFor(*printer, reason);
       return BytesJobResult::kFailed;
     }
     return Finish(*printer, reason) == 0 ? BytesJobResult::kSpooled : BytesJobResult::kFailed;
