@@ -30,21 +30,20 @@ int RunInfoPageCommand(const Arguments& arguments) {
   const std::unique_ptr<Spooler> loaded = LoadSpoolerOrReport(nullptr);
   if (!loaded) return 1;
   // The page job, once finished on the spooler, is recorded for --wait.
-  JobRecordingSpooler recording(*loaded);
-  JobRecordingSpooler* spooler = &recording;
+  JobRecordingSpooler spooler(*loaded);
   ConsoleChoices choices;
   choices.assumeYes = arguments.Has("--yes");
   ConsoleFrontEnd frontEnd(choices);
   NamedPrinters printers;
-  if (!TakeNamedPrinters(names, false, false, *spooler, frontEnd, printers) ||
+  if (!TakeNamedPrinters(names, false, false, spooler, frontEnd, printers) ||
       printers.accepted.empty()) {
     return 1;
   }
-  if (PrintDownloadInformation(frontEnd, *spooler, printers.accepted.front().info) !=
+  if (PrintDownloadInformation(frontEnd, spooler, printers.accepted.front().info) !=
       InformationPageOutcome::kPrinted) {
     return 1;
   }
-  return !wait || ReportJobOutcomes(*spooler, spooler->Jobs(), *wait) ? 0 : 1;
+  return !wait || ReportJobOutcomes(spooler, spooler.Jobs(), *wait) ? 0 : 1;
 }
 
 }  // namespace vomar::cli

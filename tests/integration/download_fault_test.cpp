@@ -254,6 +254,21 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
             WaitReport("Fault_Disabled", 3, {pending, pending, pending}),
         server_.CapturedJobs("Fault_Disabled").size(), 0);
 
+  CommandOptions pageOptions;
+  pageOptions.workingDirectory = testing::SourcePath("config");
+  run = testing::RunCommand({testing::VomarDownloadPath(), "info-page", "--printer",
+                             "Fault_Disabled", "--yes", "--wait=3"},
+                            pageOptions);
+  Check("queue disabled, info-page --wait=3", run, 1,
+        "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞ情報の印刷を開始します。\n"
+        "Vomar Profile Downloader: よろしいですか?\n"
+        "Vomar Profile Downloader: [yes]\n"
+        "Vomar Profile Downloader: ダウンロード情報の印刷を完了しました。\n"
+        "vomar-download: waiting up to 3 s for 1 job\n"
+        "vomar-download: job N HDD_INFORMATION_FILE on Fault_Disabled: still pending after 3 s; "
+        "printer: no message\n",
+        server_.CapturedJobs("Fault_Disabled").size(), 0);
+
   // A printer that is off (nothing listens at its address), and one that takes the
   // connection and never reads: both look like success without --wait.
   AddQueue("Fault_Off", "ipp://127.0.0.1:" + std::to_string(ClosedPort()) + "/ipp/print");
