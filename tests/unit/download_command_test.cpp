@@ -212,11 +212,11 @@ TEST_F(DownloadCommandTest, InkPairChecksComeBeforeTheQuestion) {
   // A profile with this PCS and these 'dmdd' texts.
   const auto write = [this](const std::string& name, Signature pcs,
                             const std::vector<std::string>& dmdds) {
-    testing::ProfileSpec spec;
-    spec.pcs = pcs;
-    for (const std::string& text : dmdds) spec.Add(sig::kDmdd, testing::DescTag(text));
+    testing::ProfileSpec layout;
+    layout.pcs = pcs;
+    for (const std::string& text : dmdds) layout.Add(sig::kDmdd, testing::DescTag(text));
     const std::string path = scratch.File(name);
-    EXPECT_TRUE(testing::WriteProfile(path, spec));
+    EXPECT_TRUE(testing::WriteProfile(path, layout));
     return path;
   };
   const std::string simA = write("simA.icc", sig::kLab, {"Vomar INK : DA"});

@@ -19,12 +19,12 @@ using testing::ProfileSpec;
 // A profile whose 'dmdd' tags hold these texts, in directory order.
 std::string WriteDmddProfile(const std::string& name, const std::vector<std::string>& dmdds,
                              Signature pcs = sig::kLab) {
-  ProfileSpec spec;
-  spec.pcs = pcs;
-  spec.Add(sig::kDesc, DescTag("profile"));
-  for (const std::string& text : dmdds) spec.Add(sig::kDmdd, DescTag(text));
+  ProfileSpec layout;
+  layout.pcs = pcs;
+  layout.Add(sig::kDesc, DescTag("profile"));
+  for (const std::string& text : dmdds) layout.Add(sig::kDmdd, DescTag(text));
   const std::string path = testing::ScratchPath(name);
-  EXPECT_TRUE(testing::WriteProfile(path, spec));
+  EXPECT_TRUE(testing::WriteProfile(path, layout));
   return path;
 }
 
@@ -36,10 +36,10 @@ std::string ShortFile(const std::string& name) {
 
 // A profile whose one tag runs past the end of the file: the header reads, the tags do not.
 std::string UnloadableFile(const std::string& name) {
-  ProfileSpec spec;
-  spec.tags.emplace_back(sig::kDmdd, DescTag("X INK : DA"), std::nullopt, 4096);
+  ProfileSpec layout;
+  layout.tags.emplace_back(sig::kDmdd, DescTag("X INK : DA"), std::nullopt, 4096);
   const std::string path = testing::ScratchPath(name);
-  EXPECT_TRUE(testing::WriteProfile(path, spec));
+  EXPECT_TRUE(testing::WriteProfile(path, layout));
   return path;
 }
 

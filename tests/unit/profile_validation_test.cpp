@@ -36,14 +36,14 @@ struct Header {
 };
 
 Bytes ProfileBytes(const Header& header) {
-  ProfileSpec spec;
-  spec.deviceClass = header.deviceClass;
-  spec.colorSpace = header.colorSpace;
-  spec.version = header.version;
-  spec.manufacturer = header.manufacturer;
-  spec.Add(sig::kDesc, DescTag("profile"));
-  for (const std::string& text : header.dmdds) spec.Add(sig::kDmdd, DescTag(text));
-  return testing::BuildProfileBytes(spec);
+  ProfileSpec layout;
+  layout.deviceClass = header.deviceClass;
+  layout.colorSpace = header.colorSpace;
+  layout.version = header.version;
+  layout.manufacturer = header.manufacturer;
+  layout.Add(sig::kDesc, DescTag("profile"));
+  for (const std::string& text : header.dmdds) layout.Add(sig::kDmdd, DescTag(text));
+  return testing::BuildProfileBytes(layout);
 }
 
 const std::string kMain = std::string(":") + kMainCaption + ":16";
