@@ -6,7 +6,7 @@
 #include <QObject>
 #include <functional>
 
-#include "download/front_end.h"
+#include "commands/front_end.h"
 
 namespace vomar::app {
 

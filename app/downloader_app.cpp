@@ -6,7 +6,7 @@
 #include "app/application_name.h"
 #include "app/desktop_entry.h"
 #include "app/downloader_dialog.h"
-#include "printer/cups_spooler.h"
+#include "cups_client/cups_spooler.h"
 
 namespace vomar::app {
 

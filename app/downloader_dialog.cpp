@@ -12,10 +12,10 @@
 #include "app/program_icon.h"
 #include "app/progress_text.h"
 #include "common/string_table.h"
-#include "download/download_command.h"
-#include "download/output_profile_check.h"
-#include "download/print_information.h"
-#include "download/profile_validation.h"
+#include "commands/download_command.h"
+#include "commands/printer_choice_check.h"
+#include "commands/print_information.h"
+#include "commands/path_box_checks.h"
 
 namespace vomar::app {
 

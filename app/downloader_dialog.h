@@ -12,8 +12,8 @@
 
 #include "app/main_dialog_template.h"
 #include "app/message_boxes.h"
-#include "download/front_end.h"
-#include "printer/printer_list.h"
+#include "commands/front_end.h"
+#include "config/printer_list.h"
 
 namespace vomar::app {
 

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "download/front_end.h"
+#include "commands/front_end.h"
 
 namespace vomar::app {
 

@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <mutex>
 
-#include "download/front_end.h"
+#include "commands/front_end.h"
 
 namespace vomar::app {
 

@@ -26,7 +26,7 @@
 
 #include "common/messages.h"
 #include "crd/crd_builder.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/stamp_lines.h"
 #include "icc/signatures.h"
 
 extern char** environ;

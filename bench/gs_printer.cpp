@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/text_writer.h"
-#include "crd_ink_shared/downloader.h"
+#include "postscript/downloader.h"
 
 extern char** environ;
 

@@ -12,7 +12,7 @@
 
 #include "common/messages.h"
 #include "common/text_writer.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/stamp_lines.h"
 #include "icc/signatures.h"
 #include "ink/ink_builder.h"
 #include "ink/ink_tables.h"

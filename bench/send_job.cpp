@@ -19,7 +19,7 @@
 
 #include "common/messages.h"
 #include "common/temp_directory.h"
-#include "printer/cups_spooler.h"
+#include "cups_client/cups_spooler.h"
 #include "printer/download_job.h"
 
 extern char** environ;

@@ -17,8 +17,8 @@
 #include "cli/commands.h"
 #include "cli/console_spooler.h"
 #include "cli/console_front_end.h"
-#include "cli/download_checks.h"
-#include "download/download_command.h"
+#include "cli/download_preflight.h"
+#include "commands/download_command.h"
 
 namespace vomar::cli {
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "cli/command_line.h"
-#include "printer/printer_list.h"
+#include "config/printer_list.h"
 
 namespace vomar::cli {
 

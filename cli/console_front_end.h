@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli/console_messages.h"
-#include "download/front_end.h"
+#include "commands/front_end.h"
 
 namespace vomar::cli {
 

@@ -7,7 +7,7 @@
 #include "cli/command_line.h"
 #include "cli/console_front_end.h"
 #include "cli/console_spooler.h"
-#include "cli/download_checks.h"
+#include "cli/download_preflight.h"
 #include "cli/job_waiting.h"
 
 namespace vomar::cli {

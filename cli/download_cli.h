@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/diagnostics.h"
-#include "download/download_command.h"
+#include "commands/download_command.h"
 
 namespace vomar::cli {
 

@@ -11,9 +11,9 @@
 #include "cli/commands.h"
 #include "cli/console_front_end.h"
 #include "cli/console_spooler.h"
-#include "cli/download_checks.h"
+#include "cli/download_preflight.h"
 #include "cli/job_waiting.h"
-#include "download/print_information.h"
+#include "commands/print_information.h"
 
 namespace vomar::cli {
 

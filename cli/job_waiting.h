@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "cli/command_line.h"
-#include "download/job_wait.h"
+#include "commands/job_wait.h"
 
 namespace vomar::cli {
 

@@ -18,8 +18,8 @@
 #include "cli/console_spooler.h"
 #include "cli/console_messages.h"
 #include "common/string_table.h"
-#include "printer/printer_list.h"
-#include "printer/support_config.h"
+#include "config/printer_list.h"
+#include "config/support_config.h"
 
 namespace vomar::cli {
 namespace {

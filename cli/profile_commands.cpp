@@ -15,9 +15,9 @@
 #include "cli/console_messages.h"
 #include "cli/download_cli.h"
 #include "cli/job_waiting.h"
-#include "crd_ink_shared/build_environment.h"
-#include "crd_ink_shared/stamp_lines.h"
-#include "download/build_files.h"
+#include "postscript/build_environment.h"
+#include "postscript/stamp_lines.h"
+#include "commands/build_files.h"
 
 namespace vomar::cli {
 namespace {

@@ -12,8 +12,8 @@
 #include "common/temp_directory.h"
 #include "common/text_writer.h"
 #include "crd/crd_document.h"
-#include "crd/crd_table_check.h"
-#include "crd_ink_shared/downloader.h"
+#include "crd/crd_source_table.h"
+#include "postscript/downloader.h"
 #include "icc/lut.h"
 #include "icc/profile_reader.h"
 

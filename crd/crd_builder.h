@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "crd_ink_shared/build_environment.h"
+#include "postscript/build_environment.h"
 
 namespace vomar {
 

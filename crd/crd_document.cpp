@@ -1,8 +1,8 @@
 #include "crd/crd_document.h"
 
 #include "common/cp932.h"
-#include "crd_ink_shared/downloader.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/downloader.h"
+#include "postscript/stamp_lines.h"
 
 namespace vomar {
 namespace {

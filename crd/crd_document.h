@@ -10,7 +10,7 @@
 
 #include "common/diagnostics.h"
 #include "common/text_writer.h"
-#include "crd_ink_shared/rendering_keys.h"
+#include "postscript/rendering_keys.h"
 #include "icc/lut.h"
 #include "icc/signatures.h"
 

@@ -8,8 +8,8 @@
 
 #include "common/string_table.h"
 #include "common/temp_directory.h"
-#include "crd_ink_shared/downloader.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/downloader.h"
+#include "postscript/stamp_lines.h"
 #include "icc/lut.h"
 #include "ink/ink_document.h"
 #include "ink/ink_tables.h"

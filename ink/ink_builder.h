@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/text_writer.h"
-#include "crd_ink_shared/build_environment.h"
+#include "postscript/build_environment.h"
 #include "icc/profile_reader.h"
 
 namespace vomar {

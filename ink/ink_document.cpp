@@ -1,9 +1,9 @@
 #include "ink/ink_document.h"
 
 #include "common/cp932.h"
-#include "crd_ink_shared/downloader.h"
-#include "crd_ink_shared/rendering_keys.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/downloader.h"
+#include "postscript/rendering_keys.h"
+#include "postscript/stamp_lines.h"
 
 namespace vomar {
 namespace {

@@ -1,6 +1,6 @@
 #include "ink/ink_tables.h"
 
-#include "crd_ink_shared/rendering_keys.h"
+#include "postscript/rendering_keys.h"
 #include "icc/lut.h"
 #include "icc/signatures.h"
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "common/string_table.h"
-#include "printer/model_check.h"
+#include "config/model_match.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
 #include "tests/support/cups_test_server.h"

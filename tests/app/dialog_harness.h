@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/downloader_dialog.h"
-#include "printer/cups_spooler.h"
+#include "cups_client/cups_spooler.h"
 
 namespace vomar::testing {
 

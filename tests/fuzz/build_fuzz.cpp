@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "crd_ink_shared/build_environment.h"
+#include "postscript/build_environment.h"
 #include "crd/crd_builder.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/stamp_lines.h"
 #include "ink/ink_builder.h"
 #include "tests/fuzz/fuzz_targets.h"
 

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "download/front_end.h"
-#include "download/profile_validation.h"
-#include "icc/profile_checks.h"
-#include "printer/model_check.h"
-#include "printer/support_config.h"
+#include "commands/front_end.h"
+#include "commands/path_box_checks.h"
+#include "icc/profile_acceptance.h"
+#include "config/model_match.h"
+#include "config/support_config.h"
 #include "tests/fuzz/fuzz_targets.h"
 
 namespace vomar::fuzz {

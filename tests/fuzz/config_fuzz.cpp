@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "printer/ini_file.h"
-#include "printer/support_config.h"
+#include "config/ini_file.h"
+#include "config/support_config.h"
 #include "tests/fuzz/fuzz_targets.h"
 
 namespace vomar::fuzz {

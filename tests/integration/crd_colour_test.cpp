@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "crd/crd_builder.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/stamp_lines.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/profile_bytes.h"
 #include "tests/support/recording_messages.h"

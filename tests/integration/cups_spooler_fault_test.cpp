@@ -13,7 +13,7 @@
 #include <regex>
 #include <thread>
 
-#include "printer/cups_spooler.h"
+#include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 
 namespace vomar {

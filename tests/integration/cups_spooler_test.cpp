@@ -1,6 +1,6 @@
 // The CUPS spooler against the shared private server: the printer list, the default
 // printer, raw jobs that arrive byte for byte, and the timing job that never prints.
-#include "printer/cups_spooler.h"
+#include "cups_client/cups_spooler.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "download/spooler_stamp_clock.h"
+#include "commands/spooler_stamp_clock.h"
 #include "common/string_table.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_messages.h"

@@ -38,7 +38,7 @@ class DownloadEndToEndTest : public ::testing::Test {
     ASSERT_TRUE(testing::WriteTestProfile(options, profile, &error)) << error;
     std::filesystem::create_directory(temp());
     // The downloads take only the printers the configuration of the working directory lists.
-    std::filesystem::copy_file(testing::SourcePath("config/KZProFDw.INI"),
+    std::filesystem::copy_file(testing::SourcePath("examples/KZProFDw.INI"),
                                scratch.File("KZProFDw.INI"));
   }
 

@@ -22,8 +22,8 @@
 #include <thread>
 
 #include "common/string_table.h"
-#include "download/download_command.h"
-#include "printer/cups_spooler.h"
+#include "commands/download_command.h"
+#include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/scratch_directory.h"

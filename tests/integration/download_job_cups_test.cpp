@@ -6,9 +6,9 @@
 #include <string>
 
 #include "common/string_table.h"
-#include "printer/cups_spooler.h"
+#include "cups_client/cups_spooler.h"
 #include "printer/download_job.h"
-#include "printer/printer_list.h"
+#include "config/printer_list.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scratch_directory.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/text_writer.h"
-#include "crd_ink_shared/downloader.h"
+#include "postscript/downloader.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
 

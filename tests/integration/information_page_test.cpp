@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "download/print_information.h"
-#include "printer/cups_spooler.h"
+#include "commands/print_information.h"
+#include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
 #include "tests/support/page_spans.h"
@@ -132,7 +132,7 @@ class InformationPageTest : public ::testing::Test {
     fs::create_directories(disk / "Resource" / "ColorRendering");
     fs::create_directories(disk / "Ink");
     ASSERT_TRUE(server.AddQueue(kQueue, testing::kSupportedDriver, "gsprinter:" + disk.string()));
-    fs::copy_file(testing::SourcePath("config/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
+    fs::copy_file(testing::SourcePath("examples/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
     // Profiles the checks accept: the maker's, an ink marker in the simulation profile,
     // and output profiles made for the queue's model.
     testing::TestProfileOptions options;
@@ -341,7 +341,7 @@ TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
 TEST(InformationPageCommandTest, SendsThePageOnlyWhenConfirmed) {
   const CupsTestServer& server = CupsTestServer::Shared();
   testing::ScratchDirectory scratch;
-  fs::copy_file(testing::SourcePath("config/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
+  fs::copy_file(testing::SourcePath("examples/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
   CommandOptions options;
   options.workingDirectory = scratch.path();
   const std::string usage =

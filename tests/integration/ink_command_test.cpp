@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/string_table.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/stamp_lines.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/gs_printer.h"
 #include "tests/support/scratch_directory.h"

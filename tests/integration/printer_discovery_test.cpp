@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "download/output_profile_check.h"
-#include "printer/cups_spooler.h"
-#include "printer/model_check.h"
-#include "printer/printer_list.h"
+#include "commands/printer_choice_check.h"
+#include "cups_client/cups_spooler.h"
+#include "config/model_match.h"
+#include "config/printer_list.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_front_end.h"
@@ -42,7 +42,7 @@ class PrinterDiscoveryTest : public ::testing::Test {
   }
 
   CupsSpooler spooler;
-  SupportConfig config{SourcePath("config/KZProFDw.INI")};
+  SupportConfig config{SourcePath("examples/KZProFDw.INI")};
   RecordingMessages messages;
   CapturedStream out;
   CapturedStream err;

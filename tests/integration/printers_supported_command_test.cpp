@@ -23,7 +23,7 @@ CommandResult RunPrinters(const ScratchDirectory& cwd, CommandOptions options = 
 
 TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
   ScratchDirectory cwd;
-  std::filesystem::copy_file(SourcePath("config/KZProFDw.INI"), cwd.File("KZProFDw.INI"));
+  std::filesystem::copy_file(SourcePath("examples/KZProFDw.INI"), cwd.File("KZProFDw.INI"));
   const std::string dir = CupsTestServer::Shared().Dir();
   std::string expected = "  Office_C1 - (capture:" + dir + "/captured/Office_C1)\n" +
                          "* Office_C2 - (capture:" + dir + "/captured/Office_C2)\n" +

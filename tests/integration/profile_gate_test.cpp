@@ -51,7 +51,7 @@ const std::string kDmddLine = "Error in Dmdd Tag\n";
 class ProfileGateTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::copy_file(testing::SourcePath("config/KZProFDw.INI"),
+    std::filesystem::copy_file(testing::SourcePath("examples/KZProFDw.INI"),
                                scratch.File("KZProFDw.INI"));
     std::filesystem::create_directory(temp());
     testing::TestProfileOptions options;

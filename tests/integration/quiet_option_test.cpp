@@ -19,7 +19,7 @@ const bool kUsesCups = RegisterCupsTestEnvironment();
 class QuietOptionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::copy_file(SourcePath("config/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
+    std::filesystem::copy_file(SourcePath("examples/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
     std::filesystem::create_directory(scratch.File("tmp"));
     TestProfileOptions options;
     options.gridPoints = 5;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "download/front_end.h"
+#include "commands/front_end.h"
 #include "tests/support/recording_messages.h"
 
 namespace vomar::testing {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/string_table.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/stamp_lines.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/profile_bytes.h"
 #include "tests/support/recording_messages.h"

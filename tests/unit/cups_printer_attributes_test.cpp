@@ -1,7 +1,7 @@
 // Reading the printer groups of a CUPS-Get-Printers answer.
 #include <gtest/gtest.h>
 
-#include "printer/cups_spooler_connection.h"
+#include "cups_client/cups_spooler_connection.h"
 
 namespace vomar::cups {
 namespace {

@@ -1,4 +1,4 @@
-#include "download/download_command.h"
+#include "commands/download_command.h"
 
 #include <gtest/gtest.h>
 

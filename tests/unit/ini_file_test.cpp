@@ -1,4 +1,4 @@
-#include "printer/ini_file.h"
+#include "config/ini_file.h"
 
 #include <gtest/gtest.h>
 

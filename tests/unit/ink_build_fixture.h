@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/string_table.h"
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/stamp_lines.h"
 #include "ink/ink_builder.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/recording_messages.h"

@@ -1,4 +1,4 @@
-#include "download/job_wait.h"
+#include "commands/job_wait.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "download/print_information.h"
+#include "commands/print_information.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "printer/printer_list.h"
+#include "config/printer_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The /LATEST clock of a download: an empty job timed on the printer in use.
-#include "download/spooler_stamp_clock.h"
+#include "commands/spooler_stamp_clock.h"
 
 #include <gtest/gtest.h>
 

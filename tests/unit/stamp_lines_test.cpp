@@ -1,5 +1,5 @@
 // The /LATEST and file-name stamp lines, and the workstation clock behind /LATEST.
-#include "crd_ink_shared/stamp_lines.h"
+#include "postscript/stamp_lines.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -1,4 +1,4 @@
-#include "printer/support_config.h"
+#include "config/support_config.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

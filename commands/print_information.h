@@ -1,0 +1,27 @@
+// The information-page command (button "ﾀﾞｳﾝﾛｰﾄﾞ情報印刷"): after the user confirms,
+// the printer is sent the page program that prints what its disk holds.
+#pragma once
+
+#include <optional>
+
+#include "commands/front_end.h"
+#include "printer/spooler.h"
+
+namespace vomar {
+
+// How a run ended, for callers that need an exit status. Each has shown its message.
+enum class InformationPageOutcome {
+  kDeclined,       // the user did not answer Yes to string 119; nothing was sent
+  kNoPrinter,      // no printer was selected; nothing was sent
+  kSpoolerFailed,  // the printer could not be opened, or the job started or ended (string 4)
+  kPrintFailed,    // the spooler refused the page program; the job was cancelled (string 111)
+  kPrinted,        // the job was spooled (string 110)
+};
+
+// Asks string 119, then sends the page job to `printer` (the printer list's selection;
+// nothing when the list has none), which becomes the front end's current printer.
+// Progress goes to `ui` as job 1 of 1, then done.
+InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
+                                                const std::optional<PrinterInfo>& printer);
+
+}  // namespace vomar

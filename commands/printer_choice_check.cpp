@@ -1,0 +1,27 @@
+#include "commands/printer_choice_check.h"
+
+#include <string>
+
+#include "common/string_table.h"
+#include "config/model_match.h"
+
+namespace vomar {
+
+ModelCheck CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
+                                        const SupportConfig& config) {
+  if (frontEnd.Mode() != InkSimulation) return ModelCheck::kMatches;
+  const std::string profilePath = frontEnd.OutputPath();
+  if (profilePath.empty()) return ModelCheck::kMatches;
+
+  std::string modelText;
+  ModelCheck result = FindOutputModel(frontEnd.CurrentPrinterText(), spooler, config, modelText);
+  if (result == ModelCheck::kMatches) result = CheckModelDescription(profilePath, modelText);
+  if (result == ModelCheck::kMatches) return result;
+
+  frontEnd.Show(Message{ModelCheckMessageText(result), std::string(kErrorCaption),
+                        kMbOk | kMbIconHand, MessageOwner::kMainDialog});
+  frontEnd.ClearOutputPath();
+  return result;
+}
+
+}  // namespace vomar

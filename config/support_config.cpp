@@ -1,0 +1,145 @@
+#include "config/support_config.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+#include "common/string_table.h"
+#include "config/ini_file.h"
+
+namespace vomar {
+
+namespace {
+
+// The reader's default: a missing key reads as this text.
+constexpr std::string_view kAbsent = "NG";
+
+bool IsAbsent(const std::string& value) { return value.empty() || value == kAbsent; }
+
+// Longest path the program holds for the configuration file (1,024-byte buffer).
+constexpr std::size_t kMaxIniPathBytes = 1023;
+
+}  // namespace
+
+std::string SupportConfig::ReadValue(const std::string& key) const {
+  return ReadProfileString(iniPath_, kSupportSection, key, kAbsent);
+}
+
+int SupportConfig::QuerySupport(int kind, const SupportQuery& query) const {
+  switch (kind) {
+    case kQueryPresence:
+      return IsAbsent(ReadValue("No")) ? kQueryFailed : kQuerySucceeded;
+    case kQueryCount: {
+      if (query.count == nullptr) return kQueryFailed;
+      const std::string value = ReadValue("No");
+      if (IsAbsent(value)) return kQueryFailed;
+      const int count = EntryCountFromText(value);
+      if (count == 0) return kQueryFailed;
+      *query.count = count;
+      return kQuerySucceeded;
+    }
+    case kQueryEntry: {
+      if (query.entry < 1 || query.driver == nullptr || query.outIcm == nullptr) {
+        return kQueryFailed;
+      }
+      const std::string number = std::to_string(query.entry);
+      // Only the Driver value is tested for "NG": a missing OutIcm key reads as "NG"
+      // and is accepted as that model text; an empty one fails.
+      const std::string driver = ReadValue("Driver" + number);
+      if (IsAbsent(driver)) return kQueryFailed;
+      const std::string outIcm = ReadValue("OutIcm" + number);
+      if (outIcm.empty()) return kQueryFailed;
+      *query.driver = driver;
+      *query.outIcm = outIcm;
+      return kQuerySucceeded;
+    }
+    default:
+      return kQueryFailed;
+  }
+}
+
+SupportEntryMatch SupportConfig::FindEntryForDriver(std::string_view driverName) const {
+  SupportEntryMatch match;
+  int count = 0;
+  if (QuerySupport(kQueryCount, {.count = &count}) != kQuerySucceeded) return match;
+  for (int n = 1; n <= count; ++n) {
+    std::string driverList;
+    std::string outIcm;
+    if (QuerySupport(kQueryEntry, {.entry = n, .driver = &driverList, .outIcm = &outIcm}) !=
+        kQuerySucceeded) {
+      match.result = DriverMatch::kUnreadable;
+      continue;
+    }
+    if (MatchDriverList(driverName, driverList) == 0) {
+      match.result = DriverMatch::kFound;
+      match.entry = n;
+      match.outIcm = std::move(outIcm);
+      return match;
+    }
+    match.result = DriverMatch::kNotListed;
+  }
+  return match;
+}
+
+int MatchDriverList(std::string_view driverName, std::string_view list) {
+  constexpr std::string_view kSeparator = ", ";
+  while (true) {
+    const std::size_t separator = list.find(kSeparator);
+    const std::string_view item = list.substr(0, separator);
+    if (driverName.substr(0, item.size()) == item) return 0;
+    if (separator == std::string_view::npos) return 1;
+    list.remove_prefix(separator + kSeparator.size());
+  }
+}
+
+int EntryCountFromText(std::string_view text) {
+  // atoi: leading white space, an optional sign, digits up to the first non-digit.
+  // A number beyond the int range saturates, as the classic runtime's atoi does.
+  std::size_t i = 0;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  std::int64_t magnitude = 0;
+  const std::int64_t limit = negative ? -static_cast<std::int64_t>(INT_MIN) : INT_MAX;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    magnitude = magnitude * 10 + (text[i] - '0');
+    if (magnitude > limit) {
+      magnitude = limit;
+      break;
+    }
+  }
+  const std::int64_t value = negative ? -magnitude : magnitude;
+  return static_cast<int>(static_cast<std::uint32_t>(value) & 0xFFu);
+}
+
+std::optional<std::string> ConfigurationPathInWorkingDirectory() {
+  std::vector<char> buffer(4096);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE || buffer.size() > (1u << 20)) return std::nullopt;
+    buffer.resize(buffer.size() * 2);
+  }
+  std::string path(buffer.data());
+  if (path.empty() || path.back() != '/') path += '/';
+  path += kConfigFileName;
+  if (path.size() > kMaxIniPathBytes) return std::nullopt;
+  return path;
+}
+
+std::optional<std::string> CheckStartupConfiguration(MessageSink& messages) {
+  std::optional<std::string> path = ConfigurationPathInWorkingDirectory();
+  if (path && SupportConfig(*path).QuerySupport(kQueryPresence) == kQuerySucceeded) {
+    return path;
+  }
+  messages.Show(Message{kStartupFailedText, std::string(kErrorCaption), kMbOk,
+                        MessageOwner::kMainDialog});
+  return std::nullopt;
+}
+
+}  // namespace vomar

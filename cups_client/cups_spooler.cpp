@@ -1,0 +1,140 @@
+#include "cups_client/cups_spooler.h"
+
+#include "cups_client/cups_spooler_handle.h"
+
+namespace vomar {
+
+namespace {
+
+using cups::Connection;
+
+// A Get-Printer-Attributes request for the listed attributes of one queue.
+ipp_t* PrinterRequest(const std::string& name) {
+  ipp_t* request =
+      cups::NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", cups::PrinterUri(name));
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
+                nullptr, cups::kPrinterAttributes);
+  return request;
+}
+
+// Looks one queue up on an open connection.
+std::optional<PrinterInfo> FindPrinter(Connection& connection, const std::string& name,
+                                       std::string& error) {
+  if (name.empty()) {
+    error = "no printer name given";
+    return std::nullopt;
+  }
+  ipp_t* response = connection.Request(PrinterRequest(name), ("printer " + name).c_str());
+  if (response == nullptr) {
+    error = connection.Error();
+    return std::nullopt;
+  }
+  std::vector<PrinterInfo> printers = cups::ReadPrinters(response);
+  ippDelete(response);
+  if (printers.empty()) {
+    error = "printer " + name + ": the server reported no such printer";
+    return std::nullopt;
+  }
+  return printers.front();
+}
+
+}  // namespace
+
+CupsSpooler::CupsSpooler(std::string server, cups::Limits limits)
+    : server_(std::move(server)), limits_(limits) {}
+
+bool CupsSpooler::ListPrinters(std::vector<PrinterInfo>& printers) {
+  printers.clear();
+  Connection connection(server_, limits_.operation);
+  if (!connection.Open()) {
+    lastError_ = connection.Error();
+    return false;
+  }
+  ipp_t* request = cups::NewRequest(IPP_OP_CUPS_GET_PRINTERS);
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
+                nullptr, cups::kPrinterAttributes);
+  // A server without queues answers "not found": an empty list, not a failure.
+  ipp_t* response =
+      connection.Request(request, "listing the printers", IPP_STATUS_ERROR_NOT_FOUND);
+  if (response == nullptr) {
+    lastError_ = connection.Error();
+    return false;
+  }
+  printers = cups::ReadPrinters(response);
+  ippDelete(response);
+  return true;
+}
+
+std::string CupsSpooler::DefaultPrinterName() {
+  Connection connection(server_, limits_.operation);
+  if (!connection.Open()) {
+    lastError_ = connection.Error();
+    return {};
+  }
+  connection.StartCall();
+  cups_dest_t* dest = cupsGetNamedDest(connection.Http(), nullptr, nullptr);
+  if (dest == nullptr) {
+    lastError_ = connection.TimedOut() ? "the print server did not answer in time"
+                                       : "no default printer: " + cups::LastIppError();
+    return {};
+  }
+  std::string name = dest->name != nullptr ? dest->name : "";
+  cupsFreeDests(1, dest);
+  return name;
+}
+
+std::optional<PrinterInfo> CupsSpooler::GetPrinter(const std::string& name) {
+  Connection connection(server_, limits_.operation);
+  if (!connection.Open()) {
+    lastError_ = connection.Error();
+    return std::nullopt;
+  }
+  return FindPrinter(connection, name, lastError_);
+}
+
+std::unique_ptr<PrinterHandle> CupsSpooler::Open(const std::string& name) {
+  auto connection = std::make_unique<Connection>(server_, limits_.operation);
+  if (!connection->Open()) {
+    lastError_ = connection->Error();
+    return nullptr;
+  }
+  if (!FindPrinter(*connection, name, lastError_)) return nullptr;
+  return std::make_unique<cups::QueueHandle>(server_, name, limits_, std::move(connection));
+}
+
+std::optional<JobStatus> CupsSpooler::GetJobStatus(const std::string& name, int jobId) {
+  (void)name;  // a job id names one job on the whole server
+  Connection connection(server_, limits_.operation);
+  if (!connection.Open()) {
+    lastError_ = connection.Error();
+    return std::nullopt;
+  }
+  ipp_t* request =
+      cups::NewRequest(IPP_OP_GET_JOB_ATTRIBUTES, "job-uri", cups::JobUri(jobId));
+  // job-printer-state-message: what the printer said while it worked on this job.
+  static const char* const kAttributes[] = {"job-state", "job-printer-state-message"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
+                nullptr, kAttributes);
+  const std::string what = "job " + std::to_string(jobId);
+  ipp_t* response = connection.Request(request, what.c_str());
+  if (response == nullptr) {
+    lastError_ = connection.Error();
+    return std::nullopt;
+  }
+  JobStatus status;
+  if (ipp_attribute_t* state = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {
+    status.state = ippGetInteger(state, 0);
+  }
+  if (ipp_attribute_t* message =
+          ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT)) {
+    if (const char* text = ippGetString(message, 0, nullptr)) status.printerMessage = text;
+  }
+  ippDelete(response);
+  if (status.state == 0) {
+    lastError_ = what + ": the server gave no state";
+    return std::nullopt;
+  }
+  return status;
+}
+
+}  // namespace vomar

@@ -1,0 +1,234 @@
+#include "cups_client/cups_spooler_handle.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace vomar::cups {
+
+namespace {
+
+// "<what> on <queue>: <reason>", the form of every handle error.
+std::string Describe(const char* what, const std::string& queue, const std::string& reason) {
+  return std::string(what) + " on " + queue + ": " + reason;
+}
+
+std::string CallFailure(const Connection& connection) {
+  if (connection.TimedOut()) return "the print server did not answer in time";
+  const int transport = connection.TransportError();
+  if (transport != 0) return std::strerror(transport);
+  return LastIppError();
+}
+
+// A cancel is confirmed when the server did it, or has no such job left to cancel
+// (gone with its queue, or already ended).
+bool CancelConfirmed(ipp_status_t status, const Connection& connection) {
+  if (connection.TimedOut()) return false;
+  return status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND ||
+         status == IPP_STATUS_ERROR_NOT_POSSIBLE;
+}
+
+}  // namespace
+
+QueueHandle::QueueHandle(std::string server, std::string name, Limits limits,
+                         std::unique_ptr<Connection> connection)
+    : server_(std::move(server)),
+      name_(std::move(name)),
+      limits_(limits),
+      connection_(std::move(connection)) {}
+
+QueueHandle::~QueueHandle() { Close(); }
+
+int QueueHandle::StartDocument(const std::string& documentName) {
+  if (jobId_ != 0) {
+    lastError_ = Describe("starting a document", name_, "a document is already open");
+    return 0;
+  }
+  if (!connection_->IsOpen() && !connection_->Open()) {
+    lastError_ = Describe("starting a document", name_, connection_->Error());
+    return 0;
+  }
+  connection_->StartCall();
+  // The job is held until its whole document has arrived and EndDocument releases it.
+  // A server that loses the client mid-document may otherwise print the part it got
+  // (it takes a broken-off chunked document as complete).
+  cups_option_t* options = nullptr;
+  const int optionCount = cupsAddOption("job-hold-until", "indefinite", 0, &options);
+  // A job with no document name gets the server's own title.
+  const int jobId = cupsCreateJob(connection_->Http(), name_.c_str(),
+                                  documentName.empty() ? nullptr : documentName.c_str(),
+                                  optionCount, options);
+  cupsFreeOptions(optionCount, options);
+  if (jobId <= 0 || connection_->TimedOut()) {
+    const std::string reason = Describe("creating a job", name_, CallFailure(*connection_));
+    // A job the server made after all must not wait there for documents.
+    jobId_ = jobId > 0 ? jobId : 0;
+    connection_->Close();
+    if (jobId_ != 0) CancelJob();
+    lastError_ = reason;
+    return 0;
+  }
+  jobId_ = jobId;
+  documentName_ = documentName;
+  streaming_ = false;
+  jobFailed_ = false;
+  return jobId;
+}
+
+bool QueueHandle::StartStream() {
+  connection_->StartCall();
+  const http_status_t status = cupsStartDocument(
+      connection_->Http(), name_.c_str(), jobId_,
+      documentName_.empty() ? nullptr : documentName_.c_str(), CUPS_FORMAT_RAW, 1);
+  if (status != HTTP_STATUS_CONTINUE || connection_->TimedOut() ||
+      connection_->TransportError() != 0) {
+    return Fail(Describe("sending the document", name_, CallFailure(*connection_)));
+  }
+  streaming_ = true;
+  return true;
+}
+
+bool QueueHandle::Write(const void* bytes, std::size_t count) {
+  if (jobId_ == 0) {
+    // After a failure the first reason stays the one reported.
+    if (!jobFailed_) lastError_ = Describe("writing", name_, "no document is open");
+    return false;
+  }
+  if (!streaming_ && !StartStream()) return false;
+  const char* data = static_cast<const char*>(bytes);
+  if (pending_.empty() && count >= kGatherBytes) return Send(data, count);
+  pending_.append(data, count);
+  return pending_.size() < kGatherBytes || SendPending();
+}
+
+bool QueueHandle::SendPending() {
+  const bool sent = pending_.empty() || Send(pending_.data(), pending_.size());
+  pending_.clear();
+  return sent;
+}
+
+bool QueueHandle::Send(const char* bytes, std::size_t count) {
+  connection_->StartCall();
+  const http_status_t status = cupsWriteRequestData(connection_->Http(), bytes, count);
+  if (status != HTTP_STATUS_CONTINUE || connection_->TimedOut() ||
+      connection_->TransportError() != 0) {
+    return Fail(Describe("writing", name_, CallFailure(*connection_)));
+  }
+  return true;
+}
+
+std::optional<std::time_t> QueueHandle::SubmittedTime() {
+  if (jobId_ == 0) {
+    lastError_ = Describe("reading the job's time", name_, "no document is open");
+    return std::nullopt;
+  }
+  // While the document streams, its connection is busy: ask on another one.
+  Connection fresh(server_, limits_.operation);
+  Connection& connection = streaming_ ? fresh : *connection_;
+  ipp_t* request = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES, "job-uri", JobUri(jobId_));
+  static const char* const kAttributes[] = {"time-at-creation", "date-time-at-creation"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
+                nullptr, kAttributes);
+  ipp_t* response = connection.Request(request, "reading the job's time");
+  if (response == nullptr) {
+    lastError_ = Describe("reading the job's time", name_, connection.Error());
+    return std::nullopt;
+  }
+  std::optional<std::time_t> time;
+  if (ipp_attribute_t* attr = ippFindAttribute(response, "time-at-creation", IPP_TAG_INTEGER)) {
+    time = static_cast<std::time_t>(ippGetInteger(attr, 0));
+  } else if (ipp_attribute_t* date =
+                 ippFindAttribute(response, "date-time-at-creation", IPP_TAG_DATE)) {
+    time = ippDateToTime(ippGetDate(date, 0));
+  } else {
+    lastError_ = Describe("reading the job's time", name_, "the server gave no creation time");
+  }
+  ippDelete(response);
+  return time;
+}
+
+bool QueueHandle::EndDocument() {
+  if (jobId_ == 0) {
+    if (!jobFailed_) lastError_ = Describe("finishing the document", name_, "no document is open");
+    return false;
+  }
+  if (!streaming_) {
+    // The server refuses an empty document, and a job without one would stay held:
+    // a job without bytes has nothing to print, so it is cancelled and counts as done.
+    CancelJob();
+    return true;
+  }
+  if (!SendPending()) return false;
+  connection_->StartCall();
+  const ipp_status_t status = cupsFinishDocument(connection_->Http(), name_.c_str());
+  // libcups can report the status of an earlier call when the answer never came, so the
+  // timeout and the transport error are looked at as well.
+  if (status > IPP_STATUS_OK_EVENTS_COMPLETE || connection_->TimedOut() ||
+      connection_->TransportError() != 0) {
+    return Fail(Describe("finishing the document", name_, CallFailure(*connection_)));
+  }
+  streaming_ = false;
+  // The whole document is there: let the job print.
+  ipp_t* request = NewRequest(IPP_OP_RELEASE_JOB, "job-uri", JobUri(jobId_));
+  // "Not possible" means the job is not held (a server that ignored the hold): it is
+  // already on its way.
+  ipp_t* response =
+      connection_->Request(request, "releasing the job", IPP_STATUS_ERROR_NOT_POSSIBLE);
+  if (response == nullptr) {
+    return Fail(Describe("finishing the document", name_, connection_->Error()));
+  }
+  ippDelete(response);
+  jobId_ = 0;
+  return true;
+}
+
+void QueueHandle::CancelDocument() {
+  if (jobId_ != 0) CancelJob();
+}
+
+bool QueueHandle::Close() {
+  if (jobId_ != 0) CancelJob();
+  connection_->Close();
+  return true;
+}
+
+bool QueueHandle::Fail(const std::string& reason) {
+  lastError_ = reason;
+  jobFailed_ = true;
+  // After a failed call the connection's state is unknown: never reuse it.
+  connection_->Close();
+  streaming_ = false;
+  const int jobId = jobId_;
+  if (jobId != 0 && !CancelJob()) {
+    lastError_ += " (job " + std::to_string(jobId) + " could not be cancelled; it stays held)";
+  }
+  return false;
+}
+
+bool QueueHandle::CancelJob() {
+  pending_.clear();
+  if (streaming_) {
+    // A half-sent document cannot be ended cleanly: dropping the connection leaves the
+    // server an incomplete document, which never prints.
+    connection_->Close();
+    streaming_ = false;
+  }
+  bool cancelled = false;
+  if (connection_->IsOpen()) {
+    connection_->StartCall();
+    cancelled = CancelConfirmed(
+        cupsCancelJob2(connection_->Http(), name_.c_str(), jobId_, 0), *connection_);
+    if (connection_->TimedOut()) connection_->Close();
+  } else {
+    Connection fresh(server_, limits_.cleanup);
+    if (fresh.Open()) {
+      fresh.StartCall();
+      cancelled = CancelConfirmed(cupsCancelJob2(fresh.Http(), name_.c_str(), jobId_, 0), fresh);
+    }
+  }
+  jobId_ = 0;
+  return cancelled;
+}
+
+}  // namespace vomar::cups

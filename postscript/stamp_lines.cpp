@@ -1,0 +1,73 @@
+#include "postscript/stamp_lines.h"
+
+#include <time.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/cp932.h"
+
+namespace vomar {
+
+StampClock::Reading WorkstationStampClock::Fetch() {
+  Reading reading;
+  reading.time = std::time(nullptr);
+  return reading;
+}
+
+std::string FormatLatestLine(std::time_t utc) {
+  // localtime_r alone keeps the zone it first read; tzset picks up the current TZ.
+  tzset();
+  std::tm local{};
+  if (localtime_r(&utc, &local) == nullptr) return {};
+  return FormatC("/LATEST (%2.2d/%2.2d/%2.2d  %2.2d:%2.2d:%2.2d)\n", local.tm_year + 1900,
+                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+int WriteLatestLine(TextWriter& out, StampClock& clock) {
+  const StampClock::Reading reading = clock.Fetch();
+  if (!reading.printerOpened) return 1;
+  if (reading.time) out.Put(FormatLatestLine(*reading.time));
+  return 0;
+}
+
+std::optional<std::string> ExistingFileName(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path file(path);
+  if (path.empty() || !std::filesystem::exists(file, error) || error) return std::nullopt;
+  if (std::filesystem::is_directory(file, error)) return std::nullopt;
+  std::string name = file.filename().string();
+  if (name.empty()) return std::nullopt;
+  return name;
+}
+
+// Escaping follows the conversion: the printer reads a string byte by byte, so the
+// second byte of a double-byte character that equals "\" (as in "表") needs its
+// backslash as much as a lone one does.
+std::string PostScriptFileName(const std::string& name) {
+  const std::string printerText = Utf8ToCp932(name);
+  std::string escaped;
+  escaped.reserve(printerText.size());
+  for (const char c : printerText) {
+    if (c == '(' || c == ')' || c == '\\') escaped.push_back('\\');
+    escaped.push_back(c);
+  }
+  return escaped;
+}
+
+int WriteFileNameLine(TextWriter& out, const char* key, const std::string& path) {
+  const std::optional<std::string> name = ExistingFileName(path);
+  if (!name) return 0;
+  out.Put("/");
+  out.Put(key);
+  out.Put(" (");
+  out.Put(PostScriptFileName(*name));
+  out.Put(")\n");
+  return 0;
+}
+
+int WriteIccFileLine(TextWriter& out, const std::string& profilePath) {
+  return WriteFileNameLine(out, "ICCFILE", profilePath);
+}
+
+}  // namespace vomar

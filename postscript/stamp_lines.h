@@ -1,0 +1,51 @@
+// The stamp entries stored with each resource: when it was downloaded (/LATEST)
+// and from which profile file (/ICCFILE, /INKFILE, /DEVFILE).
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "common/text_writer.h"
+
+namespace vomar {
+
+// Where the /LATEST time comes from: the printer in use (commands/spooler_stamp_clock.h)
+// or the workstation.
+class StampClock {
+ public:
+  virtual ~StampClock() = default;
+  // Result of one fetch: printerOpened is false when the printer could not be opened
+  // (its message has been shown); time is empty when no time could be had.
+  struct Reading {
+    bool printerOpened = true;
+    std::optional<std::time_t> time;  // UTC
+  };
+  virtual Reading Fetch() = 0;
+};
+
+// The workstation's clock, for builds made without a printer.
+class WorkstationStampClock : public StampClock {
+ public:
+  Reading Fetch() override;
+};
+
+// "/LATEST (YYYY/MM/DD  hh:mm:ss)\n" for a UTC time in the local time zone (TZ).
+std::string FormatLatestLine(std::time_t utc);
+
+// Writes the /LATEST line or nothing. 1 when the printer could not be opened, else 0.
+int WriteLatestLine(TextWriter& out, StampClock& clock);
+
+// The file-name part of an existing file, or nothing when the path names no file.
+std::optional<std::string> ExistingFileName(const std::string& path);
+
+// The file name as it stands in a PostScript string: converted to the printer's
+// Shift-JIS and with "(", ")" and "\" escaped.
+std::string PostScriptFileName(const std::string& name);
+
+// Writes "/<key> (<file name>)\n" or nothing when the file does not exist. Returns 0.
+int WriteFileNameLine(TextWriter& out, const char* key, const std::string& path);
+// The /ICCFILE line of the CRD files.
+int WriteIccFileLine(TextWriter& out, const std::string& profilePath);
+
+}  // namespace vomar

@@ -1,6 +1,0 @@
-// The entry point of the CUPS spooler module (see spooler_loader.h).
-#include "printer/cups_spooler.h"
-
-extern "C" __attribute__((visibility("default"))) vomar::Spooler* vomar_cups_spooler_create_v2() {
-  return new vomar::CupsSpooler();
-}

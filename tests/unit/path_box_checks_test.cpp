@@ -1,0 +1,192 @@
+// The checks of a path box that loses the focus, in both modes, on profiles built byte by
+// byte: what the user is told, whether the box is emptied, and the error stream.
+#include "commands/path_box_checks.h"
+
+#include <gtest/gtest.h>
+
+#include "common/string_table.h"
+#include "tests/support/captured_stream.h"
+#include "tests/support/memory_spooler.h"
+#include "tests/support/profile_bytes.h"
+#include "tests/support/recording_front_end.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar {
+namespace {
+
+using testing::Bytes;
+using testing::DescTag;
+using testing::ProfileSpec;
+
+// "<string id>:<caption>:<flags>" for a box (texts held in the program by their first line).
+std::string Describe(const Message& message) {
+  std::string id = message.text.substr(0, message.text.find('\r'));
+  for (int candidate : {9, 10, 11, 117, 118}) {
+    if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
+  }
+  return id + ":" + message.caption.value_or("<app>") + ":" + std::to_string(message.flags);
+}
+
+struct Header {
+  Signature deviceClass = sig::kPrtr;
+  Signature colorSpace = sig::kCmyk;
+  std::uint32_t version = 0x02100000;
+  Signature manufacturer = sig::kTavn;
+  std::vector<std::string> dmdds{};  // 'dmdd' texts in directory order
+};
+
+Bytes ProfileBytes(const Header& header) {
+  ProfileSpec layout;
+  layout.deviceClass = header.deviceClass;
+  layout.colorSpace = header.colorSpace;
+  layout.version = header.version;
+  layout.manufacturer = header.manufacturer;
+  layout.Add(sig::kDesc, DescTag("profile"));
+  for (const std::string& text : header.dmdds) layout.Add(sig::kDmdd, DescTag(text));
+  return testing::BuildProfileBytes(layout);
+}
+
+const std::string kMain = std::string(":") + kMainCaption + ":16";
+const std::string kInk = "Vomar Proof INK : DA";
+const std::string kOutput = "Vomar Color A3 : EA";
+
+class ProfileValidationTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const Bytes& bytes) {
+    const std::string path = scratch.File(name);
+    EXPECT_TRUE(testing::WriteBytes(path, bytes));
+    return path;
+  }
+
+  // Runs the check of one box and gives "verdict | boxes shown | boxes emptied | error stream".
+  std::string Validate(int mode, bool simulationBox, const std::string& path,
+                       const ModelCheckServices* modelCheck = nullptr) {
+    testing::RecordingFrontEnd frontEnd;
+    frontEnd.mode = mode;
+    frontEnd.printerText = "Office_C1 - (capture:/x)";
+    (simulationBox ? frontEnd.simulationPath : frontEnd.outputPath) = path;
+    testing::CapturedStream err;
+    const Diagnostics diag{nullptr, err.get()};
+    const BoxVerdict verdict = simulationBox ? ValidateSimulationProfile(frontEnd, diag)
+                                             : ValidateOutputProfile(frontEnd, diag, modelCheck);
+    std::string summary = BoxVerdictText(verdict);
+    for (const Message& message : frontEnd.messages.shown) summary += " | " + Describe(message);
+    for (const std::string& event : frontEnd.events) summary += " | " + event;
+    return summary + " | " + err.Text();
+  }
+
+  testing::ScratchDirectory scratch;
+};
+
+TEST_F(ProfileValidationTest, HeaderAndInkMarkerDecideInEachMode) {
+  struct Case {
+    const char* what;
+    int mode;
+    bool simulationBox;
+    Header header;
+    std::string expected;
+  };
+  const std::string e = "Error in Dmdd Tag\n";
+  const Case cases[] = {
+      {"scanner class, output", IccProfile, false, {.deviceClass = MakeSignature("scnr")},
+       "refused | 11" + kMain + " | clear 1006 | "},
+      {"scanner class, output, ink", InkSimulation, false,
+       {.deviceClass = MakeSignature("scnr"), .dmdds = {kOutput}},
+       "refused | 11" + kMain + " | clear 1006 | "},
+      {"scanner class, simulation", InkSimulation, true,
+       {.deviceClass = MakeSignature("scnr"), .dmdds = {kInk}},
+       "refused | 11" + kMain + " | clear 1003 | "},
+      {"RGB", IccProfile, false, {.colorSpace = MakeSignature("RGB ")},
+       "refused | 9" + kMain + " | clear 1006 | "},
+      {"version 2.0, any maker", IccProfile, false, {.version = 0x02000000, .manufacturer = 0},
+       "accepted | "},
+      {"version 2.1", IccProfile, false, {.version = 0x02100000}, "accepted | "},
+      {"version 2.4", IccProfile, false, {.version = 0x02400000}, "accepted | "},
+      {"version 0", IccProfile, false, {.version = 0}, "accepted | "},
+      {"version 4.2", IccProfile, false, {.version = 0x04200000},
+       "refused | 9" + kMain + " | clear 1006 | "},
+      {"version 4.2 in ink mode", InkSimulation, false,
+       {.version = 0x04200000, .dmdds = {kOutput}}, "accepted | " + e},
+      {"ICC mode ignores the ink marker", IccProfile, false, {.dmdds = {kInk}}, "accepted | "},
+      {"maker", InkSimulation, false, {.manufacturer = MakeSignature("ABCD")},
+       "refused | 10" + kMain + " | clear 1006 | "},
+      {"maker, simulation", InkSimulation, true, {.manufacturer = 0, .dmdds = {kInk}},
+       "refused | 10" + kMain + " | clear 1003 | "},
+      {"output profile", InkSimulation, false, {.dmdds = {kOutput}}, "accepted | " + e},
+      {"output without dmdd", InkSimulation, false, {}, "accepted | "},
+      {"INK in the output box", InkSimulation, false, {.dmdds = {kInk}},
+       "refused | 118" + kMain + " | clear 1006 | "},
+      {"INK in the simulation box", InkSimulation, true, {.dmdds = {kInk}}, "accepted | "},
+      {"output in the simulation box", InkSimulation, true, {.dmdds = {kOutput}},
+       "refused | 117" + kMain + " | clear 1003 | " + e},
+      {"simulation without dmdd", InkSimulation, true, {},
+       "refused | 117" + kMain + " | clear 1003 | "},
+      {"simulation box in ICC mode", IccProfile, true, {.deviceClass = 0}, "not checked | "},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string path = Write("p" + std::to_string(n++) + ".icc", ProfileBytes(c.header));
+    EXPECT_EQ(Validate(c.mode, c.simulationBox, path), c.expected) << c.what;
+  }
+}
+
+TEST_F(ProfileValidationTest, EmptyMissingShortAndUnloadableFiles) {
+  const std::string missing = scratch.File("missing.icc");
+  const std::string shortFile = Write("short.icc", Bytes(131, 0));
+  ProfileSpec unloadable;
+  unloadable.manufacturer = sig::kTavn;
+  unloadable.tags.emplace_back(sig::kDmdd, DescTag(kOutput), std::nullopt, 4096);
+  const std::string broken = Write("broken.icc", testing::BuildProfileBytes(unloadable));
+  const std::string cannotOpenOutput = std::string("指定の出力プロファイルが開けません。:") +
+                                       kErrorCaption + ":16 | clear 1006";
+  const std::string unloaded =
+      "The profile may be illegal: reading data part.\nUnable to read file: data part.\n";
+  struct Case {
+    int mode;
+    bool simulationBox;
+    std::string path;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {IccProfile, false, "", "empty | "},
+      {InkSimulation, false, "", "empty | "},
+      {InkSimulation, true, "", "empty | "},
+      {IccProfile, false, missing, "refused | " + cannotOpenOutput + " | "},
+      {InkSimulation, false, missing, "refused | " + cannotOpenOutput + " | "},
+      {InkSimulation, true, missing,
+       std::string("refused | 指定のシュミュレーションプロファイルが開けません。:") +
+           kErrorCaption + ":16 | clear 1003 | "},
+      {IccProfile, true, missing, "not checked | "},
+      {IccProfile, false, shortFile, "unread | Unable to read the file.\n"},
+      {InkSimulation, true, shortFile, "unread | Unable to read the file.\n"},
+      // Tags that cannot be loaded count as an ink marker.
+      {InkSimulation, false, broken, "refused | 118" + kMain + " | clear 1006 | " + unloaded},
+      {InkSimulation, true, broken, "accepted | " + unloaded},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Validate(c.mode, c.simulationBox, c.path), c.expected)
+        << c.mode << " " << c.simulationBox << " " << c.path;
+  }
+}
+
+TEST_F(ProfileValidationTest, OutputProfileGoesOnToTheModelCheckInInkMode) {
+  testing::MemorySpooler spooler;
+  spooler.printers = {{"Office_C1", "capture:/x", "Vomar PS Color A3"}};
+  const SupportConfig config(scratch.Write(
+      "KZProFDw.INI", "[Support]\nNo=1\nDriver1=Vomar PS Color A3\nOutIcm1=Vomar Color A3\n"));
+  const ModelCheckServices services{spooler, config};
+  const std::string fits = Write("fits.icc", ProfileBytes({.dmdds = {kOutput}}));
+  const std::string other = Write("other.icc", ProfileBytes({.dmdds = {"Vomar Mono : EA"}}));
+  const std::string e = "Error in Dmdd Tag\n";
+
+  EXPECT_EQ(Validate(InkSimulation, false, fits, &services), "accepted | " + e);
+  EXPECT_EQ(Validate(InkSimulation, false, other, &services),
+            std::string("refused | 指定ドライバに対応しない出力プロファイルが設定されています。:") +
+                kErrorCaption + ":16 | clear 1006 | " + e);
+  // Not in the ICC-profile mode, and not without the services.
+  EXPECT_EQ(Validate(IccProfile, false, other, &services), "accepted | ");
+  EXPECT_EQ(Validate(InkSimulation, false, other), "accepted | " + e);
+}
+
+}  // namespace
+}  // namespace vomar
