@@ -94,8 +94,8 @@ bool CDownloaderDialog::OnInitDialog() {
   return true;
 }
 
-int CDownloaderDialog::Mode() const {
-  return c_.inkRadio->isChecked() ? InkSimulation : IccProfile;
+DownloadMode CDownloaderDialog::Mode() const {
+  return c_.inkRadio->isChecked() ? DownloadMode::kInkSimulation : DownloadMode::kIccProfile;
 }
 
 std::string CDownloaderDialog::SimulationPath() const {
@@ -165,7 +165,7 @@ void CDownloaderDialog::OnInkRadio() {
 }
 
 void CDownloaderDialog::UpdateModeControls() {
-  const bool ink = Mode() == InkSimulation;
+  const bool ink = Mode() == DownloadMode::kInkSimulation;
   c_.profileNumberList->setCurrentIndex(0);
   c_.simulationPathBox->clear();
   c_.outputPathBox->clear();

@@ -35,7 +35,7 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
 
   // FrontEnd, on the dialog's thread.
   int Show(const Message& message) override { return messages_.Show(message); }
-  int Mode() const override;
+  DownloadMode Mode() const override;
   std::string SimulationPath() const override;
   std::string OutputPath() const override;
   void ClearSimulationPath() override;

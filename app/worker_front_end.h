@@ -20,7 +20,7 @@ class WorkerFrontEnd : public FrontEnd {
   WorkerFrontEnd(FrontEnd& dialog, QObject* dialogObject);
 
   int Show(const Message& message) override;
-  int Mode() const override { return mode_; }
+  DownloadMode Mode() const override { return mode_; }
   std::string SimulationPath() const override;
   std::string OutputPath() const override;
   void ClearSimulationPath() override;
@@ -36,7 +36,7 @@ class WorkerFrontEnd : public FrontEnd {
 
   FrontEnd& dialog_;
   QPointer<QObject> dialogObject_;
-  const int mode_;
+  const DownloadMode mode_;
   const std::string printerText_;
   mutable std::mutex mutex_;
   std::string simulationPath_;

@@ -161,7 +161,7 @@ void BuildThreeFiles(benchmark::State& state, const std::string Fixture::*profil
     state.ResumeTiming();
     vomar::CrdBuilder builder(environment);
     if (builder.BuildCrdFiles(fixture.*profile, "Bench", photo,
-                              colorimetric, business) != 0) {
+                              colorimetric, business) != vomar::BuildResult::kBuilt) {
       state.SkipWithError("the build failed");
       return;
     }

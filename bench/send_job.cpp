@@ -82,7 +82,7 @@ void BM_SendJobFile(benchmark::State& state) {
     WritePayload(path);
     DrainQueue();
     state.ResumeTiming();
-    if (job.SendCrdFile(kQueue, path) != 0) {
+    if (job.SendCrdFile(kQueue, path) != vomar::SendResult::kSpooled) {
       state.SkipWithError("SendCrdFile failed");
       break;
     }

@@ -34,10 +34,10 @@ int RunCheckCommand(const Arguments& arguments) {
   if (!arguments.Operands().empty()) {
     return arguments.UsageError("unexpected argument '" + arguments.Operands().front() + "'");
   }
-  int mode = IccProfile;
+  DownloadMode mode = DownloadMode::kIccProfile;
   const std::string modeText = arguments.Has("--mode") ? arguments.Value("--mode") : "icc";
   if (modeText == "ink") {
-    mode = InkSimulation;
+    mode = DownloadMode::kInkSimulation;
   } else if (modeText != "icc") {
     return arguments.UsageError("--mode must be icc or ink");
   }
@@ -81,7 +81,7 @@ int RunCheckCommand(const Arguments& arguments) {
     std::printf("output: %s\n", BoxVerdictText(verdicts.output));
     passed = passed && Passed(verdicts.output);
   }
-  if (mode == InkSimulation && verdicts.simulation == BoxVerdict::kAccepted &&
+  if (mode == DownloadMode::kInkSimulation && verdicts.simulation == BoxVerdict::kAccepted &&
       verdicts.output == BoxVerdict::kAccepted) {
     std::fflush(stdout);
     const bool pair = CheckInkProfilePair(simulation, output, frontEnd, diag);

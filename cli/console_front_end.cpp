@@ -12,7 +12,7 @@ ConsoleFrontEnd::ConsoleFrontEnd(ConsoleChoices choices)
 
 int ConsoleFrontEnd::Show(const Message& message) { return messages_.Show(message); }
 
-int ConsoleFrontEnd::Mode() const { return choices_.mode; }
+DownloadMode ConsoleFrontEnd::Mode() const { return choices_.mode; }
 
 std::string ConsoleFrontEnd::SimulationPath() const { return choices_.simulationPath; }
 

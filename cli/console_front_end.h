@@ -12,7 +12,7 @@
 namespace vomar::cli {
 
 struct ConsoleChoices {
-  int mode = IccProfile;
+  DownloadMode mode = DownloadMode::kIccProfile;
   std::string simulationPath;
   std::string outputPath;
   bool assumeYes = false;  // answer every question Yes
@@ -23,7 +23,7 @@ class ConsoleFrontEnd : public FrontEnd {
   explicit ConsoleFrontEnd(ConsoleChoices choices);
 
   int Show(const Message& message) override;
-  int Mode() const override;
+  DownloadMode Mode() const override;
   std::string SimulationPath() const override;
   std::string OutputPath() const override;
   void ClearSimulationPath() override;

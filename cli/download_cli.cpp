@@ -40,7 +40,7 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   std::optional<ModelCheckServices> modelCheck;
   if (printers.config && IsSupportedPrinter(first, *printers.config)) {
     modelCheck.emplace(ModelCheckServices{spooler, *printers.config});
-  } else if (arguments.mode == InkSimulation) {
+  } else if (arguments.mode == DownloadMode::kInkSimulation) {
     std::fprintf(stderr, "%s: no model check: %s names no model for '%s'\n", kApplicationName,
                  kConfigFileName, first.name.c_str());
   }

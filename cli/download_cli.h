@@ -12,7 +12,7 @@
 namespace vomar::cli {
 
 struct DownloadArguments {
-  int mode = IccProfile;
+  DownloadMode mode = DownloadMode::kIccProfile;
   std::vector<std::string> printers;  // queue names, each downloaded to in turn
   int profileNumber = 1;              // 1 or 2 (ICC mode), 1 to 3 (ink mode), checked
   std::string outputProfilePath;

@@ -93,7 +93,7 @@ void PrintTexts(const TagTableList& list, std::FILE* out) {
   }
   std::string missing;
   for (Signature required : requiredTags) {
-    if (HasTag(list, required) != kTagOk) missing += " " + ShowSignature(required);
+    if (!HasTag(list, required)) missing += " " + ShowSignature(required);
   }
   std::fprintf(out, "missing required tags:%s\n", missing.empty() ? " none" : missing.c_str());
 }

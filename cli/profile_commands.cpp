@@ -24,16 +24,16 @@ namespace {
 
 // What tells the two commands apart.
 struct ProfileCommandKind {
-  int mode;
+  DownloadMode mode;
   int highestNumber;
   const char* numberProblem;
   std::size_t profiles;
   const char* profilesProblem;
 };
 
-constexpr ProfileCommandKind kCrdKind{IccProfile, 2, "--number must be 1 or 2", 1,
+constexpr ProfileCommandKind kCrdKind{DownloadMode::kIccProfile, 2, "--number must be 1 or 2", 1,
                                       "exactly one PROFILE is needed"};
-constexpr ProfileCommandKind kInkKind{InkSimulation, 3, "--number must be 1, 2 or 3", 2,
+constexpr ProfileCommandKind kInkKind{DownloadMode::kInkSimulation, 3, "--number must be 1, 2 or 3", 2,
                                       "exactly two profiles, SIMULATION and OUTPUT, are needed"};
 
 // Builds into a directory of the user's choice, stamped with the workstation's clock:
@@ -61,7 +61,7 @@ int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind
   if (profiles.size() != kind.profiles) return arguments.UsageError(kind.profilesProblem);
   if (!arguments.Has("--number")) return arguments.UsageError("--number is missing");
   files.outputProfilePath = profiles.back();
-  if (kind.mode == InkSimulation) files.simulationProfilePath = profiles.front();
+  if (kind.mode == DownloadMode::kInkSimulation) files.simulationProfilePath = profiles.front();
 
   if (arguments.Has("--printer")) {
     if (arguments.Has("--output-dir") || arguments.Has("--stem")) {

@@ -7,12 +7,12 @@ namespace vomar {
 
 std::optional<std::vector<std::string>> BuildFiles(const FileBuild& build,
                                                    const BuildEnvironment& environment) {
-  if (build.mode == InkSimulation) {
+  if (build.mode == DownloadMode::kInkSimulation) {
     InkSimulationBuilder builder(environment);
     builder.profileNumber = build.profileNumber;
     std::string path;
     if (builder.BuildInkSimulation(build.simulationProfilePath, build.outputProfilePath,
-                                   build.stem, path) != 0) {
+                                   build.stem, path) != BuildResult::kBuilt) {
       return std::nullopt;
     }
     return std::vector<std::string>{path};
@@ -21,7 +21,7 @@ std::optional<std::vector<std::string>> BuildFiles(const FileBuild& build,
   builder.profileNumber = build.profileNumber;
   std::vector<std::string> paths(3);
   if (builder.BuildCrdFiles(build.outputProfilePath, build.stem, paths[0], paths[1],
-                            paths[2]) != 0) {
+                            paths[2]) != BuildResult::kBuilt) {
     return std::nullopt;
   }
   return paths;

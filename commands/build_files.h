@@ -13,7 +13,7 @@
 namespace vomar {
 
 struct FileBuild {
-  int mode = IccProfile;
+  DownloadMode mode = DownloadMode::kIccProfile;
   std::string simulationProfilePath;  // ink mode only
   std::string outputProfilePath;
   std::string stem;  // the files' names begin with it

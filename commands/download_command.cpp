@@ -30,7 +30,7 @@ void ShowError(MessageSink& messages, const char* text) {
 // Paths longer than the 255 bytes the builders and the job hand on are refused
 // rather than cut.
 bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
-  if (request.mode == InkSimulation &&
+  if (request.mode == DownloadMode::kInkSimulation &&
       request.simulationProfilePath.size() > kMaxPathBytes) {
     ShowError(messages, kSimulationPathTooLongText);
     return false;
@@ -44,16 +44,17 @@ bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
 
 // Sends the files in order, each as a job of the mode's kind; every send runs even if one
 // before it failed. True when all were spooled.
-bool SendFiles(DownloadJob& job, int mode, const std::string& printerName,
+bool SendFiles(DownloadJob& job, DownloadMode mode, const std::string& printerName,
                const std::vector<std::string>& paths, FrontEnd& frontEnd) {
   bool allSent = true;
   const int jobs = static_cast<int>(paths.size());
   for (int k = 0; k < jobs; ++k) {
     frontEnd.ReportProgress(Progress{Progress::Step::kSending, k + 1, jobs});
     const std::string& path = paths[static_cast<std::size_t>(k)];
-    const int sent = mode == InkSimulation ? job.SendInkFile(printerName, path)
-                                           : job.SendCrdFile(printerName, path);
-    if (sent != 0) allSent = false;
+    const SendResult sent = mode == DownloadMode::kInkSimulation
+                                ? job.SendInkFile(printerName, path)
+                                : job.SendCrdFile(printerName, path);
+    if (sent != SendResult::kSpooled) allSent = false;
   }
   return allSent;
 }
@@ -72,7 +73,7 @@ int GetProfileNumber(const std::string& entryText) { return std::atoi(entryText.
 
 int CollectDownloadPaths(const DownloadRequest& request, MessageSink& messages) {
   const bool outputEmpty = request.outputProfilePath.empty();
-  if (request.mode == InkSimulation) {
+  if (request.mode == DownloadMode::kInkSimulation) {
     const bool simulationEmpty = request.simulationProfilePath.empty();
     if (simulationEmpty && outputEmpty) {
       ShowMain(messages, 106, kMbOk);
@@ -136,7 +137,7 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
                             DownloadServices& services) {
   if (CollectDownloadPaths(request, frontEnd) != 0) return DownloadOutcome::kIncomplete;
   if (!PathsFitBuffers(request, frontEnd)) return DownloadOutcome::kIncomplete;
-  if (request.mode == InkSimulation &&
+  if (request.mode == DownloadMode::kInkSimulation &&
       !CheckInkProfilePair(request.simulationProfilePath, request.outputProfilePath, frontEnd,
                            services.diag)) {
     return DownloadOutcome::kRefused;

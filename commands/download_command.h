@@ -15,7 +15,7 @@ class StampClock;
 
 // The choices the dialog gathers at the start of the command.
 struct DownloadRequest {
-  int mode = IccProfile;
+  DownloadMode mode = DownloadMode::kIccProfile;
   std::string outputProfilePath;      // box 1006
   std::string simulationProfilePath;  // box 1003, ink mode only
   // The record of the selected printer; nothing when the list has no selection.

@@ -10,9 +10,9 @@
 
 namespace vomar {
 
-enum DownloadMode : int {
-  IccProfile = 0,     // one printer profile becomes three ColorRendering resources
-  InkSimulation = 1,  // a simulation and an output profile become one ink resource
+enum class DownloadMode {
+  kIccProfile,     // one printer profile becomes three ColorRendering resources
+  kInkSimulation,  // a simulation and an output profile become one ink resource
 };
 
 // The step of a download or page job under way, for a progress line.
@@ -30,8 +30,8 @@ struct Progress {
 
 class FrontEnd : public MessageSink {
  public:
-  // The radio group: IccProfile or InkSimulation.
-  virtual int Mode() const = 0;
+  // The radio group.
+  virtual DownloadMode Mode() const = 0;
 
   // The path boxes: simulation profile (1003) and output profile (1006).
   virtual std::string SimulationPath() const = 0;

@@ -84,7 +84,7 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
   const BoxVerdict read = ReadBoxHeader(frontEnd, box, diag, header);
   if (read != BoxVerdict::kAccepted) return read;
 
-  if (frontEnd.Mode() != InkSimulation) {
+  if (frontEnd.Mode() != DownloadMode::kInkSimulation) {
     if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, 11);
     if (header.colorSpace != sig::kCmyk) return Refuse(frontEnd, box, 9);
     if (!IsVersionAccepted(header)) return Refuse(frontEnd, box, 9);
@@ -108,7 +108,7 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
 
 BoxVerdict ValidateSimulationProfile(FrontEnd& frontEnd, const Diagnostics& diag) {
   // In the ICC-profile mode the box is disabled and its file never opened.
-  if (frontEnd.Mode() != InkSimulation) return BoxVerdict::kNotChecked;
+  if (frontEnd.Mode() != DownloadMode::kInkSimulation) return BoxVerdict::kNotChecked;
   const Box box{frontEnd.SimulationPath(), kCannotOpenSimulation,
                 &FrontEnd::ClearSimulationPath};
   if (box.path.empty()) return BoxVerdict::kEmpty;

@@ -9,7 +9,7 @@ namespace vomar {
 
 ModelCheck CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
                                         const SupportConfig& config) {
-  if (frontEnd.Mode() != InkSimulation) return ModelCheck::kMatches;
+  if (frontEnd.Mode() != DownloadMode::kInkSimulation) return ModelCheck::kMatches;
   const std::string profilePath = frontEnd.OutputPath();
   if (profilePath.empty()) return ModelCheck::kMatches;
 

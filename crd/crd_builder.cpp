@@ -20,8 +20,6 @@
 namespace vomar {
 namespace {
 
-constexpr int kBuildOk = 0;
-constexpr int kBuildFailed = 1;
 constexpr int kProfileFaultyMessage = 6;
 
 // Texts held in the program for names that do not fit the 255-byte limit.
@@ -77,11 +75,11 @@ class CrdBuild {
   CrdBuild(BuildEnvironment& environment, int profileNumber)
       : env_(environment), profileNumber_(profileNumber) {}
 
-  int Run(const std::string& profilePath, const std::string& stem,
+  BuildResult Run(const std::string& profilePath, const std::string& stem,
           std::array<std::string, 3>& paths);
 
  private:
-  int Fail();
+  BuildResult Fail();
   void Show(const Message& message);
   bool NamesFit(const std::string& profilePath, const std::string& directory,
                 const std::string& stem, std::array<std::string, 3>& paths);
@@ -109,7 +107,7 @@ void CrdBuild::Show(const Message& message) {
 }
 
 // A build that failed without a message box tells the user once that the profile is faulty.
-int CrdBuild::Fail() {
+BuildResult CrdBuild::Fail() {
   if (!messageShown_) {
     Message message = OwnerlessMessage(kProfileFaultyMessage);
     message.detail = detail_;
@@ -117,7 +115,7 @@ int CrdBuild::Fail() {
   }
   for (auto& file : files_) file.reset();
   ReleaseTagList(list_);
-  return kBuildFailed;
+  return BuildResult::kFailed;
 }
 
 bool CrdBuild::NamesFit(const std::string& profilePath, const std::string& directory,
@@ -230,7 +228,7 @@ bool CrdBuild::FinishFiles(const std::string& profilePath,
   return true;
 }
 
-int CrdBuild::Run(const std::string& profilePath, const std::string& stem,
+BuildResult CrdBuild::Run(const std::string& profilePath, const std::string& stem,
                   std::array<std::string, 3>& paths) {
   // Only the tables and the copyright text are read from the tags.
   static constexpr Signature kRead[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2, sig::kCprt};
@@ -257,18 +255,18 @@ int CrdBuild::Run(const std::string& profilePath, const std::string& stem,
   tables_.clear();
   ReleaseTagList(list_);
   if (!FinishFiles(profilePath, paths)) return Fail();
-  return kBuildOk;
+  return BuildResult::kBuilt;
 }
 
 }  // namespace
 
 CrdBuilder::CrdBuilder(BuildEnvironment environment) : environment_(std::move(environment)) {}
 
-int CrdBuilder::BuildCrdFiles(const std::string& profilePath, const std::string& stem,
+BuildResult CrdBuilder::BuildCrdFiles(const std::string& profilePath, const std::string& stem,
                               std::string& photoPath, std::string& colorimetricPath,
                               std::string& businessPath) {
   std::array<std::string, 3> paths;
-  int result = kBuildFailed;
+  BuildResult result = BuildResult::kFailed;
   try {
     CrdBuild build(environment_, profileNumber);
     result = build.Run(profilePath, stem, paths);
@@ -276,9 +274,9 @@ int CrdBuilder::BuildCrdFiles(const std::string& profilePath, const std::string&
     // Table sizes come from the profile; running out of memory fails this build only.
     environment_.diag.Err("Unable to allocate memory.\n");
     environment_.messages.Show(OwnerlessMessage(kProfileFaultyMessage));
-    result = kBuildFailed;
+    result = BuildResult::kFailed;
   }
-  if (result == kBuildOk) {
+  if (result == BuildResult::kBuilt) {
     photoPath = paths[0];
     colorimetricPath = paths[1];
     businessPath = paths[2];

@@ -15,10 +15,10 @@ class CrdBuilder {
   // The <n> of Custom<n>_..., set before the build.
   int profileNumber = 1;
 
-  // 0 when the profile was read and all three files written and closed; the three
-  // paths are then filled. 1 after a failure that has been reported (a message box or
-  // diagnostic lines); the paths are left as they were.
-  int BuildCrdFiles(const std::string& profilePath, const std::string& stem,
+  // kBuilt when the profile was read and all three files written and closed; the three
+  // paths are then filled. kFailed after a failure that has been reported; the paths are
+  // left as they were.
+  BuildResult BuildCrdFiles(const std::string& profilePath, const std::string& stem,
                     std::string& photoPath, std::string& colorimetricPath,
                     std::string& businessPath);
 

@@ -64,7 +64,7 @@ ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demand
       diag.Err("Unable to read the file.\n");
       return ProfileRead::kFailed;
     }
-    if (AddTagEntry(list, entry, diag) != kTagOk) {
+    if (AddTagEntry(list, entry, diag) != TagResult::kOk) {
       diag.Err("Unable to put data into Tag table list.\n");
       return ProfileRead::kFailed;
     }
@@ -72,7 +72,7 @@ ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demand
 
   if (demandRequiredTags) {
     for (Signature required : requiredTags) {
-      if (HasTag(list, required) != kTagOk) {
+      if (!HasTag(list, required)) {
         diag.Err("This may not include necessary info.\n");
         return ProfileRead::kFailed;
       }
@@ -90,7 +90,7 @@ ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demand
       diag.Err("Unable to read file: data part.\n");
       return ProfileRead::kFailed;
     }
-    if ((load.Includes(entry.signature) ? LoadTagData(entry, file, diag) : CheckTagBounds(entry, file, diag)) != kTagOk) {
+    if ((load.Includes(entry.signature) ? LoadTagData(entry, file, diag) : CheckTagBounds(entry, file, diag)) != TagResult::kOk) {
       diag.Err("Unable to read file: data part.\n");
       return ProfileRead::kFailed;
     }

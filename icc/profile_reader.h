@@ -15,17 +15,19 @@
 
 namespace vomar {
 
-// Result codes of the tag-list helpers.
-inline constexpr int kTagOk = 1;
-inline constexpr int kTagFailed = -1;
+// How a tag-list helper ended.
+enum class TagResult {
+  kOk,
+  kFailed,  // its line is on the error stream
+};
 
-// How a reading sequence ended; the numbers are the helpers' codes.
-enum class ProfileRead : int {
-  kRead = 1,     // header and list filled
-  kFailed = -1,  // its lines are on the error stream
+// How a reading sequence ended.
+enum class ProfileRead {
+  kRead,    // header and list filled
+  kFailed,  // its lines are on the error stream
   // The file could not be opened; nothing was written to the error stream and the
   // caller shows its own message.
-  kCannotOpen = -2,
+  kCannotOpen,
 };
 
 // The header fields in host order, as ReadProfileTags converts them.
@@ -88,16 +90,16 @@ inline constexpr std::array<Signature, 10> requiredTags = {
     sig::kDesc, sig::kA2B0, sig::kA2B1, sig::kA2B2, sig::kB2A0,
     sig::kB2A1, sig::kB2A2, sig::kWtpt, sig::kGamt, sig::kCprt};
 
-// Appends an entry (data not loaded). 1, or -1 after "Memory allocation failed.\n".
-int AddTagEntry(TagTableList& list, const TagDirectoryEntry& entry, const Diagnostics& diag);
-// 1 when an entry has `signature`, -1 otherwise.
-int HasTag(const TagTableList& list, Signature signature);
-// 1 when the tag lies within the open file (an empty tag always does), or -1 after its
-// line: the check LoadTagData makes before it takes any memory.
-int CheckTagBounds(const TagEntry& entry, std::FILE* file, const Diagnostics& diag);
-// Loads `entry.size` bytes from `entry.offset` of the open file. 1, or -1 after its line.
+// Appends an entry (data not loaded); kFailed after "Memory allocation failed.\n".
+TagResult AddTagEntry(TagTableList& list, const TagDirectoryEntry& entry, const Diagnostics& diag);
+// Whether an entry has `signature`.
+bool HasTag(const TagTableList& list, Signature signature);
+// kOk when the tag lies within the open file (an empty tag always does), or kFailed after
+// its line: the check LoadTagData makes before it takes any memory.
+TagResult CheckTagBounds(const TagEntry& entry, std::FILE* file, const Diagnostics& diag);
+// Loads `entry.size` bytes from `entry.offset` of the open file; kFailed after its line.
 // A size running past the end of the file is never allocated.
-int LoadTagData(TagEntry& entry, std::FILE* file, const Diagnostics& diag);
+TagResult LoadTagData(TagEntry& entry, std::FILE* file, const Diagnostics& diag);
 // Frees every entry and its data.
 void ReleaseTagList(TagTableList& list);
 

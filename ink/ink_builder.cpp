@@ -38,19 +38,21 @@ bool IsLookupTable(const TagEntry& entry) {
 }
 
 // Walks the tags from the last: `writeWhitePoint` runs for each white- or black-point
-// tag, each copyright tag is echoed on the progress stream. 0, or 1 when the white point
+// tag, each copyright tag is echoed on the progress stream. kFailed when the white point
 // is unusable (its line written once).
 template <typename WriteWhitePoint>
-int WriteWhitePointsAndEchoCopyright(const TagTableList& list, const ProfileHeader& header,
-                                     const Diagnostics& diag, WriteWhitePoint writeWhitePoint) {
-  int result = 0;
+BuildResult WriteWhitePointsAndEchoCopyright(const TagTableList& list,
+                                             const ProfileHeader& header,
+                                             const Diagnostics& diag,
+                                             WriteWhitePoint writeWhitePoint) {
+  BuildResult result = BuildResult::kBuilt;
   for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
     if (entry->signature == sig::kWtpt || entry->signature == sig::kBkpt) {
       if (HasUsableWhitePoint(header)) {
         writeWhitePoint();
-      } else if (result == 0) {
+      } else if (result == BuildResult::kBuilt) {
         diag.Err("Illegal white point.\n");
-        result = 1;
+        result = BuildResult::kFailed;
       }
     } else if (entry->signature == sig::kCprt) {
       diag.Out(CopyrightText(*entry) + "...\n");
@@ -59,21 +61,22 @@ int WriteWhitePointsAndEchoCopyright(const TagTableList& list, const ProfileHead
   return result;
 }
 
-using TableWriter = int (*)(const std::uint8_t*, std::size_t, TextWriter&);
+using TableWriter = TableResult (*)(const std::uint8_t*, std::size_t, TextWriter&);
 
-// Writes every `tag` entry, walking from the last: 0, or 1 after `failure` when the
+// Writes every `tag` entry, walking from the last: kFailed after `failure` when the
 // writer refuses one. `written` is set once a lookup table has been written.
-int WriteTableTags(const TagTableList& list, Signature tag, TableWriter write, TextWriter& out,
-                   const Diagnostics& diag, const char* failure, bool& written) {
+BuildResult WriteTableTags(const TagTableList& list, Signature tag, TableWriter write,
+                           TextWriter& out, const Diagnostics& diag, const char* failure,
+                           bool& written) {
   for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
     if (entry->signature != tag) continue;
-    if (write(entry->data.data(), entry->data.size(), out) != kTableWritten) {
+    if (write(entry->data.data(), entry->data.size(), out) != TableResult::kWritten) {
       diag.Err(failure);
-      return 1;
+      return BuildResult::kFailed;
     }
     if (IsLookupTable(*entry)) written = true;
   }
-  return 0;
+  return BuildResult::kBuilt;
 }
 
 }  // namespace
@@ -81,7 +84,7 @@ int WriteTableTags(const TagTableList& list, Signature tag, TableWriter write, T
 InkSimulationBuilder::InkSimulationBuilder(BuildEnvironment environment)
     : environment_(std::move(environment)) {}
 
-int InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfilePath,
+BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfilePath,
                                              const std::string& outputProfilePath,
                                              const std::string& stem,
                                              std::string& resultPath) {
@@ -93,7 +96,7 @@ int InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfil
                                     ? TemporaryDirectory()
                                     : environment_.outputDirectory;
   const std::string path = directory + stem + kFileSuffix;
-  if (!OutputNameFits(stem, path)) return 1;
+  if (!OutputNameFits(stem, path)) return BuildResult::kFailed;
 
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) {
@@ -102,23 +105,26 @@ int InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfil
     message.detail = FileErrorText("cannot create", path, error);
     environment_.messages.Show(message);
     messageShown_ = true;
-    return 1;
+    return BuildResult::kFailed;
   }
 
   int failures = 0;
+  const auto count = [&failures](BuildResult step) {
+    if (step != BuildResult::kBuilt) ++failures;
+  };
   bool writeFailed = false;
   int writeError = 0;
   try {
     TextWriter out(file);
-    failures += WriteInkHeader(out, simulationProfilePath, stem);
+    count(WriteInkHeader(out, simulationProfilePath, stem));
     ReleaseTagList(list_);
-    failures += WriteSimulationTable(out, simulationProfilePath);
+    count(WriteSimulationTable(out, simulationProfilePath));
     ReleaseTagList(list_);
-    failures += WriteRenderingHeader(out, outputProfilePath);
+    count(WriteRenderingHeader(out, outputProfilePath));
     ReleaseTagList(list_);
-    failures += WriteRenderingTable(out, outputProfilePath);
+    count(WriteRenderingTable(out, outputProfilePath));
     ReleaseTagList(list_);
-    failures += WriteInkTrailer(out, simulationProfilePath, outputProfilePath);
+    count(WriteInkTrailer(out, simulationProfilePath, outputProfilePath));
     writeFailed = !out.Flush();
     writeError = out.Error();
   } catch (const std::bad_alloc&) {
@@ -144,101 +150,95 @@ int InkSimulationBuilder::BuildInkSimulation(const std::string& simulationProfil
       environment_.messages.Show(message);
       messageShown_ = true;
     }
-    return 1;
+    return BuildResult::kFailed;
   }
   resultPath = path;
-  return 0;
+  return BuildResult::kBuilt;
 }
 
-int InkSimulationBuilder::WriteInkHeader(TextWriter& out,
+BuildResult InkSimulationBuilder::WriteInkHeader(TextWriter& out,
                                          const std::string& simulationProfilePath,
                                          const std::string& stem) {
   ProfileHeader header;
-  if (ReadProfile(simulationProfilePath, false, header, TagSelection::Only({})) != kTagOk) {
-    return 1;
-  }
-  if (header.pcs == sig::kLab && HasTag(list_, sig::kA2B0) == kTagOk) {
+  if (!ReadProfile(simulationProfilePath, false, header, TagSelection::Only({}))) return BuildResult::kFailed;
+  if (header.pcs == sig::kLab && HasTag(list_, sig::kA2B0)) {
     WriteDownloader(out);
     WriteInstallLines(out, profileNumber, stem);
     WriteDecodingProcedures(out);
     written_.header = true;
   }
-  return 0;
+  return BuildResult::kBuilt;
 }
 
-int InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
+BuildResult InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
                                                const std::string& simulationProfilePath) {
   ProfileHeader header;
   static constexpr Signature kRead[] = {sig::kA2B0, sig::kCprt};
-  if (ReadProfile(simulationProfilePath, true, header, TagSelection::Only(kRead)) != kTagOk) {
-    return 1;
-  }
+  if (!ReadProfile(simulationProfilePath, true, header, TagSelection::Only(kRead))) return BuildResult::kFailed;
   environment_.diag.Out("Making a CRD...\n");
 
-  const int result = WriteWhitePointsAndEchoCopyright(
+  const BuildResult result = WriteWhitePointsAndEchoCopyright(
       list_, header, environment_.diag, [&] { WriteSimulationWhitePoint(out, header); });
 
   if (header.pcs != sig::kLab) return result;
   if (WriteTableTags(list_, sig::kA2B0, WriteSimulationLut, out, environment_.diag,
-                     "Error in A2B0 Tag\n", written_.simulationTable) != 0) {
-    return 1;
+                     "Error in A2B0 Tag\n", written_.simulationTable) != BuildResult::kBuilt) {
+    return BuildResult::kFailed;
   }
   return result;
 }
 
-int InkSimulationBuilder::WriteRenderingHeader(TextWriter& out,
+BuildResult InkSimulationBuilder::WriteRenderingHeader(TextWriter& out,
                                                const std::string& outputProfilePath) {
   ProfileHeader header;
-  if (ReadProfile(outputProfilePath, false, header, TagSelection::Only({})) != kTagOk) return 1;
-  if (header.pcs == sig::kLab && HasTag(list_, sig::kB2A0) == kTagOk) {
+  if (!ReadProfile(outputProfilePath, false, header, TagSelection::Only({}))) return BuildResult::kFailed;
+  if (header.pcs == sig::kLab && HasTag(list_, sig::kB2A0)) {
     WriteRenderingKeys(out);
     written_.renderingHeader = true;
   }
-  return 0;
+  return BuildResult::kBuilt;
 }
 
-int InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
+BuildResult InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
                                               const std::string& outputProfilePath) {
   ProfileHeader header;
   static constexpr Signature kRead[] = {sig::kB2A0, sig::kCprt};
-  if (ReadProfile(outputProfilePath, true, header, TagSelection::Only(kRead)) != kTagOk) {
-    return 1;
-  }
+  if (!ReadProfile(outputProfilePath, true, header, TagSelection::Only(kRead))) return BuildResult::kFailed;
   environment_.diag.Out("Making a CRD...\n");
 
   const bool lab = header.pcs == sig::kLab;
-  const int result = WriteWhitePointsAndEchoCopyright(list_, header, environment_.diag, [&] {
+  const BuildResult result = WriteWhitePointsAndEchoCopyright(list_, header, environment_.diag, [&] {
     if (lab) WriteOutputEncodeLmn(out, header);
     WriteOutputWhitePoint(out, header);
   });
 
   if (!lab) return result;
   if (WriteTableTags(list_, sig::kB2A0, WriteRenderingLut, out, environment_.diag,
-                     "Error in B2A0 Tag\n", written_.renderTable) != 0) {
-    return 1;
+                     "Error in B2A0 Tag\n", written_.renderTable) != BuildResult::kBuilt) {
+    return BuildResult::kFailed;
   }
   return result;
 }
 
-int InkSimulationBuilder::WriteInkTrailer(TextWriter& out,
+BuildResult InkSimulationBuilder::WriteInkTrailer(TextWriter& out,
                                           const std::string& simulationProfilePath,
                                           const std::string& outputProfilePath) {
   WriteRenderingEnd(out);
   // The clock has shown its own message when the printer could not be opened.
-  if (WriteLatestLine(out, environment_.clock) != 0) messageShown_ = true;
+  if (WriteLatestLine(out, environment_.clock) != StampResult::kWritten) messageShown_ = true;
   WriteInkFileNames(out, simulationProfilePath, outputProfilePath);
   WriteDocumentEnd(out);
-  return 0;
+  return BuildResult::kBuilt;
 }
 
-int InkSimulationBuilder::ReadProfile(const std::string& path, bool demandPrinterClass,
+bool InkSimulationBuilder::ReadProfile(const std::string& path, bool demandPrinterClass,
                                       ProfileHeader& header, TagSelection load) {
   ReleaseTagList(list_);
   const ProfileRead result = ReadProfileTags(path, list_, demandPrinterClass,
                                              /*demandRequiredTags=*/true, header,
                                              environment_.diag, load);
   if (result == ProfileRead::kCannotOpen) ShowOwnerless(6);
-  return result == ProfileRead::kRead ? kTagOk : kTagFailed;
+  return result == ProfileRead::kRead;
 }
 
 void InkSimulationBuilder::ShowOwnerless(int stringId) {

@@ -16,21 +16,21 @@ class InkSimulationBuilder {
   // The <n> of Custom<n>_Ink, set before the build.
   int profileNumber = 1;
 
-  // 0 when every step succeeded and the file was closed; `resultPath` then holds its
-  // full path. 1 after a failure that has been reported; nothing is to be sent then.
-  int BuildInkSimulation(const std::string& simulationProfilePath,
+  // kBuilt when every step succeeded and the file was closed; `resultPath` then holds its
+  // full path. kFailed after a failure that has been reported; nothing is to be sent then.
+  BuildResult BuildInkSimulation(const std::string& simulationProfilePath,
                          const std::string& outputProfilePath, const std::string& stem,
                          std::string& resultPath);
 
   // The five steps of a build, in their order. Steps 1 to 4 read their profile afresh;
-  // each returns 0 when its profile was read and its work done, and 1 after a failure
-  // it has reported.
-  int WriteInkHeader(TextWriter& out, const std::string& simulationProfilePath,
+  // each returns kBuilt when its profile was read and its work done, and kFailed after a
+  // failure it has reported.
+  BuildResult WriteInkHeader(TextWriter& out, const std::string& simulationProfilePath,
                      const std::string& stem);
-  int WriteSimulationTable(TextWriter& out, const std::string& simulationProfilePath);
-  int WriteRenderingHeader(TextWriter& out, const std::string& outputProfilePath);
-  int WriteRenderingTable(TextWriter& out, const std::string& outputProfilePath);
-  int WriteInkTrailer(TextWriter& out, const std::string& simulationProfilePath,
+  BuildResult WriteSimulationTable(TextWriter& out, const std::string& simulationProfilePath);
+  BuildResult WriteRenderingHeader(TextWriter& out, const std::string& outputProfilePath);
+  BuildResult WriteRenderingTable(TextWriter& out, const std::string& outputProfilePath);
+  BuildResult WriteInkTrailer(TextWriter& out, const std::string& simulationProfilePath,
                       const std::string& outputProfilePath);
 
  private:
@@ -43,9 +43,9 @@ class InkSimulationBuilder {
     bool Complete() const { return header && simulationTable && renderingHeader && renderTable; }
   };
 
-  // The reading part of steps 1 to 4: 1 when the profile was read into list_, with the
+  // The reading part of steps 1 to 4: true when the profile was read into list_, with the
   // bytes of the `load` tags only.
-  int ReadProfile(const std::string& path, bool demandPrinterClass, ProfileHeader& header,
+  bool ReadProfile(const std::string& path, bool demandPrinterClass, ProfileHeader& header,
                   TagSelection load);
   // Shows an owner-less string-table box and remembers that the user has been told.
   void ShowOwnerless(int stringId);

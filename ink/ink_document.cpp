@@ -84,11 +84,10 @@ void WriteOutputWhitePoint(TextWriter& out, const ProfileHeader& header) {
 
 void WriteRenderingEnd(TextWriter& out) { out.Put("\t\t>>\n"); }
 
-int WriteInkFileNames(TextWriter& out, const std::string& simulationProfilePath,
-                      const std::string& outputProfilePath) {
+void WriteInkFileNames(TextWriter& out, const std::string& simulationProfilePath,
+                       const std::string& outputProfilePath) {
   WriteFileNameLine(out, "INKFILE", simulationProfilePath);
   WriteFileNameLine(out, "DEVFILE", outputProfilePath);
-  return 0;
 }
 
 void WriteDocumentEnd(TextWriter& out) {

@@ -37,9 +37,9 @@ void WriteOutputWhitePoint(TextWriter& out, const ProfileHeader& header);
 // Closes the ColorRendering dictionary.
 void WriteRenderingEnd(TextWriter& out);
 // "/INKFILE (...)" and "/DEVFILE (...)": the file names of both profiles, each left out
-// when its file no longer exists. Returns 0.
-int WriteInkFileNames(TextWriter& out, const std::string& simulationProfilePath,
-                      const std::string& outputProfilePath);
+// when its file no longer exists.
+void WriteInkFileNames(TextWriter& out, const std::string& simulationProfilePath,
+                       const std::string& outputProfilePath);
 // Closes and defines CMYKSimulation, ends the private dictionary, and the end comments.
 void WriteDocumentEnd(TextWriter& out);
 

@@ -49,54 +49,54 @@ constexpr std::size_t kLutHeadBytes = 48;
 using GridWriter = void (*)(const GridView&, TextWriter&);
 
 // A lut8 tag with `inputs` inputs whose data cover its whole layout.
-int WriteLut8(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
+TableResult WriteLut8(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
               TextWriter& out) {
   const auto table = DecodeLut8(data, size);
-  if (!table || table->inputChannels != inputs) return kTableRefused;
+  if (!table || table->inputChannels != inputs) return TableResult::kRefused;
   write(GridView{table->gridPoints, table->outputChannels, table->clut}, out);
-  return kTableWritten;
+  return TableResult::kWritten;
 }
 
 // A lut16 tag: the same text as for lut8, from its byte form.
-int WriteLut16(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
+TableResult WriteLut16(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
                TextWriter& out) {
   // The head is there (the caller dispatched on it); refuse before converting anything.
-  if (data[8] != inputs) return kTableRefused;
+  if (data[8] != inputs) return TableResult::kRefused;
   const auto table = ReadByteLut(data, size);
-  if (!table) return kTableRefused;
+  if (!table) return TableResult::kRefused;
   write(GridView{table->gridPoints, table->outputChannels, table->clut.data()}, out);
-  return kTableWritten;
+  return TableResult::kWritten;
 }
 
-int WriteLut(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
+TableResult WriteLut(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
              TextWriter& out) {
   // Too short to hold even the head of a lookup table: its type is never read.
-  if (data == nullptr || size < kLutHeadBytes) return kTableRefused;
+  if (data == nullptr || size < kLutHeadBytes) return TableResult::kRefused;
   switch (LutType(data, size)) {
     case sig::kMft1:
       return WriteLut8(data, size, inputs, write, out);
     case sig::kMft2:
       return WriteLut16(data, size, inputs, write, out);
     default:
-      return kTableWritten;  // another kind of tag: no table, no failure
+      return TableResult::kWritten;  // another kind of tag: no table, no failure
   }
 }
 
 }  // namespace
 
-int WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextWriter& out) {
+TableResult WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextWriter& out) {
   return WriteLut(data, size, kSimulationInputs, PutDefgTable, out);
 }
 
-int WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out) {
+TableResult WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out) {
   return WriteLut(data, size, kRenderingInputs, PutRenderTable, out);
 }
 
-int WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWriter& out) {
+TableResult WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWriter& out) {
   return WriteLut8(data, size, kSimulationInputs, PutDefgTable, out);
 }
 
-int WriteRenderTable8(const std::uint8_t* data, std::size_t size, TextWriter& out) {
+TableResult WriteRenderTable8(const std::uint8_t* data, std::size_t size, TextWriter& out) {
   return WriteLut8(data, size, kRenderingInputs, PutRenderTable, out);
 }
 

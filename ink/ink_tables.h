@@ -11,9 +11,11 @@
 
 namespace vomar {
 
-// Results of the table writers.
-inline constexpr int kTableWritten = 1;  // written, or passed over (not a lut8/lut16 tag)
-inline constexpr int kTableRefused = -1;  // counts or size do not fit; nothing written
+// How a table writer ended.
+enum class TableResult {
+  kWritten,  // written, or passed over (not a lut8/lut16 tag)
+  kRefused,  // counts or size do not fit; nothing written
+};
 
 // The number of inputs each table must have: CMYK into the /Table, Lab into the /RenderTable.
 inline constexpr int kSimulationInputs = 4;
@@ -22,11 +24,11 @@ inline constexpr int kRenderingInputs = 3;
 // Dispatch on the tag's type: 'mft1' and 'mft2' are written (a 16-bit table reduced to
 // bytes first), any other type is passed over. A tag shorter than the 48-byte head of a
 // lookup table, or one whose input count or size does not fit, is refused.
-int WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
-int WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
+TableResult WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
+TableResult WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
 
 // One lut8 ('mft1') tag, its type not looked at.
-int WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWriter& out);
-int WriteRenderTable8(const std::uint8_t* data, std::size_t size, TextWriter& out);
+TableResult WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWriter& out);
+TableResult WriteRenderTable8(const std::uint8_t* data, std::size_t size, TextWriter& out);
 
 }  // namespace vomar

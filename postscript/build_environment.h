@@ -11,6 +11,12 @@ namespace vomar {
 
 class StampClock;
 
+// How a build, or one step of it, ended.
+enum class BuildResult {
+  kBuilt,
+  kFailed,  // reported: a message box or diagnostic lines
+};
+
 struct BuildEnvironment {
   MessageSink& messages;
   StampClock& clock;

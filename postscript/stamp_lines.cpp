@@ -24,11 +24,11 @@ std::string FormatLatestLine(std::time_t utc) {
                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
 }
 
-int WriteLatestLine(TextWriter& out, StampClock& clock) {
+StampResult WriteLatestLine(TextWriter& out, StampClock& clock) {
   const StampClock::Reading reading = clock.Fetch();
-  if (!reading.printerOpened) return 1;
+  if (!reading.printerOpened) return StampResult::kPrinterNotOpened;
   if (reading.time) out.Put(FormatLatestLine(*reading.time));
-  return 0;
+  return StampResult::kWritten;
 }
 
 std::optional<std::string> ExistingFileName(const std::string& path) {
@@ -55,19 +55,18 @@ std::string PostScriptFileName(const std::string& name) {
   return escaped;
 }
 
-int WriteFileNameLine(TextWriter& out, const char* key, const std::string& path) {
+void WriteFileNameLine(TextWriter& out, const char* key, const std::string& path) {
   const std::optional<std::string> name = ExistingFileName(path);
-  if (!name) return 0;
+  if (!name) return;
   out.Put("/");
   out.Put(key);
   out.Put(" (");
   out.Put(PostScriptFileName(*name));
   out.Put(")\n");
-  return 0;
 }
 
-int WriteIccFileLine(TextWriter& out, const std::string& profilePath) {
-  return WriteFileNameLine(out, "ICCFILE", profilePath);
+void WriteIccFileLine(TextWriter& out, const std::string& profilePath) {
+  WriteFileNameLine(out, "ICCFILE", profilePath);
 }
 
 }  // namespace vomar

@@ -33,8 +33,14 @@ class WorkstationStampClock : public StampClock {
 // "/LATEST (YYYY/MM/DD  hh:mm:ss)\n" for a UTC time in the local time zone (TZ).
 std::string FormatLatestLine(std::time_t utc);
 
-// Writes the /LATEST line or nothing. 1 when the printer could not be opened, else 0.
-int WriteLatestLine(TextWriter& out, StampClock& clock);
+// How the /LATEST line was written.
+enum class StampResult {
+  kWritten,           // the line, or nothing when no time could be had
+  kPrinterNotOpened,  // nothing; the clock has shown its message
+};
+
+// Writes the /LATEST line or nothing.
+StampResult WriteLatestLine(TextWriter& out, StampClock& clock);
 
 // The file-name part of an existing file, or nothing when the path names no file.
 std::optional<std::string> ExistingFileName(const std::string& path);
@@ -43,9 +49,9 @@ std::optional<std::string> ExistingFileName(const std::string& path);
 // Shift-JIS and with "(", ")" and "\" escaped.
 std::string PostScriptFileName(const std::string& name);
 
-// Writes "/<key> (<file name>)\n" or nothing when the file does not exist. Returns 0.
-int WriteFileNameLine(TextWriter& out, const char* key, const std::string& path);
+// Writes "/<key> (<file name>)\n" or nothing when the file does not exist.
+void WriteFileNameLine(TextWriter& out, const char* key, const std::string& path);
 // The /ICCFILE line of the CRD files.
-int WriteIccFileLine(TextWriter& out, const std::string& profilePath);
+void WriteIccFileLine(TextWriter& out, const std::string& profilePath);
 
 }  // namespace vomar

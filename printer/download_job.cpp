@@ -93,12 +93,12 @@ std::unique_ptr<PrinterHandle> DownloadJob::StartJob(const std::string& printerN
   return printer;
 }
 
-int DownloadJob::SendJobFile(const std::string& printerName, const std::string& path,
+SendResult DownloadJob::SendJobFile(const std::string& printerName, const std::string& path,
                              const JobKind& kind) {
   if (path.size() > kMaxPathBytes) {
     messages_.Show(Message{kJobPathTooLongText, std::string(kErrorCaption),
                            kMbOk | kMbIconHand, MessageOwner::kMainDialog});
-    return kJobFailed;
+    return SendResult::kFailed;
   }
 
   // 0 when the job was spooled, else the message to show, with its reason. The printer
@@ -140,11 +140,11 @@ int DownloadJob::SendJobFile(const std::string& printerName, const std::string& 
     Message message = UncaptionedDialogMessage(failure);
     message.detail = reason;
     messages_.Show(message);
-    return kJobFailed;
+    return SendResult::kFailed;
   }
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
-  return kJobSpooled;
+  return SendResult::kSpooled;
 }
 
 BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,

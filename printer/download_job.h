@@ -21,17 +21,19 @@ struct JobKind {
 inline constexpr JobKind kCrdJob{"CRD_FILE", 12};
 inline constexpr JobKind kInkJob{"TOKU_R_FILE", 13};
 
-// Results of the file sends.
-inline constexpr int kJobSpooled = 0;
-inline constexpr int kJobFailed = 1;  // its message has been shown
+// How a file send ended.
+enum class SendResult {
+  kSpooled,
+  kFailed,  // its message has been shown
+};
 
-// How a send of bytes held in memory ended; the numbers are the file sends' codes.
-enum class BytesJobResult : int {
-  kSpooled = kJobSpooled,
-  kFailed = kJobFailed,  // string 4 has been shown
+// How a send of bytes held in memory ended.
+enum class BytesJobResult {
+  kSpooled,
+  kFailed,  // string 4 has been shown
   // The spooler refused the payload. Nothing has been shown; the job was cancelled and
   // the printer released, and the caller reports the failure.
-  kPayloadRefused = 2,
+  kPayloadRefused,
 };
 
 // Shown (caption "Voma Profile Downloader Err", stop icon) for a payload path over
@@ -44,15 +46,15 @@ class DownloadJob {
  public:
   DownloadJob(Spooler& spooler, MessageSink& messages);
 
-  // Sends the file at `path` to `printerName`. 0 when the whole job was spooled (the
-  // file is then deleted), 1 after a failure whose message has been shown (the file
-  // stays). On every failure the job is cancelled, so nothing of it prints, and the
+  // Sends the file at `path` to `printerName`. kSpooled when the whole job was spooled
+  // (the file is then deleted), kFailed after a failure whose message has been shown (the
+  // file stays). On every failure the job is cancelled, so nothing of it prints, and the
   // printer is released before the message is shown.
-  int SendJobFile(const std::string& printerName, const std::string& path, const JobKind& kind);
-  int SendCrdFile(const std::string& printerName, const std::string& path) {
+  SendResult SendJobFile(const std::string& printerName, const std::string& path, const JobKind& kind);
+  SendResult SendCrdFile(const std::string& printerName, const std::string& path) {
     return SendJobFile(printerName, path, kCrdJob);
   }
-  int SendInkFile(const std::string& printerName, const std::string& path) {
+  SendResult SendInkFile(const std::string& printerName, const std::string& path) {
     return SendJobFile(printerName, path, kInkJob);
   }
 

@@ -88,7 +88,8 @@ class DialogControlsTest : public QObject {
       QCOMPARE(c.simulationPathBox->isEnabled(), step.simulationUsable);
       QCOMPARE(c.simulationBrowseButton->isEnabled(), step.simulationUsable);
       QVERIFY(c.outputPathBox->isEnabled() && c.outputBrowseButton->isEnabled());
-      QCOMPARE(h.dialog().Mode(), step.simulationUsable ? 1 : 0);
+      QCOMPARE(h.dialog().Mode(), step.simulationUsable ? DownloadMode::kInkSimulation
+                                                    : DownloadMode::kIccProfile);
     }
     QCOMPARE(h.boxes, QStringList());
   }

@@ -32,7 +32,7 @@ class FuzzFrontEnd : public FrontEnd {
   int Show(const Message& message) override {
     return (message.flags & 0x0F) == kMbYesNo ? kIdNo : kIdOk;
   }
-  int Mode() const override { return mode; }
+  DownloadMode Mode() const override { return mode; }
   std::string SimulationPath() const override { return simulationPath; }
   std::string OutputPath() const override { return outputPath; }
   void ClearSimulationPath() override { simulationPath.clear(); }
@@ -40,7 +40,7 @@ class FuzzFrontEnd : public FrontEnd {
   std::string CurrentPrinterText() const override { return "Vomar_Fuzz - (fuzz:/)"; }
   void SetCurrentPrinter(const PrinterInfo&) override {}
 
-  int mode = IccProfile;
+  DownloadMode mode = DownloadMode::kIccProfile;
   std::string simulationPath;
   std::string outputPath;
 };
@@ -107,7 +107,7 @@ int ChecksInput(const std::uint8_t* data, std::size_t size) {
   sink = sink + modelCode.size() + DmddText(dmdd).size();
 
   FuzzFrontEnd frontEnd;
-  frontEnd.mode = (flags & 1) != 0 ? InkSimulation : IccProfile;
+  frontEnd.mode = (flags & 1) != 0 ? DownloadMode::kInkSimulation : DownloadMode::kIccProfile;
   frontEnd.simulationPath = simulationPath;
   frontEnd.outputPath = outputPath;
   OnePrinterSpooler spooler;

@@ -165,7 +165,8 @@ class CrdColourTest : public ::testing::Test {
     testing::CapturedStream out, err;
     CrdBuilder builder(BuildEnvironment{messages, clock, Diagnostics{out.get(), err.get()}, dir_});
     std::string photo, colorimetric, business;
-    EXPECT_EQ(builder.BuildCrdFiles(profile, "Check", photo, colorimetric, business), 0)
+    EXPECT_EQ(builder.BuildCrdFiles(profile, "Check", photo, colorimetric, business),
+              BuildResult::kBuilt)
         << err.Text();
     std::array<CrdTables, 2> tables;
     const std::string paths[] = {photo, colorimetric};

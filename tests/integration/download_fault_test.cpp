@@ -191,7 +191,7 @@ class CommandFaultTest : public ::testing::Test {
     argv.insert(argv.end(), extra.begin(), extra.end());
     argv.push_back(profile_);
     CommandOptions options;
-    options.workingDirectory = cwd.empty() ? testing::SourcePath("config") : cwd;
+    options.workingDirectory = cwd.empty() ? testing::SourcePath("examples") : cwd;
     options.environment["TMPDIR"] = temp.empty() ? temp_ : temp;
     if (!cupsServer.empty()) options.environment["CUPS_SERVER"] = cupsServer;
     return testing::RunCommand(argv, options);
@@ -255,7 +255,7 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
         server_.CapturedJobs("Fault_Disabled").size(), 0);
 
   CommandOptions pageOptions;
-  pageOptions.workingDirectory = testing::SourcePath("config");
+  pageOptions.workingDirectory = testing::SourcePath("examples");
   run = testing::RunCommand({testing::VomarDownloadPath(), "info-page", "--printer",
                              "Fault_Disabled", "--yes", "--wait=3"},
                             pageOptions);

@@ -333,7 +333,7 @@ TEST_F(DownloadInterruptedTest, ServerAskingForAPasswordGetsNoneAndSaysSo) {
   ASSERT_TRUE(server_.Restart());
 
   testing::CommandOptions options;
-  options.workingDirectory = testing::SourcePath("config");
+  options.workingDirectory = testing::SourcePath("examples");
   options.environment["CUPS_SERVER"] = "localhost:" + std::to_string(port);
   options.environment["TMPDIR"] = temp_;
   options.timeLimit = 60s;

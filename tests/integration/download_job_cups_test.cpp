@@ -50,7 +50,7 @@ class DownloadJobCupsTest : public ::testing::Test {
   template <typename Send>
   std::optional<CapturedJob> SendAndCapture(const std::string& queue, Send send) {
     const int before = LastJobId(queue);
-    EXPECT_EQ(send(), 0);
+    EXPECT_EQ(send(), SendResult::kSpooled);
     const int id = LastJobId(queue);
     if (id <= before) {
       ADD_FAILURE() << "no job reached " << queue;
@@ -93,7 +93,9 @@ TEST_F(DownloadJobCupsTest, TheQueueReceivesExactlyTheEnvelopeAroundThePayload) 
 TEST_F(DownloadJobCupsTest, BytesFromMemoryReachTheQueueWithTheirDocumentName) {
   const std::string page = Payload(5694);
   const std::optional<CapturedJob> captured = SendAndCapture("Office_C2", [&] {
-    return static_cast<int>(job.SendJobBytes("Office_C2", page, "HDD_INFORMATION_FILE"));
+    return job.SendJobBytes("Office_C2", page, "HDD_INFORMATION_FILE") == BytesJobResult::kSpooled
+               ? SendResult::kSpooled
+               : SendResult::kFailed;
   });
   ASSERT_TRUE(captured.has_value());
   EXPECT_EQ(captured->bytes.size(), 5784u);
@@ -109,7 +111,7 @@ TEST_F(DownloadJobCupsTest, APrinterDeletedAfterListingFailsAndKeepsTheFile) {
   ASSERT_TRUE(server.DeleteQueue("Vanishing"));
 
   const std::string path = dir.Write("Vanishing_Photo", Payload(1000));
-  EXPECT_EQ(job.SendCrdFile(listed->name, path), 1);
+  EXPECT_EQ(job.SendCrdFile(listed->name, path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, kFaulty);
   EXPECT_EQ(messages.shown[0].caption, std::nullopt);
@@ -122,7 +124,7 @@ TEST_F(DownloadJobCupsTest, AQueueRejectingJobsFailsAndKeepsTheFile) {
   ASSERT_EQ(server.RunClient({"cupsreject", "Rejecting"}).exitStatus, 0);
 
   const std::string path = dir.Write("Rejecting_INKSimulation", Payload(1000));
-  EXPECT_EQ(job.SendInkFile("Rejecting", path), 1);
+  EXPECT_EQ(job.SendInkFile("Rejecting", path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, kFaulty);
   EXPECT_TRUE(std::filesystem::exists(path));
@@ -143,7 +145,7 @@ TEST_F(DownloadJobCupsTest, AStoppedServerFailsAndKeepsTheFile) {
   DownloadJob ownJob(ownSpooler, messages);
   const std::string path = dir.Write("Office_C1_Photo", Payload(300));
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ownJob.SendCrdFile("Office_C1", path), 1);
+  EXPECT_EQ(ownJob.SendCrdFile("Office_C1", path), SendResult::kFailed);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, kFaulty);

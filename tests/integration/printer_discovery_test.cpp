@@ -139,7 +139,7 @@ TEST_F(PrinterDiscoveryTest, OutputProfilesMustDescribeTheModelOfTheSelectedPrin
   };
   for (const auto& c : cases) {
     RecordingFrontEnd host;
-    host.mode = InkSimulation;
+    host.mode = DownloadMode::kInkSimulation;
     host.outputPath = c.path;
     host.printerText = c.printerText;
     const RecordingMessages& messages = host.messages;

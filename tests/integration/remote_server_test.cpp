@@ -70,7 +70,7 @@ class RemoteServerTest : public ::testing::Test {
   // crd --printer QUEUE --number N --wait=60 through `server` (empty: the shared one).
   CommandResult Download(const std::string& server, const std::string& queue, int number) {
     CommandOptions options;
-    options.workingDirectory = testing::SourcePath("config");
+    options.workingDirectory = testing::SourcePath("examples");
     options.environment["TMPDIR"] = scratch_.path();
     if (!server.empty()) options.environment["CUPS_SERVER"] = server;
     return testing::RunCommand({testing::VomarDownloadPath(), "crd", "--printer", queue,

@@ -13,7 +13,7 @@ namespace vomar::testing {
 class RecordingFrontEnd : public FrontEnd {
  public:
   int Show(const Message& message) override { return messages.Show(message); }
-  int Mode() const override { return mode; }
+  DownloadMode Mode() const override { return mode; }
   std::string SimulationPath() const override { return simulationPath; }
   std::string OutputPath() const override { return outputPath; }
   void ClearSimulationPath() override {
@@ -38,7 +38,7 @@ class RecordingFrontEnd : public FrontEnd {
   }
 
   RecordingMessages messages;  // the boxes shown and the answers to give
-  int mode = IccProfile;
+  DownloadMode mode = DownloadMode::kIccProfile;
   std::string simulationPath;
   std::string outputPath;
   std::string printerText;

@@ -174,11 +174,11 @@ class CrdBuilderTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
-  int Build(const ProfileSpec& profile, const std::string& stem = "Office_C1", int number = 1) {
+  BuildResult Build(const ProfileSpec& profile, const std::string& stem = "Office_C1", int number = 1) {
     EXPECT_TRUE(testing::WriteProfile(profilePath_, profile));
     return BuildFrom(profilePath_, stem, number);
   }
-  int BuildFrom(const std::string& profilePath, const std::string& stem, int number = 1) {
+  BuildResult BuildFrom(const std::string& profilePath, const std::string& stem, int number = 1) {
     BuildEnvironment environment{messages_, clock_, Diagnostics{out_.get(), err_.get()},
                                  dir_};
     CrdBuilder builder(environment);
@@ -218,7 +218,7 @@ class CrdBuilderTest : public ::testing::Test {
 // ---- whole files ----
 
 TEST_F(CrdBuilderTest, LabLut8ProfileGivesThreeWholeFiles) {
-  ASSERT_EQ(Build(CompleteProfile()), 0);
+  ASSERT_EQ(Build(CompleteProfile()), BuildResult::kBuilt);
   EXPECT_EQ(File(kPhoto), LabFile(kPhoto, 0));
   EXPECT_EQ(File(kColorimetric), LabFile(kColorimetric, 1));
   EXPECT_EQ(File(kBusiness), LabFile(kBusiness, 2));
@@ -237,7 +237,7 @@ TEST_F(CrdBuilderTest, Lut16TableGivesTheSameFilesAsItsLut8Twin) {
   SetTag(profile, sig::kB2A0, Lut16(0));
   SetTag(profile, sig::kB2A1, Lut16(1));
   SetTag(profile, sig::kB2A2, Lut16(2));
-  ASSERT_EQ(Build(profile), 0);
+  ASSERT_EQ(Build(profile), BuildResult::kBuilt);
   EXPECT_EQ(File(kPhoto), LabFile(kPhoto, 0));
   EXPECT_EQ(File(kColorimetric), LabFile(kColorimetric, 1));
   EXPECT_EQ(File(kBusiness), LabFile(kBusiness, 2));
@@ -255,7 +255,7 @@ TEST_F(CrdBuilderTest, XyzProfileUsesTheTransposedHalvedMatrixAndEveryWhitePoint
          Lut8(0, {0x10000, 0x8000, 0, static_cast<std::int32_t>(0xFFFF0000), 0x10000, 0x4000, 0,
                   0, 0x20000}));
   profile.tags.emplace_back(sig::kBkpt, testing::XyzTag({0, 0, 0}));
-  ASSERT_EQ(Build(profile), 0);
+  ASSERT_EQ(Build(profile), BuildResult::kBuilt);
 
   const std::string xyzKeys = kFixedKeysHead + kXyzEncodeAbc + kRangeAbc;
   const std::string white = "/WhitePoint [0.644304 1.000000 0.644946]\n";
@@ -277,7 +277,7 @@ TEST_F(CrdBuilderTest, DuplicateTablesAreEachWrittenInReverseDirectoryOrder) {
   ProfileSpec profile = CompleteProfile();
   profile.tags.emplace_back(sig::kB2A0, Lut8(3));  // a second B2A0, last in the directory
   profile.tags.emplace_back(sig::kBkpt, testing::XyzTag({0, 0, 0}));
-  ASSERT_EQ(Build(profile, "Office_C1", 2), 0);
+  ASSERT_EQ(Build(profile, "Office_C1", 2), BuildResult::kBuilt);
   auto head = [](const IntentText& intent, int t) { return LabHead(intent, t, 2); };
   EXPECT_EQ(File(kPhoto), head(kPhoto, 3) + head(kPhoto, 0) + kD50LabWhitePoint +
                               kD50LabWhitePoint + RenderTable(3) + RenderTable(0) +
@@ -293,7 +293,7 @@ TEST_F(CrdBuilderTest, StemIsWrittenInShiftJisAndLeftoverFilesAreEmptiedFirst) {
   const std::string stem = "ﾌﾟﾘﾝﾀ_1";  // half-width katakana: one CP932 byte each
   ASSERT_TRUE(testing::WriteBytes(dir_ + stem + kPhoto.suffix,
                                   Bytes(100000, static_cast<std::uint8_t>('z'))));
-  ASSERT_EQ(Build(CompleteProfile(), stem), 0);
+  ASSERT_EQ(Build(CompleteProfile(), stem), BuildResult::kBuilt);
   EXPECT_EQ(File(kPhoto, stem), kDownloader + IntentLines(kPhoto, 1, "\xCC\xDF\xD8\xDD\xC0_1") +
                                     kHeaderComments + TableStrings(0) + kFixedKeysHead +
                                     kLabEncodeAbc + kRangeAbc + kLabMatrixAbc +
@@ -304,7 +304,7 @@ TEST_F(CrdBuilderTest, StemIsWrittenInShiftJisAndLeftoverFilesAreEmptiedFirst) {
 TEST_F(CrdBuilderTest, CopyrightTagOfEightBytesEchoesAnEmptyText) {
   ProfileSpec profile = CompleteProfile();
   SetTag(profile, sig::kCprt, Bytes{'t', 'e', 'x', 't', 0, 0, 0, 0});
-  ASSERT_EQ(Build(profile), 0);
+  ASSERT_EQ(Build(profile), BuildResult::kBuilt);
   EXPECT_EQ(out_.Text(), "Making a CRD...\n" + TableTrace(2) + TableTrace(1) + TableTrace(0) +
                              "...\n");
 }
@@ -312,21 +312,21 @@ TEST_F(CrdBuilderTest, CopyrightTagOfEightBytesEchoesAnEmptyText) {
 TEST_F(CrdBuilderTest, FilesAreTheSameUnderAGermanLocale) {
   ProfileSpec profile = CompleteProfile();
   profile.pcs = sig::kXyz;
-  ASSERT_EQ(Build(profile), 0);
+  ASSERT_EQ(Build(profile), BuildResult::kBuilt);
   const std::string inC = File(kPhoto);
   ASSERT_NE(inC.find("0.964203"), std::string::npos);
   const std::string previous = std::setlocale(LC_ALL, nullptr);
   if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "de_DE.UTF-8 missing";
-  const int result = BuildFrom(profilePath_, "Office_C1");
+  const BuildResult result = BuildFrom(profilePath_, "Office_C1");
   std::setlocale(LC_ALL, previous.c_str());
-  ASSERT_EQ(result, 0);
+  ASSERT_EQ(result, BuildResult::kBuilt);
   EXPECT_EQ(File(kPhoto), inC);
 }
 
 // ---- failures: lines, result, box and files ----
 
 TEST_F(CrdBuilderTest, UnreadableProfileShowsTheBoxOnceAndMakesNoFile) {
-  EXPECT_EQ(BuildFrom(dir_ + "missing.icc", "Office_C1"), 1);
+  EXPECT_EQ(BuildFrom(dir_ + "missing.icc", "Office_C1"), BuildResult::kFailed);
   ExpectProfileFaultyBoxOnce();
   EXPECT_EQ(out_.Text(), "");
   EXPECT_EQ(err_.Text(), "");
@@ -352,7 +352,7 @@ TEST_F(CrdBuilderTest, ReaderFailuresKeepTheirLinesAndAddTheBox) {
     SCOPED_TRACE(row.what);
     messages_.shown.clear();
     const std::string errBefore = err_.Text();
-    EXPECT_EQ(Build(row.profile), 1);
+    EXPECT_EQ(Build(row.profile), BuildResult::kFailed);
     EXPECT_EQ(err_.Text().substr(errBefore.size()), row.err);
     ExpectProfileFaultyBoxOnce();
     ExpectNoOutputFiles();
@@ -392,7 +392,7 @@ TEST_F(CrdBuilderTest, UnusableTablesFailBeforeAnythingIsWritten) {
     const std::string outBefore = out_.Text(), errBefore = err_.Text();
     ProfileSpec profile = CompleteProfile();
     SetTag(profile, row.tag, row.data);
-    EXPECT_EQ(Build(profile), 1);
+    EXPECT_EQ(Build(profile), BuildResult::kFailed);
     EXPECT_EQ(out_.Text().substr(outBefore.size()), "Making a CRD...\n");
     EXPECT_EQ(err_.Text().substr(errBefore.size()), row.err);
     ExpectProfileFaultyBoxOnce();
@@ -405,7 +405,7 @@ TEST_F(CrdBuilderTest, EveryDuplicateIsCheckedAndTheFirstIntentInOrderIsReported
   SetTag(profile, sig::kB2A1, Bytes{'m', 'f', 't', '1'});
   profile.tags.emplace_back(sig::kB2A0, testing::TextTag("not a table, but long enough "
                                                          "to pass for a table head"));
-  EXPECT_EQ(Build(profile), 1);
+  EXPECT_EQ(Build(profile), BuildResult::kFailed);
   EXPECT_EQ(err_.Text(), "Error in B2A0 Tag\n");
   ExpectProfileFaultyBoxOnce();
   ExpectEmptyOutputFiles();
@@ -414,7 +414,7 @@ TEST_F(CrdBuilderTest, EveryDuplicateIsCheckedAndTheFirstIntentInOrderIsReported
 TEST_F(CrdBuilderTest, OtherConnectionSpacesAndAZeroWhitePointFail) {
   ProfileSpec rgb = CompleteProfile();
   rgb.pcs = MakeSignature("RGB ");
-  EXPECT_EQ(Build(rgb), 1);
+  EXPECT_EQ(Build(rgb), BuildResult::kFailed);
   EXPECT_EQ(err_.Text(), "The profile connection space is neither Lab nor XYZ.\n");
   ExpectProfileFaultyBoxOnce();
   ExpectEmptyOutputFiles();
@@ -422,7 +422,7 @@ TEST_F(CrdBuilderTest, OtherConnectionSpacesAndAZeroWhitePointFail) {
   messages_.shown.clear();
   ProfileSpec flat = CompleteProfile();
   flat.illuminant = {63190, 0, 54061};
-  EXPECT_EQ(Build(flat), 1);
+  EXPECT_EQ(Build(flat), BuildResult::kFailed);
   EXPECT_EQ(err_.Text(),
             "The profile connection space is neither Lab nor XYZ.\nIllegal white point.\n");
   ExpectProfileFaultyBoxOnce();
@@ -434,7 +434,7 @@ TEST_F(CrdBuilderTest, OutputDirectoryThatCannotBeWrittenShowsTheBoxOnce) {
   ASSERT_TRUE(testing::WriteProfile(profilePath_, CompleteProfile()));
   // The Colorimetric name is taken by a directory: the Photo file was opened and stays.
   ASSERT_TRUE(std::filesystem::create_directory(dir_ + "Office_C1_ColorimetricColorRendering"));
-  EXPECT_EQ(BuildFrom(profilePath_, "Office_C1"), 1);
+  EXPECT_EQ(BuildFrom(profilePath_, "Office_C1"), BuildResult::kFailed);
   ExpectProfileFaultyBoxOnce();
   EXPECT_EQ(err_.Text(), "");
   EXPECT_EQ(File(kPhoto), "");
@@ -443,7 +443,7 @@ TEST_F(CrdBuilderTest, OutputDirectoryThatCannotBeWrittenShowsTheBoxOnce) {
 
 TEST_F(CrdBuilderTest, FailedWriteIsAFailureNotASuccess) {
   ASSERT_EQ(symlink("/dev/full", (dir_ + "Office_C1_ColorimetricColorRendering").c_str()), 0);
-  EXPECT_EQ(Build(CompleteProfile()), 1);
+  EXPECT_EQ(Build(CompleteProfile()), BuildResult::kFailed);
   EXPECT_EQ(err_.Text(), "Unable to write the file.\n");
   ExpectProfileFaultyBoxOnce();
   EXPECT_EQ(File(kPhoto), LabFile(kPhoto, 0));  // finished before the failure
@@ -453,7 +453,7 @@ TEST_F(CrdBuilderTest, FailedWriteIsAFailureNotASuccess) {
 TEST_F(CrdBuilderTest, NamesOverTheLimitAreRefusedBeforeAnyFileIsMade) {
   // "_ColorimetricColorRendering" is 27 bytes: a 229-byte stem makes a 256-byte name.
   const std::string stem(229, 's');
-  EXPECT_EQ(Build(CompleteProfile(), stem), 1);
+  EXPECT_EQ(Build(CompleteProfile(), stem), BuildResult::kFailed);
   ASSERT_EQ(messages_.shown.size(), 1u);
   EXPECT_EQ(messages_.shown[0].text,
             "作成するファイルのパスが長すぎます。\r\nプリンター名と一時フォルダーのパスを確認してください。");
@@ -468,7 +468,7 @@ TEST_F(CrdBuilderTest, NamesOverTheLimitAreRefusedBeforeAnyFileIsMade) {
   const std::string longPath = dir_ + std::string(255 - dir_.size() - 4, 'p') + ".icc/";
   ASSERT_TRUE(std::filesystem::create_directory(longPath));
   ASSERT_TRUE(testing::WriteProfile(longPath + "x.icc", CompleteProfile()));
-  EXPECT_EQ(BuildFrom(longPath + "x.icc", "Office_C1"), 1);
+  EXPECT_EQ(BuildFrom(longPath + "x.icc", "Office_C1"), BuildResult::kFailed);
   ASSERT_EQ(messages_.shown.size(), 1u);
   EXPECT_EQ(messages_.shown[0].text,
             "指定の出力プロファイルパスが長すぎます。\r\n指定の出力プロファイルパスを確認してください。");
@@ -488,13 +488,13 @@ TEST_F(CrdBuilderTest, DamagedTableHeadsAndLengthsNeverReadPastTheData) {
     if (random() % 2) table.resize(table.size() - random() % 64);
     SetTag(profile, kCrdTags[round % 3], table);
     const std::size_t errBefore = err_.Text().size();
-    const int result = Build(profile);
+    const BuildResult result = Build(profile);
     const std::string err = err_.Text().substr(errBefore);
-    if (result == 1) {
+    if (result == BuildResult::kFailed) {
       failures++;
       EXPECT_EQ(err, "Error in " + SignatureText(kCrdTags[round % 3]) + " Tag\n");
     } else {
-      EXPECT_EQ(result, 0);
+      EXPECT_EQ(result, BuildResult::kBuilt);
       EXPECT_EQ(err, "");
     }
   }
@@ -505,9 +505,9 @@ TEST_F(CrdBuilderTest, DamagedTableHeadsAndLengthsNeverReadPastTheData) {
 TEST_F(CrdBuilderTest, ABuildAfterAFailedOneStartsAfresh) {
   ProfileSpec broken = CompleteProfile();
   SetTag(broken, sig::kB2A2, Bytes{'m', 'f', 't', '1'});
-  EXPECT_EQ(Build(broken), 1);
+  EXPECT_EQ(Build(broken), BuildResult::kFailed);
   messages_.shown.clear();
-  ASSERT_EQ(Build(CompleteProfile()), 0);
+  ASSERT_EQ(Build(CompleteProfile()), BuildResult::kBuilt);
   EXPECT_EQ(File(kBusiness), LabFile(kBusiness, 2));
   EXPECT_TRUE(messages_.shown.empty());
 }

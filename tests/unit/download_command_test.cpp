@@ -56,7 +56,7 @@ class DownloadCommandTest : public ::testing::Test {
 
   DownloadRequest IccRequest(const std::string& printer) {
     DownloadRequest request;
-    request.mode = IccProfile;
+    request.mode = DownloadMode::kIccProfile;
     request.outputProfilePath = profile;
     request.printer = spooler.GetPrinter(printer);
     request.profileNumberText = " 2";
@@ -98,17 +98,17 @@ class DownloadCommandTest : public ::testing::Test {
 
 TEST_F(DownloadCommandTest, MissingPathsShowTheirMessageAndEndTheCommand) {
   struct Case {
-    int mode;
+    DownloadMode mode;
     std::string simulation, output;
     std::string expected;
   };
   const Case cases[] = {
-      {IccProfile, "", "", "105:Vomar Profile Downloader:0"},
-      {IccProfile, "sim.icc", "", "105:Vomar Profile Downloader:0"},
-      {InkSimulation, "", "", "106:Vomar Profile Downloader:0"},
-      {InkSimulation, "", "out.icc", "104:Vomar Profile Downloader:0"},
-      {InkSimulation, "sim.icc", "", "105:Vomar Profile Downloader:0"},
-      {InkSimulation, " ", "", "105:Vomar Profile Downloader:0"},  // blanks are not trimmed
+      {DownloadMode::kIccProfile, "", "", "105:Vomar Profile Downloader:0"},
+      {DownloadMode::kIccProfile, "sim.icc", "", "105:Vomar Profile Downloader:0"},
+      {DownloadMode::kInkSimulation, "", "", "106:Vomar Profile Downloader:0"},
+      {DownloadMode::kInkSimulation, "", "out.icc", "104:Vomar Profile Downloader:0"},
+      {DownloadMode::kInkSimulation, "sim.icc", "", "105:Vomar Profile Downloader:0"},
+      {DownloadMode::kInkSimulation, " ", "", "105:Vomar Profile Downloader:0"},  // blanks are not trimmed
   };
   for (const Case& c : cases) {
     RecordingUi fresh;
@@ -119,7 +119,7 @@ TEST_F(DownloadCommandTest, MissingPathsShowTheirMessageAndEndTheCommand) {
     request.outputProfilePath = c.output;
     EXPECT_EQ(Run(request), DownloadOutcome::kIncomplete);
     EXPECT_EQ(ui.Summary(), std::vector<std::string>{c.expected})
-        << c.mode << " '" << c.simulation << "' '" << c.output << "'";
+        << (c.mode == DownloadMode::kInkSimulation ? "ink" : "icc") << " '" << c.simulation << "' '" << c.output << "'";
     EXPECT_TRUE(ui.events.empty());
   }
   EXPECT_TRUE(spooler.jobs.empty());
@@ -250,7 +250,7 @@ TEST_F(DownloadCommandTest, InkPairChecksComeBeforeTheQuestion) {
   for (const Case& c : cases) {
     ui = RecordingUi();
     DownloadRequest request = IccRequest("Office_C1");
-    request.mode = InkSimulation;
+    request.mode = DownloadMode::kInkSimulation;
     request.simulationProfilePath = c.simulation;
     request.outputProfilePath = c.output;
     EXPECT_EQ(Run(request), c.outcome) << c.simulation << " " << c.output;

@@ -74,7 +74,7 @@ TEST_F(DownloadJobTest, SendsTheEnvelopeAroundThePayloadInChunksAndDeletesTheFil
   for (const auto& c : cases) {
     spooler.jobs.clear();
     const std::string path = dir.Write("Office_C1_Photo", c.payload);
-    EXPECT_EQ(job.SendCrdFile("Office_C1", path), 0) << c.name;
+    EXPECT_EQ(job.SendCrdFile("Office_C1", path), SendResult::kSpooled) << c.name;
     ASSERT_EQ(spooler.jobs.size(), 1u) << c.name;
     const MemorySpooler::Job& sent = spooler.jobs[0];
     EXPECT_EQ(sent.bytes, kHeader + c.payload + kTrailer) << c.name;
@@ -87,7 +87,7 @@ TEST_F(DownloadJobTest, SendsTheEnvelopeAroundThePayloadInChunksAndDeletesTheFil
   EXPECT_EQ(std::string(kHeader + kTrailer).size(), 90u);
 
   const std::string path = dir.Write("Office_C1_INKSimulation", "ink");
-  EXPECT_EQ(job.SendInkFile("Office_C1", path), 0);
+  EXPECT_EQ(job.SendInkFile("Office_C1", path), SendResult::kSpooled);
   EXPECT_EQ(spooler.jobs.back().documentName, "TOKU_R_FILE");
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(spooler.openHandles, 0);
@@ -134,9 +134,9 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
     messages.shown.clear();
     const std::string path =
         c.payloadPresent ? dir.Write("payload", Payload(300)) : dir.File("absent");
-    const int result =
+    const SendResult result =
         c.ink ? job.SendInkFile(c.printer, path) : job.SendCrdFile(c.printer, path);
-    EXPECT_EQ(result, 1) << c.name;
+    EXPECT_EQ(result, SendResult::kFailed) << c.name;
     ASSERT_EQ(messages.shown.size(), 1u) << c.name;
     EXPECT_EQ(messages.shown[0].text, kFaulty) << c.name;  // strings 4, 12 and 13 agree
     EXPECT_EQ(messages.shown[0].caption, std::nullopt) << c.name;
@@ -162,7 +162,7 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
   spooler.faults = Faults{.close = true};
   messages.shown.clear();
   const std::string path = dir.Write("payload", "x");
-  EXPECT_EQ(job.SendCrdFile("Office_C1", path), 1);
+  EXPECT_EQ(job.SendCrdFile("Office_C1", path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].detail, "close refused");
   EXPECT_TRUE(std::filesystem::exists(path));
@@ -173,7 +173,7 @@ TEST_F(DownloadJobTest, APayloadThatCannotBeReadIsNotSent) {
   // A directory opens for reading but gives a read error: the job must not be finished
   // as if the payload were empty.
   std::filesystem::create_directory(dir.File("folder"));
-  EXPECT_EQ(job.SendInkFile("Office_C1", dir.File("folder")), 1);
+  EXPECT_EQ(job.SendInkFile("Office_C1", dir.File("folder")), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, StringTableText(13));
   EXPECT_EQ(messages.shown[0].detail, "cannot read " + dir.File("folder") + ": Is a directory");
@@ -197,10 +197,10 @@ TEST_F(DownloadJobTest, APathOverTheLimitIsRefusedBeforeThePrinterIsOpened) {
     std::fclose(file);
   }
 
-  EXPECT_EQ(job.SendCrdFile("Office_C1", longest), 0);
+  EXPECT_EQ(job.SendCrdFile("Office_C1", longest), SendResult::kSpooled);
   EXPECT_TRUE(messages.shown.empty());
 
-  EXPECT_EQ(job.SendCrdFile("Office_C1", tooLong), 1);
+  EXPECT_EQ(job.SendCrdFile("Office_C1", tooLong), SendResult::kFailed);
   EXPECT_EQ(spooler.opens, 1);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text,

@@ -60,7 +60,7 @@ std::size_t OpenDescriptors() {
 }
 
 struct ReadOutcome {
-  int result = 0;
+  ProfileRead result = ProfileRead::kFailed;
   std::string err;
   std::string out;
   std::vector<std::string> entries;
@@ -73,9 +73,9 @@ ReadOutcome Read(const std::string& path, bool demandClass, bool demandRequired,
   testing::CapturedStream err;
   ProfileHeader header;
   ReadOutcome outcome;
-  outcome.result = static_cast<int>(
+  outcome.result =
       ReadProfileTags(path, list, demandClass, demandRequired, header, {out.get(), err.get()},
-                      load ? TagSelection::Only(*load) : TagSelection{}));
+                      load ? TagSelection::Only(*load) : TagSelection{});
   outcome.err = err.Text();
   outcome.out = out.Text();
   outcome.entries = Describe(list);
@@ -87,7 +87,7 @@ struct ReaderCase {
   Bytes bytes;
   bool demandClass;
   bool demandRequired;
-  int result;
+  ProfileRead result;
   std::string err;
   std::vector<std::string> entries;
   std::optional<std::vector<Signature>> load = std::nullopt;  // the tags loaded; none: all
@@ -102,7 +102,7 @@ std::vector<ReaderCase> ReaderCases() {
 
   Bytes shortHeader = complete;
   shortHeader.resize(131);
-  cases.push_back({"header of 131 bytes", shortHeader, false, false, kTagFailed,
+  cases.push_back({"header of 131 bytes", shortHeader, false, false, ProfileRead::kFailed,
                    "Unable to read the file.\n", {}});
 
   ProfileSpec monitor;
@@ -110,82 +110,82 @@ std::vector<ReaderCase> ReaderCases() {
   monitor.tags = {{sig::kDesc, testing::TextTag("a")}, {sig::kCprt, testing::TextTag("b")}};
   monitor.tagCount = 3;  // one entry more than present: never reached
   cases.push_back({"monitor profile where a printer profile is demanded",
-                   BuildProfileBytes(monitor), true, true, kTagFailed,
+                   BuildProfileBytes(monitor), true, true, ProfileRead::kFailed,
                    "Input file may not be printer profile.\n", {}});
   monitor.tagCount.reset();
   cases.push_back({"monitor profile where no class is demanded", BuildProfileBytes(monitor),
-                   false, false, kTagOk, "",
+                   false, false, ProfileRead::kRead, "",
                    {"desc 156 10 loaded 10", "cprt 168 10 loaded 10"}});
 
   ProfileSpec empty;
   cases.push_back({"no tags, required tags demanded", BuildProfileBytes(empty), true, true,
-                   kTagFailed, "This may not include necessary info.\n", {}});
-  cases.push_back({"no tags, nothing demanded", BuildProfileBytes(empty), true, false, kTagOk,
+                   ProfileRead::kFailed, "This may not include necessary info.\n", {}});
+  cases.push_back({"no tags, nothing demanded", BuildProfileBytes(empty), true, false, ProfileRead::kRead,
                    "", {}});
 
   ProfileSpec negative = monitor;
   negative.deviceClass = sig::kPrtr;
   negative.tagCount = 0x80000001u;
   cases.push_back({"count with the top bit set reads no entry", BuildProfileBytes(negative),
-                   true, false, kTagOk, "", {}});
+                   true, false, ProfileRead::kRead, "", {}});
 
   ProfileSpec truncated;
   truncated.tags = {{sig::kDesc, {}}, {sig::kCprt, {}}};
   truncated.tagCount = 3;
   cases.push_back({"count larger than the entries present", BuildProfileBytes(truncated), true,
-                   false, kTagFailed, "Unable to read the file.\n",
+                   false, ProfileRead::kFailed, "Unable to read the file.\n",
                    {"desc 156 0", "cprt 156 0"}});
 
   ProfileSpec noGamut = CompleteProfileSpec();
   noGamut.tags.erase(noGamut.tags.begin() + 8);
   const Bytes noGamutBytes = BuildProfileBytes(noGamut);
-  cases.push_back({"gamt missing", noGamutBytes, true, true, kTagFailed,
+  cases.push_back({"gamt missing", noGamutBytes, true, true, ProfileRead::kFailed,
                    "This may not include necessary info.\n",
                    StoredDirectory(noGamutBytes, 9, false)});
-  cases.push_back({"gamt missing, required tags not demanded", noGamutBytes, true, false, kTagOk,
+  cases.push_back({"gamt missing, required tags not demanded", noGamutBytes, true, false, ProfileRead::kRead,
                    "", StoredDirectory(noGamutBytes, 9, true)});
 
   ProfileSpec noDescNoGamut = noGamut;
   noDescNoGamut.tags.erase(noDescNoGamut.tags.begin());
   const Bytes noDescBytes = BuildProfileBytes(noDescNoGamut);
-  cases.push_back({"desc and gamt missing", noDescBytes, true, true, kTagFailed,
+  cases.push_back({"desc and gamt missing", noDescBytes, true, true, ProfileRead::kFailed,
                    "This may not include necessary info.\n", StoredDirectory(noDescBytes, 8, false)});
 
-  cases.push_back({"all ten required tags", complete, true, true, kTagOk, "",
+  cases.push_back({"all ten required tags", complete, true, true, ProfileRead::kRead, "",
                    StoredDirectory(complete, 10, true)});
 
   ProfileSpec beyond;
   beyond.tags = {{sig::kDesc, testing::TextTag("abc"), 4000, 16}};
   cases.push_back({"offset beyond the end of the file", BuildProfileBytes(beyond), true, false,
-                   kTagFailed, kShortRead, {"desc 4000 16"}});
+                   ProfileRead::kFailed, kShortRead, {"desc 4000 16"}});
 
   ProfileSpec huge;
   huge.tags = {{sig::kB2A0, testing::Lut8Tag(3, 4, 2), std::nullopt, 0xFFFFFFF0u}};
   cases.push_back({"size far larger than the file", BuildProfileBytes(huge), true, false,
-                   kTagFailed, kShortRead, {"B2A0 144 4294967280"}});
+                   ProfileRead::kFailed, kShortRead, {"B2A0 144 4294967280"}});
 
   ProfileSpec wrapping;
   wrapping.tags = {{sig::kDesc, testing::TextTag("abc"), 0xFFFFFFFFu, 2}};
   cases.push_back({"offset plus size beyond 32 bits", BuildProfileBytes(wrapping), true, false,
-                   kTagFailed, kShortRead, {"desc 4294967295 2"}});
+                   ProfileRead::kFailed, kShortRead, {"desc 4294967295 2"}});
 
   ProfileSpec emptyTag;
   emptyTag.tags = {{sig::kDesc, {}, 4000, std::nullopt}, {sig::kCprt, testing::TextTag("c")}};
   cases.push_back({"tag of size 0 loads as an empty buffer", BuildProfileBytes(emptyTag), true,
-                   false, kTagOk, "", {"desc 4000 0 loaded 0", "cprt 156 10 loaded 10"}});
+                   false, ProfileRead::kRead, "", {"desc 4000 0 loaded 0", "cprt 156 10 loaded 10"}});
 
   ProfileSpec duplicate;
   duplicate.tags = {{sig::kDesc, testing::TextTag("first")},
                     {sig::kDesc, testing::TextTag("second")}};
   cases.push_back({"duplicate signatures make two entries", BuildProfileBytes(duplicate), true,
-                   false, kTagOk, "", {"desc 156 14 loaded 14", "desc 172 15 loaded 15"}});
+                   false, ProfileRead::kRead, "", {"desc 156 14 loaded 14", "desc 172 15 loaded 15"}});
 
   ProfileSpec secondShort;
   secondShort.tags = {{sig::kDesc, testing::TextTag("a")},
                       {sig::kCprt, testing::TextTag("b"), std::nullopt, 400},
                       {sig::kWtpt, testing::TextTag("c")}};
   cases.push_back({"loading stops at the first short tag", BuildProfileBytes(secondShort), true,
-                   false, kTagFailed, kShortRead,
+                   false, ProfileRead::kFailed, kShortRead,
                    {"desc 168 10 loaded 10", "cprt 180 400", "wtpt 192 10"}});
 
   ProfileSpec selected;
@@ -194,14 +194,14 @@ std::vector<ReaderCase> ReaderCases() {
                    {sig::kCprt, testing::TextTag("b")},
                    {sig::kWtpt, {}, 4000, std::nullopt}};
   cases.push_back({"only the selected tags are loaded", BuildProfileBytes(selected), true, false,
-                   kTagOk, "", {"desc 180 10", "A2B0 192 12", "cprt 204 10 loaded 10", "wtpt 4000 0"},
+                   ProfileRead::kRead, "", {"desc 180 10", "A2B0 192 12", "cprt 204 10 loaded 10", "wtpt 4000 0"},
                    std::vector<Signature>{sig::kCprt, sig::kB2A0}});
   cases.push_back({"a short tag fails alike when it is not selected",
-                   BuildProfileBytes(secondShort), true, false, kTagFailed, kShortRead,
+                   BuildProfileBytes(secondShort), true, false, ProfileRead::kFailed, kShortRead,
                    {"desc 168 10 loaded 10", "cprt 180 400", "wtpt 192 10"},
                    std::vector<Signature>{sig::kDesc}});
   cases.push_back({"an empty selection loads no tag", BuildProfileBytes(selected), true, false,
-                   kTagOk, "", {"desc 180 10", "A2B0 192 12", "cprt 204 10", "wtpt 4000 0"},
+                   ProfileRead::kRead, "", {"desc 180 10", "A2B0 192 12", "cprt 204 10", "wtpt 4000 0"},
                    std::vector<Signature>{}});
   return cases;
 }
@@ -227,7 +227,7 @@ TEST(ProfileReaderTest, OutcomeOfEachFileCase) {
 TEST(ProfileReaderTest, FileThatCannotBeOpenedWritesNothing) {
   TagTableList list;
   const ReadOutcome outcome = Read(testing::ScratchPath("no-such-profile.icc"), true, true, list);
-  EXPECT_EQ(outcome.result, static_cast<int>(ProfileRead::kCannotOpen));
+  EXPECT_EQ(outcome.result, ProfileRead::kCannotOpen);
   EXPECT_EQ(outcome.err, "");
   EXPECT_TRUE(list.empty());
 }
@@ -247,9 +247,9 @@ TEST(ProfileReaderTest, LoadedDataEqualStoredBytesAndLookupsFindTheFirstEntry) {
         << SignatureText(profile.tags[k].signature);
   }
   EXPECT_EQ(list.Find(sig::kDesc), &list.entries.front());
-  EXPECT_EQ(HasTag(list, sig::kDesc), kTagOk);
-  EXPECT_EQ(HasTag(list, sig::kBkpt), kTagFailed);
-  EXPECT_EQ(HasTag(TagTableList{}, sig::kDesc), kTagFailed);
+  EXPECT_TRUE(HasTag(list, sig::kDesc));
+  EXPECT_FALSE(HasTag(list, sig::kBkpt));
+  EXPECT_FALSE(HasTag(TagTableList{}, sig::kDesc));
   EXPECT_EQ(CopyrightText(*list.Find(sig::kCprt)), "Test copyright");
 }
 
@@ -270,13 +270,13 @@ TEST(ProfileReaderTest, EntriesSharingOneLargeTagAreLoadedOnlyWithinABudget) {
   ASSERT_TRUE(testing::WriteBytes(path, sharedTagProfile(100)));
   TagTableList list;
   const ReadOutcome outcome = Read(path, false, false, list);
-  EXPECT_EQ(outcome.result, kTagFailed);
+  EXPECT_EQ(outcome.result, ProfileRead::kFailed);
   EXPECT_EQ(outcome.err, "Unable to allocate memory.\nUnable to read file: data part.\n");
 
   // A few intents sharing one table, as real profiles do, still load.
   ASSERT_TRUE(testing::WriteBytes(path, sharedTagProfile(4)));
   TagTableList shared;
-  EXPECT_EQ(Read(path, false, false, shared).result, kTagOk);
+  EXPECT_EQ(Read(path, false, false, shared).result, ProfileRead::kRead);
 }
 
 TEST(ProfileReaderTest, ReadAfterAFailedReadStartsFromTheReleasedList) {
@@ -289,11 +289,11 @@ TEST(ProfileReaderTest, ReadAfterAFailedReadStartsFromTheReleasedList) {
   ASSERT_TRUE(testing::WriteBytes(goodPath, good));
 
   TagTableList list;
-  EXPECT_EQ(Read(brokenPath, true, true, list).result, kTagFailed);
+  EXPECT_EQ(Read(brokenPath, true, true, list).result, ProfileRead::kFailed);
   EXPECT_EQ(list.entries.size(), 10u);
   ReleaseTagList(list);
   const ReadOutcome second = Read(goodPath, true, true, list);
-  EXPECT_EQ(second.result, kTagOk);
+  EXPECT_EQ(second.result, ProfileRead::kRead);
   EXPECT_EQ(second.entries, StoredDirectory(good, 10, true));
 }
 

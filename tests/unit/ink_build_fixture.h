@@ -42,8 +42,8 @@ class InkBuildFixture : public ::testing::Test {
     tzset();
   }
 
-  int BuildFromPaths(const std::string& simulation, const std::string& output,
-                     const std::string& stem = "Office_Color_01") {
+  BuildResult BuildFromPaths(const std::string& simulation, const std::string& output,
+                             const std::string& stem = "Office_Color_01") {
     InkSimulationBuilder builder(BuildEnvironment{
         messages, clock, Diagnostics{out.get(), err.get()}, directory + "/"});
     builder.profileNumber = 3;

@@ -53,7 +53,7 @@ ProfileSpec GoodProfile() { return RequiredTagsProfile(SimulationLut(), Renderin
 class InkBuilderTest : public InkBuildFixture {
  protected:
   // Builds from the two profiles as written into the scratch directory.
-  int Build(const ProfileSpec& simulation, const ProfileSpec& output,
+  BuildResult Build(const ProfileSpec& simulation, const ProfileSpec& output,
             const std::string& stem = "Office_Color_01") {
     EXPECT_TRUE(WriteProfile(simulationPath, simulation));
     EXPECT_TRUE(WriteProfile(outputPath, output));
@@ -62,7 +62,7 @@ class InkBuilderTest : public InkBuildFixture {
 };
 
 TEST_F(InkBuilderTest, Lut8PairGivesTheWholeFile) {
-  ASSERT_EQ(Build(GoodProfile(), GoodProfile()), 0);
+  ASSERT_EQ(Build(GoodProfile(), GoodProfile()), BuildResult::kBuilt);
   EXPECT_EQ(resultPath, filePath);
   EXPECT_EQ(FileText(), kWholeFile);
   EXPECT_EQ(out.Text(), std::string(kCopyrightEcho) + kCopyrightEcho);
@@ -76,7 +76,7 @@ TEST_F(InkBuilderTest, Lut16PairGivesTheSameFileAsLut8) {
   for (std::uint8_t v : Sequence(32, 0x40)) rendering.push_back(v * 257);
   const ProfileSpec profile =
       RequiredTagsProfile(Lut16Tag(4, 3, 2, simulation), Lut16Tag(3, 4, 2, rendering));
-  ASSERT_EQ(Build(profile, profile), 0);
+  ASSERT_EQ(Build(profile, profile), BuildResult::kBuilt);
   EXPECT_EQ(FileText(), kWholeFile);
 }
 
@@ -84,7 +84,7 @@ TEST_F(InkBuilderTest, BlackPointRepeatsTheWhitePointLines) {
   ProfileSpec profile = GoodProfile();
   profile.Add(sig::kBkpt, testing::XyzTag({0, 0, 0}));
   profile.Add(sig::kKtrc, OtherTag("curv", 12));
-  ASSERT_EQ(Build(profile, profile), 0);
+  ASSERT_EQ(Build(profile, profile), BuildResult::kBuilt);
   EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kSimulationBlock + kRenderingKeys +
                             kD50EncodeLmn + kD50WhitePoint + kRenderingBlock + kTrailer);
 }
@@ -95,7 +95,7 @@ TEST_F(InkBuilderTest, WhitePointsAreDoubleForTheSimulationAndSingleForTheOutput
   simulation.illuminant = {0x7FFFFFFF, 1, 16777217};
   ProfileSpec output = GoodProfile();
   output.illuminant = {0x7FFFFFFF, 1, 16777217};
-  ASSERT_EQ(Build(simulation, output), 0);
+  ASSERT_EQ(Build(simulation, output), BuildResult::kBuilt);
   EXPECT_EQ(FileText(),
             kHead + "\t\t/WhitePoint [2147483647.000000 1.000000 16777217.000000]\n" + kTable +
                 kRenderingKeys +
@@ -111,7 +111,7 @@ TEST_F(InkBuilderTest, WhitePointsAreDoubleForTheSimulationAndSingleForTheOutput
 
 TEST_F(InkBuilderTest, LeftoverFileIsEmptiedAndWrittenAfresh) {
   scratch.Write("Office_Color_01_INKSimulation", std::string(20000, 'x') + "old");
-  ASSERT_EQ(Build(GoodProfile(), GoodProfile()), 0);
+  ASSERT_EQ(Build(GoodProfile(), GoodProfile()), BuildResult::kBuilt);
   EXPECT_EQ(FileText(), kWholeFile);
 }
 
@@ -122,7 +122,7 @@ TEST_F(InkBuilderTest, MissingTimeLeavesOutTheLatestLineOnly) {
   for (const StampClock::Reading reading :
        {StampClock::Reading{true, std::nullopt}, StampClock::Reading{false, std::nullopt}}) {
     clock.reading = reading;
-    ASSERT_EQ(Build(GoodProfile(), GoodProfile()), 0);
+    ASSERT_EQ(Build(GoodProfile(), GoodProfile()), BuildResult::kBuilt);
     EXPECT_EQ(FileText(), expected);
     EXPECT_TRUE(messages.shown.empty());
   }
@@ -133,7 +133,7 @@ TEST_F(InkBuilderTest, FileNamesWithParenthesesAreEscaped) {
   const std::string output = scratch.File("Out\\2).icc");
   ASSERT_TRUE(WriteProfile(simulation, GoodProfile()));
   ASSERT_TRUE(WriteProfile(output, GoodProfile()));
-  ASSERT_EQ(BuildFromPaths(simulation, output), 0);
+  ASSERT_EQ(BuildFromPaths(simulation, output), BuildResult::kBuilt);
   std::string expected = kWholeFile;
   expected.replace(expected.find("/INKFILE"), std::string("/INKFILE (simulation.icc)\n/DEVFILE (output.icc)\n").size(),
                    "/INKFILE (Sim \\(1\\).icc)\n/DEVFILE (Out\\\\2\\).icc)\n");
@@ -144,7 +144,7 @@ TEST_F(InkBuilderTest, FileNamesWithParenthesesAreEscaped) {
 
 TEST_F(InkBuilderTest, SimulationProfileThatCannotBeOpenedIsReportedByBothSteps) {
   ASSERT_TRUE(WriteProfile(outputPath, GoodProfile()));
-  EXPECT_EQ(BuildFromPaths(scratch.File("missing.icc"), outputPath), 1);
+  EXPECT_EQ(BuildFromPaths(scratch.File("missing.icc"), outputPath), BuildResult::kFailed);
   EXPECT_EQ(resultPath, "unchanged");
   ExpectProfileFaultyShown(2);
   EXPECT_EQ(err.Text(), "");
@@ -157,7 +157,7 @@ TEST_F(InkBuilderTest, SimulationProfileThatCannotBeOpenedIsReportedByBothSteps)
 TEST_F(InkBuilderTest, SimulationProfileOfAnotherClassKeepsItsHeadButNoTable) {
   ProfileSpec simulation = GoodProfile();
   simulation.deviceClass = sig::kMntr;
-  EXPECT_EQ(Build(simulation, GoodProfile()), 1);
+  EXPECT_EQ(Build(simulation, GoodProfile()), BuildResult::kFailed);
   EXPECT_EQ(err.Text(), "Input file may not be printer profile.\n");
   EXPECT_EQ(out.Text(), kCopyrightEcho);
   ExpectProfileFaultyShown(1);
@@ -167,7 +167,7 @@ TEST_F(InkBuilderTest, SimulationProfileOfAnotherClassKeepsItsHeadButNoTable) {
 TEST_F(InkBuilderTest, SimulationProfileWithoutLabWritesOnlyItsWhitePoint) {
   ProfileSpec simulation = GoodProfile();
   simulation.pcs = sig::kXyz;
-  EXPECT_EQ(Build(simulation, GoodProfile()), 1);
+  EXPECT_EQ(Build(simulation, GoodProfile()), BuildResult::kFailed);
   EXPECT_EQ(err.Text(), "");
   ExpectProfileFaultyShown(1);
   EXPECT_EQ(FileText(), kD50WhitePoint + std::string(kRenderingKeys) + kRenderingBlock + kTrailer);
@@ -176,7 +176,7 @@ TEST_F(InkBuilderTest, SimulationProfileWithoutLabWritesOnlyItsWhitePoint) {
 TEST_F(InkBuilderTest, OutputProfileWithoutLabWritesWhitePointsButNoEncodingOrTable) {
   ProfileSpec output = GoodProfile();
   output.pcs = sig::kXyz;
-  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(Build(GoodProfile(), output), BuildResult::kFailed);
   EXPECT_EQ(err.Text(), "");
   ExpectProfileFaultyShown(1);
   EXPECT_EQ(FileText(), kHead + kSimulationBlock + kD50WhitePoint + kTrailer);
@@ -185,7 +185,7 @@ TEST_F(InkBuilderTest, OutputProfileWithoutLabWritesWhitePointsButNoEncodingOrTa
 TEST_F(InkBuilderTest, OutputProfileLackingARequiredTagIsReportedByBothSteps) {
   ProfileSpec output = GoodProfile();
   output.tags.erase(output.tags.begin() + 8);  // 'gamt'
-  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(Build(GoodProfile(), output), BuildResult::kFailed);
   EXPECT_EQ(err.Text(),
             "This may not include necessary info.\nThis may not include necessary info.\n");
   EXPECT_EQ(out.Text(), kCopyrightEcho);
@@ -196,7 +196,7 @@ TEST_F(InkBuilderTest, OutputProfileLackingARequiredTagIsReportedByBothSteps) {
 TEST_F(InkBuilderTest, TableTooShortForItsCountsIsRefused) {
   Bytes shortTable = SimulationLut();
   shortTable.pop_back();
-  EXPECT_EQ(Build(RequiredTagsProfile(shortTable, RenderingLut()), GoodProfile()), 1);
+  EXPECT_EQ(Build(RequiredTagsProfile(shortTable, RenderingLut()), GoodProfile()), BuildResult::kFailed);
   EXPECT_EQ(err.Text(), "Error in A2B0 Tag\n");
   ExpectProfileFaultyShown(1);
   EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kRenderingKeys + kRenderingBlock + kTrailer);
@@ -205,7 +205,7 @@ TEST_F(InkBuilderTest, TableTooShortForItsCountsIsRefused) {
 TEST_F(InkBuilderTest, RenderTableWithFourInputsIsRefused) {
   const ProfileSpec output =
       RequiredTagsProfile(SimulationLut(), Lut8Tag(4, 4, 2, Sequence(64, 0x40)));
-  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(Build(GoodProfile(), output), BuildResult::kFailed);
   EXPECT_EQ(err.Text(), "Error in B2A0 Tag\n");
   ExpectProfileFaultyShown(1);
   EXPECT_EQ(FileText(), kHead + kSimulationBlock + kRenderingKeys + kD50EncodeLmn +
@@ -218,7 +218,7 @@ TEST_F(InkBuilderTest, EveryDuplicateTableIsChecked) {
   ProfileSpec output = GoodProfile();
   output.tags[4].data = OtherTag("mft2", 40);
   output.Add(sig::kB2A0, RenderingLut());
-  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(Build(GoodProfile(), output), BuildResult::kFailed);
   EXPECT_EQ(err.Text(), "Error in B2A0 Tag\n");
   ExpectProfileFaultyShown(1);
   EXPECT_EQ(FileText(), kWholeFile);
@@ -226,7 +226,7 @@ TEST_F(InkBuilderTest, EveryDuplicateTableIsChecked) {
 
 TEST_F(InkBuilderTest, TableOfAnotherTypeLeavesTheFileIncomplete) {
   const ProfileSpec simulation = RequiredTagsProfile(OtherTag("mAB ", 300), RenderingLut());
-  EXPECT_EQ(Build(simulation, GoodProfile()), 1);
+  EXPECT_EQ(Build(simulation, GoodProfile()), BuildResult::kFailed);
   EXPECT_EQ(err.Text(), "");
   ExpectProfileFaultyShown(1);
   EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kRenderingKeys + kRenderingBlock + kTrailer);
@@ -236,7 +236,7 @@ TEST_F(InkBuilderTest, WhitePointWithZeroYNeverReachesTheText) {
   ProfileSpec output = GoodProfile();
   output.illuminant = {0xF6D6, 0, 0xD32D};
   output.Add(sig::kBkpt, testing::XyzTag({0, 0, 0}));
-  EXPECT_EQ(Build(GoodProfile(), output), 1);
+  EXPECT_EQ(Build(GoodProfile(), output), BuildResult::kFailed);
   EXPECT_EQ(err.Text(), "Illegal white point.\n");
   ExpectProfileFaultyShown(1);
   EXPECT_EQ(FileText(), kHead + kSimulationBlock + kRenderingKeys + kRenderTable + kTrailer);
@@ -246,7 +246,7 @@ TEST_F(InkBuilderTest, OutputFileThatCannotBeOpenedStopsTheBuild) {
   ASSERT_TRUE(WriteProfile(simulationPath, GoodProfile()));
   ASSERT_TRUE(WriteProfile(outputPath, GoodProfile()));
   std::filesystem::create_directory(filePath);  // a directory of the file's name
-  EXPECT_EQ(BuildFromPaths(simulationPath, outputPath), 1);
+  EXPECT_EQ(BuildFromPaths(simulationPath, outputPath), BuildResult::kFailed);
   EXPECT_EQ(resultPath, "unchanged");
   ExpectProfileFaultyShown(1);
   EXPECT_EQ(out.Text(), "");
@@ -258,7 +258,7 @@ TEST_F(InkBuilderTest, NamesTheFileCouldNotHoldAreRefusedBeforeAnythingIsWritten
   ASSERT_TRUE(WriteProfile(outputPath, GoodProfile()));
   const auto refused = [&](const std::string& stem) {
     messages.shown.clear();
-    EXPECT_EQ(BuildFromPaths(simulationPath, outputPath, stem), 1) << stem;
+    EXPECT_EQ(BuildFromPaths(simulationPath, outputPath, stem), BuildResult::kFailed) << stem;
     // Nothing but the two profiles in the directory.
     const auto files = std::distance(std::filesystem::directory_iterator(directory),
                                      std::filesystem::directory_iterator());
@@ -283,13 +283,13 @@ TEST_F(InkBuilderTest, NamesTheFileCouldNotHoldAreRefusedBeforeAnythingIsWritten
   EXPECT_EQ(err.Text(), "");
 
   messages.shown.clear();
-  EXPECT_EQ(BuildFromPaths(simulationPath, outputPath, std::string(room, 's')), 0);
+  EXPECT_EQ(BuildFromPaths(simulationPath, outputPath, std::string(room, 's')), BuildResult::kBuilt);
   EXPECT_EQ(resultPath.size(), 255u);
   EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(InkBuilderTest, StemGoesIntoTheCommentInShiftJis) {
-  ASSERT_EQ(Build(GoodProfile(), GoodProfile(), "ｶﾗｰ_01"), 0);
+  ASSERT_EQ(Build(GoodProfile(), GoodProfile(), "ｶﾗｰ_01"), BuildResult::kBuilt);
   std::string expected = kWholeFile;
   expected.replace(expected.find("%/Office_Color_01"), std::string("%/Office_Color_01").size(),
                    "%/\xB6\xD7\xB0_01");

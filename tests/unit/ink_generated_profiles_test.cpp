@@ -113,7 +113,7 @@ TEST_F(InkGeneratedProfilesTest, Lut8PairWithWhitePointOnly) {
   ASSERT_EQ(simulation.bytes.size(), 5u * 5 * 5 * 5 * 3);
   ASSERT_EQ(rendering.bytes.size(), 5u * 5 * 5 * 4);
 
-  ASSERT_EQ(BuildFromPaths(simulationPath, outputPath), 0);
+  ASSERT_EQ(BuildFromPaths(simulationPath, outputPath), BuildResult::kBuilt);
   EXPECT_EQ(resultPath, filePath);
   EXPECT_EQ(FileText(), kHead + kD50WhitePoint + TableText(simulation) + kRenderingKeys +
                             kD50EncodeLmn + kD50WhitePoint + RenderTableText(rendering) +
@@ -133,7 +133,7 @@ TEST_F(InkGeneratedProfilesTest, Lut16PairWithWhiteAndBlackPoints) {
   const Grid rendering = ReadGrid(profile, sig::kB2A0);
   ASSERT_EQ(simulation.bytes.size(), 3u * 3 * 3 * 3 * 3);
 
-  ASSERT_EQ(BuildFromPaths(simulationPath, outputPath), 0);
+  ASSERT_EQ(BuildFromPaths(simulationPath, outputPath), BuildResult::kBuilt);
   const std::string outputWhite = std::string(kD50EncodeLmn) + kD50WhitePoint;
   EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kD50WhitePoint + TableText(simulation) +
                             kRenderingKeys + outputWhite + outputWhite +

@@ -52,8 +52,8 @@ std::vector<std::uint16_t> Widened(const Bytes& bytes) {
   return values;
 }
 
-std::string Written(int (*writer)(const std::uint8_t*, std::size_t, TextWriter&),
-                    const Bytes& tag, int expectedResult) {
+std::string Written(TableResult (*writer)(const std::uint8_t*, std::size_t, TextWriter&),
+                    const Bytes& tag, TableResult expectedResult) {
   TextWriter out;
   EXPECT_EQ(writer(tag.data(), tag.size(), out), expectedResult);
   return out.Text();
@@ -61,34 +61,34 @@ std::string Written(int (*writer)(const std::uint8_t*, std::size_t, TextWriter&)
 
 TEST(InkTablesTest, Lut8TablesAreWrittenGridOnlyInTheirLayout) {
   // The fill 0xEE of matrix and curves never appears: only grid bytes are written.
-  EXPECT_EQ(Written(WriteSimulationLut, kSimulationLut8, kTableWritten), kSimulationText);
-  EXPECT_EQ(Written(WriteDefgTable, kSimulationLut8, kTableWritten), kSimulationText);
-  EXPECT_EQ(Written(WriteRenderingLut, kRenderingLut8, kTableWritten), kRenderingText);
-  EXPECT_EQ(Written(WriteRenderTable8, kRenderingLut8, kTableWritten), kRenderingText);
+  EXPECT_EQ(Written(WriteSimulationLut, kSimulationLut8, TableResult::kWritten), kSimulationText);
+  EXPECT_EQ(Written(WriteDefgTable, kSimulationLut8, TableResult::kWritten), kSimulationText);
+  EXPECT_EQ(Written(WriteRenderingLut, kRenderingLut8, TableResult::kWritten), kRenderingText);
+  EXPECT_EQ(Written(WriteRenderTable8, kRenderingLut8, TableResult::kWritten), kRenderingText);
 }
 
 TEST(InkTablesTest, Lut16TablesGiveTheSameTextAsLut8WhateverTheirMatrix) {
   const Bytes simulation = Lut16Tag(4, 3, 2, Widened(Sequence(48, 0x10)));
   const Bytes rendering = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40)),
                                    {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x10000});
-  EXPECT_EQ(Written(WriteSimulationLut, simulation, kTableWritten), kSimulationText);
-  EXPECT_EQ(Written(WriteRenderingLut, rendering, kTableWritten), kRenderingText);
+  EXPECT_EQ(Written(WriteSimulationLut, simulation, TableResult::kWritten), kSimulationText);
+  EXPECT_EQ(Written(WriteRenderingLut, rendering, TableResult::kWritten), kRenderingText);
   const Bytes oddMatrix = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40)),
                                    {-1, 2, 3, 4, 5, 6, 7, 8, 9});
-  EXPECT_EQ(Written(WriteRenderingLut, oddMatrix, kTableWritten), kRenderingText);
+  EXPECT_EQ(Written(WriteRenderingLut, oddMatrix, TableResult::kWritten), kRenderingText);
 }
 
 TEST(InkTablesTest, EmptyGridWritesOnlyTheFirstAndLastLines) {
-  EXPECT_EQ(Written(WriteSimulationLut, Lut8Tag(4, 3, 0, {}), kTableWritten),
+  EXPECT_EQ(Written(WriteSimulationLut, Lut8Tag(4, 3, 0, {}), TableResult::kWritten),
             "/Table [0 0 0 0 [ \n]]\n");
-  EXPECT_EQ(Written(WriteRenderingLut, Lut8Tag(3, 4, 0, {}), kTableWritten),
+  EXPECT_EQ(Written(WriteRenderingLut, Lut8Tag(3, 4, 0, {}), TableResult::kWritten),
             "/RenderTable [ 0 0 0 [ \n] 4 {} {} {} {} ]\n");
 }
 
 TEST(InkTablesTest, OtherTagTypesArePassedOverWithoutText) {
-  EXPECT_EQ(Written(WriteSimulationLut, OtherTag("mAB ", 200), kTableWritten), "");
-  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("mBA ", 200), kTableWritten), "");
-  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("curv", 48), kTableWritten), "");
+  EXPECT_EQ(Written(WriteSimulationLut, OtherTag("mAB ", 200), TableResult::kWritten), "");
+  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("mBA ", 200), TableResult::kWritten), "");
+  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("curv", 48), TableResult::kWritten), "");
 }
 
 TEST(InkTablesTest, TablesThatDoNotFitTheirWriterAreRefusedBeforeAnyText) {
@@ -102,18 +102,18 @@ TEST(InkTablesTest, TablesThatDoNotFitTheirWriterAreRefusedBeforeAnyText) {
   // A grid count that would need far more bytes than the tag holds.
   const Bytes hugeGrid = Lut8Tag(4, 3, 255, Sequence(48, 0x10));
 
-  EXPECT_EQ(Written(WriteSimulationLut, shortLut8, kTableRefused), "");
-  EXPECT_EQ(Written(WriteDefgTable, shortLut8, kTableRefused), "");
-  EXPECT_EQ(Written(WriteRenderingLut, shortLut16, kTableRefused), "");
-  EXPECT_EQ(Written(WriteSimulationLut, threeInputs, kTableRefused), "");
-  EXPECT_EQ(Written(WriteRenderingLut, fourInputs, kTableRefused), "");
-  EXPECT_EQ(Written(WriteRenderTable8, fourInputs, kTableRefused), "");
-  EXPECT_EQ(Written(WriteRenderingLut, fourInputs16, kTableRefused), "");
-  EXPECT_EQ(Written(WriteSimulationLut, hugeGrid, kTableRefused), "");
+  EXPECT_EQ(Written(WriteSimulationLut, shortLut8, TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteDefgTable, shortLut8, TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, shortLut16, TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteSimulationLut, threeInputs, TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, fourInputs, TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteRenderTable8, fourInputs, TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, fourInputs16, TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteSimulationLut, hugeGrid, TableResult::kRefused), "");
   // Shorter than the head of any lookup table: never dispatched on.
-  EXPECT_EQ(Written(WriteSimulationLut, OtherTag("mft1", 47), kTableRefused), "");
-  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("mft2", 4), kTableRefused), "");
-  EXPECT_EQ(Written(WriteRenderingLut, Bytes{}, kTableRefused), "");
+  EXPECT_EQ(Written(WriteSimulationLut, OtherTag("mft1", 47), TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, OtherTag("mft2", 4), TableResult::kRefused), "");
+  EXPECT_EQ(Written(WriteRenderingLut, Bytes{}, TableResult::kRefused), "");
 }
 
 }  // namespace

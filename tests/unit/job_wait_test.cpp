@@ -29,11 +29,11 @@ TEST(JobRecordingSpoolerTest, RecordsEveryFinishedJobAndNothingElse) {
   testing::ScratchDirectory dir;
   testing::RecordingMessages messages;
   DownloadJob job(spooler, messages);
-  EXPECT_EQ(job.SendCrdFile("Office_C1", dir.Write("photo", "1")), 0);
+  EXPECT_EQ(job.SendCrdFile("Office_C1", dir.Write("photo", "1")), SendResult::kSpooled);
   memory.faults.failWriteNumber = 2;
-  EXPECT_EQ(job.SendCrdFile("Office_C1", dir.Write("colorimetric", "2")), 1);
+  EXPECT_EQ(job.SendCrdFile("Office_C1", dir.Write("colorimetric", "2")), SendResult::kFailed);
   memory.faults = {};
-  EXPECT_EQ(job.SendInkFile("Office_C1", dir.Write("ink", "3")), 0);
+  EXPECT_EQ(job.SendInkFile("Office_C1", dir.Write("ink", "3")), SendResult::kSpooled);
 
   ASSERT_EQ(spooler.Jobs().size(), 2u);
   EXPECT_EQ(spooler.Jobs()[0].printer, "Office_C1");

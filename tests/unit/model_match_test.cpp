@@ -166,7 +166,7 @@ TEST(FindOutputModelTest, GivesTheModelTextOfThePrinterInTheList) {
 // The dialog in the ink-simulation mode with the printer "Color" current.
 RecordingFrontEnd InkModeFrontEnd(const std::string& outputPath) {
   RecordingFrontEnd frontEnd;
-  frontEnd.mode = InkSimulation;
+  frontEnd.mode = DownloadMode::kInkSimulation;
   frontEnd.outputPath = outputPath;
   frontEnd.printerText = "Color - (usb://c)";
   return frontEnd;
@@ -234,7 +234,7 @@ TEST(CheckOutputProfileForPrinterTest, DoesNothingInIccModeOrWithoutAnOutputProf
   const std::string broken = dir.Write("broken.icc", "short");
 
   RecordingFrontEnd iccMode = InkModeFrontEnd(broken);
-  iccMode.mode = IccProfile;
+  iccMode.mode = DownloadMode::kIccProfile;
   RecordingFrontEnd noProfile = InkModeFrontEnd("");
   for (RecordingFrontEnd* host : {&iccMode, &noProfile}) {
     EXPECT_EQ(Code(CheckOutputProfileForPrinter(*host, spooler, config)), 0);

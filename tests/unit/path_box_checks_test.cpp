@@ -59,7 +59,7 @@ class ProfileValidationTest : public ::testing::Test {
   }
 
   // Runs the check of one box and gives "verdict | boxes shown | boxes emptied | error stream".
-  std::string Validate(int mode, bool simulationBox, const std::string& path,
+  std::string Validate(DownloadMode mode, bool simulationBox, const std::string& path,
                        const ModelCheckServices* modelCheck = nullptr) {
     testing::RecordingFrontEnd frontEnd;
     frontEnd.mode = mode;
@@ -81,47 +81,47 @@ class ProfileValidationTest : public ::testing::Test {
 TEST_F(ProfileValidationTest, HeaderAndInkMarkerDecideInEachMode) {
   struct Case {
     const char* what;
-    int mode;
+    DownloadMode mode;
     bool simulationBox;
     Header header;
     std::string expected;
   };
   const std::string e = "Error in Dmdd Tag\n";
   const Case cases[] = {
-      {"scanner class, output", IccProfile, false, {.deviceClass = MakeSignature("scnr")},
+      {"scanner class, output", DownloadMode::kIccProfile, false, {.deviceClass = MakeSignature("scnr")},
        "refused | 11" + kMain + " | clear 1006 | "},
-      {"scanner class, output, ink", InkSimulation, false,
+      {"scanner class, output, ink", DownloadMode::kInkSimulation, false,
        {.deviceClass = MakeSignature("scnr"), .dmdds = {kOutput}},
        "refused | 11" + kMain + " | clear 1006 | "},
-      {"scanner class, simulation", InkSimulation, true,
+      {"scanner class, simulation", DownloadMode::kInkSimulation, true,
        {.deviceClass = MakeSignature("scnr"), .dmdds = {kInk}},
        "refused | 11" + kMain + " | clear 1003 | "},
-      {"RGB", IccProfile, false, {.colorSpace = MakeSignature("RGB ")},
+      {"RGB", DownloadMode::kIccProfile, false, {.colorSpace = MakeSignature("RGB ")},
        "refused | 9" + kMain + " | clear 1006 | "},
-      {"version 2.0, any maker", IccProfile, false, {.version = 0x02000000, .manufacturer = 0},
+      {"version 2.0, any maker", DownloadMode::kIccProfile, false, {.version = 0x02000000, .manufacturer = 0},
        "accepted | "},
-      {"version 2.1", IccProfile, false, {.version = 0x02100000}, "accepted | "},
-      {"version 2.4", IccProfile, false, {.version = 0x02400000}, "accepted | "},
-      {"version 0", IccProfile, false, {.version = 0}, "accepted | "},
-      {"version 4.2", IccProfile, false, {.version = 0x04200000},
+      {"version 2.1", DownloadMode::kIccProfile, false, {.version = 0x02100000}, "accepted | "},
+      {"version 2.4", DownloadMode::kIccProfile, false, {.version = 0x02400000}, "accepted | "},
+      {"version 0", DownloadMode::kIccProfile, false, {.version = 0}, "accepted | "},
+      {"version 4.2", DownloadMode::kIccProfile, false, {.version = 0x04200000},
        "refused | 9" + kMain + " | clear 1006 | "},
-      {"version 4.2 in ink mode", InkSimulation, false,
+      {"version 4.2 in ink mode", DownloadMode::kInkSimulation, false,
        {.version = 0x04200000, .dmdds = {kOutput}}, "accepted | " + e},
-      {"ICC mode ignores the ink marker", IccProfile, false, {.dmdds = {kInk}}, "accepted | "},
-      {"maker", InkSimulation, false, {.manufacturer = MakeSignature("ABCD")},
+      {"ICC mode ignores the ink marker", DownloadMode::kIccProfile, false, {.dmdds = {kInk}}, "accepted | "},
+      {"maker", DownloadMode::kInkSimulation, false, {.manufacturer = MakeSignature("ABCD")},
        "refused | 10" + kMain + " | clear 1006 | "},
-      {"maker, simulation", InkSimulation, true, {.manufacturer = 0, .dmdds = {kInk}},
+      {"maker, simulation", DownloadMode::kInkSimulation, true, {.manufacturer = 0, .dmdds = {kInk}},
        "refused | 10" + kMain + " | clear 1003 | "},
-      {"output profile", InkSimulation, false, {.dmdds = {kOutput}}, "accepted | " + e},
-      {"output without dmdd", InkSimulation, false, {}, "accepted | "},
-      {"INK in the output box", InkSimulation, false, {.dmdds = {kInk}},
+      {"output profile", DownloadMode::kInkSimulation, false, {.dmdds = {kOutput}}, "accepted | " + e},
+      {"output without dmdd", DownloadMode::kInkSimulation, false, {}, "accepted | "},
+      {"INK in the output box", DownloadMode::kInkSimulation, false, {.dmdds = {kInk}},
        "refused | 118" + kMain + " | clear 1006 | "},
-      {"INK in the simulation box", InkSimulation, true, {.dmdds = {kInk}}, "accepted | "},
-      {"output in the simulation box", InkSimulation, true, {.dmdds = {kOutput}},
+      {"INK in the simulation box", DownloadMode::kInkSimulation, true, {.dmdds = {kInk}}, "accepted | "},
+      {"output in the simulation box", DownloadMode::kInkSimulation, true, {.dmdds = {kOutput}},
        "refused | 117" + kMain + " | clear 1003 | " + e},
-      {"simulation without dmdd", InkSimulation, true, {},
+      {"simulation without dmdd", DownloadMode::kInkSimulation, true, {},
        "refused | 117" + kMain + " | clear 1003 | "},
-      {"simulation box in ICC mode", IccProfile, true, {.deviceClass = 0}, "not checked | "},
+      {"simulation box in ICC mode", DownloadMode::kIccProfile, true, {.deviceClass = 0}, "not checked | "},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -142,30 +142,30 @@ TEST_F(ProfileValidationTest, EmptyMissingShortAndUnloadableFiles) {
   const std::string unloaded =
       "The profile may be illegal: reading data part.\nUnable to read file: data part.\n";
   struct Case {
-    int mode;
+    DownloadMode mode;
     bool simulationBox;
     std::string path;
     std::string expected;
   };
   const Case cases[] = {
-      {IccProfile, false, "", "empty | "},
-      {InkSimulation, false, "", "empty | "},
-      {InkSimulation, true, "", "empty | "},
-      {IccProfile, false, missing, "refused | " + cannotOpenOutput + " | "},
-      {InkSimulation, false, missing, "refused | " + cannotOpenOutput + " | "},
-      {InkSimulation, true, missing,
+      {DownloadMode::kIccProfile, false, "", "empty | "},
+      {DownloadMode::kInkSimulation, false, "", "empty | "},
+      {DownloadMode::kInkSimulation, true, "", "empty | "},
+      {DownloadMode::kIccProfile, false, missing, "refused | " + cannotOpenOutput + " | "},
+      {DownloadMode::kInkSimulation, false, missing, "refused | " + cannotOpenOutput + " | "},
+      {DownloadMode::kInkSimulation, true, missing,
        std::string("refused | 指定のシュミュレーションプロファイルが開けません。:") +
            kErrorCaption + ":16 | clear 1003 | "},
-      {IccProfile, true, missing, "not checked | "},
-      {IccProfile, false, shortFile, "unread | Unable to read the file.\n"},
-      {InkSimulation, true, shortFile, "unread | Unable to read the file.\n"},
+      {DownloadMode::kIccProfile, true, missing, "not checked | "},
+      {DownloadMode::kIccProfile, false, shortFile, "unread | Unable to read the file.\n"},
+      {DownloadMode::kInkSimulation, true, shortFile, "unread | Unable to read the file.\n"},
       // Tags that cannot be loaded count as an ink marker.
-      {InkSimulation, false, broken, "refused | 118" + kMain + " | clear 1006 | " + unloaded},
-      {InkSimulation, true, broken, "accepted | " + unloaded},
+      {DownloadMode::kInkSimulation, false, broken, "refused | 118" + kMain + " | clear 1006 | " + unloaded},
+      {DownloadMode::kInkSimulation, true, broken, "accepted | " + unloaded},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Validate(c.mode, c.simulationBox, c.path), c.expected)
-        << c.mode << " " << c.simulationBox << " " << c.path;
+        << (c.mode == DownloadMode::kInkSimulation ? "ink " : "icc ") << c.simulationBox << " " << c.path;
   }
 }
 
@@ -179,13 +179,13 @@ TEST_F(ProfileValidationTest, OutputProfileGoesOnToTheModelCheckInInkMode) {
   const std::string other = Write("other.icc", ProfileBytes({.dmdds = {"Vomar Mono : EA"}}));
   const std::string e = "Error in Dmdd Tag\n";
 
-  EXPECT_EQ(Validate(InkSimulation, false, fits, &services), "accepted | " + e);
-  EXPECT_EQ(Validate(InkSimulation, false, other, &services),
+  EXPECT_EQ(Validate(DownloadMode::kInkSimulation, false, fits, &services), "accepted | " + e);
+  EXPECT_EQ(Validate(DownloadMode::kInkSimulation, false, other, &services),
             std::string("refused | 指定ドライバに対応しない出力プロファイルが設定されています。:") +
                 kErrorCaption + ":16 | clear 1006 | " + e);
   // Not in the ICC-profile mode, and not without the services.
-  EXPECT_EQ(Validate(IccProfile, false, other, &services), "accepted | ");
-  EXPECT_EQ(Validate(InkSimulation, false, other), "accepted | " + e);
+  EXPECT_EQ(Validate(DownloadMode::kIccProfile, false, other, &services), "accepted | ");
+  EXPECT_EQ(Validate(DownloadMode::kInkSimulation, false, other), "accepted | " + e);
 }
 
 }  // namespace

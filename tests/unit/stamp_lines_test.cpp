@@ -49,9 +49,9 @@ class FixedClock : public StampClock {
   Reading reading_;
 };
 
-std::string LatestLine(StampClock& clock, int* result = nullptr) {
+std::string LatestLine(StampClock& clock, StampResult* result = nullptr) {
   TextWriter out;
-  const int code = WriteLatestLine(out, clock);
+  const StampResult code = WriteLatestLine(out, clock);
   if (result != nullptr) *result = code;
   return out.Text();
 }
@@ -75,19 +75,19 @@ TEST(LatestLineTest, LocalTimeOfTheTimeZoneInForce) {
 
 TEST(LatestLineTest, WrittenOnlyWhenTheClockHasATime) {
   ZoneGuard zone("UTC");
-  int result = -1;
+  StampResult result = StampResult::kPrinterNotOpened;
 
   FixedClock timed({true, kNewYearsEve});
   EXPECT_EQ(LatestLine(timed, &result), "/LATEST (2008/12/31  23:30:00)\n");
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(result, StampResult::kWritten);
 
   FixedClock noTime({true, std::nullopt});
   EXPECT_EQ(LatestLine(noTime, &result), "");
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(result, StampResult::kWritten);
 
   FixedClock noPrinter({false, std::nullopt});
   EXPECT_EQ(LatestLine(noPrinter, &result), "");
-  EXPECT_EQ(result, 1);
+  EXPECT_EQ(result, StampResult::kPrinterNotOpened);
 }
 
 TEST(LatestLineTest, WorkstationClockGivesTheCurrentTime) {
@@ -109,10 +109,10 @@ TEST(FileNameLineTest, NameOfAnExistingFileWithPostScriptSpecialsEscaped) {
   const std::string japanese = dir.Write("表ソ.icc", "x");
 
   TextWriter out;
-  EXPECT_EQ(WriteIccFileLine(out, plain), 0);
-  EXPECT_EQ(WriteIccFileLine(out, special), 0);
-  EXPECT_EQ(WriteFileNameLine(out, "INKFILE", japanese), 0);
-  EXPECT_EQ(WriteFileNameLine(out, "DEVFILE", plain), 0);
+  WriteIccFileLine(out, plain);
+  WriteIccFileLine(out, special);
+  WriteFileNameLine(out, "INKFILE", japanese);
+  WriteFileNameLine(out, "DEVFILE", plain);
   EXPECT_EQ(out.Text(),
             "/ICCFILE (Office C1 Gloss.icc)\n"
             "/ICCFILE (Proof \\(v2\\) \\\\ A3.icc)\n"
@@ -123,9 +123,9 @@ TEST(FileNameLineTest, NameOfAnExistingFileWithPostScriptSpecialsEscaped) {
 TEST(FileNameLineTest, NoLineForAMissingFileOrAFolder) {
   ScratchDirectory dir;
   TextWriter out;
-  EXPECT_EQ(WriteIccFileLine(out, dir.File("gone.icc")), 0);
-  EXPECT_EQ(WriteIccFileLine(out, dir.path()), 0);
-  EXPECT_EQ(WriteIccFileLine(out, ""), 0);
+  WriteIccFileLine(out, dir.File("gone.icc"));
+  WriteIccFileLine(out, dir.path());
+  WriteIccFileLine(out, "");
   EXPECT_EQ(out.Text(), "");
   EXPECT_EQ(ExistingFileName(dir.File("gone.icc")), std::nullopt);
 }
