@@ -29,7 +29,7 @@ const PrinterInfo* FindPrinter(const std::vector<PrinterInfo>& installed,
 bool IsSupportedPrinter(const PrinterInfo& printer, const SupportConfig& config) {
   std::string text;
   // The dialog's own rule; its diagnostic line is left out, a clearer one follows.
-  return DescribePrinter(0, {printer}, config, text, Diagnostics{nullptr, nullptr}) == 1;
+  return DescribePrinter(0, {printer}, config, text, Diagnostics{nullptr, nullptr});
 }
 
 bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,

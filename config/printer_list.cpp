@@ -25,15 +25,15 @@ std::string PrinterNameFromEntryText(std::string_view text) {
   return std::string(text.substr(0, text.rfind(kPortOpen)));
 }
 
-int DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
-                    const SupportConfig& config, std::string& text, Diagnostics diag) {
+bool DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
+                     const SupportConfig& config, std::string& text, Diagnostics diag) {
   if (index < records.size() &&
       config.FindEntryForDriver(records[index].driver).result == DriverMatch::kFound) {
     text = PrinterEntryText(records[index]);
-    return 1;
+    return true;
   }
   diag.Err("A driver name is not in agreement.\n");
-  return 0;
+  return false;
 }
 
 PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
@@ -56,7 +56,7 @@ PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
 
   for (std::size_t j = 0; j < list.printerRecords.size(); ++j) {
     std::string text;
-    if (DescribePrinter(j, list.printerRecords, config, text, diag) == 1) {
+    if (DescribePrinter(j, list.printerRecords, config, text, diag)) {
       list.entries.push_back(PrinterListEntry{std::move(text), j});
     }
   }

@@ -34,10 +34,10 @@ struct PrinterList {
 PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
                             MessageSink& messages, Diagnostics diag);
 
-// 1 when records[index] has a supported driver, its entry text then in `text`; else 0,
-// after the line "A driver name is not in agreement.\n" on the error stream.
-int DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
-                    const SupportConfig& config, std::string& text, Diagnostics diag);
+// True when records[index] has a supported driver, its entry text then in `text`; else
+// false, after the line "A driver name is not in agreement.\n" on the error stream.
+bool DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
+                     const SupportConfig& config, std::string& text, Diagnostics diag);
 
 // "name - (port)".
 std::string PrinterEntryText(const PrinterInfo& printer);

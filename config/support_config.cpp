@@ -74,7 +74,7 @@ SupportEntryMatch SupportConfig::FindEntryForDriver(std::string_view driverName)
       match.result = DriverMatch::kUnreadable;
       continue;
     }
-    if (MatchDriverList(driverName, driverList) == 0) {
+    if (MatchDriverList(driverName, driverList)) {
       match.result = DriverMatch::kFound;
       match.entry = n;
       match.outIcm = std::move(outIcm);
@@ -85,13 +85,13 @@ SupportEntryMatch SupportConfig::FindEntryForDriver(std::string_view driverName)
   return match;
 }
 
-int MatchDriverList(std::string_view driverName, std::string_view list) {
+bool MatchDriverList(std::string_view driverName, std::string_view list) {
   constexpr std::string_view kSeparator = ", ";
   while (true) {
     const std::size_t separator = list.find(kSeparator);
     const std::string_view item = list.substr(0, separator);
-    if (driverName.substr(0, item.size()) == item) return 0;
-    if (separator == std::string_view::npos) return 1;
+    if (driverName.substr(0, item.size()) == item) return true;
+    if (separator == std::string_view::npos) return false;
     list.remove_prefix(separator + kSeparator.size());
   }
 }

@@ -72,9 +72,9 @@ class SupportConfig {
   std::string iniPath_;
 };
 
-// 0 when `driverName` begins with one of the names of `list` (separated by ", "),
-// else 1. An empty name in the list matches every driver.
-int MatchDriverList(std::string_view driverName, std::string_view list);
+// Whether `driverName` begins with one of the names of `list` (separated by ", "). An
+// empty name in the list matches every driver.
+bool MatchDriverList(std::string_view driverName, std::string_view list);
 
 // The entry count a "No" value gives: atoi's number, of which the low eight bits.
 int EntryCountFromText(std::string_view text);

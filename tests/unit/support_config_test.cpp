@@ -118,27 +118,27 @@ TEST(SupportConfigTest, DriverListsMatchByPrefix) {
   const struct {
     const char* driver;
     const char* list;
-    int result;
+    bool matches;
   } cases[] = {
-      {"ABC", "ABC", 0},
-      {"ABC PS", "ABC", 0},
-      {"AB", "ABC", 1},
-      {"abc PS", "ABC", 1},                          // case-sensitive
-      {"Vomar PS Color A3", "Other, Vomar PS", 0},   // the second item
-      {"Vomar PS Color A3", "Vomar PS, Other", 0},   // the first item
-      {"Vomar PS Color A3", "Other, Another", 1},
-      {"Anything", "Other, ", 0},                    // the list ends with ", "
-      {"Anything", "Other, , Another", 0},           // two separators in a row
-      {"Anything", "", 0},                           // one empty item
-      {"DEF", "ABC,DEF", 1},                         // a comma alone does not split
-      {"ABC,DEF x", "ABC,DEF", 0},
-      {"DEF", "ABC, DEF", 0},
-      {" DEF", "ABC,  DEF", 0},                      // only ", " is the separator
-      {"", "ABC", 1},
-      {"Vomar PS Color A3", "Vomar PS Color A3 Extra", 1},
+      {"ABC", "ABC", true},
+      {"ABC PS", "ABC", true},
+      {"AB", "ABC", false},
+      {"abc PS", "ABC", false},                          // case-sensitive
+      {"Vomar PS Color A3", "Other, Vomar PS", true},   // the second item
+      {"Vomar PS Color A3", "Vomar PS, Other", true},   // the first item
+      {"Vomar PS Color A3", "Other, Another", false},
+      {"Anything", "Other, ", true},                    // the list ends with ", "
+      {"Anything", "Other, , Another", true},           // two separators in a row
+      {"Anything", "", true},                           // one empty item
+      {"DEF", "ABC,DEF", false},                         // a comma alone does not split
+      {"ABC,DEF x", "ABC,DEF", true},
+      {"DEF", "ABC, DEF", true},
+      {" DEF", "ABC,  DEF", true},                      // only ", " is the separator
+      {"", "ABC", false},
+      {"Vomar PS Color A3", "Vomar PS Color A3 Extra", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(MatchDriverList(c.driver, c.list), c.result)
+    EXPECT_EQ(MatchDriverList(c.driver, c.list), c.matches)
         << '"' << c.driver << "\" in \"" << c.list << '"';
   }
 }
