@@ -158,7 +158,8 @@ bool CrdBuild::CheckTables() {
     for (std::size_t k = 0; k < list_.entries.size(); ++k) {
       const TagEntry& entry = list_.entries[k];
       if (entry.signature != intent.tag) continue;
-      tables_[k] = ReadCrdTable(entry.data.data(), entry.data.size());
+      tables_[k] = ReadCrdTable(entry.data.data(), entry.data.size(),
+                                Lut16BytesFor(header_.pcs, /*deviceToPcs=*/false));
       if (!tables_[k]) {
         env_.diag.Err(FormatC("Error in %s Tag\n", SignatureText(intent.tag).c_str()));
         return false;

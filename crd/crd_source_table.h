@@ -11,7 +11,9 @@ namespace vomar {
 
 // The byte form of a 'B2Ax' tag when every block of a CRD file can be written from it: a
 // lut8 or lut16 table of three inputs and four outputs, at least two grid points, whose
-// data cover the whole layout. Nothing otherwise (also when memory runs out).
-std::optional<ByteLut> ReadCrdTable(const std::uint8_t* data, std::size_t size);
+// data cover the whole layout. Nothing otherwise (also when memory runs out). A lut16
+// table's values become bytes by `conversion` (Lut16BytesFor the profile's PCS).
+std::optional<ByteLut> ReadCrdTable(const std::uint8_t* data, std::size_t size,
+                                    Lut16Bytes conversion = Lut16Bytes::kTruncated);
 
 }  // namespace vomar

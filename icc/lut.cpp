@@ -37,17 +37,57 @@ std::array<std::int32_t, 9> ReadMatrix(const std::uint8_t* data) {
   return matrix;
 }
 
-// One table of n 16-bit entries resampled to 256 bytes by linear interpolation in
-// exact integer arithmetic; each value is reduced by 255/65535, that is divided by 257.
-void ResampleToBytes(const std::uint8_t* table, int n, std::uint8_t* out) {
+// How one kind of 16-bit value becomes a byte: divided by `divisor` and rounded, or (a
+// divisor of 0) times 255/65535 with the fraction dropped.
+struct ByteRule {
+  std::uint64_t divisor;
+  // A 256-entry table's byte k is read at the 16-bit input value k * step.
+  std::uint64_t step;
+};
+
+constexpr ByteRule kTruncatedRule{0, 257};
+constexpr ByteRule kDeviceRule{257, 257};
+constexpr ByteRule kLabRule{256, 256};
+
+// `scaled` / 65535 as a byte by `rule`.
+std::uint8_t ScaledToByte(std::uint64_t scaled, const ByteRule& rule) {
+  const std::uint64_t value =
+      rule.divisor == 0 ? scaled / (65535 * 257)
+                        : (2 * scaled + 65535 * rule.divisor) / (2 * 65535 * rule.divisor);
+  return static_cast<std::uint8_t>(value > 255 ? 255 : value);
+}
+
+// Every 16-bit entry of `entries` as a byte by `rule` (the same results as ScaledToByte,
+// with constant divisors: a CLUT holds up to millions of entries).
+void EntriesToBytes(const std::uint8_t* entries, std::size_t count, const ByteRule& rule,
+                    std::uint8_t* out) {
+  auto convert = [&](auto reduce) {
+    for (std::size_t k = 0; k < count; ++k) {
+      const unsigned value = ReadBigEndian16(entries + 2 * k);
+      const unsigned byte = reduce(value);
+      out[k] = static_cast<std::uint8_t>(byte > 255 ? 255 : byte);
+    }
+  };
+  if (rule.divisor == 0) {
+    convert([](unsigned value) { return value / 257; });
+  } else if (rule.divisor == 257) {
+    convert([](unsigned value) { return (value + 128) / 257; });
+  } else {
+    convert([](unsigned value) { return (value + 128) / 256; });
+  }
+}
+
+// One table of n 16-bit entries resampled to 256 bytes by linear interpolation in exact
+// integer arithmetic, each value reduced by `rule`.
+void ResampleToBytes(const std::uint8_t* table, int n, const ByteRule& rule, std::uint8_t* out) {
   auto entry = [table](std::uint64_t j) { return std::uint64_t{ReadBigEndian16(table + 2 * j)}; };
   for (std::uint64_t k = 0; k < kTableEntries; ++k) {
-    const std::uint64_t num = k * static_cast<std::uint64_t>(n - 1);
-    const std::uint64_t j = num / 255;
-    const std::uint64_t r = num % 255;
-    const std::uint64_t value =
-        r == 0 ? entry(j) / 257 : (entry(j) * (255 - r) + entry(j + 1) * r) / (255 * 257);
-    out[k] = static_cast<std::uint8_t>(value);
+    const std::uint64_t position = k * rule.step * static_cast<std::uint64_t>(n - 1);
+    const std::uint64_t j = position / 65535;
+    const std::uint64_t r = position % 65535;
+    const std::uint64_t scaled =
+        r == 0 ? entry(j) * 65535 : entry(j) * (65535 - r) + entry(j + 1) * r;
+    out[k] = ScaledToByte(scaled, rule);
   }
 }
 
@@ -65,7 +105,7 @@ std::optional<ByteLut> ByteLutFromLut8(const Lut8Table& table) {
   return lut;
 }
 
-std::optional<ByteLut> ByteLutFromLut16(const Lut16Table& table) {
+std::optional<ByteLut> ByteLutFromLut16(const Lut16Table& table, Lut16Bytes conversion) {
   // A table without entries has nothing to interpolate.
   if (table.inputEntries < 1 || table.outputEntries < 1) return std::nullopt;
   ByteLut lut;
@@ -77,18 +117,20 @@ std::optional<ByteLut> ByteLutFromLut16(const Lut16Table& table) {
   const auto o = static_cast<std::size_t>(table.outputChannels);
   const auto n = static_cast<std::size_t>(table.inputEntries);
   const auto m = static_cast<std::size_t>(table.outputEntries);
+  const ByteRule& positions = conversion == Lut16Bytes::kTruncated ? kTruncatedRule : kDeviceRule;
+  const ByteRule& values = conversion == Lut16Bytes::kTruncated ? kTruncatedRule
+                           : conversion == Lut16Bytes::kDevice  ? kDeviceRule
+                                                                : kLabRule;
   lut.inputTables.resize(kTableEntries * i);
   for (std::size_t k = 0; k < i; ++k) {
-    ResampleToBytes(table.inputTables + 2 * n * k, table.inputEntries,
+    ResampleToBytes(table.inputTables + 2 * n * k, table.inputEntries, positions,
                     lut.inputTables.data() + kTableEntries * k);
   }
   lut.clut.resize(table.clutEntries);
-  for (std::size_t k = 0; k < table.clutEntries; ++k) {
-    lut.clut[k] = static_cast<std::uint8_t>(ReadBigEndian16(table.clut + 2 * k) / 257);
-  }
+  EntriesToBytes(table.clut, table.clutEntries, values, lut.clut.data());
   lut.outputTables.resize(kTableEntries * o);
   for (std::size_t k = 0; k < o; ++k) {
-    ResampleToBytes(table.outputTables + 2 * m * k, table.outputEntries,
+    ResampleToBytes(table.outputTables + 2 * m * k, table.outputEntries, values,
                     lut.outputTables.data() + kTableEntries * k);
   }
   return lut;
@@ -160,14 +202,20 @@ std::optional<Lut16Table> DecodeLut16(const std::uint8_t* data, std::size_t size
   return table;
 }
 
-std::optional<ByteLut> ReadByteLut(const std::uint8_t* data, std::size_t size) {
+Lut16Bytes Lut16BytesFor(Signature pcs, bool deviceToPcs) {
+  if (pcs != sig::kLab) return Lut16Bytes::kTruncated;
+  return deviceToPcs ? Lut16Bytes::kLabOutput : Lut16Bytes::kDevice;
+}
+
+std::optional<ByteLut> ReadByteLut(const std::uint8_t* data, std::size_t size,
+                                   Lut16Bytes conversion) {
   try {
     switch (LutType(data, size)) {
       case sig::kMft1:
         if (auto table = DecodeLut8(data, size)) return ByteLutFromLut8(*table);
         return std::nullopt;
       case sig::kMft2:
-        if (auto table = DecodeLut16(data, size)) return ByteLutFromLut16(*table);
+        if (auto table = DecodeLut16(data, size)) return ByteLutFromLut16(*table, conversion);
         return std::nullopt;
       default:
         return std::nullopt;
@@ -175,6 +223,16 @@ std::optional<ByteLut> ReadByteLut(const std::uint8_t* data, std::size_t size) {
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
+}
+
+bool HasIdentityTables(const ByteLut& lut) {
+  auto identity = [](const std::vector<std::uint8_t>& tables) {
+    for (std::size_t k = 0; k < tables.size(); ++k) {
+      if (tables[k] != k % kTableEntries) return false;
+    }
+    return true;
+  };
+  return identity(lut.inputTables) && identity(lut.outputTables);
 }
 
 }  // namespace vomar

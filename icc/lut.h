@@ -52,10 +52,28 @@ struct Lut16Table {
 // Checks that `size` is at least 52 and covers 52 + 2*(n*i + g^i*o + m*o) bytes.
 std::optional<Lut16Table> DecodeLut16(const std::uint8_t* data, std::size_t size);
 
+// How the 16-bit values of a lut16 table become bytes. Its input tables hold grid
+// positions; what its grid and output tables hold depends on the table's direction and
+// the profile connection space.
+enum class Lut16Bytes {
+  // Every value times 255/65535, integer part: the tables of an XYZ-PCS profile.
+  kTruncated,
+  // Device values and grid positions, divided by 257 and rounded: the PCS-to-device
+  // tables of a Lab-PCS profile.
+  kDevice,
+  // A device-to-Lab table: input tables as kDevice; grid and output tables hold L*a*b*
+  // in the 16-bit encoding lut16 tables use (L* 100 = 0xFF00, a* 0 = 0x8000), divided by
+  // 256 and rounded, the output tables read where Lab byte k lies (16-bit value 256·k).
+  kLabOutput,
+};
+
+// The conversion for a table of a profile with this PCS: `deviceToPcs` for A2Bx tables.
+Lut16Bytes Lut16BytesFor(Signature pcs, bool deviceToPcs);
+
 // A lookup table in the byte form the PostScript writers print: 256-entry input and
 // output tables and a byte CLUT. lut8 tags are copied as stored; lut16 tags have their
 // tables resampled to 256 entries by linear interpolation and every 16-bit value
-// reduced to a byte by 255/65535 (integer part).
+// reduced to a byte by `conversion`.
 struct ByteLut {
   int inputChannels = 0;
   int outputChannels = 0;
@@ -67,6 +85,11 @@ struct ByteLut {
 };
 
 // The byte form of a lut8 or lut16 tag; nothing for another type or a tag too short.
-std::optional<ByteLut> ReadByteLut(const std::uint8_t* data, std::size_t size);
+std::optional<ByteLut> ReadByteLut(const std::uint8_t* data, std::size_t size,
+                                   Lut16Bytes conversion = Lut16Bytes::kTruncated);
+
+// True when every input and output table of `lut` is 0, 1, ..., 255: the grid alone is
+// then the whole table.
+bool HasIdentityTables(const ByteLut& lut);
 
 }  // namespace vomar

@@ -2,6 +2,7 @@
 
 #include "postscript/rendering_keys.h"
 #include "icc/lut.h"
+#include "icc/lut_evaluation.h"
 #include "icc/signatures.h"
 
 namespace vomar {
@@ -43,40 +44,70 @@ void PutRenderTable(const GridView& grid, TextWriter& out) {
   out.Format("] %d {} {} {} {} ]\n", grid.outputChannels);
 }
 
+// Both profiles have a Lab PCS (the builder writes no table otherwise): the simulation
+// table's values are L*a*b*, the rendering table's device values.
+constexpr Lut16Bytes kSimulationValues = Lut16Bytes::kLabOutput;
+constexpr Lut16Bytes kRenderingValues = Lut16Bytes::kDevice;
+
 // Every lookup table (lut8, lut16) begins with 48 bytes of counts and matrix.
 constexpr std::size_t kLutHeadBytes = 48;
 
 using GridWriter = void (*)(const GridView&, TextWriter&);
 
+// Writes the grid when the table's input and output tables are the identity; otherwise
+// the whole table evaluated at the grid's nodes, which is what the grid stands for in
+// the file (the file has no place for the curves).
+TableResult WriteGrid(const std::uint8_t* data, std::size_t size, const GridView& grid,
+              bool identityTables, Lut16Bytes conversion, GridWriter write, TextWriter& out) {
+  if (identityTables || grid.gridPoints < 2) {
+    write(grid, out);
+    return TableResult::kWritten;
+  }
+  const auto values = EvaluateAtGridNodes(data, size, conversion);
+  if (!values) return TableResult::kRefused;
+  write(GridView{grid.gridPoints, grid.outputChannels, values->data()}, out);
+  return TableResult::kWritten;
+}
+
+// True when each of `count` 256-byte tables is 0, 1, ..., 255.
+bool IdentityTables(const std::uint8_t* tables, int count) {
+  for (std::size_t k = 0; k < 256 * static_cast<std::size_t>(count); ++k) {
+    if (tables[k] != k % 256) return false;
+  }
+  return true;
+}
+
 // A lut8 tag with `inputs` inputs whose data cover its whole layout.
-TableResult WriteLut8(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
-              TextWriter& out) {
+TableResult WriteLut8(const std::uint8_t* data, std::size_t size, int inputs, Lut16Bytes conversion,
+              GridWriter write, TextWriter& out) {
   const auto table = DecodeLut8(data, size);
   if (!table || table->inputChannels != inputs) return TableResult::kRefused;
-  write(GridView{table->gridPoints, table->outputChannels, table->clut}, out);
-  return TableResult::kWritten;
+  const bool identity = IdentityTables(table->inputTables, table->inputChannels) &&
+                        IdentityTables(table->outputTables, table->outputChannels);
+  return WriteGrid(data, size, GridView{table->gridPoints, table->outputChannels, table->clut},
+                   identity, conversion, write, out);
 }
 
 // A lut16 tag: the same text as for lut8, from its byte form.
-TableResult WriteLut16(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
-               TextWriter& out) {
+TableResult WriteLut16(const std::uint8_t* data, std::size_t size, int inputs, Lut16Bytes conversion,
+               GridWriter write, TextWriter& out) {
   // The head is there (the caller dispatched on it); refuse before converting anything.
   if (data[8] != inputs) return TableResult::kRefused;
-  const auto table = ReadByteLut(data, size);
-  if (!table) return TableResult::kRefused;
-  write(GridView{table->gridPoints, table->outputChannels, table->clut.data()}, out);
-  return TableResult::kWritten;
+  const auto lut = ReadByteLut(data, size, conversion);
+  if (!lut) return TableResult::kRefused;
+  return WriteGrid(data, size, GridView{lut->gridPoints, lut->outputChannels, lut->clut.data()},
+                   HasIdentityTables(*lut), conversion, write, out);
 }
 
-TableResult WriteLut(const std::uint8_t* data, std::size_t size, int inputs, GridWriter write,
-             TextWriter& out) {
+TableResult WriteLut(const std::uint8_t* data, std::size_t size, int inputs, Lut16Bytes conversion,
+             GridWriter write, TextWriter& out) {
   // Too short to hold even the head of a lookup table: its type is never read.
   if (data == nullptr || size < kLutHeadBytes) return TableResult::kRefused;
   switch (LutType(data, size)) {
     case sig::kMft1:
-      return WriteLut8(data, size, inputs, write, out);
+      return WriteLut8(data, size, inputs, conversion, write, out);
     case sig::kMft2:
-      return WriteLut16(data, size, inputs, write, out);
+      return WriteLut16(data, size, inputs, conversion, write, out);
     default:
       return TableResult::kWritten;  // another kind of tag: no table, no failure
   }
@@ -85,19 +116,19 @@ TableResult WriteLut(const std::uint8_t* data, std::size_t size, int inputs, Gri
 }  // namespace
 
 TableResult WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextWriter& out) {
-  return WriteLut(data, size, kSimulationInputs, PutDefgTable, out);
+  return WriteLut(data, size, kSimulationInputs, kSimulationValues, PutDefgTable, out);
 }
 
 TableResult WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out) {
-  return WriteLut(data, size, kRenderingInputs, PutRenderTable, out);
+  return WriteLut(data, size, kRenderingInputs, kRenderingValues, PutRenderTable, out);
 }
 
 TableResult WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWriter& out) {
-  return WriteLut8(data, size, kSimulationInputs, PutDefgTable, out);
+  return WriteLut8(data, size, kSimulationInputs, kSimulationValues, PutDefgTable, out);
 }
 
 TableResult WriteRenderTable8(const std::uint8_t* data, std::size_t size, TextWriter& out) {
-  return WriteLut8(data, size, kRenderingInputs, PutRenderTable, out);
+  return WriteLut8(data, size, kRenderingInputs, kRenderingValues, PutRenderTable, out);
 }
 
 }  // namespace vomar

@@ -1,7 +1,8 @@
 // The colour lookup tables of the ink-simulation file: the simulation profile's A2B0
 // table as the four-dimensional /Table of a CIEBasedDEFG dictionary, and the output
-// profile's B2A0 table as the /RenderTable of a ColorRendering dictionary. Only the
-// grid is written, byte for byte in hexadecimal; matrix and curves are not.
+// profile's B2A0 table as the /RenderTable of a ColorRendering dictionary. Only a grid
+// is written, in hexadecimal: the table's own grid when its input and output tables are
+// the identity, else the whole table evaluated at the grid's nodes. The matrix is not.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +23,7 @@ inline constexpr int kSimulationInputs = 4;
 inline constexpr int kRenderingInputs = 3;
 
 // Dispatch on the tag's type: 'mft1' and 'mft2' are written (a 16-bit table reduced to
-// bytes first), any other type is passed over. A tag shorter than the 48-byte head of a
+// bytes first: L*a*b* by 256, device values by 257, rounded), any other type is passed over. A tag shorter than the 48-byte head of a
 // lookup table, or one whose input count or size does not fit, is refused.
 TableResult WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
 TableResult WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out);

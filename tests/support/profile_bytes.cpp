@@ -163,9 +163,13 @@ Bytes Lut8Tag(int inputs, int outputs, int grid, const std::array<std::int32_t, 
 
 Bytes Lut8Tag(int inputs, int outputs, int grid, const Bytes& clut, std::uint8_t fill) {
   const auto f = static_cast<std::int32_t>(fill * 0x01010101u);
-  return Lut8Tag(inputs, outputs, grid, {f, f, f, f, f, f, f, f, f},
-                 Bytes(256 * static_cast<std::size_t>(inputs), fill), clut,
-                 Bytes(256 * static_cast<std::size_t>(outputs), fill));
+  auto identity = [](int channels) {
+    Bytes tables(256 * static_cast<std::size_t>(channels));
+    for (std::size_t k = 0; k < tables.size(); ++k) tables[k] = static_cast<std::uint8_t>(k);
+    return tables;
+  };
+  return Lut8Tag(inputs, outputs, grid, {f, f, f, f, f, f, f, f, f}, identity(inputs), clut,
+                 identity(outputs));
 }
 
 Bytes Lut8Tag(int i, int o, int g) {

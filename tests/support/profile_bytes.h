@@ -80,8 +80,9 @@ Bytes TypedTag(Signature type, std::size_t size, std::uint8_t fill = 0);
 // that they agree with the counts).
 Bytes Lut8Tag(int inputs, int outputs, int grid, const std::array<std::int32_t, 9>& matrix,
               const Bytes& inputTables, const Bytes& clut, const Bytes& outputTables);
-// A lut8 tag whose matrix, input and output tables are all `fill` bytes, with the given
-// CLUT bytes (which need not match the counts).
+// A lut8 tag whose matrix is all `fill` bytes, with identity input and output tables
+// (0, 1, ..., 255: the grid is then the whole table) and the given CLUT bytes (which need
+// not match the counts).
 Bytes Lut8Tag(int inputs, int outputs, int grid, const Bytes& clut, std::uint8_t fill = 0xEE);
 // A lut8 tag with i inputs, o outputs and g grid points; identity matrix; every byte
 // from 48 on holds (position % 251), so each byte tells where it lies in the tag.

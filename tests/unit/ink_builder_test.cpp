@@ -72,8 +72,10 @@ TEST_F(InkBuilderTest, Lut8PairGivesTheWholeFile) {
 
 TEST_F(InkBuilderTest, Lut16PairGivesTheSameFileAsLut8) {
   std::vector<std::uint16_t> simulation, rendering;
-  for (std::uint8_t v : Sequence(48, 0x10)) simulation.push_back(v * 257 + 200);
-  for (std::uint8_t v : Sequence(32, 0x40)) rendering.push_back(v * 257);
+  // L*a*b* in the 16-bit encoding (byte v at v * 256), device values at v * 257; the low
+  // bits below half a step round away.
+  for (std::uint8_t v : Sequence(48, 0x10)) simulation.push_back(v * 256 + 127);
+  for (std::uint8_t v : Sequence(32, 0x40)) rendering.push_back(v * 257 - 128);
   const ProfileSpec profile =
       RequiredTagsProfile(Lut16Tag(4, 3, 2, simulation), Lut16Tag(3, 4, 2, rendering));
   ASSERT_EQ(Build(profile, profile), BuildResult::kBuilt);

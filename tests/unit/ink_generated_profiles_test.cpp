@@ -19,7 +19,8 @@ std::uint32_t Big(const Bytes& bytes, std::size_t at, int width) {
   return value;
 }
 
-// The grid of one table tag as bytes: lut16 entries reduced by 255/65535.
+// The grid of one table tag as bytes: lut16 entries rounded, L*a*b* (A2B0) in the 16-bit
+// encoding (L* 100 = 0xFF00), device values (B2A0) by 257.
 struct Grid {
   int points = 0;
   int outputs = 0;
@@ -41,8 +42,10 @@ Grid ReadGrid(const Bytes& profile, Signature tag) {
       grid.bytes.assign(profile.begin() + clut, profile.begin() + clut + entries);
     } else {
       const std::size_t clut = at + 52 + 2 * Big(profile, at + 48, 2) * inputs;
+      const std::uint32_t step = tag == sig::kA2B0 ? 256 : 257;
       for (std::size_t e = 0; e < entries; ++e) {
-        grid.bytes.push_back(static_cast<std::uint8_t>(Big(profile, clut + 2 * e, 2) / 257));
+        const std::uint32_t byte = (Big(profile, clut + 2 * e, 2) + 128) / step;
+        grid.bytes.push_back(static_cast<std::uint8_t>(byte > 255 ? 255 : byte));
       }
     }
     return grid;

@@ -42,12 +42,14 @@ constexpr const char* kRenderingText =
     ">\n"
     "] 4 {} {} {} {} ]\n";
 
-// Each byte value v as the 16-bit value that reduces back to v (v * 257), with extra
-// low bits on some entries that the reduction drops (integer part of v * 255/65535).
-std::vector<std::uint16_t> Widened(const Bytes& bytes) {
+// Each byte value v as a 16-bit value that rounds back to v: L*a*b* in the 16-bit encoding
+// (step 256), device values (step 257); some entries have extra low bits below half a step.
+constexpr int kLabStep = 256;
+constexpr int kDeviceStep = 257;
+std::vector<std::uint16_t> Widened(const Bytes& bytes, int step) {
   std::vector<std::uint16_t> values;
   for (std::size_t k = 0; k < bytes.size(); ++k) {
-    values.push_back(static_cast<std::uint16_t>(bytes[k] * 257 + (k % 3 == 0 ? 256 : 0)));
+    values.push_back(static_cast<std::uint16_t>(bytes[k] * step + (k % 3 == 0 ? 127 : 0)));
   }
   return values;
 }
@@ -68,12 +70,12 @@ TEST(InkTablesTest, Lut8TablesAreWrittenGridOnlyInTheirLayout) {
 }
 
 TEST(InkTablesTest, Lut16TablesGiveTheSameTextAsLut8WhateverTheirMatrix) {
-  const Bytes simulation = Lut16Tag(4, 3, 2, Widened(Sequence(48, 0x10)));
-  const Bytes rendering = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40)),
+  const Bytes simulation = Lut16Tag(4, 3, 2, Widened(Sequence(48, 0x10), kLabStep));
+  const Bytes rendering = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40), kDeviceStep),
                                    {0x10000, 0, 0, 0, 0x10000, 0, 0, 0, 0x10000});
   EXPECT_EQ(Written(WriteSimulationLut, simulation, TableResult::kWritten), kSimulationText);
   EXPECT_EQ(Written(WriteRenderingLut, rendering, TableResult::kWritten), kRenderingText);
-  const Bytes oddMatrix = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40)),
+  const Bytes oddMatrix = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40), kDeviceStep),
                                    {-1, 2, 3, 4, 5, 6, 7, 8, 9});
   EXPECT_EQ(Written(WriteRenderingLut, oddMatrix, TableResult::kWritten), kRenderingText);
 }
@@ -94,11 +96,11 @@ TEST(InkTablesTest, OtherTagTypesArePassedOverWithoutText) {
 TEST(InkTablesTest, TablesThatDoNotFitTheirWriterAreRefusedBeforeAnyText) {
   Bytes shortLut8 = kSimulationLut8;
   shortLut8.pop_back();
-  Bytes shortLut16 = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40)));
+  Bytes shortLut16 = Lut16Tag(3, 4, 2, Widened(Sequence(32, 0x40), kDeviceStep));
   shortLut16.pop_back();
   const Bytes threeInputs = Lut8Tag(3, 3, 2, Sequence(24, 0x10));
   const Bytes fourInputs = Lut8Tag(4, 4, 2, Sequence(64, 0x10));
-  const Bytes fourInputs16 = Lut16Tag(4, 4, 2, Widened(Sequence(64, 0x10)));
+  const Bytes fourInputs16 = Lut16Tag(4, 4, 2, Widened(Sequence(64, 0x10), kDeviceStep));
   // A grid count that would need far more bytes than the tag holds.
   const Bytes hugeGrid = Lut8Tag(4, 3, 255, Sequence(48, 0x10));
 

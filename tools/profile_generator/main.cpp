@@ -26,7 +26,9 @@ constexpr const char* kUsage =
     "  --omit SIG           leave out a required tag (repeatable)\n"
     "  --bkpt               add 'bkpt'\n"
     "  --ktrc               add 'kTRC'\n"
-    "  --illuminant X,Y,Z   header illuminant (default 0.9642,1.0,0.8249)\n";
+    "  --illuminant X,Y,Z   header illuminant (default 0.9642,1.0,0.8249)\n"
+    "  --curved-inputs      input tables x^0.5 on every table, the grid sampled to match\n"
+    "  --curved-outputs     output tables y^2 on every table, the grid sampled to match\n";
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "make-test-profile: %s\n", problem);
@@ -80,6 +82,10 @@ int main(int argc, char** argv) {
       options.blackPoint = true;
     } else if (option == "--ktrc") {
       options.grayTrc = true;
+    } else if (option == "--curved-inputs") {
+      options.curvedInputs = true;
+    } else if (option == "--curved-outputs") {
+      options.curvedOutputs = true;
     } else if (option.rfind("--", 0) == 0) {
       if (!hasValue) return Usage(("missing value after " + option).c_str());
       ++k;

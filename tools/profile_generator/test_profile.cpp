@@ -89,24 +89,44 @@ cmsInt32Number StoreValue(const cmsUInt16Number[], cmsUInt16Number out[], void* 
   return TRUE;
 }
 
-// One set of `channels` identity curves with 256 tabulated entries: the form a lut8
-// table can hold (LittleCMS refuses other curves there).
-cmsStage* IdentityCurves(cmsContext context, int channels) {
+// The curved tables: the square root on the way in, the square on the way out. The grid
+// is sampled through their inverses.
+double CurveIn(double x) { return std::sqrt(x); }
+double CurveOut(double y) { return y * y; }
+double InverseCurveIn(double t) { return t * t; }
+double InverseCurveOut(double v) { return std::sqrt(v); }
+
+cmsUInt16Number Word(double unit) {
+  return static_cast<cmsUInt16Number>(std::lround(std::clamp(unit, 0.0, 1.0) * 65535.0));
+}
+
+// One set of `channels` curves with 256 tabulated entries, the identity or `curve`: the
+// form a lut8 table can hold (LittleCMS refuses other curves there).
+cmsStage* TabulatedCurves(cmsContext context, int channels, double (*curve)(double)) {
   cmsUInt16Number entries[256];
-  for (int k = 0; k < 256; ++k) entries[k] = static_cast<cmsUInt16Number>(k * 257);
-  Curve curve(cmsBuildTabulatedToneCurve16(context, 256, entries));
-  if (!curve) return nullptr;
-  std::vector<cmsToneCurve*> curves(static_cast<std::size_t>(channels), curve.get());
+  for (int k = 0; k < 256; ++k) {
+    entries[k] = curve == nullptr ? static_cast<cmsUInt16Number>(k * 257) : Word(curve(k / 255.0));
+  }
+  Curve tabulated(cmsBuildTabulatedToneCurve16(context, 256, entries));
+  if (!tabulated) return nullptr;
+  std::vector<cmsToneCurve*> curves(static_cast<std::size_t>(channels), tabulated.get());
   return cmsStageAllocToneCurves(context, static_cast<cmsUInt32Number>(channels), curves.data());
 }
 
+struct TableShape {
+  int grid = 9;
+  bool lut8 = true;
+  bool curvedInputs = false;
+  bool curvedOutputs = false;
+};
+
 // Curves, a CLUT of `grid` points sampled from `function`, curves.
-Pipeline BuildTable(cmsContext context, int inputs, int outputs, int grid, bool lut8,
+Pipeline BuildTable(cmsContext context, int inputs, int outputs, const TableShape& shape,
                     const TableFunction& function) {
   Pipeline pipeline(cmsPipelineAlloc(context, static_cast<cmsUInt32Number>(inputs),
                                      static_cast<cmsUInt32Number>(outputs)));
   if (!pipeline) return nullptr;
-  cmsStage* clut = cmsStageAllocCLut16bit(context, static_cast<cmsUInt32Number>(grid),
+  cmsStage* clut = cmsStageAllocCLut16bit(context, static_cast<cmsUInt32Number>(shape.grid),
                                           static_cast<cmsUInt32Number>(inputs),
                                           static_cast<cmsUInt32Number>(outputs), nullptr);
   if (clut == nullptr) return nullptr;
@@ -119,18 +139,25 @@ Pipeline BuildTable(cmsContext context, int inputs, int outputs, int grid, bool 
   }
   const std::size_t count = cargo.nodes.size() / static_cast<std::size_t>(inputs);
   cargo.values.assign(count * static_cast<std::size_t>(outputs), 0);
+  // A grid node behind curved input tables stands for the input the curve takes there.
+  if (shape.curvedInputs) {
+    for (auto& node : cargo.nodes) node = Word(InverseCurveIn(node / 65535.0));
+  }
   function(cargo.nodes, cargo.values, count);
+  if (shape.curvedOutputs) {
+    for (auto& value : cargo.values) value = Word(InverseCurveOut(value / 65535.0));
+  }
   if (!cmsStageSampleCLut16bit(clut, StoreValue, &cargo, 0)) {
     cmsStageFree(clut);
     return nullptr;
   }
-  cmsStage* before = IdentityCurves(context, inputs);
-  cmsStage* after = IdentityCurves(context, outputs);
+  cmsStage* before = TabulatedCurves(context, inputs, shape.curvedInputs ? CurveIn : nullptr);
+  cmsStage* after = TabulatedCurves(context, outputs, shape.curvedOutputs ? CurveOut : nullptr);
   const bool built = cmsPipelineInsertStage(pipeline.get(), cmsAT_END, before) &&
                      cmsPipelineInsertStage(pipeline.get(), cmsAT_END, clut) &&
                      cmsPipelineInsertStage(pipeline.get(), cmsAT_END, after);
   if (!built) return nullptr;
-  cmsPipelineSetSaveAs8bitsFlag(pipeline.get(), lut8 ? TRUE : FALSE);
+  cmsPipelineSetSaveAs8bitsFlag(pipeline.get(), shape.lut8 ? TRUE : FALSE);
   return pipeline;
 }
 
@@ -248,7 +275,11 @@ class TableMaker {
   }
 
   Pipeline Build(int inputs, int outputs, const TableFunction& function) {
-    return BuildTable(context_, inputs, outputs, options_.gridPoints, !options_.lut16, function);
+    const bool curved = outputs != 1;  // the gamut table keeps identity curves
+    return BuildTable(context_, inputs, outputs,
+                      {options_.gridPoints, !options_.lut16, curved && options_.curvedInputs,
+                       curved && options_.curvedOutputs},
+                      function);
   }
 
   cmsContext context_;

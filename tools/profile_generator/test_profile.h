@@ -1,6 +1,7 @@
 // Version-2 CMYK printer profiles for tests, written with LittleCMS from tables sampled
 // out of Ghostscript's default CMYK profile. Every A2Bx/B2Ax table is a lut8 ('mft1')
-// or lut16 ('mft2') table of the chosen grid; the output is the same for the same options.
+// or lut16 ('mft2') table of the chosen grid, with identity or curved input and output
+// tables; the output is the same for the same options.
 #pragma once
 
 #include <array>
@@ -31,6 +32,11 @@ struct TestProfileOptions {
   bool blackPoint = false;             // add 'bkpt'
   bool grayTrc = false;                // add 'kTRC'
   std::array<double, 3> illuminant = {0.9642, 1.0, 0.8249};  // header illuminant (XYZ)
+  // Curved input tables (the square root) and output tables (the square) on every
+  // A2Bx/B2Ax table, the grid sampled through their inverses so that each table stays the
+  // same transform: the form of press profiles whose lut8 tables have curved inputs.
+  bool curvedInputs = false;
+  bool curvedOutputs = false;
 };
 
 // The profile's bytes; false (and `error` set) when LittleCMS could not build or save it.
