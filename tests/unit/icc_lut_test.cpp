@@ -204,5 +204,38 @@ TEST(LutTest, Lut16ChannelsKeepTheirOwnTables) {
   EXPECT_EQ(lut->outputTables, Ramp(0, 1));
 }
 
+TEST(LutTest, Lut16ValuesBecomeBytesByWhatTheyHold) {
+  // Grid entries and output tables: L*a*b* by 256, device values by 257, both rounded;
+  // the integer part of a 257th for XYZ-PCS tables. Input tables hold grid positions.
+  const std::vector<std::uint16_t> clut = {384, 383, 385, 386, 0x8000, 0xFF00, 0xFFFF, 513};
+  struct Case {
+    Lut16Bytes conversion;
+    std::vector<std::uint8_t> clut;
+  };
+  const Case cases[] = {
+      {Lut16Bytes::kLabOutput, {2, 1, 2, 2, 128, 255, 255, 2}},
+      {Lut16Bytes::kDevice, {1, 1, 1, 2, 128, 254, 255, 2}},
+      {Lut16Bytes::kTruncated, {1, 1, 1, 1, 127, 254, 255, 1}},
+  };
+  // Two-entry tables span the whole range: the identity in each encoding.
+  const Bytes tag = OneChannelLut16({0, 65535}, clut, {0, 65535});
+  for (const Case& c : cases) {
+    const auto lut = ReadByteLut(tag.data(), tag.size(), c.conversion);
+    ASSERT_TRUE(lut.has_value());
+    EXPECT_EQ(lut->clut, c.clut) << static_cast<int>(c.conversion);
+    EXPECT_TRUE(HasIdentityTables(*lut)) << static_cast<int>(c.conversion);
+  }
+  // An output table in the Lab encoding is read where Lab byte k lies (k * 256).
+  const Bytes halved = OneChannelLut16({0, 65535}, {0, 0}, {0, 32768});
+  const auto lab = ReadByteLut(halved.data(), halved.size(), Lut16Bytes::kLabOutput);
+  ASSERT_TRUE(lab.has_value());
+  EXPECT_EQ(lab->outputTables[255], 128);  // 65280 -> 32640.5, /256 = 127.50
+  EXPECT_EQ(lab->outputTables[2], 1);      // 512 -> 256
+  EXPECT_FALSE(HasIdentityTables(*lab));
+  EXPECT_EQ(Lut16BytesFor(sig::kLab, true), Lut16Bytes::kLabOutput);
+  EXPECT_EQ(Lut16BytesFor(sig::kLab, false), Lut16Bytes::kDevice);
+  EXPECT_EQ(Lut16BytesFor(sig::kXyz, true), Lut16Bytes::kTruncated);
+}
+
 }  // namespace
 }  // namespace vomar

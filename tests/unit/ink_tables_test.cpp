@@ -80,6 +80,69 @@ TEST(InkTablesTest, Lut16TablesGiveTheSameTextAsLut8WhateverTheirMatrix) {
   EXPECT_EQ(Written(WriteRenderingLut, oddMatrix, TableResult::kWritten), kRenderingText);
 }
 
+// The grid of a two-point table seen from the opposite corner: point p becomes point
+// (points - 1 - p), each point's `outputs` bytes kept in order.
+Bytes Mirrored(const Bytes& grid, std::size_t outputs) {
+  Bytes mirrored;
+  for (std::size_t p = grid.size() / outputs; p-- > 0;) {
+    mirrored.insert(mirrored.end(), grid.begin() + p * outputs, grid.begin() + (p + 1) * outputs);
+  }
+  return mirrored;
+}
+
+Bytes Complemented(Bytes grid) {
+  for (auto& byte : grid) byte = static_cast<std::uint8_t>(255 - byte);
+  return grid;
+}
+
+TEST(InkTablesTest, CurvedTablesAreFoldedIntoTheGrid) {
+  // Falling input tables read the grid from the opposite corner; falling output tables
+  // turn each value v into 255 - v. The text is that of a table with identity tables
+  // holding the grid so changed.
+  Bytes falling(256);
+  for (int k = 0; k < 256; ++k) falling[k] = static_cast<std::uint8_t>(255 - k);
+  auto repeated = [](const Bytes& table, int count) {
+    Bytes tables;
+    for (int k = 0; k < count; ++k) tables.insert(tables.end(), table.begin(), table.end());
+    return tables;
+  };
+  Bytes rising(256);
+  for (int k = 0; k < 256; ++k) rising[k] = static_cast<std::uint8_t>(k);
+  const Bytes simulation = Sequence(48, 0x10);
+  const Bytes rendering = Sequence(32, 0x40);
+  const std::vector<std::uint16_t> widened(Widened(rendering, kDeviceStep));
+  struct Case {
+    const char* name;
+    int (*writer)(const std::uint8_t*, std::size_t, TextWriter&);
+    Bytes tag;
+    Bytes grid;  // what the text holds, written from a table with identity tables
+  };
+  const Case cases[] = {
+      {"lut8 falling inputs, four dimensions", WriteSimulationLut,
+       Lut8Tag(4, 3, 2, testing::kIdentityMatrix, repeated(falling, 4), simulation,
+               repeated(rising, 3)),
+       Mirrored(simulation, 3)},
+      {"lut8 falling inputs", WriteRenderingLut,
+       Lut8Tag(3, 4, 2, testing::kIdentityMatrix, repeated(falling, 3), rendering,
+               repeated(rising, 4)),
+       Mirrored(rendering, 4)},
+      {"lut8 falling outputs", WriteRenderTable8,
+       Lut8Tag(3, 4, 2, testing::kIdentityMatrix, repeated(rising, 3), rendering,
+               repeated(falling, 4)),
+       Complemented(rendering)},
+      {"lut16 falling inputs and outputs", WriteRenderingLut,
+       Lut16Tag(3, 4, 2, testing::kIdentityMatrix, 2, 2, {0xFFFF, 0, 0xFFFF, 0, 0xFFFF, 0},
+                widened, {0xFFFF, 0, 0xFFFF, 0, 0xFFFF, 0, 0xFFFF, 0}),
+       Complemented(Mirrored(rendering, 4))},
+  };
+  for (const Case& c : cases) {
+    const int inputs = c.writer == WriteSimulationLut ? 4 : 3;
+    const Bytes identity = Lut8Tag(inputs, 7 - inputs, 2, c.grid);
+    EXPECT_EQ(Written(c.writer, c.tag, kTableWritten), Written(c.writer, identity, kTableWritten))
+        << c.name;
+  }
+}
+
 TEST(InkTablesTest, EmptyGridWritesOnlyTheFirstAndLastLines) {
   EXPECT_EQ(Written(WriteSimulationLut, Lut8Tag(4, 3, 0, {}), TableResult::kWritten),
             "/Table [0 0 0 0 [ \n]]\n");
