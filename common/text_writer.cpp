@@ -50,6 +50,13 @@ constexpr HexTable kHexTable;
 
 }  // namespace
 
+void PutHexDigits(const std::uint8_t* bytes, std::size_t count, char* out) {
+  for (std::size_t i = 0; i < count; ++i) {
+    out[2 * i] = kHexTable.digits[bytes[i]][0];
+    out[2 * i + 1] = kHexTable.digits[bytes[i]][1];
+  }
+}
+
 TextWriter::TextWriter(std::FILE* file) : file_(file) {
   if (file_ != nullptr) buffer_.reserve(kFlushThreshold * 2);
 }
@@ -79,15 +86,16 @@ void TextWriter::PutHexBytes(const std::uint8_t* bytes, std::size_t count) {
     const std::size_t chunk = count < kFlushThreshold ? count : kFlushThreshold;
     const std::size_t start = buffer_.size();
     buffer_.resize(start + 2 * chunk);
-    char* out = buffer_.data() + start;
-    for (std::size_t i = 0; i < chunk; ++i) {
-      out[2 * i] = kHexTable.digits[bytes[i]][0];
-      out[2 * i + 1] = kHexTable.digits[bytes[i]][1];
-    }
+    PutHexDigits(bytes, chunk, buffer_.data() + start);
     bytes += chunk;
     count -= chunk;
     MaybeFlush();
   }
+}
+
+void TextWriter::DetachFile() {
+  Flush();
+  file_ = nullptr;
 }
 
 bool TextWriter::Flush() {

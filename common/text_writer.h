@@ -27,6 +27,10 @@ class TextWriter {
 
   // Hands the buffered text to the file; false when the file reported an error.
   bool Flush();
+  // Flushes, then lets go of the file, which the caller is about to close: a writer
+  // must never touch a closed stream (also not when it goes away). Later text stays in
+  // memory.
+  void DetachFile();
   // The errno value of the first failed write, 0 when none failed.
   int Error() const { return error_; }
   // The text written so far when writing to memory.
@@ -41,6 +45,9 @@ class TextWriter {
   bool failed_ = false;
   int error_ = 0;
 };
+
+// `count` bytes as 2 * `count` upper-case hexadecimal digits ("%02X" each) at `out`.
+void PutHexDigits(const std::uint8_t* bytes, std::size_t count, char* out);
 
 // Formats like snprintf in the "C" locale, for short texts outside a writer.
 std::string FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -44,6 +44,7 @@ class OutputFile {
     if (file_ == nullptr) return closedOk_;
     closedOk_ = writer_.Flush();
     error_ = writer_.Error();
+    writer_.DetachFile();
     if (std::fclose(file_) != 0 && closedOk_) {
       closedOk_ = false;
       error_ = errno;
@@ -98,6 +99,7 @@ class CrdBuild {
   ProfileHeader header_;
   SingleWhitePoint white_;
   std::vector<std::optional<ByteLut>> tables_;  // parallel to list_.entries
+  std::vector<std::string> clutDigits_;          // each table's CLUT in hexadecimal
   std::array<std::unique_ptr<OutputFile>, 3> files_;
 };
 
@@ -154,6 +156,7 @@ bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
 // profile connection space and the white point that every file needs.
 bool CrdBuild::CheckTables() {
   tables_.resize(list_.entries.size());
+  clutDigits_.resize(list_.entries.size());
   for (const CrdIntent& intent : kCrdIntents) {
     for (std::size_t k = 0; k < list_.entries.size(); ++k) {
       const TagEntry& entry = list_.entries[k];
@@ -185,11 +188,12 @@ void CrdBuild::WriteHeads(const std::string& stem) {
     const int intent = IntentIndex(list_.entries[k].signature);
     if (intent < 0) continue;
     const ByteLut& lut = *tables_[k];
+    clutDigits_[k] = ClutDigits(lut);
     TextWriter& out = files_[intent]->writer();
     WriteDownloader(out);
     WriteIntentLines(out, kCrdIntents[intent], profileNumber_, stem);
     WriteHeaderComments(out);
-    WriteTableStrings(out, lut, env_.diag);
+    WriteTableStrings(out, lut, clutDigits_[k], env_.diag);
     WriteFixedKeys(out, header_.pcs);
     WriteMatrixAbc(out, lut, header_.pcs);
   }
@@ -211,7 +215,7 @@ void CrdBuild::WriteTagBlocks() {
 void CrdBuild::WriteRenderTables() {
   for (std::size_t k = list_.entries.size(); k-- > 0;) {
     const int intent = IntentIndex(list_.entries[k].signature);
-    if (intent >= 0) WriteRenderTable(files_[intent]->writer(), *tables_[k]);
+    if (intent >= 0) WriteRenderTable(files_[intent]->writer(), *tables_[k], clutDigits_[k]);
   }
 }
 
@@ -254,6 +258,7 @@ BuildResult CrdBuild::Run(const std::string& profilePath, const std::string& ste
   WriteTagBlocks();
   WriteRenderTables();
   tables_.clear();
+  clutDigits_.clear();
   ReleaseTagList(list_);
   if (!FinishFiles(profilePath, paths)) return Fail();
   return BuildResult::kBuilt;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/diagnostics.h"
 #include "common/text_writer.h"
@@ -41,9 +42,15 @@ void WriteIntentLines(TextWriter& out, const CrdIntent& intent, int profileNumbe
                       const std::string& stem);
 // Block 3: fixed comment lines.
 void WriteHeaderComments(TextWriter& out);
+// The CLUT as hexadecimal digits ("%02X" per byte), formatted once for the progress
+// stream's dump (block 4) and the render table (block 8) alike.
+std::string ClutDigits(const ByteLut& lut);
+
 // Block 4: three input and four output tables as globaldict strings. Reports the CLUT and
-// output sizes, with a dump of the CLUT, on the progress stream.
-void WriteTableStrings(TextWriter& out, const ByteLut& lut, const Diagnostics& diag);
+// output sizes, with a dump of the CLUT (`clutDigits`), on the progress stream, unless
+// that stream is thrown away.
+void WriteTableStrings(TextWriter& out, const ByteLut& lut, std::string_view clutDigits,
+                       const Diagnostics& diag);
 // Block 5: ColorRenderingType, MatrixPQR, TransformPQR, RangePQR, EncodeABC, RangeABC.
 // Writes nothing unless the PCS is Lab or XYZ.
 void WriteFixedKeys(TextWriter& out, Signature pcs);
@@ -52,8 +59,9 @@ void WriteMatrixAbc(TextWriter& out, const ByteLut& lut, Signature pcs);
 // Block 7: EncodeLMN (Lab only) and WhitePoint, from the profile's white-point
 // quotients in single precision.
 void WriteWhitePoint(TextWriter& out, const SingleWhitePoint& white, Signature pcs);
-// Block 8: the RenderTable head and its g strings; the array stays open for block 9.
-void WriteRenderTable(TextWriter& out, const ByteLut& lut);
+// Block 8: the RenderTable head and its g strings, from the CLUT's digits; the array
+// stays open for block 9.
+void WriteRenderTable(TextWriter& out, const ByteLut& lut, std::string_view clutDigits);
 // Block 9: output procedures, stamp lines, end of dictionary, resource definition.
 void WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath);
 

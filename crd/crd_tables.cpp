@@ -1,6 +1,8 @@
 // Blocks 4 and 8 of a CRD file: the byte tables of the profile's PCS-to-device table.
 #include <string>
 
+#include "common/text_writer.h"
+
 #include "crd/crd_document.h"
 
 namespace vomar {
@@ -10,18 +12,6 @@ constexpr std::size_t kTableEntries = 256;
 constexpr int kCrdInputTables = 3;
 constexpr int kCrdOutputTables = 4;
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-// The CLUT as one line of hexadecimal byte pairs, for the progress stream.
-std::string ClutDump(const std::vector<std::uint8_t>& clut) {
-  std::string dump(2 * clut.size() + 1, '\n');
-  for (std::size_t k = 0; k < clut.size(); ++k) {
-    dump[2 * k] = kHexDigits[clut[k] >> 4];
-    dump[2 * k + 1] = kHexDigits[clut[k] & 15];
-  }
-  return dump;
-}
-
 void WriteTable(TextWriter& out, const char* name, const std::uint8_t* table) {
   out.Format("/%s<", name);
   out.PutHexBytes(table, kTableEntries);
@@ -30,7 +20,14 @@ void WriteTable(TextWriter& out, const char* name, const std::uint8_t* table) {
 
 }  // namespace
 
-void WriteTableStrings(TextWriter& out, const ByteLut& lut, const Diagnostics& diag) {
+std::string ClutDigits(const ByteLut& lut) {
+  std::string digits(2 * lut.clut.size(), '0');
+  PutHexDigits(lut.clut.data(), lut.clut.size(), digits.data());
+  return digits;
+}
+
+void WriteTableStrings(TextWriter& out, const ByteLut& lut, std::string_view clutDigits,
+                       const Diagnostics& diag) {
   // The builder passes only tables of three inputs and four outputs; the sizes are checked
   // again here so that no other table is ever read past its end.
   if (lut.inputTables.size() < kCrdInputTables * kTableEntries ||
@@ -46,23 +43,36 @@ void WriteTableStrings(TextWriter& out, const ByteLut& lut, const Diagnostics& d
   for (int k = 0; k < kCrdInputTables; ++k) {
     WriteTable(out, kInputNames[k], lut.inputTables.data() + kTableEntries * k);
   }
-  diag.Out(FormatC("mft1: CLUT Table data:[%d]\n",
-                   IntegerPower(lut.gridPoints, lut.inputChannels) * lut.outputChannels));
-  diag.Out(ClutDump(lut.clut));
-  diag.Out(FormatC("mft1: OUTPUT Table data:[%d]\n", 256 * lut.outputChannels));
+  // Nothing is formatted for a progress stream that is thrown away.
+  if (diag.out != nullptr) {
+    diag.Out(FormatC("mft1: CLUT Table data:[%d]\n",
+                     IntegerPower(lut.gridPoints, lut.inputChannels) * lut.outputChannels));
+    diag.Out(clutDigits);
+    diag.Out("\n");
+    diag.Out(FormatC("mft1: OUTPUT Table data:[%d]\n", 256 * lut.outputChannels));
+  }
   for (int k = 0; k < kCrdOutputTables; ++k) {
     WriteTable(out, kOutputNames[k], lut.outputTables.data() + kTableEntries * k);
   }
   out.Put("end setglobal\n");
 }
 
-void WriteRenderTable(TextWriter& out, const ByteLut& lut) {
+void WriteRenderTable(TextWriter& out, const ByteLut& lut, std::string_view clutDigits) {
   const std::size_t g = static_cast<std::size_t>(lut.gridPoints);
   const std::size_t o = static_cast<std::size_t>(lut.outputChannels);
-  const std::size_t lineBytes = g * o;
+  const std::size_t lineDigits = 2 * g * o;
   // Written three-dimensionally: g strings of g lines, each line one (a, b) row of g·o bytes.
-  if (lut.clut.size() < g * g * lineBytes) return;
-  WriteRenderTableGrid(out, lut.gridPoints, lut.outputChannels, lut.clut.data());
+  if (lut.clut.size() < g * g * g * o || clutDigits.size() < g * g * lineDigits) return;
+  out.Format("/RenderTable [ %d %d %d [ \n", lut.gridPoints, lut.gridPoints, lut.gridPoints);
+  std::size_t at = 0;
+  for (std::size_t a = 0; a < g; ++a) {
+    out.Put("<\n");
+    for (std::size_t b = 0; b < g; ++b, at += lineDigits) {
+      out.Put(clutDigits.substr(at, lineDigits));
+      out.Put("\n");
+    }
+    out.Put(">\n");
+  }
   out.Format("] %d\n", lut.outputChannels);
 }
 
