@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cerrno>
 #include <cstdarg>
+#include <cstring>
 #include <locale.h>
 
 namespace vomar {
@@ -51,10 +52,9 @@ constexpr HexTable kHexTable;
 }  // namespace
 
 void PutHexDigits(const std::uint8_t* bytes, std::size_t count, char* out) {
-  for (std::size_t i = 0; i < count; ++i) {
-    out[2 * i] = kHexTable.digits[bytes[i]][0];
-    out[2 * i + 1] = kHexTable.digits[bytes[i]][1];
-  }
+  // Two digits at a time: one two-byte copy per byte, which the compiler turns into a
+  // single load and store.
+  for (std::size_t i = 0; i < count; ++i) std::memcpy(out + 2 * i, kHexTable.digits[bytes[i]], 2);
 }
 
 TextWriter::TextWriter(std::FILE* file) : file_(file) {
