@@ -16,19 +16,23 @@ struct UnitTable {
   int outputs = 0;
   int grid = 0;
   std::vector<std::vector<double>> inputCurves;
-  std::vector<double> clut;
+  std::vector<float> clut;  // single precision: a 33-point four-dimensional grid is 3.6 M values
   std::vector<std::vector<double>> outputCurves;
 };
 
-std::vector<double> Bytes(const std::uint8_t* bytes, std::size_t count) {
-  std::vector<double> values(count);
-  for (std::size_t k = 0; k < count; ++k) values[k] = bytes[k] / 255.0;
+template <typename Number = double>
+std::vector<Number> Bytes(const std::uint8_t* bytes, std::size_t count) {
+  std::vector<Number> values(count);
+  for (std::size_t k = 0; k < count; ++k) values[k] = static_cast<Number>(bytes[k] / 255.0);
   return values;
 }
 
-std::vector<double> Words(const std::uint8_t* words, std::size_t count) {
-  std::vector<double> values(count);
-  for (std::size_t k = 0; k < count; ++k) values[k] = ReadBigEndian16(words + 2 * k) / 65535.0;
+template <typename Number = double>
+std::vector<Number> Words(const std::uint8_t* words, std::size_t count) {
+  std::vector<Number> values(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    values[k] = static_cast<Number>(ReadBigEndian16(words + 2 * k) / 65535.0);
+  }
   return values;
 }
 
@@ -37,7 +41,7 @@ std::optional<UnitTable> FromLut8(const std::uint8_t* data, std::size_t size) {
   if (!table) return std::nullopt;
   UnitTable unit{table->inputChannels, table->outputChannels, table->gridPoints, {}, {}, {}};
   for (int c = 0; c < unit.inputs; ++c) unit.inputCurves.push_back(Bytes(table->inputTables + 256 * c, 256));
-  unit.clut = Bytes(table->clut, table->clutSize);
+  unit.clut = Bytes<float>(table->clut, table->clutSize);
   for (int c = 0; c < unit.outputs; ++c) unit.outputCurves.push_back(Bytes(table->outputTables + 256 * c, 256));
   return unit;
 }
@@ -49,7 +53,7 @@ std::optional<UnitTable> FromLut16(const std::uint8_t* data, std::size_t size) {
   const std::size_t n = static_cast<std::size_t>(table->inputEntries);
   const std::size_t m = static_cast<std::size_t>(table->outputEntries);
   for (int c = 0; c < unit.inputs; ++c) unit.inputCurves.push_back(Words(table->inputTables + 2 * n * c, n));
-  unit.clut = Words(table->clut, table->clutEntries);
+  unit.clut = Words<float>(table->clut, table->clutEntries);
   for (int c = 0; c < unit.outputs; ++c) unit.outputCurves.push_back(Words(table->outputTables + 2 * m * c, m));
   return unit;
 }
@@ -78,17 +82,18 @@ Cell CellAt(double x, int grid) {
 
 // Tetrahedral interpolation in the cube at `corner` with the three strides and fractions:
 // from the corner along the dimensions in falling order of their fractions.
-void Tetrahedral(const double* corner, const std::array<std::size_t, 3>& strides,
-                 const std::array<double, 3>& fractions, int outputs, double* out) {
-  std::array<int, 3> order = {0, 1, 2};
-  std::sort(order.begin(), order.end(),
-            [&](int a, int b) { return fractions[a] > fractions[b]; });
-  const std::size_t first = strides[order[0]];
-  const std::size_t second = first + strides[order[1]];
-  const std::size_t third = second + strides[order[2]];
-  const double f1 = fractions[order[0]], f2 = fractions[order[1]], f3 = fractions[order[2]];
+void Tetrahedral(const float* corner, const std::array<std::size_t, 3>& strides,
+                 const std::array<double, 3>& f, int outputs, double* out) {
+  int a = 0, b = 1, c = 2;  // dimensions by falling fraction
+  if (f[a] < f[b]) std::swap(a, b);
+  if (f[b] < f[c]) std::swap(b, c);
+  if (f[a] < f[b]) std::swap(a, b);
+  const std::size_t first = strides[a];
+  const std::size_t second = first + strides[b];
+  const std::size_t third = second + strides[c];
+  const double f1 = f[a], f2 = f[b], f3 = f[c];
   for (int k = 0; k < outputs; ++k) {
-    const double* v = corner + k;
+    const float* v = corner + k;
     out[k] = v[0] + f1 * (v[first] - v[0]) + f2 * (v[second] - v[first]) +
              f3 * (v[third] - v[second]);
   }
@@ -121,70 +126,64 @@ std::optional<std::vector<std::uint8_t>> EvaluateAtGridNodes(const std::uint8_t*
       }
     }
 
-    // A byte from an output value of 0 to 1.
+    // A byte from an output value of 0 to 1: lut8 values and device values in 255 steps,
+    // Lab values in the 16-bit Lab encoding (65535/256 steps), XYZ values truncated.
     const bool lut8 = type == sig::kMft1;
+    const bool truncate = !lut8 && conversion == Lut16Bytes::kTruncated;
+    const double steps =
+        !lut8 && conversion == Lut16Bytes::kLabOutput ? 65535.0 / 256.0 : 255.0;
+    const double rounding = truncate ? 1e-9 : 0.5;
     auto toByte = [&](double value) {
-      const double word = std::clamp(value, 0.0, 1.0) * 65535.0;
-      double byte;
-      if (lut8 || conversion == Lut16Bytes::kDevice) {
-        byte = std::floor(word / 257.0 + 0.5);
-      } else if (conversion == Lut16Bytes::kLabOutput) {
-        byte = std::floor(word / 256.0 + 0.5);
-      } else {
-        byte = std::floor(word / 257.0 + 1e-9);
-      }
+      const double byte = std::clamp(value, 0.0, 1.0) * steps + rounding;
       return static_cast<std::uint8_t>(std::min(byte, 255.0));
     };
+    // Output tables that are the identity need no reading.
+    std::vector<bool> identityOutput(static_cast<std::size_t>(o));
+    for (int k = 0; k < o; ++k) {
+      const auto& curve = table->outputCurves[k];
+      bool identity = curve.size() >= 2;
+      for (std::size_t j = 0; identity && j < curve.size(); ++j) {
+        identity = std::abs(curve[j] - double(j) / double(curve.size() - 1)) < 1e-12;
+      }
+      identityOutput[k] = identity;
+    }
 
-    // Strides of the last three dimensions, and of the first for four inputs.
+    // Strides of the dimensions: the last three, and the first of four inputs.
     const std::size_t stride3 = static_cast<std::size_t>(o);
     const std::size_t stride2 = stride3 * gs;
     const std::size_t stride1 = stride2 * gs;
+    const std::size_t stride0 = stride1 * gs;
     const std::array<std::size_t, 3> strides = {stride1, stride2, stride3};
 
     std::size_t nodes = 1;
     for (int c = 0; c < i; ++c) nodes *= gs;
     std::vector<std::uint8_t> result(nodes * static_cast<std::size_t>(o));
     std::vector<double> low(static_cast<std::size_t>(o)), high(static_cast<std::size_t>(o));
-    const double* clut = table->clut.data();
     std::uint8_t* out = result.data();
 
-    // The last three inputs at nodes (a, b, c) within the slice beginning at `slice`.
-    auto evaluate3 = [&](const double* slice, std::size_t a, std::size_t b, std::size_t c,
-                         int first, double* values) {
-      const Cell& x = cells[first][a];
-      const Cell& y = cells[first + 1][b];
-      const Cell& z = cells[first + 2][c];
-      const double* corner = slice + x.base * stride1 + y.base * stride2 + z.base * stride3;
-      Tetrahedral(corner, strides, {x.fraction, y.fraction, z.fraction}, o, values);
-    };
-    auto emit = [&](const double* values) {
-      for (int k = 0; k < o; ++k) *out++ = toByte(Curve(table->outputCurves[k], values[k]));
-    };
-
-    if (i == 3) {
-      for (std::size_t a = 0; a < gs; ++a)
-        for (std::size_t b = 0; b < gs; ++b)
-          for (std::size_t c = 0; c < gs; ++c) {
-            evaluate3(clut, a, b, c, 0, low.data());
-            emit(low.data());
-          }
-      return result;
-    }
-    const std::size_t stride0 = stride1 * gs;
-    for (std::size_t d = 0; d < gs; ++d) {
-      const Cell& w = cells[0][d];
-      const double* slice = clut + w.base * stride0;
-      for (std::size_t a = 0; a < gs; ++a)
-        for (std::size_t b = 0; b < gs; ++b)
-          for (std::size_t c = 0; c < gs; ++c) {
-            evaluate3(slice, a, b, c, 1, low.data());
+    // Three inputs are four with a single value of a first input that moves nothing.
+    const std::size_t slices = i == 4 ? gs : 1;
+    const int first = i - 3;  // the input of the three-dimensional interpolation's x
+    for (std::size_t d = 0; d < slices; ++d) {
+      const Cell w = i == 4 ? cells[0][d] : Cell{};
+      const float* slice = table->clut.data() + w.base * stride0;
+      for (const Cell& x : cells[first]) {
+        for (const Cell& y : cells[first + 1]) {
+          const std::size_t row = x.base * stride1 + y.base * stride2;
+          for (const Cell& z : cells[first + 2]) {
+            const std::size_t at = row + z.base * stride3;
+            const std::array<double, 3> fractions = {x.fraction, y.fraction, z.fraction};
+            Tetrahedral(slice + at, strides, fractions, o, low.data());
             if (w.fraction > 0) {
-              evaluate3(slice + stride0, a, b, c, 1, high.data());
+              Tetrahedral(slice + stride0 + at, strides, fractions, o, high.data());
               for (int k = 0; k < o; ++k) low[k] += w.fraction * (high[k] - low[k]);
             }
-            emit(low.data());
+            for (int k = 0; k < o; ++k) {
+              *out++ = toByte(identityOutput[k] ? low[k] : Curve(table->outputCurves[k], low[k]));
+            }
           }
+        }
+      }
     }
     return result;
   } catch (const std::bad_alloc&) {
