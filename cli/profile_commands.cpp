@@ -7,6 +7,7 @@
 //   crd|ink --printer NAME [--printer NAME...] [--any-printer] [--yes] --number N PROFILE...
 //       checks the profiles as the dialog's path boxes do, then downloads them to each
 //       printer the configuration supports (any with --any-printer): raw jobs on its queue.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -18,6 +19,7 @@
 #include "postscript/build_environment.h"
 #include "postscript/stamp_lines.h"
 #include "commands/build_files.h"
+#include "commands/folder_build.h"
 
 namespace vomar::cli {
 namespace {
@@ -37,7 +39,9 @@ constexpr ProfileCommandKind kInkKind{DownloadMode::kInkSimulation, 3, "--number
                                       "exactly two profiles, SIMULATION and OUTPUT, are needed"};
 
 // Builds into a directory of the user's choice, stamped with the workstation's clock:
-// 0 when the builder succeeded, 1 otherwise.
+// 0 when the builder succeeded, 1 otherwise. A build that would make a file the printer
+// rejects is refused before anything is written, and a failed build leaves the
+// directory as it was.
 int BuildWithoutPrinter(const DownloadArguments& files, const std::string& directory,
                         const std::string& stem) {
   ConsoleMessages messages(kApplicationName, false);
@@ -45,7 +49,11 @@ int BuildWithoutPrinter(const DownloadArguments& files, const std::string& direc
   const BuildEnvironment environment{messages, clock, files.diag, directory};
   const FileBuild build{files.mode, files.simulationProfilePath, files.outputProfilePath, stem,
                         files.profileNumber};
-  return BuildFiles(build, environment) ? 0 : 1;
+  if (const auto refusal = FolderBuildRefusal(build)) {
+    std::fprintf(stderr, "%s: %s\n", kApplicationName, refusal->c_str());
+    return 1;
+  }
+  return BuildIntoFolder(build, environment) ? 0 : 1;
 }
 
 int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind) {

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -235,6 +236,34 @@ TEST_F(CrdCommandTest, FailuresPrintTheirLinesAndTheBoxOnStandardError) {
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.err, box);
   EXPECT_TRUE(fs::is_empty(dir_ + "out"));
+}
+
+// Every file of a folder with its content.
+std::map<std::string, std::string> FolderContent(const std::string& folder) {
+  std::map<std::string, std::string> content;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    content[entry.path().filename().string()] = ReadFileText(entry.path().string());
+  }
+  return content;
+}
+
+TEST_F(CrdCommandTest, AFailedBuildLeavesTheFolderAsItWas) {
+  testing::TestProfileOptions options;
+  options.gridPoints = 3;
+  const std::string good = MakeProfile("good.icc", options);
+  // A PCS-to-device table of three outputs (as an RGB profile has): the builder refuses it.
+  const std::string rgb = dir_ + "rgb.icc";
+  ASSERT_TRUE(testing::WriteProfile(
+      rgb, testing::RequiredTagsProfile(testing::Lut8Tag(4, 3, 2), testing::Lut8Tag(3, 3, 2))));
+  const std::string out = dir_ + "out";
+  ASSERT_EQ(Build(good, out).exitStatus, 0);
+  const auto before = FolderContent(out);
+  ASSERT_EQ(before.size(), 3u);
+
+  const CommandResult failed = Build(rgb, out);
+  EXPECT_EQ(failed.exitStatus, 1);
+  EXPECT_EQ(failed.err.substr(0, failed.err.find('\n') + 1), "Error in B2A0 Tag\n");
+  EXPECT_EQ(FolderContent(out), before);  // no emptied files, nothing left over
 }
 
 TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {

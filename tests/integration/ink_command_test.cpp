@@ -5,6 +5,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,37 @@ TEST_F(InkCommandTest, FailedBuildsExitWithOneAndTheirMessages) {
   EXPECT_EQ(tooLong.err,
             "Voma Profile Downloader Err: ﾌﾟﾘﾝﾀｰ名が長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\n"
             "Voma Profile Downloader Err: ﾌﾟﾘﾝﾀｰ名を241ﾊﾞｲﾄ以内にしてから再度ﾀﾞｳﾝﾛｰﾄﾞしてください。\n");
+}
+
+TEST_F(InkCommandTest, RefusedAndFailedBuildsLeaveTheFolderAsItWas) {
+  testing::TestProfileOptions options;
+  options.gridPoints = 3;
+  const std::string good = MakeProfile("good.icc", options);
+  options.colorSpace = MakeSignature("RGB ");
+  const std::string rgb = MakeProfile("rgb.icc", options);
+  ASSERT_EQ(Build(good, good).exitStatus, 0);
+  auto folder = [&] {
+    std::map<std::string, std::string> content;
+    for (const auto& entry : fs::directory_iterator(scratch.path())) {
+      content[entry.path().filename().string()] = testing::ReadFileBytes(entry.path().string());
+    }
+    return content;
+  };
+  const auto before = folder();
+
+  // An RGB output profile would give a render table the printer rejects: refused first.
+  const CommandResult refused = Build(good, rgb);
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_EQ(refused.out, "");
+  EXPECT_EQ(refused.err, "vomar-download: " + rgb +
+                             ": the output profile's colour space is 'RGB '; an ink simulation "
+                             "needs a CMYK output profile.\n");
+  EXPECT_EQ(folder(), before);
+
+  // A build that fails half-way keeps the earlier file whole and leaves nothing behind.
+  const CommandResult failed = Build(scratch.File("missing.icc"), good);
+  EXPECT_EQ(failed.exitStatus, 1);
+  EXPECT_EQ(folder(), before);
 }
 
 TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
