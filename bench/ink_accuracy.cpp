@@ -14,7 +14,8 @@
 // interpolated trilinearly over its RangeABC at L*a*b* colours that exist (sRGB colours,
 // and the output profile's own CMYK grid through its A2B1), against the B2A0 tag at the
 // same colour: |dCMYK| in percent, mean over the inks. "before" is the grid alone with
-// 16-bit values truncated (the old text), "after" the text written now.
+// 16-bit values truncated (the old text), "after" the text written now. CRD: the CRD
+// file's procedures from a lut16 B2A0 with 16-bit values truncated and rounded.
 #include <lcms2.h>
 #include <unistd.h>
 
@@ -220,6 +221,43 @@ std::vector<cmsCIELab> RealisableColours(cmsHPROFILE output) {
   return colours;
 }
 
+// A CRD of the Lab-PCS form at `lab`, as the CRD file's procedures compute it: EncodeABC
+// through the input tables, the render table over [0 1]^3 (trilinear), the output tables.
+void CrdAt(const vomar::ByteLut& lut, const cmsCIELab& lab, double* cmyk) {
+  auto input = [&](int channel, double v) {
+    if (v < 0 || v > 1) return std::clamp(v, 0.0, 1.0);
+    const std::uint8_t* table = lut.inputTables.data() + 256 * channel;
+    const double at = v * 255;
+    const int lo = static_cast<int>(std::floor(at)), hi = static_cast<int>(std::ceil(at));
+    return (table[lo] + (table[hi] - table[lo]) * (at - lo)) / 255.0;
+  };
+  const double abc[3] = {input(0, lab.L / 100.0), input(1, (lab.a + 128) / 255.0),
+                         input(2, (lab.b + 128) / 255.0)};
+  const cmsCIELab unitBox = {abc[0] * 100.0, abc[1] * 256.0 - 128.0, abc[2] * 256.0 - 128.0};
+  RenderTableAt(lut.clut, lut.gridPoints, unitBox, cmyk);
+  for (int k = 0; k < 4; ++k) {
+    const int index = static_cast<int>(std::lround(std::clamp(cmyk[k], 0.0, 1.0) * 255));
+    cmyk[k] = lut.outputTables[256 * k + index] / 255.0;
+  }
+}
+
+Summary CrdError(const Tag& tag, vomar::Lut16Bytes conversion,
+                 const std::vector<cmsCIELab>& colours) {
+  const auto lut = vomar::ReadByteLut(tag.raw.data(), tag.raw.size(), conversion);
+  std::vector<double> errors;
+  for (const cmsCIELab& lab : colours) {
+    float in[3], out[4];
+    ToTag(lab, tag.lut8, in);
+    cmsPipelineEvalFloat(in, out, tag.pipeline);
+    double cmyk[4];
+    CrdAt(*lut, lab, cmyk);
+    double sum = 0;
+    for (int k = 0; k < 4; ++k) sum += std::abs(cmyk[k] - out[k]);
+    errors.push_back(100.0 * sum / 4.0);
+  }
+  return Summarise(errors);
+}
+
 void Measure(const std::string& name, const std::string& simulationPath,
              const std::string& outputPath) {
   Profile simulation(cmsOpenProfileFromFile(simulationPath.c_str(), "r"));
@@ -245,6 +283,13 @@ void Measure(const std::string& name, const std::string& simulationPath,
     std::printf("  RenderTable (B2A0 %s, grid %d, %zu colours): |dCMYK|%% mean/p95/max before %.2f/%.2f/%.2f, after %.2f/%.2f/%.2f\n",
                 b2a.lut8 ? "lut8" : "lut16", b2a.grid, colours.size(), before.mean, before.p95,
                 before.max, after.mean, after.p95, after.max);
+    if (!b2a.lut8) {
+      const Summary truncated = CrdError(b2a, vomar::Lut16Bytes::kTruncated, colours);
+      const Summary rounded = CrdError(b2a, vomar::Lut16Bytes::kDevice, colours);
+      std::printf("  CRD (B2A0 lut16): |dCMYK|%% mean/p95/max truncated %.2f/%.2f/%.2f, rounded %.2f/%.2f/%.2f\n",
+                  truncated.mean, truncated.p95, truncated.max, rounded.mean, rounded.p95,
+                  rounded.max);
+    }
   }
 }
 
