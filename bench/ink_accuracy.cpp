@@ -135,7 +135,8 @@ Summary TableError(const Tag& tag, const std::vector<std::uint8_t>& bytes) {
       for (int c = 0; c < g; ++c)
         for (int d = 0; d < g; ++d, k += 3) {
           const int node[4] = {a, b, c, d};
-          for (int n = 0; n < 4; ++n) in[n] = static_cast<float>(node[n]) / static_cast<float>(g - 1);
+          for (int n = 0; n < 4; ++n)
+            in[n] = static_cast<float>(node[n]) / static_cast<float>(g - 1);
           cmsPipelineEvalFloat(in, out, tag.pipeline);
           const cmsCIELab reference = FromTag(out, tag.lut8);
           const cmsCIELab written = {bytes[k] * 100.0 / 255.0, bytes[k + 1] - 128.0,
@@ -272,23 +273,28 @@ void Measure(const std::string& name, const std::string& simulationPath,
   if (a2b.pipeline != nullptr) {
     const Summary before = TableError(a2b, OldGrid(a2b));
     const Summary after = TableError(a2b, NewGrid(a2b, true));
-    std::printf("  Table (A2B0 %s, grid %d): dE76 mean/p95/max before %.2f/%.2f/%.2f, after %.2f/%.2f/%.2f\n",
-                a2b.lut8 ? "lut8" : "lut16", a2b.grid, before.mean, before.p95, before.max,
-                after.mean, after.p95, after.max);
+    std::printf(
+        "  Table (A2B0 %s, grid %d): dE76 mean/p95/max before %.2f/%.2f/%.2f, after "
+        "%.2f/%.2f/%.2f\n",
+        a2b.lut8 ? "lut8" : "lut16", a2b.grid, before.mean, before.p95, before.max, after.mean,
+        after.p95, after.max);
   }
   if (b2a.pipeline != nullptr) {
     const auto colours = RealisableColours(output.get());
     const Summary before = RenderError(b2a, OldGrid(b2a), colours);
     const Summary after = RenderError(b2a, NewGrid(b2a, false), colours);
-    std::printf("  RenderTable (B2A0 %s, grid %d, %zu colours): |dCMYK|%% mean/p95/max before %.2f/%.2f/%.2f, after %.2f/%.2f/%.2f\n",
-                b2a.lut8 ? "lut8" : "lut16", b2a.grid, colours.size(), before.mean, before.p95,
-                before.max, after.mean, after.p95, after.max);
+    std::printf(
+        "  RenderTable (B2A0 %s, grid %d, %zu colours): |dCMYK|%% mean/p95/max before "
+        "%.2f/%.2f/%.2f, after %.2f/%.2f/%.2f\n",
+        b2a.lut8 ? "lut8" : "lut16", b2a.grid, colours.size(), before.mean, before.p95, before.max,
+        after.mean, after.p95, after.max);
     if (!b2a.lut8) {
       const Summary truncated = CrdError(b2a, vomar::Lut16Bytes::kTruncated, colours);
       const Summary rounded = CrdError(b2a, vomar::Lut16Bytes::kDevice, colours);
-      std::printf("  CRD (B2A0 lut16): |dCMYK|%% mean/p95/max truncated %.2f/%.2f/%.2f, rounded %.2f/%.2f/%.2f\n",
-                  truncated.mean, truncated.p95, truncated.max, rounded.mean, rounded.p95,
-                  rounded.max);
+      std::printf(
+          "  CRD (B2A0 lut16): |dCMYK|%% mean/p95/max truncated %.2f/%.2f/%.2f, rounded "
+          "%.2f/%.2f/%.2f\n",
+          truncated.mean, truncated.p95, truncated.max, rounded.mean, rounded.p95, rounded.max);
     }
   }
 }
@@ -303,16 +309,18 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::string folder =
-      (std::filesystem::temp_directory_path() / ("ink_accuracy." + std::to_string(getpid()))).string();
+      (std::filesystem::temp_directory_path() / ("ink_accuracy." + std::to_string(getpid())))
+          .string();
   std::filesystem::create_directories(folder);
   struct Generated {
     const char* name;
     bool lut16, curvedInputs, curvedOutputs;
   };
-  for (const Generated& g : {Generated{"generated lut8, curved input tables", false, true, false},
-                             Generated{"generated lut8, curved input and output tables", false, true, true},
-                             Generated{"generated lut16, curved input and output tables", true, true, true},
-                             Generated{"generated lut8, identity tables", false, false, false}}) {
+  for (const Generated& g :
+       {Generated{"generated lut8, curved input tables", false, true, false},
+        Generated{"generated lut8, curved input and output tables", false, true, true},
+        Generated{"generated lut16, curved input and output tables", true, true, true},
+        Generated{"generated lut8, identity tables", false, false, false}}) {
     vomar::testing::TestProfileOptions options;
     options.gridPoints = 17;
     options.lut16 = g.lut16;
@@ -327,9 +335,9 @@ int main(int argc, char** argv) {
     Measure(g.name, path, path);
   }
   std::filesystem::remove_all(folder);
-  for (const char* path : {vomar::testing::kDefaultCmykProfile,
-                           "/usr/share/scribus/profiles/ISOcoated_v2_300_bas.icc",
-                           "/usr/share/color/icc/krita/cmyk.icm"}) {
+  for (const char* path :
+       {vomar::testing::kDefaultCmykProfile, "/usr/share/scribus/profiles/ISOcoated_v2_300_bas.icc",
+        "/usr/share/color/icc/krita/cmyk.icm"}) {
     if (std::filesystem::exists(path)) Measure(path, path, path);
   }
   return 0;

@@ -65,8 +65,7 @@ std::optional<std::string> FolderBuildRefusal(const FileBuild& build) {
     ProfileHeader header;
     TagTableList list;
     if (ReadAsBuilderDoes(build.simulationProfilePath, sig::kA2B0, header, list)) {
-      if (auto refusal = TableRefusal(build.simulationProfilePath, list, sig::kA2B0, 3,
-                                     "L*a*b*")) {
+      if (auto refusal = TableRefusal(build.simulationProfilePath, list, sig::kA2B0, 3, "L*a*b*")) {
         return refusal;
       }
     }

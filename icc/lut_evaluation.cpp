@@ -40,9 +40,11 @@ std::optional<UnitTable> FromLut8(const std::uint8_t* data, std::size_t size) {
   const auto table = DecodeLut8(data, size);
   if (!table) return std::nullopt;
   UnitTable unit{table->inputChannels, table->outputChannels, table->gridPoints, {}, {}, {}};
-  for (int c = 0; c < unit.inputs; ++c) unit.inputCurves.push_back(Bytes(table->inputTables + 256 * c, 256));
+  for (int c = 0; c < unit.inputs; ++c)
+    unit.inputCurves.push_back(Bytes(table->inputTables + 256 * c, 256));
   unit.clut = Bytes<float>(table->clut, table->clutSize);
-  for (int c = 0; c < unit.outputs; ++c) unit.outputCurves.push_back(Bytes(table->outputTables + 256 * c, 256));
+  for (int c = 0; c < unit.outputs; ++c)
+    unit.outputCurves.push_back(Bytes(table->outputTables + 256 * c, 256));
   return unit;
 }
 
@@ -52,9 +54,11 @@ std::optional<UnitTable> FromLut16(const std::uint8_t* data, std::size_t size) {
   UnitTable unit{table->inputChannels, table->outputChannels, table->gridPoints, {}, {}, {}};
   const std::size_t n = static_cast<std::size_t>(table->inputEntries);
   const std::size_t m = static_cast<std::size_t>(table->outputEntries);
-  for (int c = 0; c < unit.inputs; ++c) unit.inputCurves.push_back(Words(table->inputTables + 2 * n * c, n));
+  for (int c = 0; c < unit.inputs; ++c)
+    unit.inputCurves.push_back(Words(table->inputTables + 2 * n * c, n));
   unit.clut = Words<float>(table->clut, table->clutEntries);
-  for (int c = 0; c < unit.outputs; ++c) unit.outputCurves.push_back(Words(table->outputTables + 2 * m * c, m));
+  for (int c = 0; c < unit.outputs; ++c)
+    unit.outputCurves.push_back(Words(table->outputTables + 2 * m * c, m));
   return unit;
 }
 
@@ -76,7 +80,8 @@ struct Cell {
 
 Cell CellAt(double x, int grid) {
   const double position = std::clamp(x, 0.0, 1.0) * (grid - 1);
-  const auto base = std::min(static_cast<std::size_t>(position), static_cast<std::size_t>(grid - 2));
+  const auto base =
+      std::min(static_cast<std::size_t>(position), static_cast<std::size_t>(grid - 2));
   return {base, position - static_cast<double>(base)};
 }
 
@@ -94,8 +99,8 @@ void Tetrahedral(const float* corner, const std::array<std::size_t, 3>& strides,
   const double f1 = f[a], f2 = f[b], f3 = f[c];
   for (int k = 0; k < outputs; ++k) {
     const float* v = corner + k;
-    out[k] = v[0] + f1 * (v[first] - v[0]) + f2 * (v[second] - v[first]) +
-             f3 * (v[third] - v[second]);
+    out[k] =
+        v[0] + f1 * (v[first] - v[0]) + f2 * (v[second] - v[first]) + f3 * (v[third] - v[second]);
   }
 }
 
@@ -130,8 +135,7 @@ std::optional<std::vector<std::uint8_t>> EvaluateAtGridNodes(const std::uint8_t*
     // Lab values in the 16-bit Lab encoding (65535/256 steps), XYZ values truncated.
     const bool lut8 = type == sig::kMft1;
     const bool truncate = !lut8 && conversion == Lut16Bytes::kTruncated;
-    const double steps =
-        !lut8 && conversion == Lut16Bytes::kLabOutput ? 65535.0 / 256.0 : 255.0;
+    const double steps = !lut8 && conversion == Lut16Bytes::kLabOutput ? 65535.0 / 256.0 : 255.0;
     const double rounding = truncate ? 1e-9 : 0.5;
     auto toByte = [&](double value) {
       const double byte = std::clamp(value, 0.0, 1.0) * steps + rounding;

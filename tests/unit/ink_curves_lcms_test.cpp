@@ -140,9 +140,9 @@ TEST(InkCurvesLcmsTest, CurvedGeneratedTablesAgreeWithLittleCms) {
 }
 
 TEST(InkCurvesLcmsTest, DebianCmykProfilesAgreeWithLittleCms) {
-  for (const char* path : {testing::kDefaultCmykProfile,
-                           "/usr/share/scribus/profiles/ISOcoated_v2_300_bas.icc",
-                           "/usr/share/color/icc/krita/cmyk.icm"}) {
+  for (const char* path :
+       {testing::kDefaultCmykProfile, "/usr/share/scribus/profiles/ISOcoated_v2_300_bas.icc",
+        "/usr/share/color/icc/krita/cmyk.icm"}) {
     SCOPED_TRACE(path);
     if (!std::filesystem::exists(path)) {
       ADD_FAILURE() << path << " is not installed (tools/setup installs it)";
