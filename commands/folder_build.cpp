@@ -52,7 +52,7 @@ std::optional<std::string> TableRefusal(const std::string& path, const TagTableL
 
 // The names of the files a build makes.
 std::vector<std::string> FileNames(const FileBuild& build) {
-  if (build.mode == InkSimulation) return {build.stem + "_INKSimulation"};
+  if (build.mode == DownloadMode::kInkSimulation) return {build.stem + "_INKSimulation"};
   return {build.stem + "_PhotoColorRendering", build.stem + "_ColorimetricColorRendering",
           build.stem + "_BusinessColorRendering"};
 }
@@ -60,7 +60,7 @@ std::vector<std::string> FileNames(const FileBuild& build) {
 }  // namespace
 
 std::optional<std::string> FolderBuildRefusal(const FileBuild& build) {
-  if (build.mode != InkSimulation) return std::nullopt;
+  if (build.mode != DownloadMode::kInkSimulation) return std::nullopt;
   {
     ProfileHeader header;
     TagTableList list;

@@ -80,13 +80,13 @@ int LargestDifference(const std::vector<int>& written, const std::vector<int>& e
   return largest;
 }
 
-struct TableResult {
+struct TableErrors {
   int written = 0;   // the ink table's largest difference from LittleCMS
   int gridOnly = 0;  // the table's own grid's largest difference from LittleCMS
 };
 
 // One table tag of `path` through its ink writer, against LittleCMS.
-TableResult CompareTable(const std::string& path, cmsTagSignature tag) {
+TableErrors CompareTable(const std::string& path, cmsTagSignature tag) {
   LcmsProfile profile(cmsOpenProfileFromFile(path.c_str(), "r"));
   EXPECT_TRUE(profile);
   if (!profile) return {};
@@ -100,7 +100,7 @@ TableResult CompareTable(const std::string& path, cmsTagSignature tag) {
   const bool simulation = tag == cmsSigAToB0Tag;
   TextWriter out;
   EXPECT_EQ((simulation ? WriteSimulationLut : WriteRenderingLut)(raw.data(), raw.size(), out),
-            kTableWritten);
+            TableResult::kWritten);
   const bool lut8 = LutType(raw.data(), raw.size()) == sig::kMft1;
   const auto expected = LcmsAtNodes(pipeline, raw[10], lut8, simulation);
   const auto grid = ReadByteLut(raw.data(), raw.size(),
@@ -131,7 +131,7 @@ TEST(InkCurvesLcmsTest, CurvedGeneratedTablesAgreeWithLittleCms) {
     const std::string path = testing::ScratchPath("curved.icc");
     ASSERT_TRUE(testing::WriteTestProfile(options, path));
     for (cmsTagSignature tag : {cmsSigAToB0Tag, cmsSigBToA0Tag}) {
-      const TableResult result = CompareTable(path, tag);
+      const TableErrors result = CompareTable(path, tag);
       EXPECT_LE(result.written, 1) << (tag == cmsSigAToB0Tag ? "A2B0" : "B2A0");
       // The grid alone is far from the table: the curves matter in these profiles.
       EXPECT_GT(result.gridOnly, 10) << (tag == cmsSigAToB0Tag ? "A2B0" : "B2A0");

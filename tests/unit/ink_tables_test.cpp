@@ -113,7 +113,7 @@ TEST(InkTablesTest, CurvedTablesAreFoldedIntoTheGrid) {
   const std::vector<std::uint16_t> widened(Widened(rendering, kDeviceStep));
   struct Case {
     const char* name;
-    int (*writer)(const std::uint8_t*, std::size_t, TextWriter&);
+    TableResult (*writer)(const std::uint8_t*, std::size_t, TextWriter&);
     Bytes tag;
     Bytes grid;  // what the text holds, written from a table with identity tables
   };
@@ -138,7 +138,7 @@ TEST(InkTablesTest, CurvedTablesAreFoldedIntoTheGrid) {
   for (const Case& c : cases) {
     const int inputs = c.writer == WriteSimulationLut ? 4 : 3;
     const Bytes identity = Lut8Tag(inputs, 7 - inputs, 2, c.grid);
-    EXPECT_EQ(Written(c.writer, c.tag, kTableWritten), Written(c.writer, identity, kTableWritten))
+    EXPECT_EQ(Written(c.writer, c.tag, TableResult::kWritten), Written(c.writer, identity, TableResult::kWritten))
         << c.name;
   }
 }
