@@ -31,7 +31,7 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
   // The lines are as wide as the box so that no glyph is cut; each stays centred on its
   // template position.
   CentredLine(this, QStringLiteral("ｶﾗｰﾌﾟﾛﾌｧｲﾙﾀﾞｳﾝﾛｰﾄﾞﾂｰﾙ"), DluRect(42, 12, 102, 10));
-  CentredLine(this, QStringLiteral("Version 1.2.0.0"), DluRect(53, 25, 82, 10));
+  CentredLine(this, QStringLiteral("Version " VOMAR_VERSION), DluRect(53, 25, 82, 10));
   CentredLine(this, QStringLiteral("Copyright (C) Vomar"), DluRect(31, 39, 125, 10));
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
@@ -39,6 +39,9 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
   ok->setDefault(true);
   ok->setGeometry(DluRect(69, 56, 50, 14));
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  // The version button opens a new box at every click: each is deleted when it closes
+  // rather than kept hidden until the main dialog ends.
+  setAttribute(Qt::WA_DeleteOnClose);
 }
 
 }  // namespace vomar::app

@@ -1,6 +1,5 @@
 #include "app/command_thread.h"
 
-#include <QEventLoop>
 #include <QThread>
 #include <memory>
 
@@ -18,17 +17,6 @@ void RunCommandThread(FrontEnd& dialog, QObject* dialogObject,
                      finished();
                    });
   thread->start();
-}
-
-void RunCheckThread(FrontEnd& dialog, QObject* dialogObject,
-                    std::function<void(FrontEnd&)> check) {
-  WorkerFrontEnd front(dialog, dialogObject);
-  std::unique_ptr<QThread> thread(QThread::create([&front, &check] { check(front); }));
-  QEventLoop loop;
-  QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
-  thread->start();
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
-  thread->wait();
 }
 
 }  // namespace vomar::app

@@ -1,6 +1,6 @@
 // Runs work of the dialog on a worker thread, with a WorkerFrontEnd in place of the
-// dialog: the long commands (the Download command, the page job), and the checks, which
-// may wait for the spooler too.
+// dialog: the long commands (the Download command, the page job), the printer listing,
+// and the checks, which may wait for the spooler too.
 #pragma once
 
 #include <QObject>
@@ -14,11 +14,5 @@ namespace vomar::app {
 // `dialogObject`'s thread when the command has ended.
 void RunCommandThread(FrontEnd& dialog, QObject* dialogObject,
                       std::function<void(FrontEnd&)> command, std::function<void()> finished);
-
-// Runs `check` on a new thread and returns when it has ended. Meanwhile the dialog's
-// thread keeps painting and shows the check's message boxes; user input waits until the
-// check has ended, so it reaches the controls in the order given.
-void RunCheckThread(FrontEnd& dialog, QObject* dialogObject,
-                    std::function<void(FrontEnd&)> check);
 
 }  // namespace vomar::app

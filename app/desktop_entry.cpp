@@ -78,9 +78,9 @@ std::string DesktopEntryText(const std::string& executable, const std::string& w
          "Comment=Download ICC colour profiles to the disk of a PostScript printer\n"
          "Exec=" + ExecArgument(executable) + "\n"
          "Path=" + StringValue(workingDirectory) + "\n"
-         "Icon=printer\n"
+         "Icon=vomar-profile-downloader\n"
          "Terminal=false\n"
-         "Categories=Utility;\n";
+         "Categories=Graphics;Printing;\n";
 }
 
 int RunRegisterSwitch(RegisterSwitch which, const std::string& executable) {
@@ -91,8 +91,9 @@ int RunRegisterSwitch(RegisterSwitch which, const std::string& executable) {
   }
   const std::string path = EntryPath();
   std::error_code error;
+  bool removed = false;
   if (which == RegisterSwitch::kUnregister) {
-    fs::remove(path, error);
+    removed = fs::remove(path, error);
   } else {
     fs::create_directories(folder, error);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
@@ -105,6 +106,14 @@ int RunRegisterSwitch(RegisterSwitch which, const std::string& executable) {
     std::fprintf(stderr, "%s: %s: %s\n", kApplicationName, path.c_str(),
                  error.message().c_str());
     return 1;
+  }
+  // Say what changed: the switch otherwise ends without a trace.
+  if (which == RegisterSwitch::kRegister) {
+    std::printf("%s: wrote %s\n", kApplicationName, path.c_str());
+  } else if (removed) {
+    std::printf("%s: removed %s\n", kApplicationName, path.c_str());
+  } else {
+    std::printf("%s: no %s to remove\n", kApplicationName, path.c_str());
   }
   return 0;
 }

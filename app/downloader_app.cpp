@@ -1,6 +1,11 @@
 #include "app/downloader_app.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "app/application_name.h"
@@ -10,7 +15,29 @@
 
 namespace vomar::app {
 
+bool LoadQtTranslation(QTranslator& translator) {
+  if (!translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return false;
+  }
+  return QCoreApplication::installTranslator(&translator);
+}
+
+void RunMainDialog(CDownloaderDialog& dialog) {
+  QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit,
+                   Qt::QueuedConnection);
+  dialog.show();
+  QApplication::exec();
+  dialog.FinishWork();
+}
+
 int CDownloaderApp::Run(int argc, char** argv) {
+  for (int k = 1; k < argc; ++k) {
+    if (std::strcmp(argv[k], "--version") == 0) {
+      std::printf("%s %s\n", kApplicationName, VOMAR_VERSION);
+      return 0;
+    }
+  }
   if (const std::optional<RegisterSwitch> which = FindRegisterSwitch(argc, argv)) {
     // The entry starts this very executable, wherever it was started from.
     std::error_code error;
@@ -19,10 +46,12 @@ int CDownloaderApp::Run(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+  QTranslator qtTranslation;
+  LoadQtTranslation(qtTranslation);
   CupsSpooler spooler;
   CDownloaderDialog dialog(spooler);
   if (!dialog.OnInitDialog()) return 1;
-  dialog.exec();
+  RunMainDialog(dialog);
   return 0;
 }
 

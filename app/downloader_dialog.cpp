@@ -1,11 +1,18 @@
 #include "app/downloader_dialog.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
+#include <QTimer>
+#include <cstdlib>
+#include <cstring>
 
 #include "app/about_dialog.h"
+#include "app/application_name.h"
 #include "app/command_thread.h"
 #include "app/custom_file_dialog.h"
 #include "app/dialog_units.h"
@@ -24,7 +31,34 @@ namespace {
 constexpr int kPathBoxLimit = 260;
 constexpr int kQuitQuestion = 14;
 constexpr int kVersionCommandText = 101;
+constexpr int kCannotListPrinters = 3;
 
+// The dialog's diagnostic lines: the progress lines (and the builders' table dumps) reach
+// standard output only when VOMAR_DIAGNOSTICS=1 asks for them, since a desktop program's
+// output ends in the user's session journal. Failures still go to the error stream.
+Diagnostics DialogDiagnostics() {
+  const char* wanted = std::getenv("VOMAR_DIAGNOSTICS");
+  const bool verbose = wanted != nullptr && std::strcmp(wanted, "1") == 0;
+  return Diagnostics{verbose ? stdout : nullptr, stderr};
+}
+
+// Adds the spooler's reason to the message that the printers cannot be listed.
+class ListingMessages : public MessageSink {
+ public:
+  ListingMessages(MessageSink& messages, const Spooler& spooler)
+      : messages_(messages), spooler_(spooler) {}
+  int Show(const Message& message) override {
+    Message shown = message;
+    if (shown.detail.empty() && shown.text == StringTableText(kCannotListPrinters)) {
+      shown.detail = spooler_.LastError();
+    }
+    return messages_.Show(shown);
+  }
+
+ private:
+  MessageSink& messages_;
+  const Spooler& spooler_;
+};
 
 }  // namespace
 
@@ -84,14 +118,96 @@ bool CDownloaderDialog::OnInitDialog() {
   c_.profileNumberList->insertItem(1, QStringLiteral(" 2"));
   c_.profileNumberList->setCurrentIndex(0);
 
-  printers_ = FillPrinterList(spooler_, SupportConfig(iniPath_), messages_, Diagnostics{});
-  if (printers_.closeDialog) return false;
-  for (const PrinterListEntry& entry : printers_.entries) {
-    c_.printerList->addItem(QString::fromStdString(entry.text));
+  if (DialogDiagnostics().out != nullptr) {
+    std::fprintf(stderr, "%s: configuration %s\n", kApplicationName, iniPath_.c_str());
   }
-  c_.printerList->setCurrentIndex(printers_.selected);
-  if (!printers_.printerRecords.empty()) currentPrinter_ = printers_.printerRecords.front();
+  ListPrinters();
   return true;
+}
+
+void CDownloaderDialog::ListPrinters() {
+  // The spooler may take up to its time limit to answer: the dialog is shown meanwhile,
+  // with the controls disabled, and the list is filled when the answer comes.
+  auto listed = std::make_shared<PrinterList>();
+  Spooler& spooler = spooler_;
+  const SupportConfig config(iniPath_);
+  busy_ = true;
+  commandRunning_ = true;
+  panel_->setEnabled(false);
+  ShowProgress(QStringLiteral("ﾌﾟﾘﾝﾀｰの一覧を取得しています..."));
+  RunCommandThread(*this, this, [listed, &spooler, config](FrontEnd& front) {
+    ListingMessages messages(front, spooler);
+    *listed = FillPrinterList(spooler, config, messages, DialogDiagnostics());
+  }, [this, listed] {
+    commandRunning_ = false;
+    panel_->setEnabled(true);
+    ShowProgress(QString());
+    printers_ = std::move(*listed);
+    for (const PrinterListEntry& entry : printers_.entries) {
+      c_.printerList->addItem(QString::fromStdString(entry.text));
+    }
+    c_.printerList->setCurrentIndex(printers_.selected);
+    if (!printers_.printerRecords.empty()) currentPrinter_ = printers_.printerRecords.front();
+    emit printersListed();
+    if (printers_.closeDialog && !finishing_) {
+      waiting_.clear();
+      QDialog::reject();
+    }
+    WorkEnded();
+  });
+}
+
+int CDownloaderDialog::Show(const Message& message) {
+  // While the application ends nobody answers: the box is not shown.
+  if (finishing_) return (message.flags & 0x0F) == kMbYesNo ? kIdNo : kIdOk;
+  return messages_.Show(message);
+}
+
+void CDownloaderDialog::Perform(std::function<void()> action) {
+  if (finishing_) return;
+  if (busy_) {
+    waiting_.push_back(std::move(action));
+    return;
+  }
+  action();
+}
+
+void CDownloaderDialog::PostCheck(std::function<void(FrontEnd&)> check) {
+  Perform([this, check = std::move(check)] {
+    busy_ = true;
+    // Started from the event loop, after the focus change or click that asked for it
+    // has been handled to its end.
+    QTimer::singleShot(0, this, [this, check] {
+      if (finishing_) {
+        WorkEnded();
+        return;
+      }
+      checking_ = true;
+      RunCommandThread(*this, this, check, [this] {
+        checking_ = false;
+        WorkEnded();
+      });
+    });
+  });
+}
+
+void CDownloaderDialog::WorkEnded() {
+  busy_ = false;
+  while (!busy_ && !waiting_.empty() && !finishing_) {
+    std::function<void()> action = std::move(waiting_.front());
+    waiting_.pop_front();
+    action();
+  }
+  if (!busy_) emit idle();
+}
+
+void CDownloaderDialog::FinishWork() {
+  finishing_ = true;
+  waiting_.clear();
+  if (!busy_) return;
+  QEventLoop loop;
+  connect(this, &CDownloaderDialog::idle, &loop, &QEventLoop::quit);
+  loop.exec();
 }
 
 DownloadMode CDownloaderDialog::Mode() const {
@@ -129,12 +245,26 @@ void CDownloaderDialog::ShowProgress(const QString& text) {
 }
 
 void CDownloaderDialog::OnCancel() {
-  // A running command or check cannot be left half-way: the exit waits until it has
-  // ended.
-  if (commandRunning_ || checking_) return;
+  // A running command or check cannot be left half-way: the user's exit is refused
+  // until it has ended.
+  if (busy_ || finishing_) return;
   if (Show(MainDialogMessage(kQuitQuestion, kMbYesNo | kMbIconQuestion)) == kIdYes) {
     QDialog::reject();
   }
+}
+
+void CDownloaderDialog::closeEvent(QCloseEvent* event) {
+  // The close box asks first (reject). A close the application sends itself, when it
+  // quits or the session ends, cannot be refused: the dialog goes, and the program
+  // waits for the work under way before it ends (FinishWork).
+  if (!event->spontaneous()) {
+    finishing_ = true;
+    waiting_.clear();
+    event->accept();
+    QDialog::done(QDialog::Rejected);
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 void CDownloaderDialog::ShowVersionInfo() {
@@ -144,24 +274,33 @@ void CDownloaderDialog::ShowVersionInfo() {
 }
 
 void CDownloaderDialog::contextMenuEvent(QContextMenuEvent* event) {
-  QMenu menu(this);
-  menu.addAction(QString::fromUtf8(StringTableText(kVersionCommandText)), this, [this] {
-    CAboutDialog about(this);
-    about.exec();
+  // The menu stands for the Windows system menu: shown without an event loop of its own,
+  // and its command opens the modal version box after the menu has gone.
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->addAction(QString::fromUtf8(StringTableText(kVersionCommandText)), this, [this] {
+    QTimer::singleShot(0, this, [this] {
+      auto* about = new CAboutDialog(this);
+      about->open();
+    });
   });
-  menu.exec(event->globalPos());
+  menu->popup(event->globalPos());
 }
 
 void CDownloaderDialog::OnIccRadio() {
-  if (c_.profileNumberList->count() != 2) c_.profileNumberList->removeItem(2);
-  UpdateModeControls();
+  Perform([this] {
+      if (c_.profileNumberList->count() != 2) c_.profileNumberList->removeItem(2);
+    UpdateModeControls();
+  });
 }
 
 void CDownloaderDialog::OnInkRadio() {
-  if (c_.profileNumberList->count() != 3) {
-    c_.profileNumberList->insertItem(2, QStringLiteral(" 3"));
-  }
-  UpdateModeControls();
+  Perform([this] {
+    if (c_.profileNumberList->count() != 3) {
+      c_.profileNumberList->insertItem(2, QStringLiteral(" 3"));
+    }
+    UpdateModeControls();
+  });
 }
 
 void CDownloaderDialog::UpdateModeControls() {
@@ -181,7 +320,7 @@ bool CDownloaderDialog::BrowseInto(PathBox* box, const char* tooLongText) {
   CCustomFileDialog chooser;
   if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return false;
   const QString path = QDir::toNativeSeparators(chooser.selectedFiles().front());
-  if (path.size() > box->maxLength()) {
+  if (path.size() > box->maxLength() || !box->AcceptsPath(path)) {
     Show(Message{tooLongText, std::string(kErrorCaption), kMbOk | kMbIconHand,
                  MessageOwner::kMainDialog});
     return false;
@@ -191,44 +330,50 @@ bool CDownloaderDialog::BrowseInto(PathBox* box, const char* tooLongText) {
 }
 
 void CDownloaderDialog::BrowseSimulationProfile() {
-  if (BrowseInto(c_.simulationPathBox, kSimulationPathTooLongText)) ValidateSimulationBox();
+  Perform([this] {
+    if (BrowseInto(c_.simulationPathBox, kSimulationPathTooLongText)) ValidateSimulationBox();
+  });
 }
 
 void CDownloaderDialog::BrowseOutputProfile() {
-  if (BrowseInto(c_.outputPathBox, kOutputPathTooLongText)) ValidateOutputBox();
+  Perform([this] {
+    if (BrowseInto(c_.outputPathBox, kOutputPathTooLongText)) ValidateOutputBox();
+  });
 }
 
 bool CDownloaderDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut && isVisible() && !checking_ && !commandRunning_) {
-    if (watched == c_.simulationPathBox) ValidateSimulationBox();
-    if (watched == c_.outputPathBox) ValidateOutputBox();
+  if (event->type() == QEvent::FocusOut && isVisible() && !checking_ && !commandRunning_ &&
+      (watched == c_.simulationPathBox || watched == c_.outputPathBox)) {
+    // A pop-up (a context menu, a list's drop-down) takes no focus on Windows: the box
+    // has not been left. Switching to another window has left it.
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::PopupFocusReason && QApplication::activePopupWidget() == nullptr) {
+      if (watched == c_.simulationPathBox) ValidateSimulationBox();
+      if (watched == c_.outputPathBox) ValidateOutputBox();
+    }
   }
   return QDialog::eventFilter(watched, event);
 }
 
-void CDownloaderDialog::RunCheck(std::function<void(FrontEnd&)> check) {
-  checking_ = true;
-  RunCheckThread(*this, this, std::move(check));
-  checking_ = false;
-}
-
 void CDownloaderDialog::ValidateSimulationBox() {
-  RunCheck([](FrontEnd& front) { ValidateSimulationProfile(front, Diagnostics{}); });
+  PostCheck([](FrontEnd& front) { ValidateSimulationProfile(front, DialogDiagnostics()); });
 }
 
 void CDownloaderDialog::ValidateOutputBox() {
   Spooler& spooler = spooler_;
-  const SupportConfig config(iniPath_);
-  RunCheck([&spooler, &config](FrontEnd& front) {
+  const std::string iniPath = iniPath_;
+  PostCheck([&spooler, iniPath](FrontEnd& front) {
+    const SupportConfig config(iniPath);
     const ModelCheckServices modelCheck{spooler, config};
-    ValidateOutputProfile(front, Diagnostics{}, &modelCheck);
+    ValidateOutputProfile(front, DialogDiagnostics(), &modelCheck);
   });
 }
 
 void CDownloaderDialog::OnPrinterConfirmed() {
   Spooler& spooler = spooler_;
-  const SupportConfig config(iniPath_);
-  RunCheck([&spooler, &config](FrontEnd& front) {
+  const std::string iniPath = iniPath_;
+  PostCheck([&spooler, iniPath](FrontEnd& front) {
+    const SupportConfig config(iniPath);
     CheckOutputProfileForPrinter(front, spooler, config);
   });
 }
@@ -240,6 +385,10 @@ std::optional<PrinterInfo> CDownloaderDialog::SelectedPrinter() const {
 }
 
 void CDownloaderDialog::OnDownload() {
+  Perform([this] { StartDownload(); });
+}
+
+void CDownloaderDialog::StartDownload() {
   DownloadRequest request;
   request.mode = Mode();
   request.outputProfilePath = OutputPath();
@@ -248,22 +397,25 @@ void CDownloaderDialog::OnDownload() {
   request.profileNumberText = c_.profileNumberList->currentText().toStdString();
   Spooler& spooler = spooler_;
   RunCommand([request, &spooler](FrontEnd& front) {
-    DownloadServices services{spooler, Diagnostics{}, std::string()};
+    DownloadServices services{spooler, DialogDiagnostics(), std::string()};
     RunDownload(request, front, services);
   }, Progress{Progress::Step::kChecking, 0, 0});
 }
 
 void CDownloaderDialog::OnPrintInformation() {
-  const std::optional<PrinterInfo> printer = SelectedPrinter();
-  Spooler& spooler = spooler_;
-  RunCommand([printer, &spooler](FrontEnd& front) {
-    PrintDownloadInformation(front, spooler, printer);
-  }, std::nullopt);
+  Perform([this] {
+    const std::optional<PrinterInfo> printer = SelectedPrinter();
+    Spooler& spooler = spooler_;
+    RunCommand([printer, &spooler](FrontEnd& front) {
+      PrintDownloadInformation(front, spooler, printer);
+    }, std::nullopt);
+  });
 }
 
 void CDownloaderDialog::RunCommand(std::function<void(FrontEnd&)> command,
                                    std::optional<Progress> first) {
   QPointer<QWidget> focused = focusWidget();
+  busy_ = true;
   commandRunning_ = true;
   panel_->setEnabled(false);
   if (first) ShowProgress(ProgressText(*first));
@@ -273,6 +425,7 @@ void CDownloaderDialog::RunCommand(std::function<void(FrontEnd&)> command,
     ShowProgress(QString());
     if (focused != nullptr && focused->isEnabled()) focused->setFocus();
     emit commandFinished();
+    WorkEnded();
   });
 }
 

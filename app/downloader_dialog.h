@@ -1,12 +1,17 @@
 // The main dialog (template 102). It holds the user's choices, implements the front end
 // the core asks for them, and routes each control event to the core: the Download
 // command, the focus-loss checks, the model check of a chosen printer and the page job.
-// The Download command and the page job run on a worker thread; meanwhile the controls
-// are disabled and the progress line shows the step under way. The checks run there too,
-// since they may wait for the spooler, but the dialog waits for their end.
+// The Download command, the page job and the printer listing run on a worker thread;
+// meanwhile the controls are disabled and the progress line shows the step under way.
+// The checks run there too, since they may wait for the spooler. No event handler runs
+// an event loop of its own: a check is posted to start after the focus change that asks
+// for it, and what the user does meanwhile (a click on Download, another check) waits
+// in order until the work before it has ended.
 #pragma once
 
 #include <QDialog>
+#include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -23,18 +28,27 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   explicit CDownloaderDialog(Spooler& spooler, QWidget* parent = nullptr);
   ~CDownloaderDialog() override;
 
-  // Checks the configuration, sets the ICC-profile mode and fills the lists. False
-  // after a start-up failure or when no printer is supported: the program then ends.
+  // Checks the configuration, sets the ICC-profile mode and fills the profile-number
+  // list; the printer list is filled on a worker thread (printersListed follows). False
+  // after a start-up failure: the program then ends. When the listing finds no supported
+  // printer the dialog closes itself.
   bool OnInitDialog();
+
+  // The application is ending: waits until the work under way has ended, handling events
+  // meanwhile (the spooler's time limits bound the wait). Work that waited does not start,
+  // and message boxes are answered OK or No without being shown.
+  void FinishWork();
 
   MessageBoxes& messageBoxes() { return messages_; }
   const MainDialogControls& controls() const { return c_; }
   const std::optional<PrinterInfo>& currentPrinter() const { return currentPrinter_; }
   const std::string& iniPath() const { return iniPath_; }
   bool CommandRunning() const { return commandRunning_; }
+  // A check, command or the printer listing runs or waits to start.
+  bool Busy() const { return busy_; }
 
   // FrontEnd, on the dialog's thread.
-  int Show(const Message& message) override { return messages_.Show(message); }
+  int Show(const Message& message) override;
   DownloadMode Mode() const override;
   std::string SimulationPath() const override;
   std::string OutputPath() const override;
@@ -49,6 +63,10 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   void commandFinished();
   // The progress line changed to `text` (empty when no command runs).
   void progressChanged(const QString& text);
+  // The printer list is filled (or stays empty when the spooler failed).
+  void printersListed();
+  // No work runs and none waits.
+  void idle();
 
  public slots:
   void accept() override { OnOK(); }
@@ -57,6 +75,7 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void OnOK() {}
@@ -69,12 +88,19 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   void BrowseOutputProfile();
   // Empties `box`, runs the file dialog and puts an accepted path into the box.
   bool BrowseInto(PathBox* box, const char* tooLongText);
-  // Runs a check on the worker thread and waits for it (see RunCheckThread).
-  void RunCheck(std::function<void(FrontEnd&)> check);
+  // Runs `action` now when no work runs or waits, else after that work.
+  void Perform(std::function<void()> action);
+  // Posts `check` to run on a worker thread after the current event, behind the work
+  // that waits.
+  void PostCheck(std::function<void(FrontEnd&)> check);
+  // Called when a piece of work has ended: runs what waited for it.
+  void WorkEnded();
+  void ListPrinters();
   void ValidateSimulationBox();
   void ValidateOutputBox();
   void OnPrinterConfirmed();
   void OnDownload();
+  void StartDownload();
   void OnPrintInformation();
   // The record of the printer list's selected entry, if any.
   std::optional<PrinterInfo> SelectedPrinter() const;
@@ -90,8 +116,11 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   std::optional<PrinterInfo> currentPrinter_;
   std::string iniPath_;
   PrinterList printers_;
+  std::deque<std::function<void()>> waiting_;
+  bool busy_ = false;
   bool commandRunning_ = false;
   bool checking_ = false;
+  bool finishing_ = false;
 };
 
 }  // namespace vomar::app

@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
+#include "common/cp932.h"
+#include "common/temp_directory.h"
+
 namespace vomar::app {
 
 PathBox::PathBox(QWidget* parent) : QPlainTextEdit(parent) {
@@ -13,19 +16,31 @@ PathBox::PathBox(QWidget* parent) : QPlainTextEdit(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
+bool PathBox::AcceptsPath(const QString& path) {
+  return Utf8ToCp932(path.toStdString()).size() <= kMaxPathBytes;
+}
+
 bool PathBox::Fits(const QString& incoming) const {
-  const qsizetype selected = textCursor().selectedText().size();
-  if (toPlainText().size() - selected + incoming.size() <= maxLength_) return true;
+  const bool lineBreak = incoming.contains(QChar('\n')) || incoming.contains(QChar('\r')) ||
+                         incoming.contains(QChar::ParagraphSeparator) ||
+                         incoming.contains(QChar::LineSeparator);
+  QTextCursor cursor = textCursor();
+  QString result = toPlainText();
+  result.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(),
+                 incoming);
+  if (!lineBreak && result.size() <= maxLength_ && AcceptsPath(result)) return true;
   QApplication::beep();
   return false;
 }
 
 void PathBox::keyPressEvent(QKeyEvent* event) {
-  QString incoming = event->text();
+  // Return does in a path box what it does elsewhere in the dialog: nothing.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    incoming = QStringLiteral("\n");
+    event->accept();
+    return;
   }
-  const bool typesText = !incoming.isEmpty() && (incoming == "\n" || incoming.at(0).isPrint());
+  const QString incoming = event->text();
+  const bool typesText = !incoming.isEmpty() && incoming.at(0).isPrint();
   if (typesText && !(event->modifiers() & Qt::ControlModifier) && !Fits(incoming)) {
     event->accept();
     return;

@@ -1,5 +1,8 @@
 // The multi-line path boxes 1003 and 1006: a text limit that refuses any input which
-// would exceed it (the 261st character of a 260-character box), Tab moves the focus.
+// would exceed it (the 261st character of a 260-character box), and the 255-byte limit
+// of a path counted in the bytes of code page 932, as the Windows program counted them
+// (a kanji takes two). Tab moves the focus; Return inserts nothing, and pasted text with
+// a line break is refused, since a line break is never part of a path.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -14,13 +17,17 @@ class PathBox : public QPlainTextEdit {
   void setMaxLength(int limit) { maxLength_ = limit; }
   int maxLength() const { return maxLength_; }
 
+  // True when `path` keeps within the 255 bytes of a path in code page 932.
+  static bool AcceptsPath(const QString& path);
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
 
  private:
-  // True when `incoming` replacing the selection stays within the limit; else beeps.
+  // True when `incoming` replacing the selection stays within the limits and holds no
+  // line break; else beeps.
   bool Fits(const QString& incoming) const;
 
   int maxLength_ = 32767;

@@ -36,7 +36,7 @@ bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,
                        bool offerAnyPrinter, Spooler& spooler, MessageSink& messages,
                        NamedPrinters& printers) {
   if (anyPrinter) {
-    if (const std::optional<std::string> path = ConfigurationPathInWorkingDirectory()) {
+    if (const std::optional<std::string> path = FindConfiguration(ConfigurationPlaces())) {
       printers.config.emplace(*path);
     }
   } else {

@@ -15,6 +15,7 @@ int Usage(std::FILE* stream) {
   for (const Command& command : Commands()) {
     std::fprintf(stream, "  %s %s\n", kApplicationName, command.summary);
   }
+  std::fprintf(stream, "  %s --version\n", kApplicationName);
   std::fprintf(stream, "'%s COMMAND --help' tells what the command's options do.\n",
                kApplicationName);
   return stream == stdout ? 0 : vomar::cli::kExitUsage;
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage(stderr);
   if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     return Usage(stdout);
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("%s %s\n", kApplicationName, VOMAR_VERSION);
+    return 0;
   }
   for (const Command& command : Commands()) {
     if (std::strcmp(argv[1], command.name) == 0) {

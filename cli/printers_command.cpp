@@ -2,8 +2,10 @@
 //
 //   <mark> <name> - (<port>)
 //
-// only the printers whose driver KZProFDw.INI (in the current working directory)
-// supports, the mark "*" for the entry the dialog preselects and " " for the others.
+// only the printers whose driver KZProFDw.INI supports (the file found first in the
+// working directory, $XDG_CONFIG_HOME/vomar-profile-downloader and
+// /etc/vomar-profile-downloader; its path goes to the error stream), the mark "*" for
+// the entry the dialog preselects and " " for the others.
 // With --all, every printer the spooler reports:
 //
 //   <mark> <name> TAB <port> TAB <driver>
@@ -39,6 +41,8 @@ int PrintSupportedPrinters(Spooler& spooler) {
   ConsoleMessages messages(kApplicationName, false);
   const std::optional<std::string> iniPath = CheckStartupConfiguration(messages);
   if (!iniPath) return kExitFailure;
+  // The file may come from any of the places searched: say which one decides.
+  std::fprintf(stderr, "%s printers: configuration %s\n", kApplicationName, iniPath->c_str());
   const PrinterList list = FillPrinterList(spooler, SupportConfig(*iniPath), messages, {});
   if (list.selected < 0) {
     if (!list.closeDialog) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "common/cp932.h"
 #include "common/string_table.h"
 #include "common/temp_directory.h"
 #include "postscript/build_environment.h"
@@ -27,15 +28,17 @@ void ShowError(MessageSink& messages, const char* text) {
                         MessageOwner::kMainDialog});
 }
 
-// Paths longer than the 255 bytes the builders and the job hand on are refused
-// rather than cut.
+// Paths longer than the 255 bytes of the Windows program's buffers are refused rather
+// than cut. The bytes are those of code page 932, the program's own encoding: a kanji
+// counts two, as it did there (UTF-8 would count three).
+bool PathFits(const std::string& path) { return Utf8ToCp932(path).size() <= kMaxPathBytes; }
+
 bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
-  if (request.mode == DownloadMode::kInkSimulation &&
-      request.simulationProfilePath.size() > kMaxPathBytes) {
+  if (request.mode == DownloadMode::kInkSimulation && !PathFits(request.simulationProfilePath)) {
     ShowError(messages, kSimulationPathTooLongText);
     return false;
   }
-  if (request.outputProfilePath.size() > kMaxPathBytes) {
+  if (!PathFits(request.outputProfilePath)) {
     ShowError(messages, kOutputPathTooLongText);
     return false;
   }

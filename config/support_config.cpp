@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "common/string_table.h"
@@ -132,14 +134,59 @@ std::optional<std::string> ConfigurationPathInWorkingDirectory() {
   return path;
 }
 
-std::optional<std::string> CheckStartupConfiguration(MessageSink& messages) {
-  std::optional<std::string> path = ConfigurationPathInWorkingDirectory();
+std::vector<std::string> ConfigurationPlaces() {
+  std::vector<std::string> places;
+  if (std::optional<std::string> here = ConfigurationPathInWorkingDirectory()) {
+    places.push_back(std::move(*here));
+  }
+  std::string configHome;
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  if (xdg != nullptr && xdg[0] == '/') {
+    configHome = xdg;
+  } else if (home != nullptr && home[0] == '/') {
+    configHome = std::string(home) + "/.config";
+  }
+  if (!configHome.empty()) {
+    if (configHome.back() != '/') configHome += '/';
+    std::string path = configHome + "vomar-profile-downloader/" + kConfigFileName;
+    if (path.size() <= kMaxIniPathBytes) places.push_back(std::move(path));
+  }
+  places.push_back(std::string(kSystemConfigurationFolder) + "/" + kConfigFileName);
+  return places;
+}
+
+std::optional<std::string> FindConfiguration(const std::vector<std::string>& places) {
+  for (const std::string& place : places) {
+    std::error_code error;
+    if (std::filesystem::exists(place, error) && !std::filesystem::is_directory(place, error)) {
+      return place;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> CheckStartupConfiguration(MessageSink& messages,
+                                                     const std::vector<std::string>& places) {
+  const std::optional<std::string> path = FindConfiguration(places);
   if (path && SupportConfig(*path).QuerySupport(kQueryPresence) == kQuerySucceeded) {
     return path;
   }
-  messages.Show(Message{kStartupFailedText, std::string(kErrorCaption), kMbOk,
-                        MessageOwner::kMainDialog});
+  // The Windows text says only that the start failed; the user also needs to know which
+  // file is missing, or which file lacks its entry count, to mend it.
+  std::string text = kStartupFailedText;
+  if (path) {
+    text += "\r\n" + *path + " の [Support] に有効な No がありません。";
+  } else {
+    text += "\r\n" + std::string(kConfigFileName) + " が次の場所にありません:";
+    for (const std::string& place : places) text += "\r\n" + place;
+  }
+  messages.Show(Message{text, std::string(kErrorCaption), kMbOk, MessageOwner::kMainDialog});
   return std::nullopt;
+}
+
+std::optional<std::string> CheckStartupConfiguration(MessageSink& messages) {
+  return CheckStartupConfiguration(messages, ConfigurationPlaces());
 }
 
 }  // namespace vomar

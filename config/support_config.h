@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/messages.h"
 
@@ -83,9 +84,25 @@ int EntryCountFromText(std::string_view text);
 // directory cannot be had or the path would exceed 1,023 bytes.
 std::optional<std::string> ConfigurationPathInWorkingDirectory();
 
-// The start-up check: forms the path and asks kind 1. On failure shows "初期設定に失敗
-// しました。" (caption "Voma Profile Downloader Err") and returns nothing: the program
-// then ends.
+// The folder the package installs the configuration file into.
+inline constexpr const char* kSystemConfigurationFolder = "/etc/vomar-profile-downloader";
+
+// Where the configuration file is looked for, in this order: the current working
+// directory, $XDG_CONFIG_HOME/vomar-profile-downloader (~/.config/... when
+// XDG_CONFIG_HOME is unset or not absolute), /etc/vomar-profile-downloader. Each is the
+// file's full path; a place whose path cannot be formed or would exceed 1,023 bytes is
+// left out.
+std::vector<std::string> ConfigurationPlaces();
+
+// The first of `places` where a file (not a folder) of that name exists.
+std::optional<std::string> FindConfiguration(const std::vector<std::string>& places);
+
+// The start-up check: finds the file and asks kind 1. On failure shows "初期設定に失敗
+// しました。" (caption "Voma Profile Downloader Err"), followed by the places looked at
+// when there is no file, or by the file's path when it has no usable "No", and returns
+// nothing: the program then ends.
+std::optional<std::string> CheckStartupConfiguration(MessageSink& messages,
+                                                     const std::vector<std::string>& places);
 std::optional<std::string> CheckStartupConfiguration(MessageSink& messages);
 
 // Text of the start-up failure message.

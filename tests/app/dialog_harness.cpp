@@ -114,25 +114,26 @@ DialogHarness::DialogHarness(const std::string& server, cups::Limits limits)
   });
 }
 
-DialogHarness::~DialogHarness() {
-  if (dialog_->CommandRunning()) WaitForCommand();
-}
+DialogHarness::~DialogHarness() { WaitForIdle(); }
 
 bool DialogHarness::Start() {
   if (!dialog_->OnInitDialog()) return false;
   dialog_->show();
   dialog_->activateWindow();
-  return QTest::qWaitForWindowActive(dialog_.get());
+  return QTest::qWaitForWindowActive(dialog_.get()) && WaitForIdle() &&
+         !dialog_->isHidden();
 }
 
 void DialogHarness::Click(QWidget* widget) {
   QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(6, widget->height() / 2));
 }
 
-bool DialogHarness::WaitForCommand(int milliseconds) {
-  if (!dialog_->CommandRunning()) return true;
-  QSignalSpy finished(dialog_.get(), &app::CDownloaderDialog::commandFinished);
-  return finished.wait(milliseconds);
+bool DialogHarness::WaitForCommand(int milliseconds) { return WaitForIdle(milliseconds); }
+
+bool DialogHarness::WaitForIdle(int milliseconds) {
+  if (!dialog_->Busy()) return true;
+  QSignalSpy idle(dialog_.get(), &app::CDownloaderDialog::idle);
+  return idle.wait(milliseconds);
 }
 
 }  // namespace vomar::testing

@@ -47,7 +47,8 @@ class DialogHarness {
   explicit DialogHarness(const std::string& server = "", cups::Limits limits = {});
   ~DialogHarness();
 
-  // OnInitDialog, and the dialog shown and active when it succeeded.
+  // OnInitDialog, and the dialog shown and active when it succeeded, its printer list
+  // filled and the dialog still open.
   bool Start();
 
   app::CDownloaderDialog& dialog() { return *dialog_; }
@@ -65,6 +66,8 @@ class DialogHarness {
   void Click(QWidget* widget);
   // Waits until a command started on the worker thread has ended.
   bool WaitForCommand(int milliseconds = 60000);
+  // Waits until no check, command or listing runs or waits to start.
+  bool WaitForIdle(int milliseconds = 60000);
 
  private:
   std::unique_ptr<CupsSpooler> spooler_;

@@ -6,6 +6,7 @@
 
 #include "tests/app/test_classes.h"
 #include "tests/support/command_runner.h"
+#include "tests/support/cups_test_server.h"
 #include "tests/support/scratch_directory.h"
 
 namespace vomar::testing {
@@ -58,7 +59,9 @@ class RegisterSwitchTest : public QObject {
 
     CommandResult run = RunCommand({program.string(), reg.toStdString()}, options);
     QCOMPARE(run.exitStatus, 0);
-    QCOMPARE(QString::fromStdString(run.out + run.err), QString());
+    QCOMPARE(QString::fromStdString(run.out),
+             QString::fromStdString("vomar-profile-downloader: wrote " + entry.string() + "\n"));
+    QCOMPARE(QString::fromStdString(run.err), QString());
     const std::string exec = folder.contains(' ') ? "\"" + program.string() + "\""
                                                   : program.string();
     QCOMPARE(QString::fromStdString(ReadFileBytes(entry.string())),
@@ -71,17 +74,32 @@ class RegisterSwitchTest : public QObject {
                                     "PostScript printer\n"
                                     "Exec=" + exec + "\n"
                                     "Path=" + work.string() + "\n"
-                                    "Icon=printer\n"
+                                    "Icon=vomar-profile-downloader\n"
                                     "Terminal=false\n"
-                                    "Categories=Utility;\n"));
+                                    "Categories=Graphics;Printing;\n"));
+    // The same icon and menu place as the entry the package installs.
+    const std::string installed = ReadFileBytes(SourcePath("packaging/vomar-profile-downloader.desktop"));
+    for (const char* line : {"\nIcon=vomar-profile-downloader\n", "\nCategories=Graphics;Printing;\n"}) {
+      QVERIFY2(installed.find(line) != std::string::npos, line);
+    }
     const CommandResult valid = RunCommand({"desktop-file-validate", entry.string()});
     QCOMPARE(valid.exitStatus, 0);
     QCOMPARE(QString::fromStdString(valid.out + valid.err), QString());
 
     run = RunCommand({program.string(), unreg.toStdString()}, options);
     QCOMPARE(run.exitStatus, 0);
-    QCOMPARE(QString::fromStdString(run.out + run.err), QString());
+    QCOMPARE(QString::fromStdString(run.out), QString::fromStdString(
+        "vomar-profile-downloader: removed " + entry.string() + "\n"));
+    QCOMPARE(QString::fromStdString(run.err), QString());
     QVERIFY(!fs::exists(entry));
+    run = RunCommand({program.string(), unreg.toStdString()}, options);
+    QCOMPARE(QString::fromStdString(run.out), QString::fromStdString(
+        "vomar-profile-downloader: no " + entry.string() + " to remove\n"));
+
+    // --version, like the switches, needs no window.
+    run = RunCommand({program.string(), "--version"}, options);
+    QCOMPARE(QString::fromStdString(run.out + run.err),
+             QString("vomar-profile-downloader " VOMAR_VERSION "\n"));
   }
 };
 

@@ -26,6 +26,7 @@ const std::string kApplicationUsage =
     "  vomar-download check [--mode icc|ink] [--simulation FILE] [--output FILE] "
     "[--printer NAME] [--quiet]\n"
     "  vomar-download info-page --printer NAME [--yes] [--wait[=SECONDS]]\n"
+    "  vomar-download --version\n"
     "'vomar-download COMMAND --help' tells what the command's options do.\n";
 
 struct CommandUsage {
@@ -124,6 +125,7 @@ TEST(CommandLineTest, TheApplicationListsItsCommands) {
   ExpectResult({"--help"}, 0, kApplicationUsage, "");
   ExpectResult({}, 2, "", kApplicationUsage);
   ExpectResult({"print"}, 2, "", "vomar-download: unknown command 'print'\n" + kApplicationUsage);
+  ExpectResult({"--version"}, 0, "vomar-download " VOMAR_VERSION "\n", "");
 }
 
 TEST(CommandLineTest, EveryCommandTreatsHelpAndBadOptionsAlike) {

@@ -95,7 +95,7 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
       Lines(RunCommand({"dpkg", "--print-architecture"}).out);
   ASSERT_EQ(architecture.size(), 1u);
   EXPECT_EQ(fs::path(deb).filename(),
-            "vomar-profile-downloader_0.1.0_" + architecture.front() + ".deb");
+            "vomar-profile-downloader_1.2.0.0_" + architecture.front() + ".deb");
 
   EXPECT_EQ(Members(deb), ExpectedMembers());
   // Computed by dpkg-shlibdeps from the binaries.
