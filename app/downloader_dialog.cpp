@@ -92,12 +92,17 @@ CDownloaderDialog::CDownloaderDialog(Spooler& spooler, QWidget* parent)
   connect(c_.hiddenOkButton, &QPushButton::clicked, this, &CDownloaderDialog::OnOK);
   c_.simulationPathBox->installEventFilter(this);
   c_.outputPathBox->installEventFilter(this);
+  qApp->installEventFilter(this);
+  // The session ends: the session manager closes the windows the same way.
+  connect(qApp, &QGuiApplication::commitDataRequest, this,
+          [this] { applicationQuitting_ = true; });
 }
 
 CDownloaderDialog::~CDownloaderDialog() {
   // No focus-loss check runs while the controls are taken down.
   c_.simulationPathBox->removeEventFilter(this);
   c_.outputPathBox->removeEventFilter(this);
+  qApp->removeEventFilter(this);
 }
 
 bool CDownloaderDialog::OnInitDialog() {
@@ -254,10 +259,10 @@ void CDownloaderDialog::OnCancel() {
 }
 
 void CDownloaderDialog::closeEvent(QCloseEvent* event) {
-  // The close box asks first (reject). A close the application sends itself, when it
-  // quits or the session ends, cannot be refused: the dialog goes, and the program
-  // waits for the work under way before it ends (FinishWork).
-  if (!event->spontaneous()) {
+  // The close box asks first (reject). The close the application sends when it quits or
+  // the session ends cannot be refused: the dialog goes, and the program waits for the
+  // work under way before it ends (FinishWork).
+  if (applicationQuitting_) {
     finishing_ = true;
     waiting_.clear();
     event->accept();
@@ -342,6 +347,8 @@ void CDownloaderDialog::BrowseOutputProfile() {
 }
 
 bool CDownloaderDialog::eventFilter(QObject* watched, QEvent* event) {
+  // QCoreApplication::quit closes every window before the event loops end.
+  if (watched == qApp && event->type() == QEvent::Quit) applicationQuitting_ = true;
   if (event->type() == QEvent::FocusOut && isVisible() && !checking_ && !commandRunning_ &&
       (watched == c_.simulationPathBox || watched == c_.outputPathBox)) {
     // A pop-up (a context menu, a list's drop-down) takes no focus on Windows: the box

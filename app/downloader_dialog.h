@@ -121,6 +121,7 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   bool commandRunning_ = false;
   bool checking_ = false;
   bool finishing_ = false;
+  bool applicationQuitting_ = false;
 };
 
 }  // namespace vomar::app

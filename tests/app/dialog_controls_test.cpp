@@ -1,6 +1,7 @@
 // The controls of the main dialog driven as a user drives them: mode radios, path boxes,
 // Return, Esc and the close box, the version boxes, the focus-loss checks and browsing.
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -117,27 +118,51 @@ class DialogControlsTest : public QObject {
     QCOMPARE(h.boxes, QStringList());
   }
 
-  void PathBoxesRefuseThe261stCharacter_data() {
+  // A path box takes at most 255 bytes of code page 932 (a kanji counts two), typed or
+  // pasted, and no line break: Return inserts nothing, pasted text with one is refused.
+  void PathBoxesKeepToAPath_data() {
     QTest::addColumn<QString>("box");
-    QTest::newRow("simulation") << "1003";
-    QTest::newRow("output") << "1006";
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("typed");  // "\n" stands for Return
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("kept");
+    const QString ascii = "/" + QString(252, 'p');          // 253 bytes
+    const QString kanji = "/" + QString(126, QChar(0x6F22));  // 漢: 253 bytes, 127 characters
+    for (const char* box : {"1003", "1006"}) {
+      QTest::addRow("%s: the 256th byte", box) << box << ascii << "abc" << "" << ascii + "ab";
+      QTest::addRow("%s: a kanji over", box) << box << kanji << "x漢" << "" << kanji + "x";
+      QTest::addRow("%s: kanji fill", box) << box << kanji << "漢漢" << "" << kanji + "漢";
+      QTest::addRow("%s: Return", box) << box << "/a" << "b\nc\n" << "" << "/abc";
+      QTest::addRow("%s: pasted break", box) << box << "/a" << "" << "b\nc" << "/a";
+      QTest::addRow("%s: pasted", box) << box << "/a" << "" << "b/c" << "/ab/c";
+      QTest::addRow("%s: pasted over", box) << box << ascii << "" << "abc" << ascii;
+    }
   }
 
-  void PathBoxesRefuseThe261stCharacter() {
+  void PathBoxesKeepToAPath() {
     QFETCH(QString, box);
+    QFETCH(QString, start);
+    QFETCH(QString, typed);
+    QFETCH(QString, pasted);
+    QFETCH(QString, kept);
     DialogHarness h;
     QVERIFY(h.Start());
     h.Click(h.c().inkRadio);
     auto* pathBox = h.dialog().findChild<app::PathBox*>(box);
-    const QString start = "/" + QString(257, 'p');
     pathBox->setPlainText(start);
     pathBox->setFocus();
     pathBox->moveCursor(QTextCursor::End);
-    QTest::keyClicks(pathBox, "abc");  // the 259th and 260th fit, the 261st not
-    QCOMPARE(pathBox->toPlainText(), start + "ab");
-    QTest::keyClick(pathBox, Qt::Key_Backspace);
-    QTest::keyClicks(pathBox, "xy");
-    QCOMPARE(pathBox->toPlainText(), start + "ax");
+    const QStringList lines = typed.split('\n');
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+      if (k > 0) QTest::keyClick(pathBox, Qt::Key_Return);
+      QTest::keyClicks(pathBox, lines[k]);
+    }
+    if (!pasted.isEmpty()) {
+      QApplication::clipboard()->setText(pasted);
+      pathBox->paste();
+    }
+    QCOMPARE(pathBox->toPlainText(), kept);
+    QCOMPARE(h.boxes, QStringList());
   }
 
   // Return neither closes the dialog nor changes a control.
@@ -192,9 +217,9 @@ class DialogControlsTest : public QObject {
     for (app::CAboutDialog* box : boxes) {
       QVERIFY(box->isVisible() && !box->isModal());
       QTest::keyClick(box, Qt::Key_Escape);
-      QVERIFY(!box->isVisible());
     }
-    QCOMPARE(h.dialog().findChildren<app::CAboutDialog*>().size(), 2);
+    // Closed boxes are deleted, not kept hidden until the dialog ends.
+    QTRY_COMPARE(h.dialog().findChildren<app::CAboutDialog*>().size(), 0);
 
     bool modal = false;
     QString entry;
@@ -210,8 +235,8 @@ class DialogControlsTest : public QObject {
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
                             h.dialog().mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(&h.dialog(), &event);
-    QCOMPARE(entry, QString("ﾊﾞｰｼﾞｮﾝ情報"));
-    QVERIFY(modal);
+    QTRY_COMPARE(entry, QString("ﾊﾞｰｼﾞｮﾝ情報"));
+    QTRY_VERIFY(modal);
     QCOMPARE(h.boxes, QStringList());
   }
 
@@ -274,25 +299,22 @@ class DialogControlsTest : public QObject {
     pathBox->setFocus();
     QTest::keyClicks(pathBox, QString::fromStdString(path));
     if (leave == "tab") QTest::keyClick(pathBox, Qt::Key_Tab);
-    if (leave == "download") {
-      h.Click(h.c().downloadButton);
-      QVERIFY(h.WaitForCommand());
-    }
+    if (leave == "download") h.Click(h.c().downloadButton);
+    QVERIFY(h.WaitForIdle());
     QVERIFY(!pathBox->hasFocus());
     QCOMPARE(h.boxes, expected);
     QCOMPARE(pathBox->toPlainText(), kept ? QString::fromStdString(path) : QString());
   }
 
-  // Browsing empties the box first; a cancelled choice leaves it empty, a path of 260
-  // characters is taken and checked at once, one of 261 is refused.
+  // Browsing empties the box first; a cancelled choice leaves it empty, a path of 255
+  // bytes is taken and checked at once, one of 256 is refused.
   void BrowseOutputProfile_data() {
     QTest::addColumn<int>("length");  // 0: cancel the file dialog
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<bool>("filled");
     QTest::newRow("cancelled") << 0 << QStringList() << false;
-    QTest::newRow("260 characters") << 260 << QStringList() << true;
-    QTest::newRow("261 characters")
-        << 261 << QStringList{ErrorBox(kOutputPathTooLongText)} << false;
+    QTest::newRow("255 bytes") << 255 << QStringList() << true;
+    QTest::newRow("256 bytes") << 256 << QStringList{ErrorBox(kOutputPathTooLongText)} << false;
   }
 
   void BrowseOutputProfile() {

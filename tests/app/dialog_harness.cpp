@@ -126,6 +126,7 @@ bool DialogHarness::Start() {
 
 void DialogHarness::Click(QWidget* widget) {
   QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(6, widget->height() / 2));
+  WaitForIdle();
 }
 
 bool DialogHarness::WaitForCommand(int milliseconds) { return WaitForIdle(milliseconds); }

@@ -62,7 +62,8 @@ class DialogHarness {
   // Answers for the next boxes; when none is left, OK or No.
   std::deque<int> answers;
 
-  // Clicks `widget` with the mouse, which also moves the focus as a user's click does.
+  // Clicks `widget` with the mouse, which also moves the focus as a user's click does,
+  // and waits for the check and command the click started.
   void Click(QWidget* widget);
   // Waits until a command started on the worker thread has ended.
   bool WaitForCommand(int milliseconds = 60000);

@@ -18,10 +18,19 @@ const QString kNoSupportedPrinter =
     "Vomar Profile Downloader|Critical|Ok|dialog|Vomar Profile Downloaderを起動できません。/"
     "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。";
 
+// The start-up message when `places` hold no configuration file.
+QString NoConfiguration(const QStringList& places) {
+  return kStartupFailed + "/KZProFDw.INI が次の場所にありません:/" + places.join('/');
+}
+
 class DialogStartupTest : public QObject {
   Q_OBJECT
  private slots:
-  void initTestCase() { UseSharedCupsServer(); }
+  void initTestCase() {
+    UseSharedCupsServer();
+    // The user's configuration folder is the test's own.
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config_.path()));
+  }
 
   void StateAfterStart() {
     ScratchDirectory scratch;
@@ -57,10 +66,13 @@ class DialogStartupTest : public QObject {
 
   void StartupFailures_data() {
     QTest::addColumn<QString>("configuration");  // empty: no file
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("no configuration file") << QString() << QStringList{kStartupFailed};
+    QTest::addColumn<QStringList>("expected");  // "%1": the working directory
+    QTest::newRow("no configuration file")
+        << QString() << QStringList{NoConfiguration({"%1/KZProFDw.INI", UserConfiguration(),
+                                                     kSystemConfiguration})};
     QTest::newRow("no count") << QString("[Support]\nDriver1=Vomar PS Color A3\n")
-                              << QStringList{kStartupFailed};
+                              << QStringList{kStartupFailed +
+                                             "/%1/KZProFDw.INI の [Support] に有効な No がありません。"};
     QTest::newRow("no supported printer")
         << QString::fromStdString(ConfigurationText("Nobody's Driver"))
         << QStringList{kNoSupportedPrinter};
@@ -74,28 +86,57 @@ class DialogStartupTest : public QObject {
     WorkingDirectory here(scratch.path());
     DialogHarness h;
     QVERIFY(!h.Start());
-    QCOMPARE(h.boxes, expected);
+    QCOMPARE(h.boxes, expected.replaceInStrings("%1", QString::fromStdString(scratch.path())));
     QVERIFY(!h.dialog().isVisible());
   }
 
-  // The configuration is read from the working directory, not from beside the program.
-  void ConfigurationOfTheWorkingDirectory() {
-    ScratchDirectory with;
-    ScratchDirectory without;
-    with.Write("KZProFDw.INI", ConfigurationText("Vomar PS Color A3"));
-    {
-      WorkingDirectory here(without.path());
-      DialogHarness h;
-      QVERIFY(!h.Start());
-      QCOMPARE(h.boxes, QStringList{kStartupFailed});
+  // The configuration is read from the working directory, not from beside the program;
+  // without one there, from the user's configuration folder.
+  void ConfigurationSearch_data() {
+    QTest::addColumn<bool>("inWorkingDirectory");
+    QTest::addColumn<bool>("inUserFolder");
+    QTest::addColumn<QString>("used");  // empty: the start fails
+    QTest::newRow("both") << true << true << "%1/KZProFDw.INI";
+    QTest::newRow("working directory") << true << false << "%1/KZProFDw.INI";
+    QTest::newRow("user's folder") << false << true << UserConfiguration();
+    QTest::newRow("neither") << false << false << QString();
+  }
+
+  void ConfigurationSearch() {
+    QFETCH(bool, inWorkingDirectory);
+    QFETCH(bool, inUserFolder);
+    QFETCH(QString, used);
+    ScratchDirectory start;
+    if (inWorkingDirectory) start.Write("KZProFDw.INI", ConfigurationText("Vomar PS Color A3"));
+    std::filesystem::remove(UserConfiguration().toStdString());
+    if (inUserFolder) {
+      std::filesystem::create_directories(config_.File("vomar-profile-downloader"));
+      config_.Write("vomar-profile-downloader/KZProFDw.INI",
+                    ConfigurationText("Vomar PS Color A3"));
     }
-    WorkingDirectory here(with.path());
+    WorkingDirectory cwd(start.path());
     DialogHarness h;
-    QVERIFY(h.Start());
-    QCOMPARE(h.dialog().iniPath(), with.File("KZProFDw.INI"));
+    used.replace("%1", QString::fromStdString(start.path()));
+    QCOMPARE(h.Start(), !used.isEmpty());
+    if (used.isEmpty()) {
+      QCOMPARE(h.boxes, QStringList{NoConfiguration({QString::fromStdString(
+                                                        start.File("KZProFDw.INI")),
+                                                    UserConfiguration(), kSystemConfiguration})});
+    } else {
+      QCOMPARE(h.boxes, QStringList());
+      QCOMPARE(QString::fromStdString(h.dialog().iniPath()), used);
+    }
+    std::filesystem::remove(UserConfiguration().toStdString());
   }
 
  private:
+  static constexpr const char* kSystemConfiguration =
+      "/etc/vomar-profile-downloader/KZProFDw.INI";
+
+  QString UserConfiguration() const {
+    return QString::fromStdString(config_.File("vomar-profile-downloader/KZProFDw.INI"));
+  }
+
   static QStringList ListTexts(const QComboBox* list) {
     QStringList texts;
     for (int k = 0; k < list->count(); ++k) texts << list->itemText(k);
@@ -118,6 +159,8 @@ class DialogStartupTest : public QObject {
   static std::string CaptureRoot() {
     return CupsTestServer::Shared().Dir() + "/captured";
   }
+
+  ScratchDirectory config_;
 };
 
 const bool kRegistered = RegisterTestClass<DialogStartupTest>("DialogStartupTest");

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <vector>
 #include <string>
 
 #include "common/string_table.h"
@@ -193,27 +196,84 @@ class WorkingDirectory {
   std::filesystem::path previous_;
 };
 
-TEST(SupportConfigTest, StartUpCheckLooksInTheWorkingDirectory) {
-  ScratchDirectory dir;
-  std::filesystem::create_directory(dir.File("elsewhere"));
-  dir.Write("KZProFDw.INI", "[Support]\nNo=abc\n");  // kind 1 does not look at the number
-  dir.Write("elsewhere/KZProFDw.INI", "[Support]\nNo=NG\n");
-  const std::string realDir = std::filesystem::canonical(dir.path()).string();
-
-  {
-    WorkingDirectory cwd(dir.path());
-    RecordingMessages messages;
-    EXPECT_EQ(CheckStartupConfiguration(messages), realDir + "/KZProFDw.INI");
-    EXPECT_TRUE(messages.shown.empty());
+// Sets an environment variable (or removes it) until destroyed.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    if (value != nullptr) setenv(name, value, 1);
+    else unsetenv(name);
   }
-  for (const std::string& where : {dir.File("elsewhere"), dir.File("nothing")}) {
-    std::filesystem::create_directories(where);
-    WorkingDirectory cwd(where);
+  ~ScopedVariable() {
+    if (previous_) setenv(name_, previous_->c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
+TEST(SupportConfigTest, ConfigurationIsLookedForInTheWorkingDirectoryThenTheUsersThenEtc) {
+  ScratchDirectory dir;
+  const std::string realDir = std::filesystem::canonical(dir.path()).string();
+  WorkingDirectory cwd(dir.path());
+  const std::string here = realDir + "/KZProFDw.INI";
+  const std::string etc = "/etc/vomar-profile-downloader/KZProFDw.INI";
+  const struct {
+    const char* xdg;
+    const char* home;
+    std::vector<std::string> places;
+  } cases[] = {
+      {"/xdg", "/home/u", {here, "/xdg/vomar-profile-downloader/KZProFDw.INI", etc}},
+      {"/xdg/", "/home/u", {here, "/xdg/vomar-profile-downloader/KZProFDw.INI", etc}},
+      {nullptr, "/home/u", {here, "/home/u/.config/vomar-profile-downloader/KZProFDw.INI", etc}},
+      {"relative", "/home/u",
+       {here, "/home/u/.config/vomar-profile-downloader/KZProFDw.INI", etc}},
+      {nullptr, nullptr, {here, etc}},
+  };
+  for (const auto& c : cases) {
+    ScopedVariable xdg("XDG_CONFIG_HOME", c.xdg);
+    ScopedVariable home("HOME", c.home);
+    EXPECT_EQ(ConfigurationPlaces(), c.places) << (c.xdg ? c.xdg : "-");
+  }
+}
+
+TEST(SupportConfigTest, StartUpCheckTakesTheFirstFileFound) {
+  ScratchDirectory dir;
+  for (const char* folder : {"one", "two", "three", "folder/KZProFDw.INI"}) {
+    std::filesystem::create_directories(dir.File(folder));
+  }
+  dir.Write("two/KZProFDw.INI", "[Support]\nNo=abc\n");  // kind 1 does not look at the number
+  dir.Write("three/KZProFDw.INI", "[Support]\nNo=1\n");
+  dir.Write("one/KZProFDw.INI", "[Support]\nNo=NG\n");
+  const std::string one = dir.File("one/KZProFDw.INI"), two = dir.File("two/KZProFDw.INI"),
+                    three = dir.File("three/KZProFDw.INI"), none = dir.File("KZProFDw.INI"),
+                    folder = dir.File("folder/KZProFDw.INI");
+  const std::string failed = "初期設定に失敗しました。\r\n終了します。\r\n";
+  const struct {
+    std::vector<std::string> places;
+    std::optional<std::string> found;
+    std::string text;  // of the message, when there is one
+  } cases[] = {
+      {{none, folder, two, three}, two, ""},
+      {{none, three, two}, three, ""},
+      // The first file decides, even when it fails the check.
+      {{one, two}, std::nullopt, failed + one + " の [Support] に有効な No がありません。"},
+      {{none, folder},
+       std::nullopt,
+       failed + "KZProFDw.INI が次の場所にありません:\r\n" + none + "\r\n" + folder},
+  };
+  for (const auto& c : cases) {
     RecordingMessages messages;
-    EXPECT_EQ(CheckStartupConfiguration(messages), std::nullopt) << where;
-    ASSERT_EQ(messages.shown.size(), 1u) << where;
+    EXPECT_EQ(CheckStartupConfiguration(messages, c.places), c.found) << c.places[0];
+    if (c.found) {
+      EXPECT_TRUE(messages.shown.empty());
+      continue;
+    }
+    ASSERT_EQ(messages.shown.size(), 1u);
     const Message& shown = messages.shown[0];
-    EXPECT_EQ(shown.text, "初期設定に失敗しました。\r\n終了します。");
+    EXPECT_EQ(shown.text, c.text);
     EXPECT_EQ(shown.caption, std::optional<std::string>("Voma Profile Downloader Err"));
     EXPECT_EQ(shown.flags, 0u);
     EXPECT_EQ(shown.owner, MessageOwner::kMainDialog);
@@ -231,9 +291,11 @@ TEST(SupportConfigTest, StartUpCheckRefusesAPathOverTheLimit) {
   std::filesystem::copy_file(dir.Write("KZProFDw.INI", "[Support]\nNo=1\n"),
                              deep + "/KZProFDw.INI");
   WorkingDirectory cwd(deep);
-  RecordingMessages messages;
-  EXPECT_EQ(CheckStartupConfiguration(messages), std::nullopt);
-  EXPECT_EQ(messages.shown.size(), 1u);
+  // The working directory is no place to look: only the others are named.
+  ScopedVariable xdg("XDG_CONFIG_HOME", dir.path().c_str());
+  EXPECT_EQ(ConfigurationPlaces(),
+            (std::vector<std::string>{dir.File("vomar-profile-downloader/KZProFDw.INI"),
+                                      "/etc/vomar-profile-downloader/KZProFDw.INI"}));
 }
 
 }  // namespace
