@@ -155,7 +155,9 @@ class DialogControlsTest : public QObject {
     const QStringList lines = typed.split('\n');
     for (qsizetype k = 0; k < lines.size(); ++k) {
       if (k > 0) QTest::keyClick(pathBox, Qt::Key_Return);
-      QTest::keyClicks(pathBox, lines[k]);
+      for (QChar c : lines[k]) {  // keyClicks takes ASCII only
+        QTest::sendKeyEvent(QTest::Click, pathBox, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      }
     }
     if (!pasted.isEmpty()) {
       QApplication::clipboard()->setText(pasted);

@@ -117,7 +117,7 @@ class DialogDownloadTest : public QObject {
     const int savedOut = dup(STDOUT_FILENO);
     const int caughtOut = open(caught.File("stdout").c_str(), O_WRONLY | O_CREAT, 0600);
     dup2(caughtOut, STDOUT_FILENO);
-    h.Click(c.downloadButton);
+    QTest::mouseClick(c.downloadButton, Qt::LeftButton);
     const bool busy = h.dialog().Busy();  // the box's check first, then the command
     const bool ended = h.WaitForCommand();
     std::fflush(stdout);

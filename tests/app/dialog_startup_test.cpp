@@ -1,8 +1,13 @@
 // Start-up of the dialog: its state after a good start, and the failures that end the
 // program before the dialog appears.
+#include <signal.h>
+
 #include <QTest>
+#include <QTranslator>
 #include <filesystem>
 
+#include "app/downloader_app.h"
+#include "common/string_table.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
 #include "tests/support/cups_test_server.h"
@@ -127,6 +132,61 @@ class DialogStartupTest : public QObject {
       QCOMPARE(QString::fromStdString(h.dialog().iniPath()), used);
     }
     std::filesystem::remove(UserConfiguration().toStdString());
+  }
+
+  // Without an answer from the spooler the dialog still appears at once, with its
+  // controls disabled until the listing ends; a failed listing shows string 3 with the
+  // spooler's reason and leaves the dialog open with an empty list.
+  void PrintersCannotBeListed_data() {
+    QTest::addColumn<bool>("hung");  // else no server at all
+    QTest::newRow("no server") << false;
+    QTest::newRow("hung server") << true;
+  }
+
+  void PrintersCannotBeListed() {
+    QFETCH(bool, hung);
+    ScratchDirectory scratch;
+    scratch.Write("KZProFDw.INI", ConfigurationText("Vomar PS Color A3"));
+    WorkingDirectory here(scratch.path());
+    CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-list-test");
+    if (hung) {
+      QVERIFY(server.Start());
+      QCOMPARE(kill(server.Pid(), SIGSTOP), 0);
+    }
+    const cups::Limits limits{std::chrono::milliseconds(1000), std::chrono::milliseconds(500)};
+    DialogHarness h(hung ? server.Socket() : scratch.File("no.sock"), limits);
+    QVERIFY(h.dialog().OnInitDialog());
+    h.dialog().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&h.dialog()));
+    const bool waitedVisible = h.dialog().Busy() && !h.c().downloadButton->isEnabled();
+    QVERIFY(h.WaitForIdle());
+    if (hung) {
+      kill(server.Pid(), SIGCONT);
+      server.Stop();
+    }
+    QVERIFY(!hung || waitedVisible);
+    QCOMPARE(h.boxes.size(), 1);
+    QVERIFY2(h.boxes.front().startsWith(
+                 "vomar-profile-downloader|NoIcon|Ok|dialog|" +
+                 QString::fromUtf8(StringTableText(3)).replace('\n', '/') + "|detail: "),
+             qPrintable(h.boxes.front()));
+    QVERIFY(h.boxes.front().size() > h.boxes.front().indexOf("|detail: ") + 9);
+    QVERIFY(h.dialog().isVisible());
+    QCOMPARE(h.c().printerList->count(), 0);
+    QVERIFY(h.c().downloadButton->isEnabled());
+  }
+
+  // Qt's own texts (standard buttons, the file chooser) follow the user's language.
+  void QtTranslation() {
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QTranslator translator;
+    const bool loaded = app::LoadQtTranslation(translator);
+    const QString yes = QCoreApplication::translate("QPlatformTheme", "&Yes");
+    QCoreApplication::removeTranslator(&translator);
+    QLocale::setDefault(previous);
+    QVERIFY(loaded);
+    QCOMPARE(yes, QString("はい(&Y)"));
   }
 
  private:

@@ -1,0 +1,140 @@
+// The dialog on a real X server (the Xvfb that main.cpp starts for this class): a
+// right-click into a path box holding a refused path, switching to another window, and
+// the application quitting while a check or a download waits for a hung spooler.
+#include <signal.h>
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/downloader_app.h"
+#include "common/string_table.h"
+#include "tests/app/dialog_harness.h"
+#include "tests/app/test_classes.h"
+#include "tests/support/command_runner.h"
+#include "tests/support/cups_test_server.h"
+#include "tests/support/scratch_directory.h"
+
+namespace vomar::testing {
+namespace {
+
+// Presses `button` of the real pointer at the middle of `widget`.
+void XClick(QWidget* widget, const char* button) {
+  const QPoint at = widget->mapToGlobal(widget->rect().center());
+  RunCommand({"xdotool", "mousemove", "--sync", std::to_string(at.x()), std::to_string(at.y()),
+              "click", button});
+}
+
+class DialogX11Test : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() {
+    QCOMPARE(QGuiApplication::platformName(), QString("xcb"));
+    UseSharedCupsServer();
+    scratch_.Write("KZProFDw.INI", ConfigurationText("Vomar PS Color A3"));
+    here_ = std::make_unique<WorkingDirectory>(scratch_.path());
+  }
+  void cleanupTestCase() { here_.reset(); }
+
+  // The context menu takes the focus as a pop-up: no check runs, and the box keeps what
+  // the user typed. Switching to another window leaves the box: its check runs.
+  void RightClickThenAnotherWindow() {
+    DialogHarness h;
+    QVERIFY(h.Start());
+    const std::string missing = scratch_.File("missing.icc");
+    h.c().outputPathBox->setFocus();
+    QTest::keyClicks(h.c().outputPathBox, QString::fromStdString(missing));
+    XClick(h.c().outputPathBox->viewport(), "3");
+    QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+    RunCommand({"xdotool", "key", "Escape"});
+    QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+    QVERIFY(h.WaitForIdle());
+    QCOMPARE(h.boxes, QStringList());
+    QCOMPARE(h.c().outputPathBox->toPlainText(), QString::fromStdString(missing));
+    QVERIFY(h.c().outputPathBox->hasFocus());
+
+    QWidget other;
+    other.resize(200, 100);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTRY_COMPARE(h.boxes.size(), 1);  // the file cannot be opened
+    QVERIFY(h.boxes.front().startsWith(kErrorCaption));
+    QVERIFY(h.WaitForIdle());
+    QCOMPARE(h.c().outputPathBox->toPlainText(), QString());
+  }
+
+  // QCoreApplication::quit (as a session's end) and exit cannot be refused: the dialog
+  // goes, the program waits for the check or download that waits for a hung server,
+  // still handling events, and ends when it has. Boxes of the ending work are not shown.
+  void QuitWhileWorkRuns_data() {
+    QTest::addColumn<bool>("download");
+    QTest::addColumn<bool>("exit");  // QCoreApplication::exit rather than quit
+    QTest::newRow("check, quit") << false << false;
+    QTest::newRow("check, exit") << false << true;
+    QTest::newRow("download, quit") << true << false;
+    QTest::newRow("download, exit") << true << true;
+  }
+
+  void QuitWhileWorkRuns() {
+    QFETCH(bool, download);
+    QFETCH(bool, exit);
+    CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-quit-test");
+    QVERIFY(server.Start());
+    const cups::Limits limits{std::chrono::milliseconds(2000), std::chrono::milliseconds(1000)};
+    DialogHarness h(server.Socket(), limits);
+    QVERIFY(h.Start());
+    h.Click(h.c().inkRadio);
+    h.c().outputPathBox->setFocus();
+    QTest::keyClicks(h.c().outputPathBox,
+                     QString::fromStdString(WriteOutputProfile(scratch_.File("Quit.icc"))));
+    if (download) {
+      h.c().simulationPathBox->setFocus();  // the output check passes while the server runs
+      QVERIFY(h.WaitForIdle());
+      QTest::keyClicks(h.c().simulationPathBox,
+                       QString::fromStdString(WriteSimulationProfile(scratch_.File("Sim.icc"))));
+      h.c().outputBrowseButton->setFocus();
+      QVERIFY(h.WaitForIdle());
+    }
+    QCOMPARE(h.boxes, QStringList());
+    QCOMPARE(kill(server.Pid(), SIGSTOP), 0);
+
+    QSignalSpy progress(&h.dialog(), &app::CDownloaderDialog::progressChanged);
+    h.answers = {kIdYes};
+    if (download) {
+      QTest::mouseClick(h.c().downloadButton, Qt::LeftButton);
+      // The command waits for the server once it sends.
+      QTRY_VERIFY(!progress.isEmpty() && progress.back().front().toString().contains("1/1"));
+    } else {
+      QTest::keyClick(h.c().outputPathBox, Qt::Key_Tab);  // the model check asks the server
+    }
+    QVERIFY(h.dialog().Busy());
+    const qsizetype boxesBefore = h.boxes.size();
+    QTimer::singleShot(0, qApp, [exit] {
+      if (exit) {
+        QCoreApplication::exit(0);
+      } else {
+        QCoreApplication::quit();
+      }
+    });
+    app::RunMainDialog(h.dialog());
+    kill(server.Pid(), SIGCONT);
+    server.Stop();
+    QVERIFY(!h.dialog().Busy());
+    QCOMPARE(h.boxes.size(), boxesBefore);
+    if (!exit) QVERIFY(!h.dialog().isVisible());
+  }
+
+ private:
+  ScratchDirectory scratch_;
+  std::unique_ptr<WorkingDirectory> here_;
+};
+
+const bool kRegistered = RegisterTestClass<DialogX11Test>("DialogX11Test");
+
+}  // namespace
+}  // namespace vomar::testing
+
+#include "dialog_x11_test.moc"
