@@ -1,6 +1,11 @@
 #include "app/downloader_app.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -14,6 +19,37 @@
 #include "cups_client/cups_spooler.h"
 
 namespace vomar::app {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
+}
+
+// A session that ends sends SIGTERM or SIGHUP: the program then quits as on
+// QCoreApplication::quit, after the work under way (RunMainDialog), rather than dying
+// half-way through a download.
+void QuitOnTerminate() {
+  if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+    char byte;
+    while (read(signalPipe[0], &byte, 1) > 0) {
+    }
+    QCoreApplication::quit();
+  });
+  struct sigaction action = {};
+  action.sa_handler = OnTerminate;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+}
+
+}  // namespace
 
 bool LoadQtTranslation(QTranslator& translator) {
   if (!translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -48,6 +84,7 @@ int CDownloaderApp::Run(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
   QTranslator qtTranslation;
   LoadQtTranslation(qtTranslation);
+  QuitOnTerminate();
   CupsSpooler spooler;
   CDownloaderDialog dialog(spooler);
   if (!dialog.OnInitDialog()) return 1;

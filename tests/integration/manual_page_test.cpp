@@ -31,7 +31,8 @@ std::set<std::string> OptionsIn(const std::string& text, const std::regex& optio
 OptionsByCommand FromHelp() {
   OptionsByCommand commands;
   std::istringstream usage(RunCommand({VomarDownloadPath(), "--help"}).out);
-  const std::regex command("^  vomar-download ([a-z-]+)");
+  // Commands only: "vomar-download --version" is an option of the program itself.
+  const std::regex command("^  vomar-download ([a-z][a-z-]*)");
   for (std::string line; std::getline(usage, line);) {
     std::smatch match;
     if (!std::regex_search(line, match, command)) continue;

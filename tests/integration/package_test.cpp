@@ -2,6 +2,9 @@
 // tree, dpkg-deb unpacks it into a fresh folder, and the unpacked programs run from there
 // against the private CUPS server.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -52,6 +55,7 @@ std::vector<std::string> ExpectedMembers() {
     }
     members.push_back(mode + " root/root " + path);
   };
+  add("-rw-r--r--", "./etc/vomar-profile-downloader/KZProFDw.INI");
   add("-rwxr-xr-x", "./usr/bin/vomar-download");
   if (VOMAR_WITH_DIALOG) add("-rwxr-xr-x", "./usr/bin/vomar-profile-downloader");
   add("-rw-r--r--", module + "libvomar-cups-spooler.so");
@@ -83,6 +87,55 @@ std::set<std::string> DependedOn(const std::string& deb) {
   return names;
 }
 
+struct StartedDialog {
+  std::string configurationLine;  // of its error stream; empty when none came
+  int exitStatus = -1;
+};
+
+// Starts the dialog, waits for the line of its error stream that names its configuration
+// (written once the file is found), then sends SIGTERM as an ending session does and
+// waits for its end.
+StartedDialog StartDialogThenEndSession(const std::string& program, const CommandOptions& options) {
+  StartedDialog result;
+  int err[2];
+  if (pipe(err) != 0) return result;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(err[1], STDERR_FILENO);
+    close(err[0]);
+    close(err[1]);
+    if (chdir(options.workingDirectory.c_str()) != 0) _exit(126);
+    for (const auto& [name, value] : options.environment) {
+      if (value) setenv(name.c_str(), value->c_str(), 1);
+      else unsetenv(name.c_str());
+    }
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(err[1]);
+  const std::string wanted = "vomar-profile-downloader: configuration ";
+  std::string line;
+  char c;
+  while (read(err[0], &c, 1) == 1) {
+    if (c != '\n') {
+      line += c;
+    } else if (line.rfind(wanted, 0) == 0) {
+      result.configurationLine = line;
+      break;
+    } else {
+      line.clear();
+    }
+  }
+  kill(pid, SIGTERM);
+  while (read(err[0], &c, 1) == 1) {
+  }
+  close(err[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
 TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
   CommandOptions slow;
   slow.timeLimit = std::chrono::minutes(4);
@@ -100,8 +153,13 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
   EXPECT_EQ(Members(deb), ExpectedMembers());
   // Computed by dpkg-shlibdeps from the binaries.
   std::set<std::string> dependencies = {"libc6", "libcups2", "libgcc-s1", "libstdc++6"};
-  if (VOMAR_WITH_DIALOG) dependencies.insert({"libqt6core6", "libqt6gui6", "libqt6widgets6"});
+  if (VOMAR_WITH_DIALOG) {
+    dependencies.insert({"libqt6core6", "libqt6gui6", "libqt6widgets6", "qt6-translations-l10n"});
+  }
   EXPECT_EQ(DependedOn(deb), dependencies);
+  // dpkg keeps an administrator's edits of the configuration across upgrades.
+  EXPECT_EQ(RunCommand({"dpkg-deb", "--info", deb, "conffiles"}).out,
+            "/etc/vomar-profile-downloader/KZProFDw.INI\n");
   const CommandResult lint = RunCommand({"lintian", "--fail-on", "error,warning", deb}, slow);
   EXPECT_EQ(lint.exitStatus, 0);
   EXPECT_EQ(lint.out, "");
@@ -114,6 +172,9 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
   EXPECT_EQ(help.exitStatus, 0);
   EXPECT_EQ(help.out, RunCommand({VomarDownloadPath(), "--help"}).out);
   EXPECT_EQ(help.err, "");
+  EXPECT_EQ(RunCommand({installed, "--version"}).out, "vomar-download " VOMAR_VERSION "\n");
+  EXPECT_EQ(ReadFileBytes(unpacked.File("etc/vomar-profile-downloader/KZProFDw.INI")),
+            ReadFileBytes(SourcePath("examples/KZProFDw.INI")));
 
   // The sample configuration lists the private server's Vomar queues.
   ScratchDirectory cwd;
@@ -152,10 +213,27 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
   dialog.environment["HOME"] = cwd.path();
   dialog.environment["XDG_DATA_HOME"] = std::nullopt;
   dialog.environment["QT_QPA_PLATFORM"] = "offscreen";
-  const CommandResult registered =
-      RunCommand({unpacked.File("usr/bin/vomar-profile-downloader"), "-RegServer"}, dialog);
+  const std::string program = unpacked.File("usr/bin/vomar-profile-downloader");
+  const CommandResult registered = RunCommand({program, "-RegServer"}, dialog);
   EXPECT_EQ(registered.exitStatus, 0) << registered.err;
   EXPECT_TRUE(fs::exists(cwd.File(".local/share/applications/vomar-profile-downloader.desktop")));
+  EXPECT_EQ(RunCommand({program, "--version"}, dialog).out,
+            "vomar-profile-downloader " VOMAR_VERSION "\n");
+
+  // Started in a folder without a configuration (as the menu entry starts it, in the
+  // home folder), the dialog takes the user's: it comes up, and a session's end
+  // (SIGTERM) ends it normally.
+  ScratchDirectory home;
+  fs::create_directories(home.File(".config/vomar-profile-downloader"));
+  fs::copy_file(cwd.File("KZProFDw.INI"), home.File(".config/vomar-profile-downloader/KZProFDw.INI"));
+  dialog.environment["HOME"] = home.path();
+  dialog.environment["XDG_CONFIG_HOME"] = std::nullopt;
+  dialog.environment["VOMAR_DIAGNOSTICS"] = "1";
+  dialog.workingDirectory = home.path();
+  const StartedDialog started = StartDialogThenEndSession(program, dialog);
+  EXPECT_EQ(started.configurationLine, "vomar-profile-downloader: configuration " +
+                                   home.File(".config/vomar-profile-downloader/KZProFDw.INI"));
+  EXPECT_EQ(started.exitStatus, 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // vomar-download printers without --all: the dialog's printer list, built from the
-// KZProFDw.INI of the working directory.
+// KZProFDw.INI found first in the working directory, the user's configuration folder and
+// /etc/vomar-profile-downloader.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +19,10 @@ bool HasVirtualPrinter() {
 
 CommandResult RunPrinters(const ScratchDirectory& cwd, CommandOptions options = {}) {
   options.workingDirectory = cwd.path();
+  // The user's configuration folder is the test's own: an empty one unless given.
+  if (!options.environment.count("XDG_CONFIG_HOME")) {
+    options.environment["XDG_CONFIG_HOME"] = cwd.File("no-config");
+  }
   return RunCommand({VomarDownloadPath(), "printers"}, options);
 }
 
@@ -34,7 +39,21 @@ TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
   const CommandResult result = RunPrinters(cwd);
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.out, expected);
-  EXPECT_EQ(result.err, "A driver name is not in agreement.\n");  // Other_Laser
+  EXPECT_EQ(result.err, "vomar-download printers: configuration " + cwd.File("KZProFDw.INI") +
+                            "\n" + "A driver name is not in agreement.\n");  // Other_Laser
+
+  // Without one in the working directory, the user's own is used.
+  ScratchDirectory elsewhere;
+  CommandOptions userConfig;
+  userConfig.environment["XDG_CONFIG_HOME"] = cwd.path();
+  std::filesystem::create_directory(cwd.File("vomar-profile-downloader"));
+  std::filesystem::copy_file(cwd.File("KZProFDw.INI"),
+                             cwd.File("vomar-profile-downloader/KZProFDw.INI"));
+  const CommandResult fromUser = RunPrinters(elsewhere, userConfig);
+  EXPECT_EQ(fromUser.out, expected);
+  EXPECT_EQ(fromUser.err, "vomar-download printers: configuration " +
+                              cwd.File("vomar-profile-downloader/KZProFDw.INI") + "\n" +
+                              "A driver name is not in agreement.\n");
 
   // A default that is not listed preselects the first entry.
   CommandOptions options;
@@ -65,13 +84,20 @@ TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
   } cases[] = {
       {"no configuration file", noConfig, {},
        "Voma Profile Downloader Err: 初期設定に失敗しました。\n"
-       "Voma Profile Downloader Err: 終了します。\n"},
+       "Voma Profile Downloader Err: 終了します。\n"
+       "Voma Profile Downloader Err: KZProFDw.INI が次の場所にありません:\n"
+       "Voma Profile Downloader Err: " + noConfig.File("KZProFDw.INI") + "\n"
+       "Voma Profile Downloader Err: " + noConfig.File("no-config") +
+           "/vomar-profile-downloader/KZProFDw.INI\n"
+       "Voma Profile Downloader Err: /etc/vomar-profile-downloader/KZProFDw.INI\n"},
       {"no supported driver", nothingSupported, {},
-       everyDriverRefused +
+       "vomar-download printers: configuration " + nothingSupported.File("KZProFDw.INI") +
+           "\n" + everyDriverRefused +
            "Vomar Profile Downloader: Vomar Profile Downloaderを起動できません。\n"
            "Vomar Profile Downloader: "
            "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。\n"},
       {"no server", noServer, withoutServer,
+       "vomar-download printers: configuration " + noServer.File("KZProFDw.INI") + "\n"
        "vomar-download: ﾌﾟﾘﾝﾀｰの一覧を取得できませんでした。\n"
        "vomar-download: ﾌﾟﾘﾝﾀｰの設定を確認してから再度実行してください。\n"
        "vomar-download printers: cannot connect to the print server " +
