@@ -197,13 +197,19 @@ TEST_F(DownloadCommandTest, NoSelectedPrinterOrAnOverlongPathIsRefusedBeforeTheQ
   DownloadRequest longPath = IccRequest("Office_C1");
   longPath.outputProfilePath = "/" + std::string(255, 'p');
   EXPECT_EQ(Run(longPath), DownloadOutcome::kIncomplete);
+  // Bytes of code page 932, where a kanji takes two (three in UTF-8): 1 + 2 × 128.
+  std::string kanji = "/";
+  for (int k = 0; k < 128; ++k) kanji += "漢";
+  longPath.outputProfilePath = kanji;
+  EXPECT_EQ(Run(longPath), DownloadOutcome::kIncomplete);
 
-  ASSERT_EQ(ui.messages.shown.size(), 2u);
+  ASSERT_EQ(ui.messages.shown.size(), 3u);
   for (const Message& message : ui.messages.shown) {
     EXPECT_EQ(message.caption, std::optional<std::string>(kErrorCaption));
     EXPECT_EQ(message.flags, static_cast<unsigned>(kMbOk | kMbIconHand));
   }
   EXPECT_NE(ui.messages.shown[1].text.find("出力プロファイルパスが長すぎます"), std::string::npos);
+  EXPECT_EQ(ui.messages.shown[2].text, ui.messages.shown[1].text);
   EXPECT_TRUE(spooler.jobs.empty());
   EXPECT_TRUE(OutputFiles().empty());
 }
