@@ -87,53 +87,37 @@ std::set<std::string> DependedOn(const std::string& deb) {
   return names;
 }
 
-struct StartedDialog {
-  std::string configurationLine;  // of its error stream; empty when none came
-  int exitStatus = -1;
-};
-
 // Starts the dialog, waits for the line of its error stream that names its configuration
-// (written once the file is found), then sends SIGTERM as an ending session does and
-// waits for its end.
-StartedDialog StartDialogThenEndSession(const std::string& program, const CommandOptions& options) {
-  StartedDialog result;
+// (written once the file is found), then sends SIGTERM as an ending session does. Gives
+// that line and the exit status.
+std::pair<std::string, int> StartDialogThenEndSession(const std::string& program,
+                                                      const CommandOptions& options) {
   int err[2];
-  if (pipe(err) != 0) return result;
+  if (pipe(err) != 0) return {"", -1};
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(err[1], STDERR_FILENO);
-    close(err[0]);
-    close(err[1]);
     if (chdir(options.workingDirectory.c_str()) != 0) _exit(126);
     for (const auto& [name, value] : options.environment) {
-      if (value) setenv(name.c_str(), value->c_str(), 1);
-      else unsetenv(name.c_str());
+      value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
     }
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(err[1]);
-  const std::string wanted = "vomar-profile-downloader: configuration ";
   std::string line;
   char c;
-  while (read(err[0], &c, 1) == 1) {
-    if (c != '\n') {
-      line += c;
-    } else if (line.rfind(wanted, 0) == 0) {
-      result.configurationLine = line;
-      break;
-    } else {
-      line.clear();
-    }
+  while (line.find("configuration ") == std::string::npos && read(err[0], &c, 1) == 1) {
+    line = c == '\n' ? std::string() : line + c;
   }
+  while (read(err[0], &c, 1) == 1 && c != '\n') line += c;
   kill(pid, SIGTERM);
   while (read(err[0], &c, 1) == 1) {
   }
   close(err[0]);
   int status = 0;
   waitpid(pid, &status, 0);
-  result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return result;
+  return {line, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
 }
 
 TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
@@ -230,10 +214,10 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
   dialog.environment["XDG_CONFIG_HOME"] = std::nullopt;
   dialog.environment["VOMAR_DIAGNOSTICS"] = "1";
   dialog.workingDirectory = home.path();
-  const StartedDialog started = StartDialogThenEndSession(program, dialog);
-  EXPECT_EQ(started.configurationLine, "vomar-profile-downloader: configuration " +
-                                   home.File(".config/vomar-profile-downloader/KZProFDw.INI"));
-  EXPECT_EQ(started.exitStatus, 0);
+  EXPECT_EQ(StartDialogThenEndSession(program, dialog),
+            std::make_pair("vomar-profile-downloader: configuration " +
+                               home.File(".config/vomar-profile-downloader/KZProFDw.INI"),
+                           0));
 }
 
 }  // namespace

@@ -42,19 +42,6 @@ TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
   EXPECT_EQ(result.err, "vomar-download printers: configuration " + cwd.File("KZProFDw.INI") +
                             "\n" + "A driver name is not in agreement.\n");  // Other_Laser
 
-  // Without one in the working directory, the user's own is used.
-  ScratchDirectory elsewhere;
-  CommandOptions userConfig;
-  userConfig.environment["XDG_CONFIG_HOME"] = cwd.path();
-  std::filesystem::create_directory(cwd.File("vomar-profile-downloader"));
-  std::filesystem::copy_file(cwd.File("KZProFDw.INI"),
-                             cwd.File("vomar-profile-downloader/KZProFDw.INI"));
-  const CommandResult fromUser = RunPrinters(elsewhere, userConfig);
-  EXPECT_EQ(fromUser.out, expected);
-  EXPECT_EQ(fromUser.err, "vomar-download printers: configuration " +
-                              cwd.File("vomar-profile-downloader/KZProFDw.INI") + "\n" +
-                              "A driver name is not in agreement.\n");
-
   // A default that is not listed preselects the first entry.
   CommandOptions options;
   options.environment["LPDEST"] = "Other_Laser";

@@ -225,9 +225,7 @@ TEST(SupportConfigTest, ConfigurationIsLookedForInTheWorkingDirectoryThenTheUser
     const char* home;
     std::vector<std::string> places;
   } cases[] = {
-      {"/xdg", "/home/u", {here, "/xdg/vomar-profile-downloader/KZProFDw.INI", etc}},
       {"/xdg/", "/home/u", {here, "/xdg/vomar-profile-downloader/KZProFDw.INI", etc}},
-      {nullptr, "/home/u", {here, "/home/u/.config/vomar-profile-downloader/KZProFDw.INI", etc}},
       {"relative", "/home/u",
        {here, "/home/u/.config/vomar-profile-downloader/KZProFDw.INI", etc}},
       {nullptr, nullptr, {here, etc}},
