@@ -90,6 +90,7 @@ class ProfileGateTest : public ::testing::Test {
     arguments.insert(arguments.begin(), testing::VomarDownloadPath());
     CommandOptions options;
     options.environment["TMPDIR"] = temp();
+    options.environment["XDG_CONFIG_HOME"] = temp() + "/config";  // never made
     options.workingDirectory = directory.empty() ? scratch.path() : directory;
     return testing::RunCommand(arguments, options);
   }
@@ -159,6 +160,7 @@ TEST_F(ProfileGateTest, RefusedProfilesEndTheDownloadBeforeAnyFileOrJob) {
     std::vector<std::string> args;
     std::string err;
   };
+  const testing::ScratchDirectory unconfigured;
   const Case cases[] = {
       {{"crd", "--printer", "Office_C1", "--number", "1", "--yes", "scanner.icc"},
        kNotPrinterProfile},
@@ -174,9 +176,11 @@ TEST_F(ProfileGateTest, RefusedProfilesEndTheDownloadBeforeAnyFileOrJob) {
        kDmddLine + "vomar-download: downloading to Office_C1\n" + kWrongPair},
       // Without a configuration the printer is not taken at all.
       {{"crd", "--printer", "Office_C1", "--number", "1", "--yes", "../plain.icc"},
-       kNoConfiguration},
+       kNoConfiguration + kErr + "KZProFDw.INI が次の場所にありません:\n" + kErr +
+           unconfigured.File("KZProFDw.INI") + "\n" + kErr + temp() +
+           "/config/vomar-profile-downloader/KZProFDw.INI\n" + kErr +
+           "/etc/vomar-profile-downloader/KZProFDw.INI\n"},
   };
-  const testing::ScratchDirectory unconfigured;
   const std::size_t before = JobCount("Office_C1");
   const std::size_t beforeC2 = JobCount("Office_C2");
   for (const Case& c : cases) {
