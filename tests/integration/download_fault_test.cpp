@@ -302,18 +302,23 @@ TEST_F(CommandFaultTest, ServerNotRunningAndBrokenConfigurationsStopBeforeAnyFil
             noServer + ": <reason> (0x0502)\n",
         0, 0);
 
-  const std::string startupFailed =
-      "Voma Profile Downloader Err: 初期設定に失敗しました。\n"
-      "Voma Profile Downloader Err: 終了します。\n";
+  // The start-up message names the file that has no usable entry count.
+  const auto startupFailed = [this](int config) {
+    return "Voma Profile Downloader Err: 初期設定に失敗しました。\n"
+           "Voma Profile Downloader Err: 終了します。\n"
+           "Voma Profile Downloader Err: " +
+           scratch_.File("config-" + std::to_string(config)) +
+           "/KZProFDw.INI の [Support] に有効な No がありません。\n";
+  };
   const struct {
     const char* fault;
     std::string config;
     std::string err;
   } configs[] = {
-      {"configuration empty", "", startupFailed},
+      {"configuration empty", "", startupFailed(0)},
       {"configuration binary", std::string("\x00\xff\x1b[Support]\x00No=1\x80\x81", 17) +
                                    std::string(4000, '\xfe'),
-       startupFailed},
+       startupFailed(1)},
       {"configuration line of 100,000 characters",
        "[Support]\nNo=1\nDriver1=" + std::string(100000, 'V') + "\nOutIcm1=Vomar Color A3\n",
        "vomar-download: 'Office_C1' is not a printer KZProFDw.INI supports: its driver "
