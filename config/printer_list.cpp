@@ -33,6 +33,10 @@ bool DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
     return true;
   }
   diag.Err("A driver name is not in agreement.\n");
+  if (index < records.size()) {
+    diag.Err("The printer " + records[index].name + " has the driver \"" +
+             records[index].driver + "\".\n");
+  }
   return false;
 }
 

@@ -35,7 +35,8 @@ PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
                             MessageSink& messages, Diagnostics diag);
 
 // True when records[index] has a supported driver, its entry text then in `text`; else
-// false, after the line "A driver name is not in agreement.\n" on the error stream.
+// false, after the line "A driver name is not in agreement.\n" on the error stream and a
+// line naming the printer and its driver: "The printer NAME has the driver \"DRIVER\".\n".
 bool DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
                      const SupportConfig& config, std::string& text, Diagnostics diag);
 

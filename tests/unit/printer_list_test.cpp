@@ -68,7 +68,9 @@ TEST_F(PrinterListTest, ListsSupportedPrintersInSpoolerOrderAndPreselectsTheDefa
   EXPECT_FALSE(list.closeDialog);
   EXPECT_EQ(list.printerRecords.size(), 5u);
   EXPECT_TRUE(messages.shown.empty());
-  EXPECT_EQ(err.Text(), "A driver name is not in agreement.\n");
+  EXPECT_EQ(err.Text(),
+            "A driver name is not in agreement.\n"
+            "The printer Laser has the driver \"Other Laser PS\".\n");
   EXPECT_EQ(out.Text(), "");
 }
 
