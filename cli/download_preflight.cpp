@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/command_line.h"
@@ -65,7 +66,11 @@ bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,
                    printer->driver.c_str(), kApplicationName,
                    offerAnyPrinter ? "; --any-printer sends to it anyway" : "");
       printers.allAccepted = false;
-    } else {
+    } else if (std::none_of(printers.accepted.begin(), printers.accepted.end(),
+                            [&](const NamedPrinter& taken) {
+                              return taken.info.name == printer->name;
+                            })) {
+      // A printer named twice (in any letter case) is downloaded to once.
       printers.accepted.push_back(NamedPrinter{name, *printer});
     }
   }

@@ -22,7 +22,7 @@ struct NamedPrinter {
 struct NamedPrinters {
   // The configuration; nothing when it is missing or broken (only with anyPrinter).
   std::optional<SupportConfig> config;
-  std::vector<NamedPrinter> accepted;  // in the order named
+  std::vector<NamedPrinter> accepted;  // in the order named, each printer once
   bool allAccepted = true;            // false after a line for each one refused
 };
 
