@@ -45,7 +45,7 @@ class SilentMessages : public vomar::MessageSink {
 
 class FixedClock : public vomar::StampClock {
  public:
-  Reading Fetch() override { return Reading{true, std::time_t{1796540709}}; }
+  Reading Fetch() override { return Reading{std::time_t{1796540709}}; }
 };
 
 // Runs a program with its output thrown away; its exit status, or -1.

@@ -107,7 +107,7 @@ class SilentMessages : public vomar::MessageSink {
 
 class FixedClock : public vomar::StampClock {
  public:
-  Reading Fetch() override { return Reading{true, std::time_t{1796540709}}; }
+  Reading Fetch() override { return Reading{std::time_t{1796540709}}; }
 };
 
 struct Fixture {

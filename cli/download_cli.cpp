@@ -33,6 +33,9 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
     return 1;
   }
 
+  // Files that cannot be read are refused with their path and reason before any check.
+  if (!CheckProfilesReadable(request, frontEnd)) return 1;
+
   // The profiles are checked once, as the dialog checks its path boxes, with the first
   // printer that is downloaded to as the current printer of the model check.
   const PrinterInfo& first = printers.accepted.front().info;
@@ -55,9 +58,11 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
     request.printer = printer.info;
     std::fprintf(stderr, "%s: downloading to %s\n", kApplicationName, printer.name.c_str());
     const DownloadOutcome outcome = RunDownload(request, frontEnd, services);
-    if (outcome != DownloadOutcome::kDone) status = 1;
-    // A refused pair is refused for every printer; its messages are not repeated.
-    if (outcome == DownloadOutcome::kRefused) break;
+    // Jobs spooled to a stopped queue are where the user chose to put them.
+    if (outcome != DownloadOutcome::kDone && outcome != DownloadOutcome::kQueued) status = 1;
+    // Refused profiles are refused for every printer; their messages are not repeated.
+    // Any other failure is this printer's: the next one is still tried.
+    if (outcome == DownloadOutcome::kRefused || outcome == DownloadOutcome::kIncomplete) break;
   }
   if (arguments.wait && !ReportJobOutcomes(spooler, spooler.Jobs(), *arguments.wait)) {
     status = 1;

@@ -1,9 +1,18 @@
 #include "commands/build_files.h"
 
 #include "crd/crd_builder.h"
+#include "crd/crd_document.h"
 #include "ink/ink_builder.h"
 
 namespace vomar {
+
+std::vector<std::string> ResourceNames(DownloadMode mode, int profileNumber) {
+  const std::string prefix = "Custom" + std::to_string(profileNumber);
+  if (mode == DownloadMode::kInkSimulation) return {prefix + "_Ink"};
+  std::vector<std::string> names;
+  for (const CrdIntent& intent : kCrdIntents) names.push_back(prefix + intent.suffix);
+  return names;
+}
 
 std::optional<std::vector<std::string>> BuildFiles(const FileBuild& build,
                                                    const BuildEnvironment& environment) {

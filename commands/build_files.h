@@ -20,6 +20,11 @@ struct FileBuild {
   int profileNumber = 1;
 };
 
+// The names the printer stores the files under, in the order they are sent:
+// Custom<n>_PhotoColorRendering, ..._ColorimetricColorRendering, ..._BusinessColorRendering,
+// or Custom<n>_Ink.
+std::vector<std::string> ResourceNames(DownloadMode mode, int profileNumber);
+
 // The paths of the files in the order they are sent (photo, colorimetric, business; or
 // the one ink file). Nothing when the builder failed; it has reported why.
 std::optional<std::vector<std::string>> BuildFiles(const FileBuild& build,

@@ -1,6 +1,12 @@
 #include "commands/download_command.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "common/cp932.h"
 #include "common/string_table.h"
@@ -45,21 +51,46 @@ bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
   return true;
 }
 
-// Sends the files in order, each as a job of the mode's kind; every send runs even if one
-// before it failed. True when all were spooled.
+// The smallest file that holds a profile header (128 bytes) and its tag count.
+constexpr off_t kSmallestProfileBytes = 132;
+
+// "<name>: <what> (<the queue's state message>)", without the parentheses when the
+// queue says nothing.
+std::string QueueReason(const std::string& name, const std::string& what,
+                        const QueueState& state) {
+  return name + ": " + what + (state.message.empty() ? "" : " (" + state.message + ")");
+}
+
+// Sends the files in order, each as a job of the mode's kind, and stops at the first
+// that fails: then one message tells the spooler's reason (or the file's) and which
+// resources were sent and which not. True when all were spooled.
 bool SendFiles(DownloadJob& job, DownloadMode mode, const std::string& printerName,
-               const std::vector<std::string>& paths, FrontEnd& frontEnd) {
-  bool allSent = true;
-  const int jobs = static_cast<int>(paths.size());
-  for (int k = 0; k < jobs; ++k) {
-    frontEnd.ReportProgress(Progress{Progress::Step::kSending, k + 1, jobs});
-    const std::string& path = paths[static_cast<std::size_t>(k)];
-    const SendResult sent = mode == DownloadMode::kInkSimulation
-                                ? job.SendInkFile(printerName, path)
-                                : job.SendCrdFile(printerName, path);
-    if (sent != SendResult::kSpooled) allSent = false;
+               const std::vector<std::string>& paths,
+               const std::vector<std::string>& resources, FrontEnd& frontEnd) {
+  const JobKind& kind = mode == DownloadMode::kInkSimulation ? kInkJob : kCrdJob;
+  const std::size_t jobs = paths.size();
+  for (std::size_t k = 0; k < jobs; ++k) {
+    frontEnd.ReportProgress(
+        Progress{Progress::Step::kSending, static_cast<int>(k + 1), static_cast<int>(jobs)});
+    const std::optional<JobFailure> failure = job.TrySendJobFile(printerName, paths[k], kind);
+    if (!failure) continue;
+    const std::vector<std::string> sent(resources.begin(), resources.begin() + k);
+    const std::vector<std::string> notSent(resources.begin() + k, resources.end());
+    switch (failure->cause) {
+      case JobFailure::Cause::kSpooler:
+        frontEnd.Show(SpoolerFailureMessage(failure->reason, sent, notSent));
+        break;
+      case JobFailure::Cause::kPayloadFile:  // the kind's own message
+        frontEnd.Show(FailureWithResources(kind.openFailureMessage, failure->reason, sent, notSent));
+        break;
+      case JobFailure::Cause::kPathTooLong:
+        frontEnd.Show(Message{kJobPathTooLongText, std::string(kErrorCaption),
+                              kMbOk | kMbIconHand, MessageOwner::kMainDialog});
+        break;
+    }
+    return false;
   }
-  return allSent;
+  return true;
 }
 
 }  // namespace
@@ -101,23 +132,88 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
                              DownloadServices& services) {
   const PrinterInfo& printer = *request.printer;
   // The /LATEST stamps are timed on the printer actually selected.
-  SpoolerStampClock clock(services.spooler, printer.name, frontEnd);
+  SpoolerStampClock clock(services.spooler, printer.name);
   const BuildEnvironment environment{
       frontEnd, clock, services.diag,
       services.outputDirectory.empty() ? TemporaryDirectory() : services.outputDirectory};
   const FileBuild build{request.mode, request.simulationProfilePath, request.outputProfilePath,
                         MakeStem(printer.name), GetProfileNumber(request.profileNumberText)};
+  const std::vector<std::string> resources = ResourceNames(build.mode, build.profileNumber);
 
   frontEnd.ReportProgress(Progress{Progress::Step::kBuilding, 0, 0});
   const std::optional<std::vector<std::string>> paths = BuildFiles(build, environment);
-  if (!paths) return DownloadOutcome::kBuildFailed;
+  if (!paths) {
+    // A stamp job that failed stopped the build: the spooler is to blame, not the profile.
+    if (clock.Failure()) {
+      frontEnd.Show(SpoolerFailureMessage(*clock.Failure(), {}, resources));
+      return DownloadOutcome::kSpoolerFailed;
+    }
+    return DownloadOutcome::kBuildFailed;
+  }
   DownloadJob job(services.spooler, frontEnd);
-  return SendFiles(job, request.mode, printer.name, *paths, frontEnd)
+  return SendFiles(job, request.mode, printer.name, *paths, resources, frontEnd)
              ? DownloadOutcome::kDone
-             : DownloadOutcome::kSendFailed;
+             : DownloadOutcome::kSpoolerFailed;
+}
+
+// The printer's queue right before the question. Ready: true. Refusing jobs, or no state
+// to be had: the spooler-failure message, false. Stopped: the question of its own, true
+// on Yes, with `stopped` set.
+bool QueueTakesJobs(Spooler& spooler, const std::string& name, FrontEnd& frontEnd,
+                    bool& stopped, bool& declined) {
+  const std::optional<QueueState> state = spooler.GetQueueState(name);
+  if (!state) {
+    frontEnd.Show(SpoolerFailureMessage(spooler.LastError()));
+    return false;
+  }
+  if (!state->acceptingJobs) {
+    frontEnd.Show(SpoolerFailureMessage(QueueReason(name, "not accepting jobs", *state)));
+    return false;
+  }
+  stopped = state->state == QueueState::State::kStopped;
+  if (!stopped) return true;
+  if (frontEnd.Show(WithLineInserted(kQueueStopped, QueueReason(name, "stopped", *state),
+                                     kMbYesNo | kMbIconExclamation)) == kIdYes) {
+    return true;
+  }
+  declined = true;
+  return false;
 }
 
 }  // namespace
+
+std::optional<std::string> UnreadableReason(const std::string& path) {
+  // Opened as the builders open it, without blocking on a FIFO or a device.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::string(std::strerror(errno));
+  struct stat info {};
+  const int statResult = ::fstat(fd, &info);
+  const int statError = errno;
+  ::close(fd);
+  if (statResult != 0) return std::string(std::strerror(statError));
+  if (S_ISDIR(info.st_mode)) return std::string(std::strerror(EISDIR));
+  if (!S_ISREG(info.st_mode)) return std::string("not a regular file");
+  if (info.st_size == 0) return std::string("the file is empty");
+  if (info.st_size < kSmallestProfileBytes) {
+    return "the file is too short to be a profile (" + std::to_string(info.st_size) +
+           " bytes)";
+  }
+  return std::nullopt;
+}
+
+bool CheckProfilesReadable(const DownloadRequest& request, MessageSink& messages) {
+  std::vector<const std::string*> paths;
+  if (request.mode == DownloadMode::kInkSimulation) paths.push_back(&request.simulationProfilePath);
+  paths.push_back(&request.outputProfilePath);
+  for (const std::string* path : paths) {
+    const std::optional<std::string> reason = UnreadableReason(*path);
+    if (!reason) continue;
+    messages.Show(WithLineInserted(kProfileUnreadable, *path + ": " + *reason,
+                                   kMbOk | kMbIconHand));
+    return false;
+  }
+  return true;
+}
 
 bool CheckInkProfilePair(const std::string& simulationPath, const std::string& outputPath,
                          FrontEnd& frontEnd, const Diagnostics& diag) {
@@ -140,6 +236,7 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
                             DownloadServices& services) {
   if (CollectDownloadPaths(request, frontEnd) != 0) return DownloadOutcome::kIncomplete;
   if (!PathsFitBuffers(request, frontEnd)) return DownloadOutcome::kIncomplete;
+  if (!CheckProfilesReadable(request, frontEnd)) return DownloadOutcome::kIncomplete;
   if (request.mode == DownloadMode::kInkSimulation &&
       !CheckInkProfilePair(request.simulationProfilePath, request.outputProfilePath, frontEnd,
                            services.diag)) {
@@ -150,16 +247,26 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
     return DownloadOutcome::kIncomplete;
   }
 
+  bool stopped = false;
+  bool declined = false;
+  if (!QueueTakesJobs(services.spooler, request.printer->name, frontEnd, stopped, declined)) {
+    return declined ? DownloadOutcome::kDeclined : DownloadOutcome::kPrinterUnavailable;
+  }
   if (frontEnd.Show(MainDialogMessage(8, kMbYesNo | kMbIconExclamation)) != kIdYes) {
     return DownloadOutcome::kDeclined;
   }
   frontEnd.SetCurrentPrinter(*request.printer);
 
-  const DownloadOutcome outcome = BuildAndSend(request, frontEnd, services);
+  DownloadOutcome outcome = BuildAndSend(request, frontEnd, services);
   frontEnd.ReportProgress(Progress{Progress::Step::kDone, 0, 0});
   // Completion is announced only when every job reached the spooler; a failed build or
-  // send has shown its own message.
-  if (outcome == DownloadOutcome::kDone) ShowMain(frontEnd, 109, kMbOk);
+  // send has shown its own message. Jobs spooled to a stopped queue wait there.
+  if (outcome == DownloadOutcome::kDone && stopped) {
+    ShowMain(frontEnd, kDownloadQueued, kMbOk);
+    outcome = DownloadOutcome::kQueued;
+  } else if (outcome == DownloadOutcome::kDone) {
+    ShowMain(frontEnd, 109, kMbOk);
+  }
   return outcome;
 }
 

@@ -31,20 +31,38 @@ struct DownloadServices {
   std::string outputDirectory;  // ends in "/"; empty: the temporary directory
 };
 
-// How a run ended, for callers that need an exit status.
+// How a run ended, for callers that need an exit status. Each has shown its message.
 enum class DownloadOutcome {
-  kIncomplete,   // a path was missing or refused; its message was shown
-  kRefused,      // the profile pair was refused
-  kDeclined,     // the user did not confirm
-  kBuildFailed,  // the builder reported a failure; nothing was sent
-  kSendFailed,   // built, but at least one job could not be spooled
-  kDone,         // every job was spooled and message 109 shown
+  kIncomplete,          // a path was missing, too long or unreadable
+  kRefused,             // the profile pair was refused
+  kPrinterUnavailable,  // the queue refuses jobs, or its state could not be had; nothing built
+  kDeclined,            // the user did not confirm
+  kBuildFailed,         // the builder reported a failure; nothing was sent
+  kSpoolerFailed,       // a stamp job or a send failed; nothing was sent after it
+  kQueued,              // every job was spooled to a stopped queue, where they wait
+  kDone,                // every job was spooled and message 109 shown
 };
 
 // Runs the command. Message boxes, the current printer and the progress of the build
 // and of each send go to `frontEnd`.
+//
+// Before the question (message 8) the profiles must be readable and the printer's queue
+// is asked for its state: a queue that refuses jobs is reported and nothing is built; a
+// stopped one is a question of its own (the jobs would wait in the queue). The first
+// spooler failure ends the run: a stamp job that fails fails the build (no file goes out
+// without its /LATEST time), a failed send ends the sending, and one message names the
+// spooler's reason and the resources sent and not sent.
 DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
                             DownloadServices& services);
+
+// Why a profile file cannot be read, in the system's words ("No such file or
+// directory", "Is a directory", "Permission denied", empty, too short for a profile's
+// header and tag count); nothing when it can be.
+std::optional<std::string> UnreadableReason(const std::string& path);
+
+// The files the request names for its mode (the simulation profile first), each refused
+// with its path and reason when it cannot be read. True when all can be read.
+bool CheckProfilesReadable(const DownloadRequest& request, MessageSink& messages);
 
 // The printer name with every blank replaced by "_".
 std::string MakeStem(const std::string& printerName);

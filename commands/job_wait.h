@@ -40,6 +40,9 @@ class JobRecordingSpooler : public Spooler {
   std::optional<JobStatus> GetJobStatus(const std::string& name, int jobId) override {
     return spooler_.GetJobStatus(name, jobId);
   }
+  std::optional<QueueState> GetQueueState(const std::string& name) override {
+    return spooler_.GetQueueState(name);
+  }
   std::string LastError() const override { return spooler_.LastError(); }
 
   // The finished jobs, in the order they were finished.

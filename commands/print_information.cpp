@@ -50,7 +50,7 @@ InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
     case BytesJobResult::kPayloadRefused:
       ui.Show(UncaptionedDialogMessage(111));
       return InformationPageOutcome::kPrintFailed;
-    case BytesJobResult::kFailed:  // string 4 has been shown
+    case BytesJobResult::kFailed:  // the spooler-failure message has been shown
       break;
   }
   return InformationPageOutcome::kSpoolerFailed;

@@ -13,7 +13,8 @@ namespace vomar {
 enum class InformationPageOutcome {
   kDeclined,       // the user did not answer Yes to string 119; nothing was sent
   kNoPrinter,      // no printer was selected; nothing was sent
-  kSpoolerFailed,  // the printer could not be opened, or the job started or ended (string 4)
+  kSpoolerFailed,  // the printer could not be opened, or the job started or ended (the
+                   // spooler-failure message with its reason)
   kPrintFailed,    // the spooler refused the page program; the job was cancelled (string 111)
   kPrinted,        // the job was spooled (string 110)
 };

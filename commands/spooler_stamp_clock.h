@@ -2,6 +2,7 @@
 // the files are going to.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/messages.h"
@@ -11,17 +12,20 @@
 namespace vomar {
 
 // Times an empty job on the printer in use: opens it, starts a job, reads the job's
-// submission time, cancels the job (it never prints) and closes the printer. When the
-// printer cannot be opened it shows string 4 (owner-less).
+// submission time, cancels the job (it never prints) and closes the printer. It shows
+// nothing: when a step fails, the spooler's reason is kept for the download to report.
 class SpoolerStampClock : public StampClock {
  public:
-  SpoolerStampClock(Spooler& spooler, std::string printerName, MessageSink& messages);
+  SpoolerStampClock(Spooler& spooler, std::string printerName);
   Reading Fetch() override;
+
+  // Why the last fetch had no time; nothing after a fetch that had one.
+  const std::optional<std::string>& Failure() const { return failure_; }
 
  private:
   Spooler& spooler_;
   std::string printerName_;
-  MessageSink& messages_;
+  std::optional<std::string> failure_;
 };
 
 }  // namespace vomar

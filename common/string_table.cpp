@@ -46,6 +46,21 @@ constexpr Entry kEntries[] = {
     {120, kMainCaption},
     {121, "選択されたｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙと出力ﾌﾟﾛﾌｧｲﾙの組み合わせが不正です。\n"
           "正しいﾌﾟﾛﾌｧｲﾙの組み合わせにしてください。"},
+    // The spooler failure: the spooler's reason and the resources sent and not sent
+    // stand between the first and the second line.
+    {kSpoolerFailed, "ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。\n"
+                     "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。"},
+    {kResourcesSentLabel, "送信済み:"},
+    {kResourcesNotSentLabel, "未送信:"},
+    // A stopped queue: the queue's name and state stand after the first line.
+    {kQueueStopped, "ﾌﾟﾘﾝﾀｰが停止しています。\n"
+                    "ﾀﾞｳﾝﾛｰﾄﾞするﾃﾞｰﾀは､ﾌﾟﾘﾝﾀｰが再開されるまでｷｭｰで待機します。\n"
+                    "作業を継続しますか？"},
+    {kDownloadQueued, "ダウンロードデータをキューに登録しました。\n"
+                      "プリンターが再開されると､プリンターに保存されます。"},
+    // An unreadable profile: its path and the reason stand after the first line.
+    {kProfileUnreadable, "ﾌﾟﾛﾌｧｲﾙを読み込めません。\n"
+                         "正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。"},
 };
 
 }  // namespace
@@ -68,6 +83,43 @@ Message OwnerlessMessage(int id, unsigned flags) {
 
 Message UncaptionedDialogMessage(int id, unsigned flags) {
   return Message{StringTableText(id), std::nullopt, flags, MessageOwner::kMainDialog};
+}
+
+namespace {
+
+// "label name, name, ..." as one line of a box.
+std::string ResourceLine(int label, const std::vector<std::string>& names) {
+  std::string line = StringTableText(label);
+  for (std::size_t k = 0; k < names.size(); ++k) line += (k == 0 ? " " : ", ") + names[k];
+  return line + "\n";
+}
+
+}  // namespace
+
+Message WithLineInserted(int textId, const std::string& line, unsigned flags) {
+  const std::string text = StringTableText(textId);
+  const std::size_t firstBreak = text.find('\n');
+  std::string shown = text.substr(0, firstBreak) + "\n" + line;
+  if (firstBreak != std::string::npos) shown += text.substr(firstBreak);
+  return Message{std::move(shown), std::string(kMainCaption), flags, MessageOwner::kMainDialog};
+}
+
+Message FailureWithResources(int textId, const std::string& reason,
+                             const std::vector<std::string>& sent,
+                             const std::vector<std::string>& notSent) {
+  const std::string text = StringTableText(textId);
+  const std::size_t firstBreak = text.find('\n');
+  std::string shown = text.substr(0, firstBreak) + "\n" + reason + "\n";
+  if (!sent.empty()) shown += ResourceLine(kResourcesSentLabel, sent);
+  if (!notSent.empty()) shown += ResourceLine(kResourcesNotSentLabel, notSent);
+  shown += firstBreak == std::string::npos ? std::string() : text.substr(firstBreak + 1);
+  return Message{std::move(shown), std::string(kMainCaption), kMbOk | kMbIconHand,
+                 MessageOwner::kMainDialog};
+}
+
+Message SpoolerFailureMessage(const std::string& reason, const std::vector<std::string>& sent,
+                              const std::vector<std::string>& notSent) {
+  return FailureWithResources(kSpoolerFailed, reason, sent, notSent);
 }
 
 }  // namespace vomar

@@ -3,9 +3,11 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "common/string_table.h"
@@ -93,6 +95,8 @@ class CrdBuild {
 
   BuildEnvironment& env_;
   int profileNumber_;
+  // Set when a box was shown, and when the stamp clock failed: its owner reports that
+  // failure with the spooler's reason, so the profile is not blamed for it.
   bool messageShown_ = false;
   std::string detail_;  // the system's reason for a file failure, for message 6
   TagTableList list_;
@@ -219,11 +223,20 @@ void CrdBuild::WriteRenderTables() {
   }
 }
 
-// Block 9 of each file, then closes it. False at the first file that could not be written.
+// Block 9 of each file, then closes it. False at the first file that could not be
+// written or stamped; no file is left without its stamp, and no further stamp is asked.
 bool CrdBuild::FinishFiles(const std::string& profilePath,
                            const std::array<std::string, 3>& paths) {
   for (std::size_t k = 0; k < files_.size(); ++k) {
-    WriteCrdTrailer(files_[k]->writer(), env_.clock, profilePath);
+    if (!WriteCrdTrailer(files_[k]->writer(), env_.clock, profilePath)) {
+      messageShown_ = true;
+      for (std::size_t j = k; j < files_.size(); ++j) {
+        files_[j].reset();
+        std::error_code ignored;
+        std::filesystem::remove(paths[j], ignored);
+      }
+      return false;
+    }
     if (!files_[k]->Close()) {
       env_.diag.Err("Unable to write the file.\n");
       detail_ = FileErrorText("cannot write", paths[k], files_[k]->Error());

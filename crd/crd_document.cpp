@@ -85,15 +85,16 @@ void WriteWhitePoint(TextWriter& out, const SingleWhitePoint& white, Signature p
   out.Format("/WhitePoint [%f %f %f]\n", double{white.x}, 1.0, double{white.z});
 }
 
-void WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath) {
+bool WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath) {
   out.Put("\n");
   for (const char* row : kOutputProcedures) out.Put(row);
   out.Put("\n");
-  WriteLatestLine(out, clock);
+  if (WriteLatestLine(out, clock) != StampResult::kWritten) return false;
   WriteIccFileLine(out, profilePath);
   out.Put(">>\n");
   out.Put("readonly /ColorRendering defineresource\n");
   WriteEndOfFileComment(out);
+  return true;
 }
 
 }  // namespace vomar

@@ -63,6 +63,7 @@ void WriteWhitePoint(TextWriter& out, const SingleWhitePoint& white, Signature p
 // stays open for block 9.
 void WriteRenderTable(TextWriter& out, const ByteLut& lut, std::string_view clutDigits);
 // Block 9: output procedures, stamp lines, end of dictionary, resource definition.
-void WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath);
+// False, and the block unfinished, when the clock had no time for the /LATEST line.
+bool WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath);
 
 }  // namespace vomar

@@ -102,6 +102,50 @@ std::unique_ptr<PrinterHandle> CupsSpooler::Open(const std::string& name) {
   return std::make_unique<cups::QueueHandle>(server_, name, limits_, std::move(connection));
 }
 
+std::optional<QueueState> CupsSpooler::GetQueueState(const std::string& name) {
+  Connection connection(server_, limits_.operation);
+  if (!connection.Open()) {
+    lastError_ = connection.Error();
+    return std::nullopt;
+  }
+  ipp_t* request =
+      cups::NewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", cups::PrinterUri(name));
+  static const char* const kAttributes[] = {"printer-state", "printer-is-accepting-jobs",
+                                            "printer-state-message"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
+                nullptr, kAttributes);
+  const std::string what = "printer " + name;
+  ipp_t* response = connection.Request(request, what.c_str());
+  if (response == nullptr) {
+    lastError_ = connection.Error();
+    return std::nullopt;
+  }
+  ipp_attribute_t* state = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);
+  if (state == nullptr) {
+    ippDelete(response);
+    lastError_ = what + ": the server gave no state";
+    return std::nullopt;
+  }
+  QueueState queue;
+  switch (ippGetInteger(state, 0)) {
+    case IPP_PSTATE_PROCESSING: queue.state = QueueState::State::kProcessing; break;
+    case IPP_PSTATE_STOPPED: queue.state = QueueState::State::kStopped; break;
+    default: queue.state = QueueState::State::kIdle; break;
+  }
+  // A server that does not say whether it accepts jobs is taken at its word when a job
+  // is created.
+  if (ipp_attribute_t* accepting =
+          ippFindAttribute(response, "printer-is-accepting-jobs", IPP_TAG_BOOLEAN)) {
+    queue.acceptingJobs = ippGetBoolean(accepting, 0) != 0;
+  }
+  if (ipp_attribute_t* message =
+          ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT)) {
+    if (const char* text = ippGetString(message, 0, nullptr)) queue.message = text;
+  }
+  ippDelete(response);
+  return queue;
+}
+
 std::optional<JobStatus> CupsSpooler::GetJobStatus(const std::string& name, int jobId) {
   (void)name;  // a job id names one job on the whole server
   Connection connection(server_, limits_.operation);

@@ -34,6 +34,8 @@ class CupsSpooler : public Spooler {
   std::optional<PrinterInfo> GetPrinter(const std::string& name) override;
   std::unique_ptr<PrinterHandle> Open(const std::string& name) override;
   std::optional<JobStatus> GetJobStatus(const std::string& name, int jobId) override;
+  // printer-state, printer-is-accepting-jobs and printer-state-message of the queue.
+  std::optional<QueueState> GetQueueState(const std::string& name) override;
   std::string LastError() const override { return lastError_; }
 
  private:

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 #include "common/string_table.h"
@@ -90,6 +92,7 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
                                              std::string& resultPath) {
   written_ = Written{};
   messageShown_ = false;
+  stampFailed_ = false;
   ReleaseTagList(list_);
 
   const std::string directory = environment_.outputDirectory.empty()
@@ -141,6 +144,11 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
     ++failures;
   }
 
+  // A file without its stamp is not kept: nothing tells it apart on the printer.
+  if (stampFailed_) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
   // A file with a failed step or a missing block would break the printer's dictionary:
   // it is kept for inspection but not handed on to be sent.
   if (failures > 0 || !written_.Complete()) {
@@ -224,8 +232,13 @@ BuildResult InkSimulationBuilder::WriteInkTrailer(TextWriter& out,
                                           const std::string& simulationProfilePath,
                                           const std::string& outputProfilePath) {
   WriteRenderingEnd(out);
-  // The clock has shown its own message when the printer could not be opened.
-  if (WriteLatestLine(out, environment_.clock) != StampResult::kWritten) messageShown_ = true;
+  // The clock's owner reports a failed stamp with the spooler's reason; the profile is
+  // not blamed for it.
+  if (WriteLatestLine(out, environment_.clock) != StampResult::kWritten) {
+    messageShown_ = true;
+    stampFailed_ = true;
+    return BuildResult::kFailed;
+  }
   WriteInkFileNames(out, simulationProfilePath, outputProfilePath);
   WriteDocumentEnd(out);
   return BuildResult::kBuilt;

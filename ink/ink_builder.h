@@ -24,7 +24,8 @@ class InkSimulationBuilder {
 
   // The five steps of a build, in their order. Steps 1 to 4 read their profile afresh;
   // each returns kBuilt when its profile was read and its work done, and kFailed after a
-  // failure it has reported.
+  // failure it has reported. Step 5 fails when the stamp clock had no time; the clock's
+  // owner reports that.
   BuildResult WriteInkHeader(TextWriter& out, const std::string& simulationProfilePath,
                      const std::string& stem);
   BuildResult WriteSimulationTable(TextWriter& out, const std::string& simulationProfilePath);
@@ -56,6 +57,7 @@ class InkSimulationBuilder {
   TagTableList list_;
   Written written_;
   bool messageShown_ = false;
+  bool stampFailed_ = false;  // the file has no /LATEST line: it is removed
 };
 
 }  // namespace vomar

@@ -26,8 +26,10 @@ std::string FormatLatestLine(std::time_t utc) {
 
 StampResult WriteLatestLine(TextWriter& out, StampClock& clock) {
   const StampClock::Reading reading = clock.Fetch();
-  if (!reading.printerOpened) return StampResult::kPrinterNotOpened;
-  if (reading.time) out.Put(FormatLatestLine(*reading.time));
+  if (!reading.time) return StampResult::kNoTime;
+  const std::string line = FormatLatestLine(*reading.time);
+  if (line.empty()) return StampResult::kNoTime;
+  out.Put(line);
   return StampResult::kWritten;
 }
 

@@ -15,11 +15,10 @@ namespace vomar {
 class StampClock {
  public:
   virtual ~StampClock() = default;
-  // Result of one fetch: printerOpened is false when the printer could not be opened
-  // (its message has been shown); time is empty when no time could be had.
+  // Result of one fetch: the time (UTC), or nothing when none could be had. The clock
+  // shows nothing; its owner knows why it failed and tells the user.
   struct Reading {
-    bool printerOpened = true;
-    std::optional<std::time_t> time;  // UTC
+    std::optional<std::time_t> time;
   };
   virtual Reading Fetch() = 0;
 };
@@ -35,11 +34,13 @@ std::string FormatLatestLine(std::time_t utc);
 
 // How the /LATEST line was written.
 enum class StampResult {
-  kWritten,           // the line, or nothing when no time could be had
-  kPrinterNotOpened,  // nothing; the clock has shown its message
+  kWritten,  // the line
+  // Nothing: the clock had no time. A resource without its time cannot be told apart on
+  // the printer's information page, so the build fails; the clock's owner says why.
+  kNoTime,
 };
 
-// Writes the /LATEST line or nothing.
+// Writes the /LATEST line, or nothing when the clock has no time.
 StampResult WriteLatestLine(TextWriter& out, StampClock& clock);
 
 // The file-name part of an existing file, or nothing when the path names no file.

@@ -24,8 +24,6 @@ constexpr std::string_view kPostScriptEnd = "%%EOF\n";
 constexpr std::string_view kPjlTrailer = "\x1B%-12345X@PJL EOJ\n";
 
 constexpr std::size_t kChunkBytes = 256;
-constexpr int kSpoolerFailedMessage = 4;
-
 
 bool WritePiece(PrinterHandle& printer, std::string_view piece) {
   return printer.Write(piece.data(), piece.size());
@@ -52,24 +50,16 @@ void AbandonFor(PrinterHandle& printer, std::string& reason) {
   Abandon(printer);
 }
 
-// Ends the job and releases the printer: 0, or the message of the failure (its reason
-// in `reason`).
-int Finish(PrinterHandle& printer, std::string& reason) {
+// Ends the job and releases the printer: false, with the reason, when either failed.
+bool Finish(PrinterHandle& printer, std::string& reason) {
   if (!printer.EndDocument()) {
     reason = printer.LastError();
     printer.Close();
-    return kSpoolerFailedMessage;
+    return false;
   }
-  if (printer.Close()) return 0;
+  if (printer.Close()) return true;
   reason = printer.LastError();
-  return kSpoolerFailedMessage;
-}
-
-// A string-4 box with the spooler's reason as its detail.
-Message SpoolerFailure(const std::string& reason) {
-  Message message = UncaptionedDialogMessage(kSpoolerFailedMessage);
-  message.detail = reason;
-  return message;
+  return false;
 }
 
 }  // namespace
@@ -95,23 +85,43 @@ std::unique_ptr<PrinterHandle> DownloadJob::StartJob(const std::string& printerN
 
 SendResult DownloadJob::SendJobFile(const std::string& printerName, const std::string& path,
                              const JobKind& kind) {
-  if (path.size() > kMaxPathBytes) {
-    messages_.Show(Message{kJobPathTooLongText, std::string(kErrorCaption),
-                           kMbOk | kMbIconHand, MessageOwner::kMainDialog});
-    return SendResult::kFailed;
+  const std::optional<JobFailure> failure = TrySendJobFile(printerName, path, kind);
+  if (!failure) return SendResult::kSpooled;
+  switch (failure->cause) {
+    case JobFailure::Cause::kPathTooLong:
+      messages_.Show(Message{kJobPathTooLongText, std::string(kErrorCaption),
+                             kMbOk | kMbIconHand, MessageOwner::kMainDialog});
+      break;
+    case JobFailure::Cause::kSpooler:
+      messages_.Show(SpoolerFailureMessage(failure->reason));
+      break;
+    case JobFailure::Cause::kPayloadFile: {
+      Message message = UncaptionedDialogMessage(kind.openFailureMessage);
+      message.detail = failure->reason;
+      messages_.Show(message);
+      break;
+    }
   }
+  return SendResult::kFailed;
+}
 
-  // 0 when the job was spooled, else the message to show, with its reason. The printer
-  // is released before the message appears, so no job stays open behind a modal box.
-  std::string reason;
-  const int failure = [&]() -> int {
+std::optional<JobFailure> DownloadJob::TrySendJobFile(const std::string& printerName,
+                                                      const std::string& path,
+                                                      const JobKind& kind) {
+  if (path.size() > kMaxPathBytes) return JobFailure{JobFailure::Cause::kPathTooLong, {}};
+
+  // Nothing when the job was spooled, else why not. The printer is released before the
+  // caller reports the failure, so no job stays open behind a modal box.
+  std::optional<JobFailure> failure = [&]() -> std::optional<JobFailure> {
+    using Cause = JobFailure::Cause;
+    std::string reason;
     const std::unique_ptr<PrinterHandle> printer = StartJob(printerName, kind.documentName, reason);
-    if (!printer) return kSpoolerFailedMessage;
+    if (!printer) return JobFailure{Cause::kSpooler, reason};
     const FileHandle payload = OpenFile(path, "rb");
     if (!payload) {
       reason = FileErrorText("cannot open", path, errno);
       Abandon(*printer);
-      return kind.openFailureMessage;
+      return JobFailure{Cause::kPayloadFile, reason};
     }
 
     // Every write counts: a job that lost its envelope or part of its payload would
@@ -125,26 +135,24 @@ SendResult DownloadJob::SendJobFile(const std::string& printerName, const std::s
     if (written && std::ferror(payload.get())) {
       reason = FileErrorText("cannot read", path, errno);
       Abandon(*printer);
-      return kind.openFailureMessage;
+      return JobFailure{Cause::kPayloadFile, reason};
     }
     written = written && WriteTrailer(*printer);
     if (!written) {
       AbandonFor(*printer, reason);
-      return kSpoolerFailedMessage;
+      return JobFailure{Cause::kSpooler, reason};
     }
-    return Finish(*printer, reason);
+    if (!Finish(*printer, reason)) return JobFailure{Cause::kSpooler, reason};
+    return std::nullopt;
   }();
 
-  if (failure != 0) {
-    lastError_ = reason;
-    Message message = UncaptionedDialogMessage(failure);
-    message.detail = reason;
-    messages_.Show(message);
-    return SendResult::kFailed;
+  if (failure) {
+    lastError_ = failure->reason;
+    return failure;
   }
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
-  return SendResult::kSpooled;
+  return std::nullopt;
 }
 
 BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
@@ -166,11 +174,11 @@ BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
       AbandonFor(*printer, reason);
       return BytesJobResult::kFailed;
     }
-    return Finish(*printer, reason) == 0 ? BytesJobResult::kSpooled : BytesJobResult::kFailed;
+    return Finish(*printer, reason) ? BytesJobResult::kSpooled : BytesJobResult::kFailed;
   }();
 
   if (result != BytesJobResult::kSpooled) lastError_ = reason;
-  if (result == BytesJobResult::kFailed) messages_.Show(SpoolerFailure(reason));
+  if (result == BytesJobResult::kFailed) messages_.Show(SpoolerFailureMessage(reason));
   return result;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,7 @@ enum class SendResult {
 // How a send of bytes held in memory ended.
 enum class BytesJobResult {
   kSpooled,
-  kFailed,  // string 4 has been shown
+  kFailed,  // the spooler-failure message has been shown
   // The spooler refused the payload. Nothing has been shown; the job was cancelled and
   // the printer released, and the caller reports the failure.
   kPayloadRefused,
@@ -42,15 +43,31 @@ inline constexpr const char* kJobPathTooLongText =
     "ﾀﾞｳﾝﾛｰﾄﾞするﾌｧｲﾙのﾊﾟｽが長すぎます。\r\n"
     "一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。";
 
+// Why a file send failed, for a caller that reports it itself.
+struct JobFailure {
+  enum class Cause {
+    kPathTooLong,  // the payload path is over 255 bytes
+    kSpooler,      // the printer or the print server did not take the job
+    kPayloadFile,  // the payload file could not be opened or read
+  };
+  Cause cause = Cause::kSpooler;
+  std::string reason;  // in the system's words; empty for kPathTooLong
+};
+
 class DownloadJob {
  public:
   DownloadJob(Spooler& spooler, MessageSink& messages);
 
   // Sends the file at `path` to `printerName`. kSpooled when the whole job was spooled
   // (the file is then deleted), kFailed after a failure whose message has been shown (the
-  // file stays). On every failure the job is cancelled, so nothing of it prints, and the
-  // printer is released before the message is shown.
+  // file stays): the spooler-failure message with the spooler's reason, or the kind's
+  // message when the payload file could not be read. On every failure the job is
+  // cancelled, so nothing of it prints, and the printer is released before the message
+  // is shown.
   SendResult SendJobFile(const std::string& printerName, const std::string& path, const JobKind& kind);
+  // The same send, showing nothing: nothing when the job was spooled, else why not.
+  std::optional<JobFailure> TrySendJobFile(const std::string& printerName,
+                                           const std::string& path, const JobKind& kind);
   SendResult SendCrdFile(const std::string& printerName, const std::string& path) {
     return SendJobFile(printerName, path, kCrdJob);
   }

@@ -54,6 +54,18 @@ inline constexpr int kJobStateCanceled = 7;
 inline constexpr int kJobStateAborted = 8;
 inline constexpr int kJobStateCompleted = 9;
 
+// A queue's readiness as the spooler reports it, asked before anything is built.
+struct QueueState {
+  enum class State {
+    kIdle,        // ready; jobs print at once
+    kProcessing,  // printing; new jobs wait their turn
+    kStopped,     // paused: jobs are taken but wait in the queue until it is resumed
+  };
+  State state = State::kIdle;
+  bool acceptingJobs = true;  // false: new jobs are refused
+  std::string message;        // the queue's own words about its state; may be empty
+};
+
 class Spooler {
  public:
   virtual ~Spooler() = default;
@@ -72,6 +84,13 @@ class Spooler {
     (void)name;
     (void)jobId;
     return std::nullopt;
+  }
+
+  // Whether printer `name` takes jobs and prints them; nothing when the spooler cannot
+  // say (reason in LastError()). A spooler that keeps no queue state reports a ready one.
+  virtual std::optional<QueueState> GetQueueState(const std::string& name) {
+    (void)name;
+    return QueueState{};
   }
 
   virtual std::string LastError() const = 0;

@@ -146,7 +146,7 @@ double LargestDifference(const std::string& profilePath, const CrdTables& crd, i
 
 class NoStampClock : public StampClock {
  public:
-  Reading Fetch() override { return Reading{true, std::nullopt}; }
+  Reading Fetch() override { return Reading{std::time_t{0}}; }
 };
 
 class CrdColourTest : public ::testing::Test {

@@ -53,6 +53,9 @@ class HookedSpooler : public Spooler {
   std::optional<PrinterInfo> GetPrinter(const std::string& name) override {
     return spooler_.GetPrinter(name);
   }
+  std::optional<QueueState> GetQueueState(const std::string& name) override {
+    return spooler_.GetQueueState(name);
+  }
   std::unique_ptr<PrinterHandle> Open(const std::string& name) override {
     onOpen(++opens_);
     std::unique_ptr<PrinterHandle> handle = spooler_.Open(name);

@@ -126,4 +126,9 @@ std::optional<JobStatus> MemorySpooler::GetJobStatus(const std::string&, int job
   return status;
 }
 
+std::optional<QueueState> MemorySpooler::GetQueueState(const std::string& name) {
+  if (!queueState) lastError_ = "no state for " + name;
+  return queueState;
+}
+
 }  // namespace vomar::testing

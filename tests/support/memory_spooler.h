@@ -56,7 +56,11 @@ class MemorySpooler : public Spooler {
   std::unique_ptr<PrinterHandle> Open(const std::string& name) override;
   // The next report of `jobReports[jobId]`; the last one stays. No entry: no such job.
   std::optional<JobStatus> GetJobStatus(const std::string& name, int jobId) override;
+  std::optional<QueueState> GetQueueState(const std::string& name) override;
   std::string LastError() const override { return lastError_; }
+
+  // What GetQueueState reports; nothing: the spooler cannot say.
+  std::optional<QueueState> queueState = QueueState{};
 
   // What GetJobStatus reports, call by call, per job id.
   std::map<int, std::deque<JobStatus>> jobReports;

@@ -29,7 +29,7 @@ constexpr std::time_t kStampTime = 1236262029;
 
 class FixedClock : public StampClock {
  public:
-  Reading Fetch() override { return Reading{true, kStampTime}; }
+  Reading Fetch() override { return Reading{kStampTime}; }
 };
 
 // Byte tables of intent table number t: input table k ramps up from 16k + t, output table

@@ -138,15 +138,20 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
         c.ink ? job.SendInkFile(c.printer, path) : job.SendCrdFile(c.printer, path);
     EXPECT_EQ(result, SendResult::kFailed) << c.name;
     ASSERT_EQ(messages.shown.size(), 1u) << c.name;
-    EXPECT_EQ(messages.shown[0].text, kFaulty) << c.name;  // strings 4, 12 and 13 agree
-    EXPECT_EQ(messages.shown[0].caption, std::nullopt) << c.name;
-    EXPECT_EQ(messages.shown[0].flags, unsigned{kMbOk}) << c.name;
-    EXPECT_EQ(messages.shown[0].owner, MessageOwner::kMainDialog) << c.name;
     std::string detail = c.detail;
+    // A payload file that cannot be read keeps the kind's message (strings 12 and 13
+    // agree), with the reason as its detail; the spooler's failures have their own
+    // message with the reason in its text.
+    Message expected = SpoolerFailureMessage(detail);
     if (const std::size_t at = detail.find("PATH"); at != std::string::npos) {
       detail.replace(at, 4, path);
+      expected = Message{kFaulty, std::nullopt, kMbOk, MessageOwner::kMainDialog, detail};
     }
-    EXPECT_EQ(messages.shown[0].detail, detail) << c.name;
+    EXPECT_EQ(messages.shown[0].text, expected.text) << c.name;
+    EXPECT_EQ(messages.shown[0].caption, expected.caption) << c.name;
+    EXPECT_EQ(messages.shown[0].flags, expected.flags) << c.name;
+    EXPECT_EQ(messages.shown[0].owner, expected.owner) << c.name;
+    EXPECT_EQ(messages.shown[0].detail, expected.detail) << c.name;
     EXPECT_EQ(job.LastError(), detail) << c.name;
     EXPECT_EQ(std::filesystem::exists(path), c.payloadPresent) << c.name;
     EXPECT_EQ(spooler.openHandles, 0) << c.name;
@@ -157,14 +162,15 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
     }
   }
 
-  // The printer cannot be closed after a finished job: string 4, the file stays.
+  // The printer cannot be closed after a finished job: the spooler's failure, the file
+  // stays.
   spooler.jobs.clear();
   spooler.faults = Faults{.close = true};
   messages.shown.clear();
   const std::string path = dir.Write("payload", "x");
   EXPECT_EQ(job.SendCrdFile("Office_C1", path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].detail, "close refused");
+  EXPECT_EQ(messages.shown[0].text, SpoolerFailureMessage("close refused").text);
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(spooler.openHandles, 0);
 }
@@ -229,16 +235,15 @@ TEST_F(DownloadJobTest, SendsBytesFromMemoryInOneWrite) {
   EXPECT_EQ(job.LastError(), "write refused");
   EXPECT_EQ(spooler.jobs.back().state, JobState::kCancelled);
 
-  // Any other spooler failure: string 4.
+  // Any other spooler failure: the spooler-failure message with its reason; no profile
+  // is blamed.
   spooler.faults = {};
   EXPECT_EQ(job.SendJobBytes("Gone", page, "HDD_INFORMATION_FILE"), BytesJobResult::kFailed);
   spooler.faults.endDocument = true;
   EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), BytesJobResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 2u);
-  EXPECT_EQ(messages.shown[1].text, StringTableText(4));
-  EXPECT_EQ(messages.shown[1].caption, std::nullopt);
-  EXPECT_EQ(messages.shown[0].detail, "no such printer: Gone");
-  EXPECT_EQ(messages.shown[1].detail, "end refused");
+  EXPECT_EQ(messages.shown[0].text, SpoolerFailureMessage("no such printer: Gone").text);
+  EXPECT_EQ(messages.shown[1].text, SpoolerFailureMessage("end refused").text);
   EXPECT_EQ(spooler.openHandles, 0);
 }
 

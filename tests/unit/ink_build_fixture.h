@@ -22,7 +22,7 @@ namespace vomar::ink_text {
 class FixedClock : public StampClock {
  public:
   Reading Fetch() override { return reading; }
-  Reading reading{true, std::time_t{1796540709}};
+  Reading reading{std::time_t{1796540709}};
 };
 
 class InkBuildFixture : public ::testing::Test {

@@ -117,17 +117,14 @@ TEST_F(InkBuilderTest, LeftoverFileIsEmptiedAndWrittenAfresh) {
   EXPECT_EQ(FileText(), kWholeFile);
 }
 
-TEST_F(InkBuilderTest, MissingTimeLeavesOutTheLatestLineOnly) {
-  std::string expected = kWholeFile;
-  expected.erase(expected.find("/LATEST"), std::string("/LATEST (2026/12/06  07:05:09)\n").size());
-  // No time could be had; or the printer could not be opened (its clock showed the box).
-  for (const StampClock::Reading reading :
-       {StampClock::Reading{true, std::nullopt}, StampClock::Reading{false, std::nullopt}}) {
-    clock.reading = reading;
-    ASSERT_EQ(Build(GoodProfile(), GoodProfile()), BuildResult::kBuilt);
-    EXPECT_EQ(FileText(), expected);
-    EXPECT_TRUE(messages.shown.empty());
-  }
+// No time for the /LATEST line: the build fails without blaming the profile (the clock's
+// owner reports the spooler's reason), and no file without its stamp is left.
+TEST_F(InkBuilderTest, MissingTimeFailsTheBuildAndLeavesNoFile) {
+  clock.reading = StampClock::Reading{std::nullopt};
+  EXPECT_EQ(Build(GoodProfile(), GoodProfile()), BuildResult::kFailed);
+  EXPECT_EQ(resultPath, "unchanged");
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("Office_Color_01_INKSimulation")));
 }
 
 TEST_F(InkBuilderTest, FileNamesWithParenthesesAreEscaped) {

@@ -24,8 +24,15 @@ std::vector<std::string> Boxes(const std::vector<Message>& shown) {
   std::vector<std::string> lines;
   for (const Message& message : shown) {
     std::string id = message.text;
-    for (int candidate : {4, 110, 111, 119}) {
+    for (int candidate : {110, 111, 119}) {
       if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
+    }
+    // The spooler's failure, known by its first line; the reason follows.
+    const std::string failed = StringTableText(kSpoolerFailed);
+    if (message.text.starts_with(failed.substr(0, failed.find('\n') + 1))) {
+      id = "122 " + message.text.substr(failed.find('\n') + 1,
+                                        message.text.find('\n', failed.find('\n') + 1) -
+                                            failed.find('\n') - 1);
     }
     lines.push_back(id + " | " + message.caption.value_or("<app>") + " | " +
                     std::to_string(message.flags));
@@ -84,9 +91,12 @@ TEST(PrintDownloadInformation, AsksSendsAndReports) {
        InformationPageOutcome::kPrintFailed, {question, "111 | <app> | 0"}, current, sent,
        {JobState::kCancelled}},
       {"printer cannot be opened", kIdYes, office, {.open = true},
-       InformationPageOutcome::kSpoolerFailed, {question, "4 | <app> | 0"}, current, sent, {}},
+       InformationPageOutcome::kSpoolerFailed,
+       {question, "122 no such printer: Office_C1 | Vomar Profile Downloader | 16"}, current,
+       sent, {}},
       {"document cannot be ended", kIdYes, office, {.endDocument = true},
-       InformationPageOutcome::kSpoolerFailed, {question, "4 | <app> | 0"}, current, sent,
+       InformationPageOutcome::kSpoolerFailed,
+       {question, "122 end refused | Vomar Profile Downloader | 16"}, current, sent,
        {JobState::kCancelled}},
   };
   for (const Case& c : cases) {

@@ -5,15 +5,12 @@
 
 #include <optional>
 
-#include "common/string_table.h"
 #include "tests/support/memory_spooler.h"
-#include "tests/support/recording_messages.h"
 
 namespace vomar {
 namespace {
 
 using testing::MemorySpooler;
-using testing::RecordingMessages;
 
 // 2008-12-31 23:30:00 UTC.
 constexpr std::time_t kNewYearsEve = 1230766200;
@@ -26,18 +23,16 @@ class SpoolerStampClockTest : public ::testing::Test {
     spooler.submittedTime = kNewYearsEve;
   }
   MemorySpooler spooler;
-  RecordingMessages messages;
 };
 
 // The printer in use is timed under its own name: a queue name with "_" is not turned
 // into another printer's name with blanks.
 TEST_F(SpoolerStampClockTest, TimesAnEmptyJobOnThePrinterInUseAndCancelsIt) {
-  SpoolerStampClock clock(spooler, "Office_C1", messages);
+  SpoolerStampClock clock(spooler, "Office_C1");
   const StampClock::Reading reading = clock.Fetch();
 
-  EXPECT_TRUE(reading.printerOpened);
   EXPECT_EQ(reading.time, std::optional<std::time_t>(kNewYearsEve));
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_FALSE(clock.Failure());
   ASSERT_EQ(spooler.jobs.size(), 1u);
   EXPECT_EQ(spooler.jobs[0].printer, "Office_C1");
   EXPECT_EQ(spooler.jobs[0].bytes, "");
@@ -45,31 +40,23 @@ TEST_F(SpoolerStampClockTest, TimesAnEmptyJobOnThePrinterInUseAndCancelsIt) {
   EXPECT_EQ(spooler.openHandles, 0);
 }
 
-TEST_F(SpoolerStampClockTest, PrinterThatCannotBeOpenedShowsStringFourWithoutOwner) {
+// A failed step gives no time and keeps the spooler's reason for the download to
+// report; the clock shows nothing itself, and a later good fetch forgets the failure.
+TEST_F(SpoolerStampClockTest, FailureGivesNoTimeAndKeepsTheSpoolersReason) {
+  SpoolerStampClock clock(spooler, "Office_C1");
   spooler.faults.open = true;
-  SpoolerStampClock clock(spooler, "Office_C1", messages);
-  const StampClock::Reading reading = clock.Fetch();
+  EXPECT_FALSE(clock.Fetch().time.has_value());
+  EXPECT_EQ(clock.Failure(), std::optional<std::string>("no such printer: Office_C1"));
+  spooler.faults.open = false;
 
-  EXPECT_FALSE(reading.printerOpened);
-  EXPECT_FALSE(reading.time.has_value());
-  ASSERT_EQ(messages.shown.size(), 1u);
-  const Message& shown = messages.shown[0];
-  EXPECT_EQ(shown.text, StringTableText(4));
-  EXPECT_EQ(shown.caption, std::nullopt);
-  EXPECT_EQ(shown.flags, static_cast<unsigned>(kMbOk));
-  EXPECT_EQ(shown.owner, MessageOwner::kNone);
-  EXPECT_TRUE(spooler.jobs.empty());
-}
-
-TEST_F(SpoolerStampClockTest, JobThatCannotBeStartedGivesNoTimeAndNoMessage) {
   spooler.faults.startDocument = true;
-  SpoolerStampClock clock(spooler, "Office_C1", messages);
-  const StampClock::Reading reading = clock.Fetch();
-
-  EXPECT_TRUE(reading.printerOpened);
-  EXPECT_FALSE(reading.time.has_value());
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_FALSE(clock.Fetch().time.has_value());
+  EXPECT_EQ(clock.Failure(), std::optional<std::string>("start refused"));
   EXPECT_EQ(spooler.openHandles, 0);
+  spooler.faults.startDocument = false;
+
+  EXPECT_TRUE(clock.Fetch().time.has_value());
+  EXPECT_FALSE(clock.Failure());
 }
 
 }  // namespace
