@@ -1,10 +1,12 @@
 // Faults that strike at one moment inside a download, through the Download command over
-// the CUPS spooler as the dialog runs it, on a private server of their own: a queue
-// deleted between listing and sending, the server stopped, hung or restarted during a
+// the CUPS spooler as the dialog runs it, on a private server of their own: a queue that
+// rejects jobs or is stopped, a server gone before the run, a queue deleted between
+// listing and sending, the server stopped, hung or restarted during a job or a stamp
 // job, the temporary file removed before it is sent, the profile removed or replaced
 // between the check and the build; and a server that asks for a password, through the
 // command line. Each case records what the user sees (every box, with the spooler's
-// reason), the outcome, how long it took, what reached the printer and what was kept.
+// reason), the outcome, how long it took, what reached the printer and what was kept;
+// a run that stops at a failure opens no printer after it.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -16,10 +18,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <regex>
+#include <string_view>
 #include <thread>
 
 #include "commands/download_command.h"
+#include "common/string_table.h"
 #include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_front_end.h"
@@ -64,6 +69,9 @@ class HookedSpooler : public Spooler {
   }
   std::string LastError() const override { return spooler_.LastError(); }
 
+  // Printers opened so far: one per stamp job and one per send.
+  int Opens() const { return opens_; }
+
  private:
   class Handle : public PrinterHandle {
    public:
@@ -95,26 +103,27 @@ class HookedSpooler : public Spooler {
   int ends_ = 0;
 };
 
-// A front end that runs a hook when it asks its question (between the checks and the
-// build), then answers Yes.
+// A front end that answers every question Yes, and runs a hook when it asks message 8
+// (between the checks and the build).
 class QuestionHookFrontEnd : public testing::RecordingFrontEnd {
  public:
   std::function<void()> onQuestion = [] {};
   int Show(const Message& message) override {
     if ((message.flags & 0x0F) == kMbYesNo) {
-      onQuestion();
+      if (message.text == StringTableText(8)) onQuestion();
       messages.answers.push_back(kIdYes);
     }
     return RecordingFrontEnd::Show(message);
   }
 };
 
-// Every box as "text's first line | detail". Masked: job numbers, libcups's wording, and
-// which call of a broken-off job noticed the break (it depends on buffering).
+// Every box as its text, lines joined by " / ", then " | detail". Masked: job numbers,
+// libcups's wording, and which call of a broken-off job noticed the break (it depends
+// on buffering).
 std::string Seen(const std::vector<Message>& shown) {
   std::string seen;
   for (const Message& message : shown) {
-    seen += message.text.substr(0, message.text.find_first_of("\r\n"));
+    seen += std::regex_replace(message.text, std::regex("\r?\n"), " / ");
     if (!message.detail.empty()) seen += " | " + message.detail;
     seen += "\n";
   }
@@ -122,7 +131,7 @@ std::string Seen(const std::vector<Message>& shown) {
   seen = std::regex_replace(
       seen, std::regex("(writing|finishing the document|sending the document) on"), "sending on");
   return std::regex_replace(
-      seen, std::regex("sending on (\\w+): (?!the print server did not)[^(\n]+"),
+      seen, std::regex("sending on (\\w+): (?!the print server did not)[^(\n]+?(?= / |\\(|\n)"),
       "sending on $1: <reason>");
 }
 
@@ -130,17 +139,28 @@ const char* OutcomeName(DownloadOutcome outcome) {
   switch (outcome) {
     case DownloadOutcome::kIncomplete: return "incomplete";
     case DownloadOutcome::kRefused: return "refused";
+    case DownloadOutcome::kPrinterUnavailable: return "printer unavailable";
     case DownloadOutcome::kDeclined: return "declined";
     case DownloadOutcome::kBuildFailed: return "build failed";
-    case DownloadOutcome::kSendFailed: return "send failed";
+    case DownloadOutcome::kSpoolerFailed: return "spooler failed";
+    case DownloadOutcome::kQueued: return "queued";
     case DownloadOutcome::kDone: return "done";
   }
   return "?";
 }
 
-constexpr const char* kQuestion = "ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n";
-constexpr const char* kFaulty = "ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。";
-constexpr const char* kDone = "ダウンロードが完了しました。\n";
+// The boxes as Seen() shows them.
+const std::string kQuestion = Seen({MainDialogMessage(8, kMbYesNo | kMbIconExclamation)});
+const std::string kDone = Seen({MainDialogMessage(109, kMbOk)});
+const std::vector<std::string> kPhotoColorimetricBusiness = {
+    "Custom1_PhotoColorRendering", "Custom1_ColorimetricColorRendering",
+    "Custom1_BusinessColorRendering"};
+// The one message of a run that stopped at a spooler failure.
+std::string Failed(const std::string& reason, std::size_t sent = 0) {
+  const auto split = kPhotoColorimetricBusiness.begin() + static_cast<std::ptrdiff_t>(sent);
+  return Seen({SpoolerFailureMessage(reason, {kPhotoColorimetricBusiness.begin(), split},
+                                     {split, kPhotoColorimetricBusiness.end()})});
+}
 
 class DownloadInterruptedTest : public ::testing::Test {
  protected:
@@ -159,9 +179,14 @@ class DownloadInterruptedTest : public ::testing::Test {
   std::string TempFile(const char* suffix) const { return temp_ + "/Office_C1_" + suffix; }
 
   // Runs the ICC-profile download to Office_C1 of the private server and records it.
-  // `printed`: jobs the queue's device received once the server has settled.
+  // `printed`: jobs the queue's device received once the server has settled. A run that
+  // stops at a failure opens no printer after it: `opens`, when given, is how many it
+  // opened (one per stamp job, one per send).
   DownloadOutcome Run(const std::string& fault, const std::string& expectedSeen,
-                      std::size_t expectedPrinted, std::size_t expectedKept) {
+                      std::size_t expectedPrinted, std::size_t expectedKept,
+                      std::optional<int> opens = std::nullopt) {
+    frontEnd_.messages.shown.clear();
+    const int opensBefore = hooked_.Opens();
     request_.outputProfilePath = profile_;
     request_.printer = PrinterInfo{"Office_C1", "", testing::kSupportedDriver};
     DownloadServices services{hooked_, Diagnostics{nullptr, nullptr}, temp_ + "/"};
@@ -172,8 +197,10 @@ class DownloadInterruptedTest : public ::testing::Test {
     // Back up and settled: whatever it still holds of the download has had its chance.
     if (const int pid = server_.Pid(); pid > 0) kill(pid, SIGCONT);
     if (!server_.Answers()) server_.Restart();
-    for (const testing::ServerJob& job : server_.Jobs()) server_.WaitForFinalState(job.id, 5s);
-    std::this_thread::sleep_for(1s);
+    if (settle_) {
+      for (const testing::ServerJob& job : server_.Jobs()) server_.WaitForFinalState(job.id, 5s);
+      std::this_thread::sleep_for(1s);
+    }
     const std::size_t printed = server_.CapturedJobs("Office_C1").size();
     std::size_t kept = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(temp_)) ++kept;
@@ -186,8 +213,7 @@ class DownloadInterruptedTest : public ::testing::Test {
     EXPECT_EQ(seen, expectedSeen) << fault;
     EXPECT_EQ(printed, expectedPrinted) << fault;
     EXPECT_EQ(kept, expectedKept) << fault;
-    // Every failure is reported within the spooler's bound: 10 s per call, 5 s to cancel.
-    EXPECT_LT(took, 3 * 15s + 5s) << fault;
+    if (opens) EXPECT_EQ(hooked_.Opens() - opensBefore, *opens) << fault;
     return outcome;
   }
 
@@ -196,52 +222,116 @@ class DownloadInterruptedTest : public ::testing::Test {
   HookedSpooler hooked_{spooler_};
   QuestionHookFrontEnd frontEnd_;
   DownloadRequest request_;
+  bool settle_ = true;  // Run waits for the server's jobs to end before it counts
   testing::ScratchDirectory scratch_;
   const std::string profile_ = scratch_.File("Interrupted.icc");
   const std::string temp_ = scratch_.File("tmp");
 };
 
+// The queue's state is asked right before the question: nothing is built for a queue
+// that refuses jobs or a server that is gone; a stopped queue is a question of its own,
+// and its jobs wait there until it is resumed.
+TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingIsBuilt) {
+  ASSERT_EQ(server_.RunClient({"cupsreject", "Office_C1"}).exitStatus, 0);
+  EXPECT_EQ(Run("queue rejecting jobs",
+                Seen({SpoolerFailureMessage("Office_C1: not accepting jobs (Rejecting Jobs)")}),
+                0, 0, 0),
+            DownloadOutcome::kPrinterUnavailable);
+  ASSERT_EQ(server_.RunClient({"cupsaccept", "Office_C1"}).exitStatus, 0);
+
+  ASSERT_EQ(server_.RunClient({"cupsdisable", "Office_C1"}).exitStatus, 0);
+  QueueState stopped;
+  stopped.state = QueueState::State::kStopped;
+  const std::string question = Seen({WithLineInserted(
+      kQueueStopped, "Office_C1: stopped (Paused)", kMbYesNo | kMbIconExclamation)});
+  settle_ = false;  // the jobs wait in the stopped queue
+  EXPECT_EQ(Run("queue stopped", question + kQuestion + Seen({MainDialogMessage(126, 0)}), 0, 0),
+            DownloadOutcome::kQueued);
+  const std::vector<testing::ServerJob> waiting = server_.Jobs("Office_C1");
+  ASSERT_EQ(waiting.size(), 6u);  // three timing jobs, cancelled, and the three files
+  ASSERT_EQ(server_.RunClient({"cupsenable", "Office_C1"}).exitStatus, 0);
+  for (const testing::ServerJob& job : waiting) server_.WaitForFinalState(job.id);
+  EXPECT_EQ(server_.CapturedJobs("Office_C1").size(), 3u);
+
+  ASSERT_TRUE(server_.Stop());
+  settle_ = true;
+  EXPECT_EQ(Run("server gone", Seen({SpoolerFailureMessage("cannot connect to the print server " +
+                                                             server_.Socket() +
+                                                             ": <reason> (0x0502)")}),
+                3, 0, 0),
+            DownloadOutcome::kPrinterUnavailable);
+}
+
+// Deleted before the run, the state query finds it gone; deleted at the first stamp job,
+// the build fails and leaves no unstamped file; deleted at the first send, the sending
+// ends there. Nothing reaches the printer, and no printer is opened after the failure.
 TEST_F(DownloadInterruptedTest, QueueDeletedBetweenListingAndSending) {
-  hooked_.onOpen = [&](int open) {
-    if (open == 1) server_.DeleteQueue("Office_C1");
+  const std::string gone = "printer Office_C1: <reason> (0x0406)";
+  const struct {
+    const char* fault;
+    int atOpen;  // 0: before the run
+    std::string seen;
+    DownloadOutcome outcome;
+    std::size_t kept;
+    int opens;
+  } cases[] = {
+      {"queue deleted before the run", 0, Seen({SpoolerFailureMessage(gone)}),
+       DownloadOutcome::kPrinterUnavailable, 0, 0},
+      {"queue deleted at the first stamp job", 1, kQuestion + Failed(gone),
+       DownloadOutcome::kSpoolerFailed, 0, 1},
+      {"queue deleted at the first send", 4, kQuestion + Failed(gone),
+       DownloadOutcome::kSpoolerFailed, 3, 4},
   };
-  const std::string stamp = std::string(kFaulty) + " | printer Office_C1: <reason> (0x0406)\n";
-  const std::string send = stamp;
-  EXPECT_EQ(Run("queue deleted between listing and sending",
-                kQuestion + stamp + stamp + stamp + send + send + send, 0, 3),
-            DownloadOutcome::kSendFailed);
+  for (const auto& c : cases) {
+    ASSERT_TRUE(server_.Start());
+    for (const auto& entry : fs::directory_iterator(temp_)) fs::remove(entry.path());
+    if (c.atOpen == 0) ASSERT_TRUE(server_.DeleteQueue("Office_C1"));
+    const int before = hooked_.Opens();
+    hooked_.onOpen = [&, before](int open) {
+      if (open - before == c.atOpen) server_.DeleteQueue("Office_C1");
+    };
+    EXPECT_EQ(Run(c.fault, c.seen, 0, c.kept, c.opens), c.outcome) << c.fault;
+  }
 }
 
 TEST_F(DownloadInterruptedTest, ServerStoppedDuringTheFirstJob) {
   hooked_.onWrite = [&](int write) {
     if (write == 50) server_.Stop();
   };
-  const std::string gone =
-      std::string(kFaulty) + " | cannot connect to the print server " + server_.Socket() +
-      ": <reason> (0x0502)\n";
   const DownloadOutcome outcome = Run(
       "server stopped during a job",
-      std::string(kQuestion) + kFaulty +
-          " | sending on Office_C1: <reason>(job N could not be cancelled; it stays held)\n" +
-          gone + gone,
-      0, 3);
-  EXPECT_EQ(outcome, DownloadOutcome::kSendFailed);
+      kQuestion + Failed("sending on Office_C1: <reason>(job N could not be cancelled; it "
+                         "stays held)"),
+      0, 3, 4);
+  EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
 }
 
+// A hung server costs one spooler bound (10 s, then 5 s to cancel the job) for the whole
+// download: one request times out, one message, and nothing is tried after it.
 TEST_F(DownloadInterruptedTest, ServerHungDuringTheFirstJob) {
   hooked_.onWrite = [&](int write) {
     if (write == 50) kill(server_.Pid(), SIGSTOP);
   };
-  const std::string hung =
-      std::string(kFaulty) + " | printer Office_C1: the print server did not answer in time\n";
   const DownloadOutcome outcome = Run(
       "server hung (SIGSTOP) during a job",
-      std::string(kQuestion) + kFaulty +
-          " | sending on Office_C1: the print server did not answer in time "
-          "(job N could not be cancelled; it stays held)\n" +
-          hung + hung,
-      0, 3);
-  EXPECT_EQ(outcome, DownloadOutcome::kSendFailed);
+      kQuestion + Failed("sending on Office_C1: the print server did not answer in time "
+                         "(job N could not be cancelled; it stays held)"),
+      0, 3, 4);
+  EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
+}
+
+// The server stops answering at the second stamp job and resumes after the failure:
+// the build fails there, the stamped first file stays unsent, the others are removed.
+TEST_F(DownloadInterruptedTest, ServerHungDuringTheStampJobsThenResumed) {
+  hooked_.onOpen = [&](int open) {
+    if (open == 2) kill(server_.Pid(), SIGSTOP);
+  };
+  const DownloadOutcome outcome =
+      Run("server hung (SIGSTOP) at the second stamp job, resumed after",
+          kQuestion + Failed("printer Office_C1: the print server did not answer in time"), 0,
+          1, 2);
+  EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
+  EXPECT_TRUE(fs::exists(TempFile("PhotoColorRendering")));
 }
 
 TEST_F(DownloadInterruptedTest, ServerRestartedDuringTheSecondOfThreeJobs) {
@@ -256,33 +346,32 @@ TEST_F(DownloadInterruptedTest, ServerRestartedDuringTheSecondOfThreeJobs) {
   };
   const DownloadOutcome outcome =
       Run("server restarted during the second of three jobs",
-          std::string(kQuestion) + kFaulty +
-              " | sending on Office_C1: <reason>\n",
-          2, 1);
-  EXPECT_EQ(outcome, DownloadOutcome::kSendFailed);
+          kQuestion + Failed("sending on Office_C1: <reason>", 1), 1, 2, 5);
+  EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
 }
 
 TEST_F(DownloadInterruptedTest, TemporaryFileRemovedBeforeItIsSent) {
   hooked_.onOpen = [&](int open) {
     if (open == 4) fs::remove(TempFile("PhotoColorRendering"));
   };
-  const DownloadOutcome outcome =
-      Run("temporary file removed before it is sent",
-          std::string(kQuestion) + kFaulty + " | cannot open " +
-              TempFile("PhotoColorRendering") + ": No such file or directory\n",
-          2, 0);
-  EXPECT_EQ(outcome, DownloadOutcome::kSendFailed);
+  const DownloadOutcome outcome = Run(
+      "temporary file removed before it is sent",
+      kQuestion + Seen({FailureWithResources(12,
+                                             "cannot open " + TempFile("PhotoColorRendering") +
+                                                 ": No such file or directory",
+                                             {}, kPhotoColorimetricBusiness)}),
+      0, 2, 4);
+  EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
 }
 
 TEST_F(DownloadInterruptedTest, ProfileRemovedOrReplacedBetweenTheCheckAndTheBuild) {
+  const std::string faulty = Seen({OwnerlessMessage(6)});
   frontEnd_.onQuestion = [&] { fs::remove(profile_); };
-  EXPECT_EQ(Run("profile removed between check and build",
-                std::string(kQuestion) + kFaulty + "\n", 0, 0),
+  EXPECT_EQ(Run("profile removed between check and build", kQuestion + faulty, 0, 0),
             DownloadOutcome::kBuildFailed);
 
   // Replaced by the first 200 bytes of a profile: a header with a tag directory that
   // points past the end.
-  frontEnd_.messages.shown.clear();
   testing::TestProfileOptions options;
   options.gridPoints = 5;
   const std::string other = scratch_.File("other.icc");
@@ -291,17 +380,16 @@ TEST_F(DownloadInterruptedTest, ProfileRemovedOrReplacedBetweenTheCheckAndTheBui
     fs::copy_file(other, profile_, fs::copy_options::overwrite_existing);
     fs::resize_file(profile_, 200);
   };
-  EXPECT_EQ(Run("profile replaced by a damaged one between check and build",
-                std::string(kQuestion) + kFaulty + "\n", 0, 0),
+  fs::copy_file(other, profile_);
+  EXPECT_EQ(Run("profile replaced by a damaged one between check and build", kQuestion + faulty,
+                0, 0),
             DownloadOutcome::kBuildFailed);
 
   // Replaced by another sound profile: that one is downloaded (the check ran before).
-  frontEnd_.messages.shown.clear();
   frontEnd_.onQuestion = [&] {
     fs::copy_file(other, profile_, fs::copy_options::overwrite_existing);
   };
-  EXPECT_EQ(Run("profile replaced by another between check and build",
-                std::string(kQuestion) + kDone, 3, 0),
+  EXPECT_EQ(Run("profile replaced by another between check and build", kQuestion + kDone, 3, 0),
             DownloadOutcome::kDone);
 }
 
@@ -344,20 +432,25 @@ TEST_F(DownloadInterruptedTest, ServerAskingForAPasswordGetsNoneAndSaysSo) {
       {testing::VomarDownloadPath(), "crd", "--printer", "Office_C1", "--number", "1", "--yes",
        profile_},
       options);
-  const std::string reason =
+  // The first stamp job is refused: the build stops there, one message.
+  const Message refused = SpoolerFailureMessage(
       "creating a job on Office_C1: the print server asks for a password, which this "
-      "program does not give (0x1000)\n";
-  const std::string string4 =
-      "vomar-download: ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
-      "vomar-download: ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。\n" +
-      reason;
+      "program does not give (0x1000)",
+      {}, kPhotoColorimetricBusiness);
+  std::string lines;
+  std::string_view rest = refused.text;
+  for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;
+       rest.remove_prefix(end + 1)) {
+    lines += *refused.caption + ": " + std::string(rest.substr(0, end)) + "\n";
+  }
+  lines += *refused.caption + ": " + std::string(rest) + "\n";
   std::printf("[  FAULT   ] server asks for a password | status %d | %lld ms | printed %zu\n",
               run.exitStatus, static_cast<long long>(run.elapsed.count()),
               server_.CapturedJobs("Office_C1").size());
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_FALSE(run.timedOut);
   EXPECT_LT(run.elapsed, 5s);
-  EXPECT_EQ(run.err.substr(run.err.find("[yes]\n") + 6), string4 + string4 + string4);
+  EXPECT_EQ(run.err.substr(run.err.find("[yes]\n") + 6), lines);
   EXPECT_TRUE(server_.CapturedJobs("Office_C1").empty());
 }
 
