@@ -1,5 +1,5 @@
-// The CUPS spooler when things go wrong on a real server: unknown, deleted and rejecting
-// queues, a server that stops and one that hangs. Every failure must be reported within
+// The CUPS spooler when things go wrong on a real server: unknown, deleted, rejecting and
+// stopped queues, a server that stops and one that hangs. Every failure must be reported within
 // the spooler's bound (10 s per call, 5 s more to cancel the job), and no job may print
 // a part of its data. Each case reports how long it took.
 //
@@ -159,6 +159,28 @@ TEST_F(CupsQueueFaultTest, QueueDeletedWhileTheJobIsSent) {
   ExpectNothingPrinted(server, "Gone_Mid_Job", jobId);
 }
 
+// The queue's state as a download asks it before anything is built: ready, refusing
+// jobs (with the reason given to cupsreject), stopped (cupsdisable), and gone.
+TEST_F(CupsQueueFaultTest, QueueStateTellsReadyRejectingStoppedAndGone) {
+  AddQueue("State_Of_Queue");
+  const auto state = [&] {
+    const std::optional<QueueState> queue = spooler.GetQueueState("State_Of_Queue");
+    if (!queue) return "none: " + spooler.LastError();
+    const char* names[] = {"idle", "processing", "stopped"};
+    return std::string(names[static_cast<int>(queue->state)]) +
+           (queue->acceptingJobs ? ", accepting" : ", rejecting") + ", \"" + queue->message +
+           "\"";
+  };
+  EXPECT_EQ(state(), "idle, accepting, \"\"");
+  ASSERT_EQ(server.RunClient({"cupsreject", "-r", "toner low", "State_Of_Queue"}).exitStatus, 0);
+  EXPECT_EQ(state(), "idle, rejecting, \"toner low\"");
+  ASSERT_EQ(server.RunClient({"cupsaccept", "State_Of_Queue"}).exitStatus, 0);
+  ASSERT_EQ(server.RunClient({"cupsdisable", "-r", "paper jam", "State_Of_Queue"}).exitStatus, 0);
+  EXPECT_EQ(state(), "stopped, accepting, \"paper jam\"");
+  ASSERT_EQ(server.RunClient({"lpadmin", "-x", "State_Of_Queue"}).exitStatus, 0);
+  EXPECT_TRUE(ErrorLike(state(), "none: printer State_Of_Queue: .+ \\(0x0406\\)")) << state();
+}
+
 TEST_F(CupsQueueFaultTest, QueueRejectingJobs) {
   AddQueue("Rejecting_Jobs");
   ASSERT_EQ(server.RunClient({"cupsreject", "Rejecting_Jobs"}).exitStatus, 0);
@@ -210,7 +232,8 @@ TEST_F(CupsServerFaultTest, ServerNotRunning) {
   EXPECT_FALSE(spooler.ListPrinters(printers));
   EXPECT_EQ(spooler.DefaultPrinterName(), "");
   EXPECT_EQ(spooler.Open("Office_C1"), nullptr);
-  ReportTiming("server not running: list, default and open fail", Since(start));
+  EXPECT_FALSE(spooler.GetQueueState("Office_C1"));
+  ReportTiming("server not running: list, default, open and queue state fail", Since(start));
   EXPECT_LT(Since(start), 2s);
   EXPECT_NE(spooler.LastError(), "");
 }
@@ -263,6 +286,11 @@ TEST_F(CupsServerFaultTest, ServerHungWhileTheJobIsSent) {
   EXPECT_EQ(spooler.Open("Office_C2"), nullptr);
   ReportTiming("server hung: Open fails", Since(start));
   EXPECT_LT(Since(start), kCallBound);
+
+  start = Clock::now();
+  EXPECT_FALSE(spooler.GetQueueState("Office_C2"));
+  ReportTiming("server hung: the queue state fails", Since(start));
+  EXPECT_EQ(spooler.LastError(), "printer Office_C2: the print server did not answer in time");
 
   // Awake again, the server takes the broken-off document as complete, but the job
   // stays held.
