@@ -161,8 +161,9 @@ class DialogDownloadTest : public QObject {
     QVERIFY(fs::is_regular_file(printed.back().picture));
   }
 
-  // While the spooler waits for a hung server, the dialog keeps painting and shows its
-  // step; the failure comes within the spooler's time bound.
+  // While the spooler waits for a server that stops answering once the download is
+  // confirmed, the dialog keeps painting and shows its step; the first stamp job's
+  // failure ends the download with one box, within the spooler's time bound.
   void ServerThatDoesNotAnswer() {
     CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-hang-test");
     QVERIFY(server.Start());
@@ -175,7 +176,9 @@ class DialogDownloadTest : public QObject {
                      QString::fromStdString(WriteOutputProfile(scratch_.File("Hang.icc"))));
     const int pid = server.Pid();
     QVERIFY(pid > 0);
-    QCOMPARE(kill(pid, SIGSTOP), 0);
+    h.onBox = [&](const Message& message) {
+      if (message.text == StringTableText(8)) kill(pid, SIGSTOP);
+    };
 
     int paints = 0;
     int ticks = 0;
@@ -236,14 +239,18 @@ class DialogDownloadTest : public QObject {
     QVERIFY(paints >= ticks / 2);
     QVERIFY(progressSeen.contains(kBuilding));
 
-    // Each /LATEST timing fails (owner-less), then each of the three sends (owned by the
-    // dialog), every box under the application's name with the spooler's reason.
-    const QString faulty = QString::fromUtf8(StringTableText(6)).replace('\n', '/');
-    const QString reason = "|detail: printer Office_C1: the print server did not answer in time";
-    const QString stamp = "vomar-profile-downloader|NoIcon|Ok|none|" + faulty + reason;
-    const QString send = "vomar-profile-downloader|NoIcon|Ok|dialog|" + faulty + reason;
-    QCOMPARE(downloadBoxes, (QStringList{MainBox(8, "Warning", "Yes+No"), stamp, stamp, stamp,
-                                         send, send, send}));
+    // The first /LATEST timing fails: one box with the spooler's reason, nothing sent.
+    const QString failed =
+        QString::fromStdString(
+            SpoolerFailureMessage("printer Office_C1: the print server did not answer in time",
+                                  {}, {"Custom1_PhotoColorRendering",
+                                       "Custom1_ColorimetricColorRendering",
+                                       "Custom1_BusinessColorRendering"})
+                .text)
+            .replace('\n', '/');
+    QCOMPARE(downloadBoxes, (QStringList{MainBox(8, "Warning", "Yes+No"),
+                                         "Vomar Profile Downloader|Critical|Ok|dialog|" + failed}));
+    h.onBox = nullptr;
     // The printer cannot be had: the model check's message, and the box is emptied.
     QCOMPARE(h.boxes, QStringList{ErrorBox(
                           ModelCheckMessageText(ModelCheck::kPrinterFailed).c_str())});

@@ -105,6 +105,7 @@ DialogHarness::DialogHarness(const std::string& server, cups::Limits limits)
                        box.parentWidget() == dialog_.get() ? "dialog" : "none", text};
     if (!box.detailedText().isEmpty()) fields << "detail: " + box.detailedText();
     boxes << fields.join('|');
+    if (onBox) onBox(message);
     if (!answers.empty()) {
       const int answer = answers.front();
       answers.pop_front();

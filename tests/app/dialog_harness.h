@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <vector>
 #include <memory>
 #include <string>
@@ -61,6 +62,8 @@ class DialogHarness {
   std::vector<std::chrono::steady_clock::time_point> boxTimes;
   // Answers for the next boxes; when none is left, OK or No.
   std::deque<int> answers;
+  // Runs when a box comes, before it is answered (on the dialog's thread).
+  std::function<void(const Message&)> onBox;
 
   // Clicks `widget` with the mouse, which also moves the focus as a user's click does,
   // and waits for the check and command the click started.

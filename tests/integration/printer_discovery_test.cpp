@@ -56,11 +56,14 @@ TEST_F(PrinterDiscoveryTest, ListsTheSupportedQueuesInSpoolerOrderWithTheDefault
   // Exactly the queues on a supported driver, in the order the server lists them.
   std::vector<std::string> expected;
   int unsupported = 0;
+  std::string lines;  // two for each unsupported printer, naming it and its driver
   for (const PrinterInfo& printer : list.printerRecords) {
     if (printer.driver.starts_with("Vomar PS Color A3")) {
       expected.push_back(PrinterEntryText(printer));
     } else {
       ++unsupported;
+      lines += "A driver name is not in agreement.\nThe printer " + printer.name +
+               " has the driver \"" + printer.driver + "\".\n";
     }
   }
   std::vector<std::string> texts;
@@ -82,8 +85,6 @@ TEST_F(PrinterDiscoveryTest, ListsTheSupportedQueuesInSpoolerOrderWithTheDefault
                           [](const std::string& t) { return t.starts_with("Other_Laser"); }),
             0);
   EXPECT_GE(unsupported, 1);
-  std::string lines;
-  for (int i = 0; i < unsupported; ++i) lines += "A driver name is not in agreement.\n";
   EXPECT_EQ(err.Text(), lines);
   EXPECT_EQ(out.Text(), "");
 

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/scratch_directory.h"
 
@@ -16,6 +17,9 @@ const bool kUsesCups = RegisterCupsTestEnvironment();
 bool HasVirtualPrinter() {
   return std::filesystem::exists(SourcePath("tools/cups-backends/gsprinter"));
 }
+
+using vomar::CupsSpooler;
+using vomar::PrinterInfo;
 
 CommandResult RunPrinters(const ScratchDirectory& cwd, CommandOptions options = {}) {
   options.workingDirectory = cwd.path();
@@ -40,7 +44,8 @@ TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.out, expected);
   EXPECT_EQ(result.err, "vomar-download printers: configuration " + cwd.File("KZProFDw.INI") +
-                            "\n" + "A driver name is not in agreement.\n");  // Other_Laser
+                            "\n" + "A driver name is not in agreement.\n" +
+                            "The printer Other_Laser has the driver \"Other Laser PS\".\n");
 
   // A default that is not listed preselects the first entry.
   CommandOptions options;
@@ -51,9 +56,14 @@ TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
 }
 
 TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
-  const int printers = HasVirtualPrinter() ? 5 : 4;
+  // Each refused printer, in the server's order, named with its driver.
+  std::vector<PrinterInfo> printers;
+  ASSERT_TRUE(CupsSpooler().ListPrinters(printers));
   std::string everyDriverRefused;
-  for (int i = 0; i < printers; ++i) everyDriverRefused += "A driver name is not in agreement.\n";
+  for (const PrinterInfo& printer : printers) {
+    everyDriverRefused += "A driver name is not in agreement.\nThe printer " + printer.name +
+                          " has the driver \"" + printer.driver + "\".\n";
+  }
 
   ScratchDirectory noConfig;
   ScratchDirectory nothingSupported;
