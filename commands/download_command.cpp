@@ -81,7 +81,8 @@ bool SendFiles(DownloadJob& job, DownloadMode mode, const std::string& printerNa
         frontEnd.Show(SpoolerFailureMessage(failure->reason, sent, notSent));
         break;
       case JobFailure::Cause::kPayloadFile:  // the kind's own message
-        frontEnd.Show(FailureWithResources(kind.openFailureMessage, failure->reason, sent, notSent));
+        frontEnd.Show(
+            FailureWithResources(kind.openFailureMessage, failure->reason, sent, notSent));
         break;
       case JobFailure::Cause::kPathTooLong:
         frontEnd.Show(Message{kJobPathTooLongText, std::string(kErrorCaption),
@@ -156,28 +157,28 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
              : DownloadOutcome::kSpoolerFailed;
 }
 
-// The printer's queue right before the question. Ready: true. Refusing jobs, or no state
-// to be had: the spooler-failure message, false. Stopped: the question of its own, true
-// on Yes, with `stopped` set.
-bool QueueTakesJobs(Spooler& spooler, const std::string& name, FrontEnd& frontEnd,
-                    bool& stopped, bool& declined) {
+// What the printer's queue says right before the question.
+enum class QueueAnswer {
+  kReady,
+  kStopped,      // the user chose to queue the jobs anyway
+  kUnavailable,  // refusing jobs, or no state to be had: the spooler-failure message shown
+  kDeclined,     // stopped, and the user answered No
+};
+
+QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontEnd) {
   const std::optional<QueueState> state = spooler.GetQueueState(name);
   if (!state) {
     frontEnd.Show(SpoolerFailureMessage(spooler.LastError()));
-    return false;
+    return QueueAnswer::kUnavailable;
   }
   if (!state->acceptingJobs) {
     frontEnd.Show(SpoolerFailureMessage(QueueReason(name, "not accepting jobs", *state)));
-    return false;
+    return QueueAnswer::kUnavailable;
   }
-  stopped = state->state == QueueState::State::kStopped;
-  if (!stopped) return true;
-  if (frontEnd.Show(WithLineInserted(kQueueStopped, QueueReason(name, "stopped", *state),
-                                     kMbYesNo | kMbIconExclamation)) == kIdYes) {
-    return true;
-  }
-  declined = true;
-  return false;
+  if (state->state != QueueState::State::kStopped) return QueueAnswer::kReady;
+  const Message question = WithLineInserted(kQueueStopped, QueueReason(name, "stopped", *state),
+                                            kMbYesNo | kMbIconExclamation);
+  return frontEnd.Show(question) == kIdYes ? QueueAnswer::kStopped : QueueAnswer::kDeclined;
 }
 
 }  // namespace
@@ -203,7 +204,9 @@ std::optional<std::string> UnreadableReason(const std::string& path) {
 
 bool CheckProfilesReadable(const DownloadRequest& request, MessageSink& messages) {
   std::vector<const std::string*> paths;
-  if (request.mode == DownloadMode::kInkSimulation) paths.push_back(&request.simulationProfilePath);
+  if (request.mode == DownloadMode::kInkSimulation) {
+    paths.push_back(&request.simulationProfilePath);
+  }
   paths.push_back(&request.outputProfilePath);
   for (const std::string* path : paths) {
     const std::optional<std::string> reason = UnreadableReason(*path);
@@ -247,11 +250,9 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
     return DownloadOutcome::kIncomplete;
   }
 
-  bool stopped = false;
-  bool declined = false;
-  if (!QueueTakesJobs(services.spooler, request.printer->name, frontEnd, stopped, declined)) {
-    return declined ? DownloadOutcome::kDeclined : DownloadOutcome::kPrinterUnavailable;
-  }
+  const QueueAnswer queue = AskQueue(services.spooler, request.printer->name, frontEnd);
+  if (queue == QueueAnswer::kUnavailable) return DownloadOutcome::kPrinterUnavailable;
+  if (queue == QueueAnswer::kDeclined) return DownloadOutcome::kDeclined;
   if (frontEnd.Show(MainDialogMessage(8, kMbYesNo | kMbIconExclamation)) != kIdYes) {
     return DownloadOutcome::kDeclined;
   }
@@ -261,7 +262,7 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
   frontEnd.ReportProgress(Progress{Progress::Step::kDone, 0, 0});
   // Completion is announced only when every job reached the spooler; a failed build or
   // send has shown its own message. Jobs spooled to a stopped queue wait there.
-  if (outcome == DownloadOutcome::kDone && stopped) {
+  if (outcome == DownloadOutcome::kDone && queue == QueueAnswer::kStopped) {
     ShowMain(frontEnd, kDownloadQueued, kMbOk);
     outcome = DownloadOutcome::kQueued;
   } else if (outcome == DownloadOutcome::kDone) {
