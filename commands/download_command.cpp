@@ -209,6 +209,7 @@ bool CheckProfilesReadable(const DownloadRequest& request, MessageSink& messages
   }
   paths.push_back(&request.outputProfilePath);
   for (const std::string* path : paths) {
+    if (path->empty()) continue;  // a missing path has its own message
     const std::optional<std::string> reason = UnreadableReason(*path);
     if (!reason) continue;
     messages.Show(WithLineInserted(kProfileUnreadable, *path + ": " + *reason,

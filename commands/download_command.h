@@ -60,8 +60,9 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
 // header and tag count); nothing when it can be.
 std::optional<std::string> UnreadableReason(const std::string& path);
 
-// The files the request names for its mode (the simulation profile first), each refused
-// with its path and reason when it cannot be read. True when all can be read.
+// The files the request names for its mode (the simulation profile first; an empty path
+// names none), each refused with its path and reason when it cannot be read. True when
+// all can be read.
 bool CheckProfilesReadable(const DownloadRequest& request, MessageSink& messages);
 
 // The printer name with every blank replaced by "_".
