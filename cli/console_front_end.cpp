@@ -1,5 +1,6 @@
 #include "cli/console_front_end.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "cli/command_line.h"
@@ -27,5 +28,13 @@ std::string ConsoleFrontEnd::CurrentPrinterText() const {
 }
 
 void ConsoleFrontEnd::SetCurrentPrinter(const PrinterInfo& printer) { printer_ = printer; }
+
+void ConsoleFrontEnd::ReportProgress(const Progress& progress) {
+  if (progress.step != Progress::Step::kWaiting) return;
+  const std::string line = std::string(kApplicationName) + ": waiting for another download to " +
+                           progress.printer + " to finish\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+}
 
 }  // namespace vomar::cli

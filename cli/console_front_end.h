@@ -1,6 +1,7 @@
 // The terminal as a front end: message boxes go to standard error (ConsoleMessages), the
 // path boxes are the profiles named on the command line, and the current printer is the
-// one the command works on. Progress is not shown: the terminal's output stays as it is.
+// one the command works on. Progress is not shown (the terminal's output stays as it
+// is), except a wait for another download to the same printer, which could look like a hang.
 #pragma once
 
 #include <optional>
@@ -30,6 +31,7 @@ class ConsoleFrontEnd : public FrontEnd {
   void ClearOutputPath() override;
   std::string CurrentPrinterText() const override;
   void SetCurrentPrinter(const PrinterInfo& printer) override;
+  void ReportProgress(const Progress& progress) override;
 
  private:
   ConsoleChoices choices_;

@@ -93,6 +93,13 @@ int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind
   if (stem.find('/') != std::string::npos) {
     return arguments.UsageError("the stem names a file and cannot hold '/'");
   }
+  // The stem is a file name and part of the stored resource's first line: a control byte
+  // would make a file name that scripts stumble over.
+  for (const char c : stem) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      return arguments.UsageError("the stem cannot hold control characters");
+    }
+  }
   const std::string given = arguments.Value("--output-dir");
   std::string directory = given.empty() ? std::string(".") : given;
   std::error_code error;

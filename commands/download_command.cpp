@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "common/cp932.h"
+#include "common/printer_lock.h"
 #include "common/string_table.h"
 #include "common/temp_directory.h"
 #include "postscript/build_environment.h"
@@ -20,6 +21,10 @@
 namespace vomar {
 
 namespace {
+
+constexpr const char* kTemporaryFolderUnusable =
+    "一時ﾌｫﾙﾀﾞｰにﾌｧｲﾙを作成できません。\r\n"
+    "一時ﾌｫﾙﾀﾞｰ (TMPDIR) を確認してください。";
 
 constexpr const char* kNoPrinterSelected =
     "ﾌﾟﾘﾝﾀｰが選択されていません。\r\n"
@@ -132,11 +137,29 @@ namespace {
 DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
                              DownloadServices& services) {
   const PrinterInfo& printer = *request.printer;
+  std::string problem;
+  const std::optional<std::string> directory =
+      services.outputDirectory.empty() ? UserTemporaryDirectory(problem)
+                                       : std::optional<std::string>(services.outputDirectory);
+  // The files of one printer have fixed names: a second download to it waits for the
+  // first to send its last file.
+  std::optional<PrinterLock> lock;
+  if (directory) {
+    lock = PrinterLock::Acquire(
+        *directory, printer.name,
+        [&] { frontEnd.ReportProgress(Progress{Progress::Step::kWaiting, 0, 0, printer.name}); },
+        problem);
+  }
+  if (!lock) {
+    Message message{kTemporaryFolderUnusable, std::string(kErrorCaption), kMbOk | kMbIconHand,
+                    MessageOwner::kMainDialog};
+    message.detail = problem;
+    frontEnd.Show(message);
+    return DownloadOutcome::kBuildFailed;
+  }
   // The /LATEST stamps are timed on the printer actually selected.
   SpoolerStampClock clock(services.spooler, printer.name);
-  const BuildEnvironment environment{
-      frontEnd, clock, services.diag,
-      services.outputDirectory.empty() ? TemporaryDirectory() : services.outputDirectory};
+  const BuildEnvironment environment{frontEnd, clock, services.diag, *directory};
   const FileBuild build{request.mode, request.simulationProfilePath, request.outputProfilePath,
                         MakeStem(printer.name), GetProfileNumber(request.profileNumberText)};
   const std::vector<std::string> resources = ResourceNames(build.mode, build.profileNumber);

@@ -19,6 +19,7 @@ enum class DownloadMode {
 struct Progress {
   enum class Step {
     kChecking,  // the profile checks
+    kWaiting,   // another download to `printer` is under way; this one waits its turn
     kBuilding,  // writing the PostScript files
     kSending,   // job `job` of `jobs` to the spooler
     kDone,      // the command has ended
@@ -26,6 +27,7 @@ struct Progress {
   Step step = Step::kBuilding;
   int job = 0;   // 1-based, while sending
   int jobs = 0;  // jobs of this command
+  std::string printer = {};  // the printer waited for
 };
 
 class FrontEnd : public MessageSink {

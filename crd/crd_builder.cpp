@@ -146,7 +146,7 @@ bool CrdBuild::NamesFit(const std::string& profilePath, const std::string& direc
 
 bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
   for (std::size_t k = 0; k < paths.size(); ++k) {
-    std::FILE* file = std::fopen(paths[k].c_str(), "wb");
+    std::FILE* file = CreateOutputFile(paths[k]);
     if (file == nullptr) {
       detail_ = FileErrorText("cannot create", paths[k], errno);
       return false;
@@ -260,8 +260,12 @@ BuildResult CrdBuild::Run(const std::string& profilePath, const std::string& ste
   if (read != ProfileRead::kRead) return Fail();
   env_.diag.Out("Making a CRD...\n");
 
-  std::string directory = env_.outputDirectory.empty() ? TemporaryDirectory()
-                                                       : env_.outputDirectory;
+  std::string directory = env_.outputDirectory;
+  if (directory.empty()) {
+    const std::optional<std::string> own = UserTemporaryDirectory(detail_);
+    if (!own) return Fail();
+    directory = *own;
+  }
   if (directory.back() != '/') directory.push_back('/');
   if (!NamesFit(profilePath, directory, stem, paths)) return Fail();
   if (!OpenFiles(paths)) return Fail();

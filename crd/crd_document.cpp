@@ -43,7 +43,7 @@ void WriteIntentLines(TextWriter& out, const CrdIntent& intent, int profileNumbe
                       const std::string& stem) {
   out.Format("(%%disk0%%/Resource/ColorRendering/Custom%d%s)DL\n", profileNumber,
              intent.suffix);
-  out.Format("%%/%s%s\n", Utf8ToCp932(stem).c_str(), intent.suffix);
+  out.Format("%%/%s%s\n", PostScriptText(stem).c_str(), intent.suffix);
   out.Format("/Custom%d%s\n", profileNumber, intent.suffix);
   out.Format("<</ColorRenderingName(%s)\n", intent.renderingName);
 }

@@ -95,17 +95,17 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
   stampFailed_ = false;
   ReleaseTagList(list_);
 
-  const std::string directory = environment_.outputDirectory.empty()
-                                    ? TemporaryDirectory()
-                                    : environment_.outputDirectory;
+  std::string directory = environment_.outputDirectory;
+  std::string problem;
+  if (directory.empty()) directory = UserTemporaryDirectory(problem).value_or("");
   const std::string path = directory + stem + kFileSuffix;
-  if (!OutputNameFits(stem, path)) return BuildResult::kFailed;
+  if (!directory.empty() && !OutputNameFits(stem, path)) return BuildResult::kFailed;
 
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = directory.empty() ? nullptr : CreateOutputFile(path);
   if (file == nullptr) {
-    const int error = errno;
+    if (problem.empty()) problem = FileErrorText("cannot create", path, errno);
     Message message = OwnerlessMessage(6);
-    message.detail = FileErrorText("cannot create", path, error);
+    message.detail = problem;
     environment_.messages.Show(message);
     messageShown_ = true;
     return BuildResult::kFailed;

@@ -19,7 +19,7 @@ void WriteInstallLines(TextWriter& out, int profileNumber, const std::string& st
   out.Format("(%%disk0%%/Ink/Custom%d_Ink)DL\n", profileNumber);
   // The first line stored on the disk; the printer reads it in Shift-JIS.
   out.Put("%/");
-  out.Put(Utf8ToCp932(stem));
+  out.Put(PostScriptText(stem));
   out.Put("_INKSimulation\n");
   out.Put("\n");
   out.Put("userdict /5e2a7c1d93 get begin\n");

@@ -43,19 +43,36 @@ std::optional<std::string> ExistingFileName(const std::string& path) {
   return name;
 }
 
-// Escaping follows the conversion: the printer reads a string byte by byte, so the
-// second byte of a double-byte character that equals "\" (as in "表") needs its
-// backslash as much as a lone one does.
-std::string PostScriptFileName(const std::string& name) {
+namespace {
+
+// Shift-JIS text with its control bytes as octal escapes and, for a string, "(", ")"
+// and "\" escaped. Escaping follows the conversion: the printer reads a string byte by
+// byte, so the second byte of a double-byte character that equals "\" (as in "表")
+// needs its backslash as much as a lone one does.
+std::string EscapedText(const std::string& name, bool inString) {
   const std::string printerText = Utf8ToCp932(name);
   std::string escaped;
   escaped.reserve(printerText.size());
   for (const char c : printerText) {
-    if (c == '(' || c == ')' || c == '\\') escaped.push_back('\\');
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      const char octal[] = {'\\', static_cast<char>('0' + (byte >> 6)),
+                            static_cast<char>('0' + ((byte >> 3) & 7)),
+                            static_cast<char>('0' + (byte & 7))};
+      escaped.append(octal, sizeof octal);
+      continue;
+    }
+    if (inString && (c == '(' || c == ')' || c == '\\')) escaped.push_back('\\');
     escaped.push_back(c);
   }
   return escaped;
 }
+
+}  // namespace
+
+std::string PostScriptText(const std::string& name) { return EscapedText(name, false); }
+
+std::string PostScriptFileName(const std::string& name) { return EscapedText(name, true); }
 
 void WriteFileNameLine(TextWriter& out, const char* key, const std::string& path) {
   const std::optional<std::string> name = ExistingFileName(path);

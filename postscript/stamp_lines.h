@@ -46,8 +46,14 @@ StampResult WriteLatestLine(TextWriter& out, StampClock& clock);
 // The file-name part of an existing file, or nothing when the path names no file.
 std::optional<std::string> ExistingFileName(const std::string& path);
 
-// The file name as it stands in a PostScript string: converted to the printer's
-// Shift-JIS and with "(", ")" and "\" escaped.
+// A name as it stands in PostScript text, such as a comment line: converted to the
+// printer's Shift-JIS, with every control byte (below 0x20, and 0x7F) written as an octal
+// escape "\ddd". No raw control byte reaches the job: an ESC would let a name end the
+// job on the printer (the PJL exit, ESC %-12345X), a CR or LF would end the line.
+std::string PostScriptText(const std::string& name);
+
+// The file name as it stands in a PostScript string: PostScriptText with "(", ")" and
+// "\" escaped as well, so that the string reads back as the name's bytes.
 std::string PostScriptFileName(const std::string& name);
 
 // Writes "/<key> (<file name>)\n" or nothing when the file does not exist.

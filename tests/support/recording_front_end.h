@@ -29,10 +29,15 @@ class RecordingFrontEnd : public FrontEnd {
     events.push_back("current " + printer.name);
   }
   void ReportProgress(const Progress& progress) override {
-    static const char* const kSteps[] = {"checking", "building", "sending", "done"};
-    std::string line = kSteps[static_cast<int>(progress.step)];
-    if (progress.step == Progress::Step::kSending) {
-      line += " " + std::to_string(progress.job) + "/" + std::to_string(progress.jobs);
+    std::string line;
+    switch (progress.step) {
+      case Progress::Step::kChecking: line = "checking"; break;
+      case Progress::Step::kWaiting: line = "waiting for " + progress.printer; break;
+      case Progress::Step::kBuilding: line = "building"; break;
+      case Progress::Step::kSending:
+        line = "sending " + std::to_string(progress.job) + "/" + std::to_string(progress.jobs);
+        break;
+      case Progress::Step::kDone: line = "done"; break;
     }
     this->progress.push_back(line);
   }

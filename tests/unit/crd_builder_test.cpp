@@ -1,10 +1,12 @@
 #include "crd/crd_builder.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -442,12 +444,40 @@ TEST_F(CrdBuilderTest, OutputDirectoryThatCannotBeWrittenShowsTheBoxOnce) {
 }
 
 TEST_F(CrdBuilderTest, FailedWriteIsAFailureNotASuccess) {
-  ASSERT_EQ(symlink("/dev/full", (dir_ + "Office_C1_ColorimetricColorRendering").c_str()), 0);
-  EXPECT_EQ(Build(CompleteProfile()), BuildResult::kFailed);
+  // Files may not grow past 100 bytes: the first file's writes fail (EFBIG).
+  ASSERT_TRUE(testing::WriteProfile(profilePath_, CompleteProfile()));
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const rlimit small{100, saved.rlim_max};
+  const sighandler_t previous = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const BuildResult result = BuildFrom(profilePath_, "Office_C1");
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+  EXPECT_EQ(result, BuildResult::kFailed);
   EXPECT_EQ(err_.Text(), "Unable to write the file.\n");
   ExpectProfileFaultyBoxOnce();
-  EXPECT_EQ(File(kPhoto), LabFile(kPhoto, 0));  // finished before the failure
+  EXPECT_EQ(File(kPhoto), LabFile(kPhoto, 0).substr(0, 100));  // kept as far as written
   EXPECT_EQ(photo_, "unset");
+}
+
+// Links planted under the files' names (in a folder others may write to) are replaced by
+// the files; what they point at stays as it was, even a file the builder could write.
+TEST_F(CrdBuilderTest, PlantedLinksAreReplacedAndTheirTargetsKept) {
+  const std::string victim = dir_ + "victim";
+  ASSERT_TRUE(testing::WriteBytes(victim, testing::Bytes{'k', 'e', 'e', 'p'}));
+  ASSERT_EQ(symlink(victim.c_str(), (dir_ + "Office_C1_PhotoColorRendering").c_str()), 0);
+  ASSERT_EQ(symlink("/dev/full", (dir_ + "Office_C1_ColorimetricColorRendering").c_str()), 0);
+  ASSERT_EQ(mkfifo((dir_ + "Office_C1_BusinessColorRendering").c_str(), 0600), 0);
+  EXPECT_EQ(Build(CompleteProfile()), BuildResult::kSucceeded) << err_.Text();
+  EXPECT_EQ(testing::ReadFileText(victim), "keep");
+  for (const IntentText* intent : {&kPhoto, &kColorimetric, &kBusiness}) {
+    struct stat info {};
+    ASSERT_EQ(lstat((dir_ + "Office_C1" + intent->suffix).c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode)) << intent->suffix;
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << intent->suffix;
+  }
+  EXPECT_EQ(File(kPhoto), LabFile(kPhoto, 0));
 }
 
 TEST_F(CrdBuilderTest, NamesOverTheLimitAreRefusedBeforeAnyFileIsMade) {
