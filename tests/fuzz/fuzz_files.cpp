@@ -17,6 +17,11 @@ const std::string& WorkDirectory() {
   return directory;
 }
 
+int Violated(const char* property) {
+  std::fprintf(stderr, "fuzz property broken: %s\n", property);
+  return 1;
+}
+
 bool WriteWorkFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;

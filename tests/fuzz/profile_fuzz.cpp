@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the profile reader as a file, then every view of every tag:
 // the type dispatch, the lut8 and lut16 layouts (whatever the type), the byte form and
-// the texts. Every byte a view points at is read, so an out-of-bounds view is caught.
+// the texts. Every byte a view points at is read, so an out-of-bounds view is caught,
+// and no tag may hold more data than the file.
 #include <cstdint>
 #include <cstdio>
 
@@ -44,18 +45,32 @@ void ExerciseTag(const vomar::TagEntry& entry) {
   sink = sink + static_cast<std::uint32_t>(vomar::CopyrightText(entry).size());
 }
 
+// The reader never reports more tag data than the file holds: a loaded tag's bytes are
+// the `size` bytes at `offset`, all inside the file.
+bool TagDataInsideFile(const vomar::TagEntry& entry, std::size_t fileSize) {
+  if (!entry.loaded) return entry.data.empty();
+  const std::uint64_t end = std::uint64_t{entry.offset} + entry.size;
+  return entry.data.size() == entry.size && end <= fileSize;
+}
+
 // One reading sequence over the bytes as a file; the list as it stands afterwards.
-void ReadAndExercise(const std::uint8_t* data, std::size_t size, bool demandClass,
+// False when a tag's data exceed the file.
+bool ReadAndExercise(const std::uint8_t* data, std::size_t size, bool demandClass,
                      bool demandRequired) {
   std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
-  if (file == nullptr) return;
+  if (file == nullptr) return true;
   vomar::TagTableList list;
   vomar::ProfileHeader header;
   const vomar::Diagnostics quiet{nullptr, nullptr};
   vomar::ReadProfileTagsFrom(file, list, demandClass, demandRequired, header, quiet);
   std::fclose(file);
-  for (const vomar::TagEntry& entry : list.entries) ExerciseTag(entry);
+  bool inside = true;
+  for (const vomar::TagEntry& entry : list.entries) {
+    inside = inside && TagDataInsideFile(entry, size);
+    ExerciseTag(entry);
+  }
   vomar::ReleaseTagList(list);
+  return inside;
 }
 
 }  // namespace
@@ -64,9 +79,9 @@ namespace vomar::fuzz {
 
 int ProfileInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;  // fmemopen refuses an empty buffer
-  ReadAndExercise(data, size, false, false);
-  ReadAndExercise(data, size, true, true);
-  return 0;
+  const bool loose = ReadAndExercise(data, size, false, false);
+  const bool strict = ReadAndExercise(data, size, true, true);
+  return loose && strict ? 0 : Violated("a tag's data exceed the file");
 }
 
 }  // namespace vomar::fuzz

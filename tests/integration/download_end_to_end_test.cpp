@@ -64,10 +64,11 @@ class DownloadEndToEndTest : public ::testing::Test {
     return jobs;
   }
 
+  // Files left in the temporary folder, the user's own folder in it included.
   std::vector<std::string> LeftInTemp() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(temp())) {
-      names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(temp())) {
+      if (!entry.is_directory()) names.push_back(entry.path().filename().string());
     }
     return names;
   }

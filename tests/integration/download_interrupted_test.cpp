@@ -194,12 +194,16 @@ class DownloadInterruptedTest : public ::testing::Test {
     const DownloadOutcome outcome = RunDownload(request_, frontEnd_, services);
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 
-    // Back up and settled: whatever it still holds of the download has had its chance.
+    // Back up and settled: every job it holds has ended or is held (which prints only
+    // when released), so none of the download can print after the count.
     if (const int pid = server_.Pid(); pid > 0) kill(pid, SIGCONT);
     if (!server_.Answers()) server_.Restart();
     if (settle_) {
-      for (const testing::ServerJob& job : server_.Jobs()) server_.WaitForFinalState(job.id, 5s);
-      std::this_thread::sleep_for(1s);
+      for (const testing::ServerJob& job : server_.Jobs()) {
+        const int state = server_.WaitUntilSettled(job.id);
+        EXPECT_TRUE(state == 0 || state == testing::kJobHeld || state >= testing::kJobCanceled)
+            << fault << ": job " << job.id << " did not settle (state " << state << ")";
+      }
     }
     const std::size_t printed = server_.CapturedJobs("Office_C1").size();
     std::size_t kept = 0;

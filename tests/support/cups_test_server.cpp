@@ -176,6 +176,15 @@ std::vector<ServerJob> CupsTestServer::Jobs(const std::string& queue) const {
 }
 
 int CupsTestServer::WaitForFinalState(int jobId, std::chrono::milliseconds limit) const {
+  return WaitForState(jobId, limit, false);
+}
+
+int CupsTestServer::WaitUntilSettled(int jobId, std::chrono::milliseconds limit) const {
+  return WaitForState(jobId, limit, true);
+}
+
+int CupsTestServer::WaitForState(int jobId, std::chrono::milliseconds limit,
+                                 bool heldSettles) const {
   const Clock::time_point deadline = Clock::now() + limit;
   int state = 0;
   while (true) {
@@ -193,7 +202,10 @@ int CupsTestServer::WaitForFinalState(int jobId, std::chrono::milliseconds limit
           response ? ippFindAttribute(response.get(), "job-state", IPP_TAG_ENUM) : nullptr;
       if (attr != nullptr) state = ippGetInteger(attr, 0);
     }
-    if (state >= kJobCanceled || Clock::now() >= deadline) return state;
+    if (state >= kJobCanceled || (heldSettles && state == kJobHeld) ||
+        Clock::now() >= deadline) {
+      return state;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }

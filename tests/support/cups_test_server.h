@@ -87,6 +87,10 @@ class CupsTestServer {
   // has passed; returns the last state seen (0 when the job could not be read or is gone).
   int WaitForFinalState(int jobId,
                         std::chrono::milliseconds limit = std::chrono::seconds(15)) const;
+  // Waits until the job has settled: final, or held (a held job prints only when
+  // released, which no test server does by itself). Returns the state as above.
+  int WaitUntilSettled(int jobId,
+                       std::chrono::milliseconds limit = std::chrono::seconds(15)) const;
   // Waits until the job is completed and returns what the capture backend stored for it.
   std::optional<CapturedJob> WaitForCapturedJob(
       const std::string& folder, int jobId,
@@ -95,6 +99,8 @@ class CupsTestServer {
   std::vector<CapturedJob> CapturedJobs(const std::string& folder) const;
 
  private:
+  int WaitForState(int jobId, std::chrono::milliseconds limit, bool heldSettles) const;
+
   std::string dir_;
 };
 

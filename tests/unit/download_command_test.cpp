@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <optional>
 
+#include "common/printer_lock.h"
 #include "common/string_table.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/memory_spooler.h"
@@ -71,9 +75,10 @@ class DownloadCommandTest : public ::testing::Test {
     return request;
   }
 
-  DownloadOutcome Run(const DownloadRequest& request) {
+  DownloadOutcome Run(const DownloadRequest& request) { return RunWith(request, ui); }
+  DownloadOutcome RunWith(const DownloadRequest& request, FrontEnd& frontEnd) {
     DownloadServices services{spooler, Diagnostics{out.get(), err.get()}, outputDir() + "/"};
-    return RunDownload(request, ui, services);
+    return RunDownload(request, frontEnd, services);
   }
 
   std::vector<std::string> OutputFiles() const {
@@ -240,6 +245,42 @@ TEST_F(DownloadCommandTest, UnreadableProfilesAreRefusedBeforeTheQuestion) {
   EXPECT_EQ(inserted, expected);
   EXPECT_EQ(ui.Summary().front(), "127:Vomar Profile Downloader:16");
   EXPECT_TRUE(spooler.jobs.empty());
+  EXPECT_TRUE(OutputFiles().empty());
+}
+
+// A download to a printer whose lock another download holds waits, says for which
+// printer, and builds nothing meanwhile; a download to another printer goes ahead.
+TEST_F(DownloadCommandTest, ASecondDownloadToTheSamePrinterWaitsForTheFirst) {
+  struct WaitingUi : RecordingUi {
+    void ReportProgress(const Progress& progress) override {
+      RecordingUi::ReportProgress(progress);
+      if (progress.step == Progress::Step::kWaiting) waiting.set_value();
+    }
+    std::promise<void> waiting;
+  } second;
+  second.messages.answers = {kIdYes};
+  ui.messages.answers = {kIdYes};
+  std::string problem;
+  std::optional<PrinterLock> first =
+      PrinterLock::Acquire(outputDir() + "/", "office_C1", nullptr, problem);
+  ASSERT_TRUE(first) << problem;
+
+  std::future<DownloadOutcome> outcome =
+      std::async(std::launch::async, [&] { return RunWith(IccRequest("Office_C1"), second); });
+  ASSERT_EQ(second.waiting.get_future().wait_for(std::chrono::seconds(60)),
+            std::future_status::ready);
+  EXPECT_TRUE(spooler.jobs.empty());
+  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"office_c1.lock"});
+
+  EXPECT_EQ(Run(IccRequest("Office Printer  2F")), DownloadOutcome::kDone);
+  EXPECT_EQ(FinishedJobs().size(), 3u);
+
+  first.reset();
+  EXPECT_EQ(outcome.get(), DownloadOutcome::kDone);
+  EXPECT_EQ(second.progress,
+            (std::vector<std::string>{"waiting for Office_C1", "building", "sending 1/3",
+                                      "sending 2/3", "sending 3/3", "done"}));
+  EXPECT_EQ(FinishedJobs().size(), 6u);
   EXPECT_TRUE(OutputFiles().empty());
 }
 

@@ -103,17 +103,24 @@ TEST(FileNameLineTest, NameOfAnExistingFileWithPostScriptSpecialsEscaped) {
   const std::string special = dir.Write("Proof (v2) \\ A3.icc", "x");
   // "表" is 0x95 0x5C in Shift-JIS: its second byte needs the backslash too.
   const std::string japanese = dir.Write("表ソ.icc", "x");
+  // Every control byte, the PJL exit among them, as an octal escape; bytes that are not
+  // UTF-8 pass unchanged.
+  const std::string control = dir.Write("\x1b%-12345X\r\n\x04\x01\x1f\x7f\xfe.icc", "x");
 
   TextWriter out;
   WriteIccFileLine(out, plain);
   WriteIccFileLine(out, special);
   WriteFileNameLine(out, "INKFILE", japanese);
   WriteFileNameLine(out, "DEVFILE", plain);
+  WriteIccFileLine(out, control);
   EXPECT_EQ(out.Text(),
             "/ICCFILE (Office C1 Gloss.icc)\n"
             "/ICCFILE (Proof \\(v2\\) \\\\ A3.icc)\n"
             "/INKFILE (\x95\\\\\x83\\\\.icc)\n"
-            "/DEVFILE (Office C1 Gloss.icc)\n");
+            "/DEVFILE (Office C1 Gloss.icc)\n"
+            "/ICCFILE (\\033%-12345X\\015\\012\\004\\001\\037\\177\xfe.icc)\n");
+  // In a comment line only the control bytes change.
+  EXPECT_EQ(PostScriptText("Office\x1b(1)\r"), "Office\\033(1)\\015");
 }
 
 TEST(FileNameLineTest, NoLineForAMissingFileOrAFolder) {
