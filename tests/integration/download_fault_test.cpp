@@ -66,15 +66,21 @@ std::string LastLine(const std::string& text) {
   return trimmed.substr(trimmed.rfind('\n') + 1);
 }
 
-// Files in a temporary folder, but the one that fills a full folder.
+// Files in a temporary folder and the user's own folder in it, but the one that fills a
+// full folder.
 std::size_t FilesIn(const std::string& folder) {
   std::size_t count = 0;
   std::error_code error;
-  for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
-       it.increment(error)) {
-    if (it->path().filename() != "fill") ++count;
+  for (auto it = fs::recursive_directory_iterator(folder, error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    if (!it->is_directory() && it->path().filename() != "fill") ++count;
   }
   return count;
+}
+
+// The user's own folder that downloads build in under the temporary folder `temp`.
+std::string UserFolder(const std::string& temp) {
+  return temp + "/vomar-" + std::to_string(geteuid());
 }
 
 // Job numbers and the printer's words vary from run to run and version to version.
@@ -229,7 +235,7 @@ class CommandFaultTest : public ::testing::Test {
     EXPECT_EQ(printed, expectedPrinted_) << fault;
     EXPECT_FALSE(run.timedOut) << fault;
     for (const fs::directory_entry& entry : fs::directory_iterator(temp.empty() ? temp_ : temp)) {
-      if (entry.path().filename() != "fill") fs::remove(entry.path());
+      if (entry.path().filename() != "fill") fs::remove_all(entry.path());
     }
   }
 
@@ -416,7 +422,7 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   // failed build.
   Check("temporary folder full", run, 1,
         Question("Office_C1") + "Unable to write the file.\n" + kProfileFaulty + "cannot write " +
-            full + "/Office_C1_PhotoColorRendering: No space left on device\n",
+            UserFolder(full) + "/Office_C1_PhotoColorRendering: No space left on device\n",
         Captured("Office_C1") - afterMissing, 3, full);
   umount(full.c_str());
 

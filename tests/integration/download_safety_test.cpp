@@ -41,7 +41,7 @@ class DownloadSafetyTest : public ::testing::Test {
  protected:
   void SetUp() override {
     profile = MakeProfile("Office C1 Gloss.icc", 5);
-    fs::copy_file(testing::SourcePath("config/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
+    fs::copy_file(testing::SourcePath("examples/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
     fs::create_directory(temp());
   }
 

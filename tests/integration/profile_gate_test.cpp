@@ -102,6 +102,14 @@ class ProfileGateTest : public ::testing::Test {
   testing::ScratchDirectory scratch;
 };
 
+// True when no file is left under `folder` (the user's own folder in it may stay).
+bool NoFileUnder(const std::string& folder) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_directory()) return false;
+  }
+  return true;
+}
+
 TEST_F(ProfileGateTest, CheckCommandReportsEachBoxAndThePair) {
   struct Case {
     std::vector<std::string> args;
@@ -193,7 +201,7 @@ TEST_F(ProfileGateTest, RefusedProfilesEndTheDownloadBeforeAnyFileOrJob) {
     EXPECT_EQ(result.out, "") << call;
     EXPECT_EQ(result.err, c.err) << call;
   }
-  EXPECT_TRUE(std::filesystem::is_empty(temp()));
+  EXPECT_TRUE(NoFileUnder(temp()));
   EXPECT_EQ(JobCount("Office_C1"), before);
   EXPECT_EQ(JobCount("Office_C2"), beforeC2);
 }
@@ -211,7 +219,7 @@ TEST_F(ProfileGateTest, OnlySupportedQueuesUnlessAnyPrinterIsGiven) {
             "'Other Laser PS' is not listed there (see 'vomar-download printers'; "
             "--any-printer sends to it anyway)\n");
   EXPECT_EQ(JobCount("Other_Laser"), jobsBefore);
-  EXPECT_TRUE(std::filesystem::is_empty(temp()));
+  EXPECT_TRUE(NoFileUnder(temp()));
 
   // With --any-printer the queue takes the three files; no configuration is needed, and
   // in ink mode the model check, which needs the queue's model, is left out.
@@ -238,7 +246,7 @@ TEST_F(ProfileGateTest, OnlySupportedQueuesUnlessAnyPrinterIsGiven) {
     names.push_back(captured[k].name);
   }
   EXPECT_EQ(names, (std::vector<std::string>{"CRD_FILE", "CRD_FILE", "CRD_FILE", "TOKU_R_FILE"}));
-  EXPECT_TRUE(std::filesystem::is_empty(temp()));
+  EXPECT_TRUE(NoFileUnder(temp()));
 }
 
 TEST_F(ProfileGateTest, AnAcceptedInkPairIsSentAsItIsBuilt) {
