@@ -117,14 +117,14 @@ int BuildInput(const std::uint8_t* data, std::size_t size) {
   CrdBuilder crd(environment);
   crd.profileNumber = 2;
   std::string photo, colorimetric, business;
-  if (crd.BuildCrdFiles(profile, "Fuzz", photo, colorimetric, business) == 0) {
+  if (crd.BuildCrdFiles(profile, "Fuzz", photo, colorimetric, business) == BuildResult::kBuilt) {
     made = {photo, colorimetric, business};
   }
 
   InkSimulationBuilder ink(environment);
   ink.profileNumber = 3;
   std::string inkPath;
-  if (ink.BuildInkSimulation(profile, profile, "Fuzz", inkPath) == 0) made.push_back(inkPath);
+  if (ink.BuildInkSimulation(profile, profile, "Fuzz", inkPath) == BuildResult::kBuilt) made.push_back(inkPath);
 
   for (const std::string& path : made) {
     if (!BalancedPostScript(ReadWorkFile(path))) return Violated("a built file is not balanced");

@@ -46,11 +46,11 @@ void ExerciseTag(const vomar::TagEntry& entry) {
 }
 
 // The reader never reports more tag data than the file holds: a loaded tag's bytes are
-// the `size` bytes at `offset`, all inside the file.
+// the `size` bytes at `offset`, all inside the file (an empty tag may point anywhere).
 bool TagDataInsideFile(const vomar::TagEntry& entry, std::size_t fileSize) {
   if (!entry.loaded) return entry.data.empty();
   const std::uint64_t end = std::uint64_t{entry.offset} + entry.size;
-  return entry.data.size() == entry.size && end <= fileSize;
+  return entry.data.size() == entry.size && (entry.size == 0 || end <= fileSize);
 }
 
 // One reading sequence over the bytes as a file; the list as it stands afterwards.

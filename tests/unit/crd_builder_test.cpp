@@ -469,7 +469,7 @@ TEST_F(CrdBuilderTest, PlantedLinksAreReplacedAndTheirTargetsKept) {
   ASSERT_EQ(symlink(victim.c_str(), (dir_ + "Office_C1_PhotoColorRendering").c_str()), 0);
   ASSERT_EQ(symlink("/dev/full", (dir_ + "Office_C1_ColorimetricColorRendering").c_str()), 0);
   ASSERT_EQ(mkfifo((dir_ + "Office_C1_BusinessColorRendering").c_str(), 0600), 0);
-  EXPECT_EQ(Build(CompleteProfile()), BuildResult::kSucceeded) << err_.Text();
+  EXPECT_EQ(Build(CompleteProfile()), BuildResult::kBuilt) << err_.Text();
   EXPECT_EQ(testing::ReadFileText(victim), "keep");
   for (const IntentText* intent : {&kPhoto, &kColorimetric, &kBusiness}) {
     struct stat info {};
