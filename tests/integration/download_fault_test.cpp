@@ -93,17 +93,27 @@ std::string Masked(const std::string& text) {
                             "$1...");
 }
 
-const std::string kString4 =
-    "vomar-download: ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
-    "vomar-download: ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。\n";
-const std::string kDone = "Vomar Profile Downloader: ダウンロードが完了しました。\n";
+// A box as the command line prints it: each line after the caption, then the detail.
+std::string Printed(const Message& message) {
+  const std::string caption = message.caption.value_or("vomar-download");
+  std::string lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = message.text.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    lines += caption + ": " + message.text.substr(start, end - start) + "\n";
+  }
+  lines += caption + ": " + message.text.substr(start) + "\n";
+  if (!message.detail.empty()) lines += message.detail + "\n";
+  if ((message.flags & 0x0F) == kMbYesNo) lines += caption + ": [yes]\n";
+  return lines;
+}
+
+const std::string kProfileFaulty = Printed(OwnerlessMessage(6));
+const std::string kDone = Printed(MainDialogMessage(109, kMbOk));
 
 std::string Question(const std::string& queue) {
-  return "vomar-download: downloading to " + queue +
-         "\n"
-         "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n"
-         "Vomar Profile Downloader: 作業を継続しますか？\n"
-         "Vomar Profile Downloader: [yes]\n";
+  return "vomar-download: downloading to " + queue + "\n" +
+         Printed(MainDialogMessage(8, kMbYesNo | kMbIconExclamation));
 }
 
 // The --wait report of three CRD jobs that all stood at `state` ("pending", ...).
@@ -238,26 +248,38 @@ class CommandFaultTest : public ::testing::Test {
 };
 
 TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) {
+  // A queue that rejects jobs is refused before the question, with its reason; nothing
+  // is built. The next printer named is still tried, a printer named twice once, and
+  // the exit status tells that one failed.
   AddQueue("Fault_Rejecting");
-  ASSERT_EQ(server_.RunClient({"cupsreject", "Fault_Rejecting"}).exitStatus, 0);
-  const std::string rejected =
-      kString4 + "creating a job on Fault_Rejecting: <reason> (0x0506)\n";
-  CommandResult run = Crd("Fault_Rejecting");
-  Check("queue rejecting jobs", run, 1, Question("Fault_Rejecting") + rejected + rejected + rejected,
-        Captured("Fault_Rejecting"), 3);
+  ASSERT_EQ(server_.RunClient({"cupsreject", "-r", "full", "Fault_Rejecting"}).exitStatus, 0);
+  const std::size_t before = server_.CapturedJobs("Office_C1").size();
+  CommandResult run = Crd("Fault_Rejecting", {"--printer", "Office_C1", "--printer", "office_c1"});
+  expectedPrinted_ = 3;
+  Check("queue rejecting jobs, then a good one named twice", run, 1,
+        "vomar-download: downloading to Fault_Rejecting\n" +
+            Printed(SpoolerFailureMessage("Fault_Rejecting: not accepting jobs (full)")) +
+            Question("Office_C1") + kDone,
+        Captured("Fault_Rejecting") + Captured("Office_C1") - before, 0);
+  expectedPrinted_ = 0;
 
-  // A disabled queue takes the jobs and keeps them: spooled is all the command can say,
-  // and --wait tells that nothing printed.
+  // A disabled (stopped) queue takes the jobs and keeps them: the user is told before
+  // anything is built, --yes goes on, and the completion says the jobs are queued;
+  // --wait tells that nothing printed.
   AddQueue("Fault_Disabled");
   ASSERT_EQ(server_.RunClient({"cupsdisable", "Fault_Disabled"}).exitStatus, 0);
+  const std::string stopped =
+      "vomar-download: downloading to Fault_Disabled\n" +
+      Printed(WithLineInserted(kQueueStopped, "Fault_Disabled: stopped (Paused)",
+                               kMbYesNo | kMbIconExclamation)) +
+      Printed(MainDialogMessage(8, kMbYesNo | kMbIconExclamation)) +
+      Printed(MainDialogMessage(kDownloadQueued, kMbOk));
   run = Crd("Fault_Disabled");
-  Check("queue disabled", run, 0, Question("Fault_Disabled") + kDone,
-        Captured("Fault_Disabled"), 0);
+  Check("queue disabled", run, 0, stopped, Captured("Fault_Disabled"), 0);
   run = Crd("Fault_Disabled", {"--wait=3"});
   const std::string pending = "still pending after 3 s; printer: no message";
   Check("queue disabled, --wait=3", run, 1,
-        Question("Fault_Disabled") + kDone +
-            WaitReport("Fault_Disabled", 3, {pending, pending, pending}),
+        stopped + WaitReport("Fault_Disabled", 3, {pending, pending, pending}),
         server_.CapturedJobs("Fault_Disabled").size(), 0);
 
   CommandOptions pageOptions;
@@ -341,6 +363,38 @@ TEST_F(CommandFaultTest, ServerNotRunningAndBrokenConfigurationsStopBeforeAnyFil
   }
 }
 
+// Files that cannot be read are refused with their path and the system's reason before
+// the question: no file, no job.
+TEST_F(CommandFaultTest, UnreadableProfilesAreRefusedWithPathAndReasonBeforeTheQuestion) {
+  const std::string folder = scratch_.File("folder.icc");
+  fs::create_directory(folder);
+  const struct {
+    const char* fault;
+    std::string path;
+    std::string reason;
+  } cases[] = {
+      {"profile missing", scratch_.File("missing.icc"), "No such file or directory"},
+      {"profile is a folder", folder, "Is a directory"},
+      {"profile empty", scratch_.Write("empty.icc", ""), "the file is empty"},
+      {"profile of 100 bytes", scratch_.Write("short.icc", std::string(100, 'x')),
+       "the file is too short to be a profile (100 bytes)"},
+  };
+  const std::size_t before = server_.CapturedJobs("Office_C1").size();
+  for (const auto& c : cases) {
+    CommandOptions options;
+    options.workingDirectory = testing::SourcePath("examples");
+    options.environment["TMPDIR"] = temp_;
+    const CommandResult run =
+        testing::RunCommand({testing::VomarDownloadPath(), "crd", "--printer", "Office_C1",
+                             "--number", "1", "--yes", c.path},
+                            options);
+    Check(c.fault, run, 1,
+          Printed(WithLineInserted(kProfileUnreadable, c.path + ": " + c.reason,
+                                   kMbOk | kMbIconHand)),
+          Captured("Office_C1") - before, 0);
+  }
+}
+
 // A small tmpfs at `folder`, mounted with `options`; false where mounting is not allowed.
 bool MountTmpfs(const std::string& folder, const char* options, unsigned long flags = 0) {
   fs::create_directories(folder);
@@ -367,7 +421,7 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   // The files are created but cannot be written; the empty files stay, as after every
   // failed build.
   Check("temporary folder full", run, 1,
-        Question("Office_C1") + "Unable to write the file.\n" + kString4 + "cannot write " +
+        Question("Office_C1") + "Unable to write the file.\n" + kProfileFaulty + "cannot write " +
             UserFolder(full) + "/Office_C1_PhotoColorRendering: No space left on device\n",
         Captured("Office_C1") - afterMissing, 3, full);
   umount(full.c_str());
