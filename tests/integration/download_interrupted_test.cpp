@@ -217,7 +217,9 @@ class DownloadInterruptedTest : public ::testing::Test {
     EXPECT_EQ(seen, expectedSeen) << fault;
     EXPECT_EQ(printed, expectedPrinted) << fault;
     EXPECT_EQ(kept, expectedKept) << fault;
-    if (opens) EXPECT_EQ(hooked_.Opens() - opensBefore, *opens) << fault;
+    if (opens) {
+      EXPECT_EQ(hooked_.Opens() - opensBefore, *opens) << fault;
+    }
     return outcome;
   }
 
@@ -289,7 +291,9 @@ TEST_F(DownloadInterruptedTest, QueueDeletedBetweenListingAndSending) {
   for (const auto& c : cases) {
     ASSERT_TRUE(server_.Start());
     for (const auto& entry : fs::directory_iterator(temp_)) fs::remove(entry.path());
-    if (c.atOpen == 0) ASSERT_TRUE(server_.DeleteQueue("Office_C1"));
+    if (c.atOpen == 0) {
+      ASSERT_TRUE(server_.DeleteQueue("Office_C1"));
+    }
     const int before = hooked_.Opens();
     hooked_.onOpen = [&, before](int open) {
       if (open - before == c.atOpen) server_.DeleteQueue("Office_C1");
