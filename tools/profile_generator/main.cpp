@@ -1,4 +1,4 @@
-// make-test-profile: writes a version-2 CMYK printer profile for tests.
+// make-test-profile: writes a CMYK printer profile for tests.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,10 +15,15 @@ constexpr const char* kUsage =
     "usage: make-test-profile [options] OUT.icc\n"
     "  --grid N             CLUT points per dimension (2..255, default 9)\n"
     "  --lut16              lut16 ('mft2') tables instead of lut8 ('mft1')\n"
+    "  --mab                'mAB '/'mBA ' tables and 'mluc' texts, saved as version 4.3\n"
+    "                       (the header then says 4.3 unless --version is given)\n"
+    "  --source PROFILE     the CMYK profile the tables are sampled from\n"
+    "                       (default Ghostscript's default_cmyk.icc)\n"
     "  --pcs Lab|XYZ        profile connection space (default Lab)\n"
     "  --class SIG          device class (default prtr)\n"
     "  --space SIG          colour space (default CMYK)\n"
-    "  --version M.m[.b]    version written into the header (default 2.1)\n"
+    "  --version M.m[.b]    version written into the header (default 2.1; a lut16\n"
+    "                       profile marked 4.x is a version-4 profile with 'mft2' tables)\n"
     "  --manufacturer SIG   header manufacturer (default none)\n"
     "  --desc TEXT          'desc' text\n"
     "  --dmdd TEXT          add a 'dmdd' tag with TEXT\n"
@@ -68,6 +73,7 @@ bool ParseIlluminant(const char* text, std::array<double, 3>& xyz) {
 int main(int argc, char** argv) {
   TestProfileOptions options;
   std::string output;
+  bool versionGiven = false;
   for (int k = 1; k < argc; ++k) {
     const std::string option = argv[k];
     const bool hasValue = k + 1 < argc;
@@ -78,6 +84,9 @@ int main(int argc, char** argv) {
       return 0;
     } else if (option == "--lut16") {
       options.lut16 = true;
+    } else if (option == "--mab") {
+      options.multiFunctionTables = true;
+      if (!versionGiven) options.versionBytes = {4, 0x30, 0, 0};
     } else if (option == "--bkpt") {
       options.blackPoint = true;
     } else if (option == "--ktrc") {
@@ -105,6 +114,9 @@ int main(int argc, char** argv) {
         ok = ParseSignature(value, options.colorSpace);
       } else if (option == "--version") {
         ok = ParseVersion(value, options.versionBytes);
+        versionGiven = true;
+      } else if (option == "--source") {
+        options.sourceProfile = value;
       } else if (option == "--manufacturer") {
         ok = ParseSignature(value, options.manufacturer);
       } else if (option == "--desc") {

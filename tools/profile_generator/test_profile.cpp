@@ -206,16 +206,17 @@ class TableMaker {
       : context_(context), options_(options) {}
 
   bool Open(std::string* error) {
-    source_.reset(cmsOpenProfileFromFileTHR(context_, kDefaultCmykProfile, "r"));
+    source_.reset(cmsOpenProfileFromFileTHR(context_, options_.sourceProfile.c_str(), "r"));
     if (!source_) {
-      *error = std::string("cannot open ") + kDefaultCmykProfile;
+      *error = "cannot open " + options_.sourceProfile;
       return false;
     }
     const bool xyz = options_.pcs == sig::kXyz;
     pcs_.reset(xyz ? cmsCreateXYZProfileTHR(context_) : cmsCreateLab4ProfileTHR(context_, nullptr));
     lab_.reset(cmsCreateLab4ProfileTHR(context_, nullptr));
-    // lut16 tables of a version-2 profile hold Lab in the older 16-bit encoding.
-    pcsFormat_ = xyz ? TYPE_XYZ_16 : (options_.lut16 ? TYPE_LabV2_16 : TYPE_Lab_16);
+    // lut16 tables hold Lab in the older 16-bit encoding, 'mAB '/'mBA ' in the newer.
+    const bool legacyLab = options_.lut16 && !options_.multiFunctionTables;
+    pcsFormat_ = xyz ? TYPE_XYZ_16 : (legacyLab ? TYPE_LabV2_16 : TYPE_Lab_16);
     return pcs_ && lab_;
   }
 
@@ -337,8 +338,9 @@ bool BuildProfile(const TestProfileOptions& options, std::vector<std::uint8_t>* 
   Profile profile(cmsCreateProfilePlaceholder(lcms.context));
   if (!profile) return Fail(error, "cannot create a profile", lcms);
   cmsHPROFILE handle = profile.get();
-  // LittleCMS chooses version-2 tag types (lut8/lut16, 'desc', 'text') below 4.0.
-  cmsSetProfileVersion(handle, 2.1);
+  // LittleCMS chooses version-2 tag types (lut8/lut16, 'desc', 'text') below 4.0, and
+  // 'mAB '/'mBA ', 'mluc' from 4.0 on.
+  cmsSetProfileVersion(handle, options.multiFunctionTables ? 4.3 : 2.1);
   cmsSetDeviceClass(handle, static_cast<cmsProfileClassSignature>(options.deviceClass));
   cmsSetColorSpace(handle, static_cast<cmsColorSpaceSignature>(options.colorSpace));
   cmsSetPCS(handle, static_cast<cmsColorSpaceSignature>(options.pcs));

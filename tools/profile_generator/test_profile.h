@@ -1,7 +1,8 @@
-// Version-2 CMYK printer profiles for tests, written with LittleCMS from tables sampled
-// out of Ghostscript's default CMYK profile. Every A2Bx/B2Ax table is a lut8 ('mft1')
-// or lut16 ('mft2') table of the chosen grid, with identity or curved input and output
-// tables; the output is the same for the same options.
+// CMYK printer profiles for tests, written with LittleCMS from tables sampled out of
+// Ghostscript's default CMYK profile (or another). Every A2Bx/B2Ax table is a lut8
+// ('mft1') or lut16 ('mft2') table of the chosen grid, with identity or curved input and
+// output tables, or for a version-4 profile an 'mAB '/'mBA ' table; the output is the
+// same for the same options.
 #pragma once
 
 #include <array>
@@ -20,6 +21,10 @@ inline constexpr const char* kDefaultCmykProfile =
 struct TestProfileOptions {
   int gridPoints = 9;                  // CLUT points per dimension of every A2Bx/B2Ax table
   bool lut16 = false;                  // mft2 instead of mft1
+  // 'mAB '/'mBA ' tables and 'mluc' texts: LittleCMS saves the profile as version 4.3
+  // (set versionBytes to match).
+  bool multiFunctionTables = false;
+  std::string sourceProfile = kDefaultCmykProfile;  // the tables are sampled from it
   Signature pcs = sig::kLab;           // or sig::kXyz
   Signature deviceClass = sig::kPrtr;
   Signature colorSpace = sig::kCmyk;
