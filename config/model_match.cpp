@@ -9,6 +9,7 @@
 #include "icc/profile_reader.h"
 #include "icc/signatures.h"
 #include "config/printer_list.h"
+#include "icc/tag_text.h"
 
 namespace vomar {
 
@@ -59,7 +60,12 @@ ModelCheck CompareModelTag(std::FILE* profile, std::uint32_t offset, std::uint32
   }
 
   std::string description;
-  if (tag.size() > kDescriptionStart) {
+  TagEntry entry;
+  entry.data.assign(tag.begin(), tag.end());
+  if (IsMultiLocalizedText(entry)) {
+    // A version-4 profile's 'mluc' text: its first record, held to the same length.
+    description = TagText(entry).substr(0, kMaxModelDescriptionBytes);
+  } else if (tag.size() > kDescriptionStart) {
     const auto begin = tag.begin() + kDescriptionStart;
     const auto limit =
         begin + std::min<std::ptrdiff_t>(tag.end() - begin, kMaxModelDescriptionBytes);

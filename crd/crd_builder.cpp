@@ -165,8 +165,15 @@ bool CrdBuild::CheckTables() {
     for (std::size_t k = 0; k < list_.entries.size(); ++k) {
       const TagEntry& entry = list_.entries[k];
       if (entry.signature != intent.tag) continue;
-      tables_[k] = ReadCrdTable(entry.data.data(), entry.data.size(),
-                                Lut16BytesFor(header_.pcs, /*deviceToPcs=*/false));
+      // Intents often share one table: an entry with the same place in the file is
+      // read once.
+      for (std::size_t read = 0; read < tables_.size() && !tables_[k]; ++read) {
+        const TagEntry& other = list_.entries[read];
+        if (tables_[read] && other.offset == entry.offset && other.size == entry.size) {
+          tables_[k] = tables_[read];
+        }
+      }
+      if (!tables_[k]) tables_[k] = ReadCrdTable(header_, entry);
       if (!tables_[k]) {
         env_.diag.Err(FormatC("Error in %s Tag\n", SignatureText(intent.tag).c_str()));
         return false;

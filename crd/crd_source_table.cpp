@@ -1,5 +1,7 @@
 #include "crd/crd_source_table.h"
 
+#include "icc/version4_tables.h"
+
 namespace vomar {
 
 std::optional<ByteLut> ReadCrdTable(const std::uint8_t* data, std::size_t size,
@@ -11,6 +13,14 @@ std::optional<ByteLut> ReadCrdTable(const std::uint8_t* data, std::size_t size,
     return std::nullopt;
   }
   return lut;
+}
+
+std::optional<ByteLut> ReadCrdTable(const ProfileHeader& header, const TagEntry& entry) {
+  if (IsVersion4Profile(header)) {
+    return SampleVersion4Table(header, entry, SampledTableUse::kCrdRenderTable);
+  }
+  return ReadCrdTable(entry.data.data(), entry.data.size(),
+                      Lut16BytesFor(header.pcs, /*deviceToPcs=*/false));
 }
 
 }  // namespace vomar

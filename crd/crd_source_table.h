@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "icc/lut.h"
+#include "icc/profile_reader.h"
 
 namespace vomar {
 
@@ -15,5 +16,10 @@ namespace vomar {
 // table's values become bytes by `conversion` (Lut16BytesFor the profile's PCS).
 std::optional<ByteLut> ReadCrdTable(const std::uint8_t* data, std::size_t size,
                                     Lut16Bytes conversion = Lut16Bytes::kTruncated);
+
+// The table a CRD file is written from: a version-4 profile's tag sampled through
+// LittleCMS (icc/version4_tables.h), any other profile's tag as above with the
+// conversion of its PCS.
+std::optional<ByteLut> ReadCrdTable(const ProfileHeader& header, const TagEntry& entry);
 
 }  // namespace vomar

@@ -5,6 +5,7 @@
 
 #include "common/file_handle.h"
 #include "common/string_table.h"
+#include "icc/tag_text.h"
 
 namespace vomar {
 
@@ -34,9 +35,12 @@ HeaderReading ReadHeaderOnly(const std::string& path, const Diagnostics& diag) {
   return reading;
 }
 
-bool IsVersionAccepted(const ProfileHeader& header) { return header.raw[8] <= 2; }
+bool IsVersionAccepted(const ProfileHeader& header) {
+  return header.raw[8] <= 2 || header.raw[8] == 4;
+}
 
 std::string DmddText(const TagEntry& dmdd) {
+  if (IsMultiLocalizedText(dmdd)) return TagText(dmdd);
   const std::vector<std::uint8_t>& data = dmdd.data;
   if (data.size() <= kDmddTextStart) return {};
   const auto begin = data.begin() + kDmddTextStart;

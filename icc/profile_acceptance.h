@@ -26,12 +26,13 @@ struct HeaderReading {
 // Opens the file, reads the header and the tag count, and closes it again.
 HeaderReading ReadHeaderOnly(const std::string& path, const Diagnostics& diag);
 
-// The version rule: a profile whose major version (byte 8) is at most 2 is accepted,
-// whatever its minor version and bug-fix level.
+// The version rule: a profile whose major version (byte 8) is at most 2 (read exactly)
+// or 4 (read through LittleCMS) is accepted, whatever its minor version and bug-fix level.
 bool IsVersionAccepted(const ProfileHeader& header);
 
 // The ASCII text of a 'dmdd' tag: from byte 12 of its data up to the first zero byte or
-// the end of the data, whatever its length. The type and the count are not examined.
+// the end of the data, whatever its length; the type and the count are not examined. A
+// version-4 'mluc' tag gives the text of its first record.
 std::string DmddText(const TagEntry& dmdd);
 
 // The model code of a 'dmdd' text, scanned from start to end: at every ":", blank, "D" or

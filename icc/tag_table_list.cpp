@@ -1,6 +1,7 @@
 #include <new>
 
 #include "icc/profile_reader.h"
+#include "icc/tag_text.h"
 
 namespace vomar {
 
@@ -84,6 +85,8 @@ void ReleaseTagList(TagTableList& list) {
 }
 
 std::string CopyrightText(const TagEntry& entry) {
+  // Version-4 profiles hold their texts as 'mluc': the first record is echoed.
+  if (IsMultiLocalizedText(entry)) return TagText(entry);
   std::string text;
   for (std::size_t k = 8; k < entry.data.size() && entry.data[k] != 0; ++k) {
     text.push_back(static_cast<char>(entry.data[k]));

@@ -57,6 +57,10 @@ std::string Utf16Text(const std::vector<std::uint8_t>& data, std::size_t begin, 
 
 }  // namespace
 
+bool IsMultiLocalizedText(const TagEntry& entry) {
+  return entry.data.size() >= 4 && Read32(entry.data, 0) == MakeSignature("mluc");
+}
+
 std::string TagText(const TagEntry& entry) {
   const std::vector<std::uint8_t>& data = entry.data;
   if (data.size() < 8) return {};

@@ -8,6 +8,10 @@
 
 namespace vomar {
 
+// True when the tag's type is 'mluc' (multiLocalizedUnicodeType, the text type of
+// version-4 profiles).
+bool IsMultiLocalizedText(const TagEntry& entry);
+
 // Empty for another type or for data too short to hold what their counts say.
 std::string TagText(const TagEntry& entry);
 

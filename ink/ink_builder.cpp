@@ -13,6 +13,7 @@
 #include "postscript/downloader.h"
 #include "postscript/stamp_lines.h"
 #include "icc/lut.h"
+#include "icc/version4_tables.h"
 #include "ink/ink_document.h"
 #include "ink/ink_tables.h"
 
@@ -33,10 +34,12 @@ constexpr const char* kPathTooLong =
 constexpr const char* kStemHasSlash =
     "ﾌﾟﾘﾝﾀｰ名に\"/\"が含まれているため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。";
 
-// A table tag that the writers print (as opposed to one they pass over).
+// A table tag that the writers print (as opposed to one they pass over): lut8 and lut16
+// tables, and the multi-function tables of version-4 profiles.
 bool IsLookupTable(const TagEntry& entry) {
   const Signature type = LutType(entry.data.data(), entry.data.size());
-  return type == sig::kMft1 || type == sig::kMft2;
+  return type == sig::kMft1 || type == sig::kMft2 || type == MakeSignature("mAB ") ||
+         type == MakeSignature("mBA ");
 }
 
 // Walks the tags from the last: `writeWhitePoint` runs for each white- or black-point
@@ -64,15 +67,20 @@ BuildResult WriteWhitePointsAndEchoCopyright(const TagTableList& list,
 }
 
 using TableWriter = TableResult (*)(const std::uint8_t*, std::size_t, TextWriter&);
+using SampledTableWriter = TableResult (*)(const ProfileHeader&, const TagEntry&, TextWriter&);
 
-// Writes every `tag` entry, walking from the last: kFailed after `failure` when the
-// writer refuses one. `written` is set once a lookup table has been written.
-BuildResult WriteTableTags(const TagTableList& list, Signature tag, TableWriter write,
-                           TextWriter& out, const Diagnostics& diag, const char* failure,
-                           bool& written) {
+// Writes every `tag` entry, walking from the last, with `write` (version-2 profiles) or
+// `writeSampled` (version-4 profiles): kFailed after `failure` when the writer refuses
+// one. `written` is set once a lookup table has been written.
+BuildResult WriteTableTags(const TagTableList& list, const ProfileHeader& header, Signature tag,
+                           TableWriter write, SampledTableWriter writeSampled, TextWriter& out,
+                           const Diagnostics& diag, const char* failure, bool& written) {
+  const bool sampled = IsVersion4Profile(header);
   for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
     if (entry->signature != tag) continue;
-    if (write(entry->data.data(), entry->data.size(), out) != TableResult::kWritten) {
+    const TableResult result = sampled ? writeSampled(header, *entry, out)
+                                       : write(entry->data.data(), entry->data.size(), out);
+    if (result != TableResult::kWritten) {
       diag.Err(failure);
       return BuildResult::kFailed;
     }
@@ -189,8 +197,9 @@ BuildResult InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
       list_, header, environment_.diag, [&] { WriteSimulationWhitePoint(out, header); });
 
   if (header.pcs != sig::kLab) return result;
-  if (WriteTableTags(list_, sig::kA2B0, WriteSimulationLut, out, environment_.diag,
-                     "Error in A2B0 Tag\n", written_.simulationTable) != BuildResult::kBuilt) {
+  if (WriteTableTags(list_, header, sig::kA2B0, WriteSimulationLut, WriteSampledSimulationLut,
+                     out, environment_.diag, "Error in A2B0 Tag\n",
+                     written_.simulationTable) != BuildResult::kBuilt) {
     return BuildResult::kFailed;
   }
   return result;
@@ -221,8 +230,9 @@ BuildResult InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
   });
 
   if (!lab) return result;
-  if (WriteTableTags(list_, sig::kB2A0, WriteRenderingLut, out, environment_.diag,
-                     "Error in B2A0 Tag\n", written_.renderTable) != BuildResult::kBuilt) {
+  if (WriteTableTags(list_, header, sig::kB2A0, WriteRenderingLut, WriteSampledRenderingLut,
+                     out, environment_.diag, "Error in B2A0 Tag\n",
+                     written_.renderTable) != BuildResult::kBuilt) {
     return BuildResult::kFailed;
   }
   return result;

@@ -4,6 +4,7 @@
 #include "icc/lut.h"
 #include "icc/lut_evaluation.h"
 #include "icc/signatures.h"
+#include "icc/version4_tables.h"
 
 namespace vomar {
 namespace {
@@ -129,6 +130,22 @@ TableResult WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWrite
 
 TableResult WriteRenderTable8(const std::uint8_t* data, std::size_t size, TextWriter& out) {
   return WriteLut8(data, size, kRenderingInputs, kRenderingValues, PutRenderTable, out);
+}
+
+TableResult WriteSampledSimulationLut(const ProfileHeader& header, const TagEntry& tag,
+                                      TextWriter& out) {
+  const auto table = SampleVersion4Table(header, tag, SampledTableUse::kInkSimulationTable);
+  if (!table) return TableResult::kRefused;
+  PutDefgTable(GridView{table->gridPoints, table->outputChannels, table->clut.data()}, out);
+  return TableResult::kWritten;
+}
+
+TableResult WriteSampledRenderingLut(const ProfileHeader& header, const TagEntry& tag,
+                                     TextWriter& out) {
+  const auto table = SampleVersion4Table(header, tag, SampledTableUse::kInkRenderTable);
+  if (!table) return TableResult::kRefused;
+  PutRenderTable(GridView{table->gridPoints, table->outputChannels, table->clut.data()}, out);
+  return TableResult::kWritten;
 }
 
 }  // namespace vomar

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "common/text_writer.h"
+#include "icc/profile_reader.h"
 
 namespace vomar {
 
@@ -27,6 +28,13 @@ inline constexpr int kRenderingInputs = 3;
 // lookup table, or one whose input count or size does not fit, is refused.
 TableResult WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
 TableResult WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
+
+// A version-4 profile's table sampled through LittleCMS (icc/version4_tables.h), in the
+// same text: refused when LittleCMS cannot read it as a table of the right channels.
+TableResult WriteSampledSimulationLut(const ProfileHeader& header, const TagEntry& tag,
+                                      TextWriter& out);
+TableResult WriteSampledRenderingLut(const ProfileHeader& header, const TagEntry& tag,
+                                     TextWriter& out);
 
 // One lut8 ('mft1') tag, its type not looked at.
 TableResult WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWriter& out);
