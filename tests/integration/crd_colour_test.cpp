@@ -144,6 +144,98 @@ double LargestDifference(const std::string& profilePath, const CrdTables& crd, i
   return largest;
 }
 
+// Colours that can exist, as D50 Lab: an sRGB grid, and the profile's own CMYK grid
+// through its colorimetric device-to-PCS table. (A Lab box also holds colours no surface
+// can show; for those a CRD clips, which is no fault.)
+std::vector<cmsCIELab> RealisableColours(const std::string& profilePath) {
+  std::vector<cmsCIELab> colours;
+  cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  cmsHPROFILE printer = cmsOpenProfileFromFile(profilePath.c_str(), "r");
+  cmsHTRANSFORM fromRgb = cmsCreateTransform(srgb, TYPE_RGB_8, lab, TYPE_Lab_DBL,
+                                             INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE);
+  cmsHTRANSFORM fromCmyk =
+      printer == nullptr ? nullptr
+                         : cmsCreateTransform(printer, TYPE_CMYK_DBL, lab, TYPE_Lab_DBL,
+                                              INTENT_RELATIVE_COLORIMETRIC, cmsFLAGS_NOCACHE);
+  EXPECT_NE(fromCmyk, nullptr);
+  for (int r = 0; r <= 256; r += 32) {
+    for (int g = 0; g <= 256; g += 32) {
+      for (int b = 0; b <= 256; b += 32) {
+        const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(std::min(r, 255)),
+                                     static_cast<std::uint8_t>(std::min(g, 255)),
+                                     static_cast<std::uint8_t>(std::min(b, 255))};
+        cmsCIELab colour;
+        cmsDoTransform(fromRgb, rgb, &colour, 1);
+        colours.push_back(colour);
+      }
+    }
+  }
+  for (int k = 0; fromCmyk != nullptr && k < 6 * 6 * 6 * 6; ++k) {
+    const double cmyk[4] = {(k / 216) * 20.0, (k / 36 % 6) * 20.0, (k / 6 % 6) * 20.0,
+                            (k % 6) * 20.0};
+    cmsCIELab colour;
+    cmsDoTransform(fromCmyk, cmyk, &colour, 1);
+    colours.push_back(colour);
+  }
+  if (fromCmyk != nullptr) cmsDeleteTransform(fromCmyk);
+  cmsDeleteTransform(fromRgb);
+  if (printer != nullptr) cmsCloseProfile(printer);
+  cmsCloseProfile(srgb);
+  cmsCloseProfile(lab);
+  return colours;
+}
+
+// The type of a tag as the file stores it.
+Signature StoredTagType(const std::string& profilePath, Signature tag) {
+  const std::string bytes = testing::ReadFileText(profilePath);
+  auto big32 = [&bytes](std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t k = 0; k < 4; ++k) value = value << 8 | static_cast<std::uint8_t>(bytes.at(at + k));
+    return value;
+  };
+  for (std::uint32_t k = 0; k < big32(128); ++k) {
+    if (big32(132 + 12 * k) == tag) return big32(big32(132 + 12 * k + 4));
+  }
+  return 0;
+}
+
+struct Differences {
+  double mean = 0;  // of |dCMYK| over every colour and channel, 0..1
+  double largest = 0;
+};
+
+// The CRD against the profile's own PCS-to-device table for `intent`, evaluated by
+// LittleCMS as a pipeline (no transform's intent or black-point handling), on `colours`.
+Differences TableDifferences(const std::string& profilePath, const CrdTables& crd, int intent,
+                             const std::vector<cmsCIELab>& colours) {
+  const Signature tag = MakeSignature("B2A0") + static_cast<Signature>(intent);
+  // 'mft2' tables keep Lab in the older 16-bit encoding (L* 100 = 0xFF00).
+  const double scale = StoredTagType(profilePath, tag) == sig::kMft2 ? 65280.0 / 65535 : 1.0;
+  cmsHPROFILE printer = cmsOpenProfileFromFile(profilePath.c_str(), "r");
+  const auto* table = printer == nullptr ? nullptr
+                                         : static_cast<const cmsPipeline*>(cmsReadTag(
+                                               printer, static_cast<cmsTagSignature>(tag)));
+  EXPECT_NE(table, nullptr);
+  Differences differences{0, table == nullptr ? 1.0 : 0.0};
+  for (const cmsCIELab& colour : colours) {
+    if (table == nullptr) break;
+    const float in[3] = {static_cast<float>(std::clamp(colour.L / 100, 0.0, 1.0) * scale),
+                         static_cast<float>(std::clamp((colour.a + 128) / 255, 0.0, 1.0) * scale),
+                         static_cast<float>(std::clamp((colour.b + 128) / 255, 0.0, 1.0) * scale)};
+    float expected[4];
+    cmsPipelineEvalFloat(in, expected, table);
+    const std::array<double, 4> got = EvaluateCrd(crd, colour.L, colour.a, colour.b);
+    for (int k = 0; k < 4; ++k) {
+      const double difference = std::fabs(got[k] - expected[k]);
+      differences.mean += difference / (4.0 * colours.size());
+      differences.largest = std::max(differences.largest, difference);
+    }
+  }
+  if (printer != nullptr) cmsCloseProfile(printer);
+  return differences;
+}
+
 class NoStampClock : public StampClock {
  public:
   Reading Fetch() override { return Reading{std::time_t{0}}; }
@@ -158,8 +250,9 @@ class CrdColourTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // Builds the three files and reads back the Photo and Colorimetric ones.
-  std::array<CrdTables, 2> BuildAndParse(const std::string& profile) {
+  // Builds the three files and reads back the Photo and Colorimetric ones (and the
+  // Business one when asked).
+  std::array<CrdTables, 3> BuildAndParse(const std::string& profile, int files = 2) {
     testing::RecordingMessages messages;
     NoStampClock clock;
     testing::CapturedStream out, err;
@@ -168,9 +261,9 @@ class CrdColourTest : public ::testing::Test {
     EXPECT_EQ(builder.BuildCrdFiles(profile, "Check", photo, colorimetric, business),
               BuildResult::kBuilt)
         << err.Text();
-    std::array<CrdTables, 2> tables;
-    const std::string paths[] = {photo, colorimetric};
-    for (int k = 0; k < 2; ++k) {
+    std::array<CrdTables, 3> tables;
+    const std::string paths[] = {photo, colorimetric, business};
+    for (int k = 0; k < files; ++k) {
       const std::optional<CrdTables> parsed = ParseCrd(testing::ReadFileText(paths[k]));
       EXPECT_TRUE(parsed.has_value()) << paths[k];
       if (parsed) tables[k] = *parsed;
@@ -203,6 +296,49 @@ TEST_F(CrdColourTest, Lut16TablesRenderAsLittleCmsConvertsWithTheProfile) {
   // at 0xFF00: together about 4/255 (0.016 seen; 0.006 with the Lab scale applied).
   EXPECT_LT(LargestDifference(profile, tables[0], INTENT_PERCEPTUAL), 0.02);
   EXPECT_LT(LargestDifference(profile, tables[1], INTENT_RELATIVE_COLORIMETRIC), 0.02);
+}
+
+TEST_F(CrdColourTest, Version4TablesRenderAsTheirPipelinesOnColoursThatCanExist) {
+  // Version-4 profiles made from two sources: Ghostscript's default CMYK profile and the
+  // ISO Coated v2 characterisation, with 'mBA ' tables, and with 'mft2' tables in a
+  // profile marked 4.2. The CRDs are sampled from each table; what remains is the
+  // 33-point grid, multilinear interpolation and bytes.
+  struct Row {
+    const char* what;
+    std::string source;
+    bool lut16;
+  };
+  const std::string iso = "/usr/share/scribus/profiles/ISOcoated_v2_300_bas.icc";
+  std::vector<Row> rows = {{"default_cmyk, mBA", testing::kDefaultCmykProfile, false},
+                           {"default_cmyk, lut16", testing::kDefaultCmykProfile, true}};
+  if (fs::exists(iso)) {
+    rows.push_back({"ISO Coated v2, mBA", iso, false});
+    rows.push_back({"ISO Coated v2, lut16", iso, true});
+  }
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    testing::TestProfileOptions options;
+    options.gridPoints = 17;
+    options.lut16 = row.lut16;
+    options.multiFunctionTables = !row.lut16;
+    options.versionBytes = {4, row.lut16 ? std::uint8_t{0x20} : std::uint8_t{0x30}, 0, 0};
+    options.sourceProfile = row.source;
+    std::string error;
+    const std::string profile = dir_ + "v4.icc";
+    ASSERT_TRUE(testing::WriteTestProfile(options, profile, &error)) << error;
+    const auto tables = BuildAndParse(profile, 3);
+    const std::vector<cmsCIELab> colours = RealisableColours(profile);
+    for (int intent = 0; intent < 3; ++intent) {
+      const Differences d = TableDifferences(profile, tables[intent], intent, colours);
+      RecordProperty(std::string(row.what) + " intent " + std::to_string(intent),
+                     std::to_string(d.mean) + " mean, " + std::to_string(d.largest) + " largest");
+      EXPECT_LT(d.mean, 0.004) << "intent " << intent;
+      EXPECT_LT(d.largest, 0.05) << "intent " << intent;
+    }
+    // The relative intent through a LittleCMS transform, which applies the encodings
+    // itself: the same table, read the same way.
+    EXPECT_LT(LargestDifference(profile, tables[1], INTENT_RELATIVE_COLORIMETRIC), 0.05);
+  }
 }
 
 }  // namespace

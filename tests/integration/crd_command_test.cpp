@@ -155,6 +155,7 @@ TEST_F(CrdCommandTest, GeneratedProfilesGiveFilesThatGhostscriptStoresAndUses) {
     const char* what;
     testing::TestProfileOptions options;
     int number;
+    int grid;  // of the files: the profile's own, or the sampled one of version 4
   };
   testing::TestProfileOptions lab8;
   lab8.gridPoints = 9;
@@ -164,8 +165,19 @@ TEST_F(CrdCommandTest, GeneratedProfilesGiveFilesThatGhostscriptStoresAndUses) {
   testing::TestProfileOptions xyz8 = lab8;
   xyz8.pcs = sig::kXyz;
   xyz8.grayTrc = true;
-  const Row rows[] = {{"Lab lut8", lab8, 1}, {"Lab lut16 with bkpt", lab16, 2},
-                      {"XYZ lut8 with kTRC", xyz8, 1}};
+  testing::TestProfileOptions mba = lab8;
+  mba.multiFunctionTables = true;
+  mba.versionBytes = {4, 0x30, 0, 0};
+  testing::TestProfileOptions xyzMba = mba;
+  xyzMba.pcs = sig::kXyz;
+  testing::TestProfileOptions lut16v4 = lab16;
+  lut16v4.versionBytes = {4, 0x20, 0, 0};
+  const Row rows[] = {{"Lab lut8", lab8, 1, 9},
+                      {"Lab lut16 with bkpt", lab16, 2, 9},
+                      {"XYZ lut8 with kTRC", xyz8, 1, 9},
+                      {"version 4, Lab mBA", mba, 1, 33},
+                      {"version 4, XYZ mBA", xyzMba, 2, 33},
+                      {"version 4, Lab lut16", lut16v4, 1, 33}};
   int index = 0;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -174,9 +186,10 @@ TEST_F(CrdCommandTest, GeneratedProfilesGiveFilesThatGhostscriptStoresAndUses) {
     const CommandResult result = Build(profile, out, row.number);
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(WithDumpsCounted(result.out), ProgressLines(3, 9, "No copyright, use freely"));
+    EXPECT_EQ(WithDumpsCounted(result.out),
+              ProgressLines(3, row.grid, "No copyright, use freely"));
     EXPECT_EQ(StoreAndQuery(out, row.number),
-              ExpectedQuery(out, 9, "p" + std::to_string(index - 1) + ".icc"));
+              ExpectedQuery(out, row.grid, "p" + std::to_string(index - 1) + ".icc"));
   }
 }
 

@@ -105,13 +105,20 @@ TEST_F(InkCommandTest, GeneratedPairsAreStoredAndSelectedByThePrinter) {
     int gridPoints;
     bool lut16;
     bool blackPoint;
+    int version;     // major version in the header; 4 with lut16 keeps 'mft2' tables
+    int tableGrid;   // of the /Table: the profile's own, or the sampled one of version 4
   };
-  for (const Case c : {Case{33, false, false}, Case{9, true, true}}) {
-    SCOPED_TRACE(c.gridPoints);
+  for (const Case c : {Case{33, false, false, 2, 33}, Case{9, true, true, 2, 9},
+                       Case{9, false, true, 4, 17}, Case{9, true, false, 4, 17}}) {
+    SCOPED_TRACE(::testing::Message() << c.gridPoints << " points, version " << c.version);
     testing::TestProfileOptions options;
     options.gridPoints = c.gridPoints;
     options.lut16 = c.lut16;
     options.blackPoint = c.blackPoint;
+    if (c.version == 4) {
+      options.versionBytes = {4, 0x30, 0, 0};
+      options.multiFunctionTables = !c.lut16;
+    }
     const std::string simulation = MakeProfile("Sim (Coated).icc", options);
     const std::string output = scratch.File("Output.icc");
     fs::copy_file(simulation, output, fs::copy_options::overwrite_existing);
@@ -130,7 +137,7 @@ TEST_F(InkCommandTest, GeneratedPairsAreStoredAndSelectedByThePrinter) {
     EXPECT_EQ(file.substr(latestAt),
               latest + "/INKFILE (Sim \\(Coated\\).icc)\n/DEVFILE (Output.icc)\n>>def\nend\n"
                        "%\n% End of file\n%\n");
-    ExpectPrinterUsesTheSlot(file, latest, "Sim (Coated).icc", "Output.icc", c.gridPoints);
+    ExpectPrinterUsesTheSlot(file, latest, "Sim (Coated).icc", "Output.icc", c.tableGrid);
   }
 }
 
