@@ -1,11 +1,15 @@
 #include "commands/path_box_checks.h"
 
+#include <optional>
 #include <string>
 
 #include "common/string_table.h"
 #include "commands/printer_choice_check.h"
 #include "icc/profile_acceptance.h"
 #include "config/model_match.h"
+#include "crd/crd_requirements.h"
+#include "icc/build_requirements.h"
+#include "ink/ink_requirements.h"
 
 namespace vomar {
 
@@ -25,8 +29,13 @@ struct Box {
   void (FrontEnd::*clear)();
 };
 
-BoxVerdict Refuse(FrontEnd& frontEnd, const Box& box, int stringId) {
-  frontEnd.Show(MainDialogMessage(stringId, kMbOk | kMbIconHand));
+// Shows the refusal, with the line that says what is missing or wrong under its text
+// when there is one, and empties the box.
+BoxVerdict Refuse(FrontEnd& frontEnd, const Box& box, int stringId,
+                  const std::string& reason = {}) {
+  Message message = MainDialogMessage(stringId, kMbOk | kMbIconHand);
+  if (!reason.empty()) message.text += "\n" + reason;
+  frontEnd.Show(message);
   (frontEnd.*box.clear)();
   return BoxVerdict::kRefused;
 }
@@ -50,12 +59,20 @@ BoxVerdict ReadBoxHeader(FrontEnd& frontEnd, const Box& box, const Diagnostics& 
   return BoxVerdict::kAccepted;
 }
 
-// The tests both boxes share in the ink-simulation mode: 0, or the message to refuse with.
-int InkModeHeaderRefusal(const ProfileHeader& header) {
-  if (header.deviceClass != sig::kPrtr) return 11;
-  if (header.colorSpace != sig::kCmyk) return 9;
-  if (header.manufacturer != sig::kTavn) return 10;
-  return 0;
+// The tests both boxes share in the ink-simulation mode: kAccepted, or the refusal.
+BoxVerdict InkModeHeaderCheck(FrontEnd& frontEnd, const Box& box, const ProfileHeader& header) {
+  if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, 11);
+  if (header.colorSpace != sig::kCmyk) {
+    return Refuse(frontEnd, box, 9, ColourSpaceRefusal(header.colorSpace));
+  }
+  if (header.manufacturer != sig::kTavn) return Refuse(frontEnd, box, 10);
+  return BoxVerdict::kAccepted;
+}
+
+// After the tests above, what the build itself would refuse (message 9 and the reason).
+BoxVerdict BuildCheck(FrontEnd& frontEnd, const Box& box,
+                      const std::optional<std::string>& refusal) {
+  return refusal ? Refuse(frontEnd, box, 9, *refusal) : BoxVerdict::kAccepted;
 }
 
 }  // namespace
@@ -86,13 +103,16 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
 
   if (frontEnd.Mode() != DownloadMode::kInkSimulation) {
     if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, 11);
-    if (header.colorSpace != sig::kCmyk) return Refuse(frontEnd, box, 9);
-    if (!IsVersionAccepted(header)) return Refuse(frontEnd, box, 9);
-    return BoxVerdict::kAccepted;
+    if (header.colorSpace != sig::kCmyk) {
+      return Refuse(frontEnd, box, 9, ColourSpaceRefusal(header.colorSpace));
+    }
+    if (!IsVersionAccepted(header)) return Refuse(frontEnd, box, 9, VersionRefusal(header));
+    return BuildCheck(frontEnd, box, CrdBuildRefusal(box.path));
   }
 
-  if (const int refusal = InkModeHeaderRefusal(header); refusal != 0) {
-    return Refuse(frontEnd, box, refusal);
+  if (const BoxVerdict verdict = InkModeHeaderCheck(frontEnd, box, header);
+      verdict != BoxVerdict::kAccepted) {
+    return verdict;
   }
   // An ink-simulation profile put where the output profile belongs.
   ProfileChecks checks(frontEnd, diag);
@@ -103,7 +123,7 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
       return BoxVerdict::kRefused;
     }
   }
-  return BoxVerdict::kAccepted;
+  return BuildCheck(frontEnd, box, InkBuildRefusal(box.path, InkProfileRole::kOutput));
 }
 
 BoxVerdict ValidateSimulationProfile(FrontEnd& frontEnd, const Diagnostics& diag) {
@@ -116,12 +136,13 @@ BoxVerdict ValidateSimulationProfile(FrontEnd& frontEnd, const Diagnostics& diag
   const BoxVerdict read = ReadBoxHeader(frontEnd, box, diag, header);
   if (read != BoxVerdict::kAccepted) return read;
 
-  if (const int refusal = InkModeHeaderRefusal(header); refusal != 0) {
-    return Refuse(frontEnd, box, refusal);
+  if (const BoxVerdict verdict = InkModeHeaderCheck(frontEnd, box, header);
+      verdict != BoxVerdict::kAccepted) {
+    return verdict;
   }
   ProfileChecks checks(frontEnd, diag);
   if (!checks.IsInkProfile(box.path)) return Refuse(frontEnd, box, 117);
-  return BoxVerdict::kAccepted;
+  return BuildCheck(frontEnd, box, InkBuildRefusal(box.path, InkProfileRole::kSimulation));
 }
 
 }  // namespace vomar

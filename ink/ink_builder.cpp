@@ -34,12 +34,10 @@ constexpr const char* kPathTooLong =
 constexpr const char* kStemHasSlash =
     "ﾌﾟﾘﾝﾀｰ名に\"/\"が含まれているため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。";
 
-// A table tag that the writers print (as opposed to one they pass over): lut8 and lut16
-// tables, and the multi-function tables of version-4 profiles.
+// A table tag that the writers print (as opposed to one they pass over).
 bool IsLookupTable(const TagEntry& entry) {
   const Signature type = LutType(entry.data.data(), entry.data.size());
-  return type == sig::kMft1 || type == sig::kMft2 || type == MakeSignature("mAB ") ||
-         type == MakeSignature("mBA ");
+  return type == sig::kMft1 || type == sig::kMft2;
 }
 
 // Walks the tags from the last: `writeWhitePoint` runs for each white- or black-point
@@ -84,7 +82,8 @@ BuildResult WriteTableTags(const TagTableList& list, const ProfileHeader& header
       diag.Err(failure);
       return BuildResult::kFailed;
     }
-    if (IsLookupTable(*entry)) written = true;
+    // A sampled table is written or refused, never passed over.
+    if (sampled || IsLookupTable(*entry)) written = true;
   }
   return BuildResult::kBuilt;
 }

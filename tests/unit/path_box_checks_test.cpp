@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/string_table.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/memory_spooler.h"
@@ -18,11 +20,18 @@ using testing::Bytes;
 using testing::DescTag;
 using testing::ProfileSpec;
 
-// "<string id>:<caption>:<flags>" for a box (texts held in the program by their first line).
-std::string Describe(const Message& message) {
+// "<string id>:<caption>:<flags>" for a box (texts held in the program by their first
+// line); a string-table text followed by a line of reason gives "<id>+:...", the reason
+// going to `reason`.
+std::string Describe(const Message& message, std::string& reason) {
   std::string id = message.text.substr(0, message.text.find('\r'));
   for (int candidate : {9, 10, 11, 117, 118}) {
-    if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
+    const std::string text = StringTableText(candidate);
+    if (message.text == text) id = std::to_string(candidate);
+    if (message.text.starts_with(text + "\n")) {
+      id = std::to_string(candidate) + "+";
+      reason = message.text.substr(text.size() + 1);
+    }
   }
   return id + ":" + message.caption.value_or("<app>") + ":" + std::to_string(message.flags);
 }
@@ -33,15 +42,24 @@ struct Header {
   std::uint32_t version = 0x02100000;
   Signature manufacturer = sig::kTavn;
   std::vector<std::string> dmdds{};  // 'dmdd' texts in directory order
+  Signature pcs = sig::kLab;
+  std::vector<Signature> omit{};  // required tags left out
+  Bytes b2a{};                    // B2A0..2 in place of lut8 tables of 3 in, 4 out
 };
 
+// A profile the builders can build from, unless the header says otherwise: the ten
+// required tags with small lut8 tables, then the 'dmdd' tags.
 Bytes ProfileBytes(const Header& header) {
-  ProfileSpec layout;
+  ProfileSpec layout = testing::RequiredTagsProfile(
+      testing::Lut8Tag(4, 3, 2), header.b2a.empty() ? testing::Lut8Tag(3, 4, 2) : header.b2a);
+  std::erase_if(layout.tags, [&header](const testing::TagSpec& tag) {
+    return std::find(header.omit.begin(), header.omit.end(), tag.signature) != header.omit.end();
+  });
   layout.deviceClass = header.deviceClass;
   layout.colorSpace = header.colorSpace;
   layout.version = header.version;
   layout.manufacturer = header.manufacturer;
-  layout.Add(sig::kDesc, DescTag("profile"));
+  layout.pcs = header.pcs;
   for (const std::string& text : header.dmdds) layout.Add(sig::kDmdd, DescTag(text));
   return testing::BuildProfileBytes(layout);
 }
@@ -70,12 +88,16 @@ class ProfileValidationTest : public ::testing::Test {
     const BoxVerdict verdict = simulationBox ? ValidateSimulationProfile(frontEnd, diag)
                                              : ValidateOutputProfile(frontEnd, diag, modelCheck);
     std::string summary = BoxVerdictText(verdict);
-    for (const Message& message : frontEnd.messages.shown) summary += " | " + Describe(message);
+    reason.clear();
+    for (const Message& message : frontEnd.messages.shown) {
+      summary += " | " + Describe(message, reason);
+    }
     for (const std::string& event : frontEnd.events) summary += " | " + event;
     return summary + " | " + err.Text();
   }
 
   testing::ScratchDirectory scratch;
+  std::string reason;  // the line under the last refusal's text
 };
 
 TEST_F(ProfileValidationTest, HeaderAndInkMarkerDecideInEachMode) {
@@ -85,6 +107,7 @@ TEST_F(ProfileValidationTest, HeaderAndInkMarkerDecideInEachMode) {
     bool simulationBox;
     Header header;
     std::string expected;
+    const char* named = "";  // what the line under the refusal names
   };
   const std::string e = "Error in Dmdd Tag\n";
   const Case cases[] = {
@@ -97,14 +120,17 @@ TEST_F(ProfileValidationTest, HeaderAndInkMarkerDecideInEachMode) {
        {.deviceClass = MakeSignature("scnr"), .dmdds = {kInk}},
        "refused | 11" + kMain + " | clear 1003 | "},
       {"RGB", DownloadMode::kIccProfile, false, {.colorSpace = MakeSignature("RGB ")},
-       "refused | 9" + kMain + " | clear 1006 | "},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'RGB '"},
+      {"RGB, ink", DownloadMode::kInkSimulation, false, {.colorSpace = MakeSignature("RGB ")},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'RGB '"},
       {"version 2.0, any maker", DownloadMode::kIccProfile, false, {.version = 0x02000000, .manufacturer = 0},
        "accepted | "},
       {"version 2.1", DownloadMode::kIccProfile, false, {.version = 0x02100000}, "accepted | "},
       {"version 2.4", DownloadMode::kIccProfile, false, {.version = 0x02400000}, "accepted | "},
       {"version 0", DownloadMode::kIccProfile, false, {.version = 0}, "accepted | "},
-      {"version 4.2", DownloadMode::kIccProfile, false, {.version = 0x04200000},
-       "refused | 9" + kMain + " | clear 1006 | "},
+      {"version 4.2", DownloadMode::kIccProfile, false, {.version = 0x04200000}, "accepted | "},
+      {"version 5.0", DownloadMode::kIccProfile, false, {.version = 0x05000000},
+       "refused | 9+" + kMain + " | clear 1006 | ", "5.0"},
       {"version 4.2 in ink mode", DownloadMode::kInkSimulation, false,
        {.version = 0x04200000, .dmdds = {kOutput}}, "accepted | " + e},
       {"ICC mode ignores the ink marker", DownloadMode::kIccProfile, false, {.dmdds = {kInk}}, "accepted | "},
@@ -122,11 +148,31 @@ TEST_F(ProfileValidationTest, HeaderAndInkMarkerDecideInEachMode) {
       {"simulation without dmdd", DownloadMode::kInkSimulation, true, {},
        "refused | 117" + kMain + " | clear 1003 | "},
       {"simulation box in ICC mode", DownloadMode::kIccProfile, true, {.deviceClass = 0}, "not checked | "},
+      // What the builders would refuse is refused first, and named.
+      {"no gamt", DownloadMode::kIccProfile, false, {.omit = {sig::kGamt}},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'gamt'"},
+      {"no gamt, simulation", DownloadMode::kInkSimulation, true, {.dmdds = {kInk}, .omit = {sig::kGamt}},
+       "refused | 9+" + kMain + " | clear 1003 | ", "'gamt'"},
+      {"no B2A2 nor gamt, output", DownloadMode::kInkSimulation, false, {.omit = {sig::kB2A2, sig::kGamt}},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'B2A2', 'gamt'"},
+      {"PCS", DownloadMode::kIccProfile, false, {.pcs = MakeSignature("RGB ")},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'RGB '"},
+      {"B2Ax of another type", DownloadMode::kIccProfile, false, {.b2a = testing::TypedTag(MakeSignature("mBA "), 64)},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'B2A0'"},
+      {"B2Ax of another type, version 4", DownloadMode::kIccProfile, false,
+       {.version = 0x04200000, .b2a = testing::TypedTag(MakeSignature("curv"), 64)},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'B2A0'"},
+      {"B2A0 of four inputs, output", DownloadMode::kInkSimulation, false, {.b2a = testing::Lut8Tag(4, 3, 2)},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'B2A0'"},
+      {"B2A0 of three outputs, version 4", DownloadMode::kInkSimulation, false,
+       {.version = 0x04200000, .b2a = testing::Lut8Tag(3, 3, 2)},
+       "refused | 9+" + kMain + " | clear 1006 | ", "'B2A0'"},
   };
   int n = 0;
   for (const Case& c : cases) {
     const std::string path = Write("p" + std::to_string(n++) + ".icc", ProfileBytes(c.header));
     EXPECT_EQ(Validate(c.mode, c.simulationBox, path), c.expected) << c.what;
+    EXPECT_NE(reason.find(c.named), std::string::npos) << c.what << ": " << reason;
   }
 }
 
@@ -161,7 +207,8 @@ TEST_F(ProfileValidationTest, EmptyMissingShortAndUnloadableFiles) {
       {DownloadMode::kInkSimulation, true, shortFile, "unread | Unable to read the file.\n"},
       // Tags that cannot be loaded count as an ink marker.
       {DownloadMode::kInkSimulation, false, broken, "refused | 118" + kMain + " | clear 1006 | " + unloaded},
-      {DownloadMode::kInkSimulation, true, broken, "accepted | " + unloaded},
+      // ... and the build would stop at them.
+      {DownloadMode::kInkSimulation, true, broken, "refused | 9+" + kMain + " | clear 1003 | " + unloaded},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Validate(c.mode, c.simulationBox, c.path), c.expected)

@@ -105,15 +105,16 @@ TEST(ModelCodeTest, MarkerIsColonBlankDOrEThenAToC) {
   EXPECT_EQ(code, "B");
 }
 
-TEST(VersionRuleTest, MajorVersionByteAtMostTwoPasses) {
+TEST(VersionRuleTest, MajorVersionByteAtMostTwoOrFourPasses) {
   struct Case {
     std::array<std::uint8_t, 4> bytes;
     bool accepted;
   };
   const Case cases[] = {
       {{0x02, 0x00, 0, 0}, true},  {{0x02, 0x10, 0, 0}, true}, {{0x02, 0x40, 0, 0}, true},
-      {{0x00, 0x00, 0, 0}, true},  {{0x01, 0x00, 0, 0}, true}, {{0x04, 0x20, 0, 0}, false},
-      {{0x03, 0x00, 0, 0}, false}, {{0x00, 0x00, 0, 2}, true},
+      {{0x00, 0x00, 0, 0}, true},  {{0x01, 0x00, 0, 0}, true}, {{0x04, 0x20, 0, 0}, true},
+      {{0x04, 0x40, 0, 0}, true},  {{0x03, 0x00, 0, 0}, false}, {{0x05, 0x00, 0, 0}, false},
+      {{0x00, 0x00, 0, 2}, true},
   };
   for (const Case& c : cases) {
     ProfileHeader header;
