@@ -59,13 +59,26 @@ class ProfileGateTest : public ::testing::Test {
     Make("plain.icc", options);  // a printer profile of no maker, version 2.1
     options.versionBytes = {4, 0x20, 0, 0};
     Make("v4.icc", options);
+    options.versionBytes = {5, 0, 0, 0};
+    Make("v5.icc", options);
     options.versionBytes = {2, 0x10, 0, 0};
+    options.omitTags = {sig::kGamt};
+    Make("no-gamt.icc", options);
+    options.omitTags = {};
     options.deviceClass = MakeSignature("scnr");
     Make("scanner.icc", options);
     options.deviceClass = sig::kPrtr;
     options.manufacturer = sig::kTavn;
     options.modelDescription = "Vomar Press INK : DA";
     Make("sim.icc", options);
+    options.multiFunctionTables = true;  // version 4 with 'mAB '/'mBA ' and 'mluc' texts
+    options.versionBytes = {4, 0x30, 0, 0};
+    Make("sim-v4.icc", options);
+    options.omitTags = {sig::kGamt};
+    Make("sim-v4-no-gamt.icc", options);
+    options.multiFunctionTables = false;
+    options.versionBytes = {2, 0x10, 0, 0};
+    options.omitTags = {};
     options.pcs = sig::kXyz;
     Make("sim-xyz.icc", options);
     options.pcs = sig::kLab;
@@ -122,8 +135,19 @@ TEST_F(ProfileGateTest, CheckCommandReportsEachBoxAndThePair) {
       "指定のシュミュレーションプロファイルが正しいことを確認してください。\n";
   const Case cases[] = {
       {{"--output", "plain.icc"}, 0, "output: accepted\n", ""},
-      {{"--mode", "icc", "--simulation", "missing.icc", "--output", "v4.icc"}, 1,
-       "simulation: not checked\noutput: refused\n", kUnsupported},
+      {{"--mode", "icc", "--simulation", "missing.icc", "--output", "v5.icc"}, 1,
+       "simulation: not checked\noutput: refused\n",
+       kUnsupported + kMain +
+           "プロファイルのバージョン 5.0 には対応していません（バージョン 2 と 4 に対応しています）。\n"},
+      {{"--output", "v4.icc"}, 0, "output: accepted\n", ""},
+      {{"--output", "no-gamt.icc"}, 1, "output: refused\n",
+       kUnsupported + kMain + "必要なタグ 'gamt' がありません。\n"},
+      {{"--mode", "ink", "--simulation", "sim-v4.icc", "--output", "out.icc", "--printer",
+        "Office_C1"},
+       0, "simulation: accepted\noutput: accepted\npair: accepted\n", kDmddLine},
+      {{"--mode", "ink", "--simulation", "sim-v4-no-gamt.icc", "--output", "out.icc"}, 1,
+       "simulation: refused\noutput: accepted\n",
+       kUnsupported + kMain + "必要なタグ 'gamt' がありません。\n" + kDmddLine},
       {{"--output", "scanner.icc"}, 1, "output: refused\n", kNotPrinterProfile},
       {{"--output", "short.icc"}, 1, "output: unread\n", "Unable to read the file.\n"},
       {{"--mode", "ink", "--simulation", "sim.icc", "--output", "out.icc", "--printer",
