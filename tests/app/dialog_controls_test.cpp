@@ -247,7 +247,8 @@ class DialogControlsTest : public QObject {
   void FocusLossRunsTheCheck_data() {
     QTest::addColumn<bool>("ink");
     QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("profile");  // "missing", "output", "simulation", "scanner"
+    // "missing", "output", "simulation", "scanner", "no-gamt"
+    QTest::addColumn<QString>("profile");
     QTest::addColumn<QString>("leave");    // "tab" or "download"
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<bool>("kept");
@@ -262,6 +263,11 @@ class DialogControlsTest : public QObject {
         << QStringList{ErrorBox(kCannotOpenOutput), MainBox(105, "NoIcon", "Ok")} << false;
     QTest::newRow("icc output accepted, tab")
         << false << "1006" << "output" << "tab" << QStringList() << true;
+    // What the build would refuse, named in the box's text under the message.
+    QTest::newRow("icc output without gamt, tab")
+        << false << "1006" << "no-gamt" << "tab"
+        << QStringList{MainBox(9, "Critical", "Ok") + "/必要なタグ 'gamt' がありません。"}
+        << false;
     QTest::newRow("ink simulation missing, tab")
         << true << "1003" << "missing" << "tab" << QStringList{ErrorBox(kCannotOpenSimulation)}
         << false;
@@ -288,9 +294,10 @@ class DialogControlsTest : public QObject {
     std::string path = files.File(profile.toStdString() + ".icc");
     if (profile == "output") WriteOutputProfile(path);
     if (profile == "simulation") WriteSimulationProfile(path);
-    if (profile == "scanner") {
+    if (profile == "scanner" || profile == "no-gamt") {
       TestProfileOptions options;
-      options.deviceClass = MakeSignature("scnr");
+      if (profile == "scanner") options.deviceClass = MakeSignature("scnr");
+      if (profile == "no-gamt") options.omitTags = {sig::kGamt};
       QVERIFY(WriteTestProfile(options, path));
     }
 
