@@ -25,7 +25,8 @@ int Violated(const char* property) {
 bool WriteWorkFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
-  const bool written = std::fwrite(data, 1, size, file) == size;
+  // An empty input may come as a null pointer, which fwrite must not be given.
+  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
   return std::fclose(file) == 0 && written;
 }
 
