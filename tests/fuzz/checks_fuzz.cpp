@@ -2,7 +2,9 @@
 // the mode (bit 0: ink simulation) and whether the output profile's model check runs
 // (bit 1); bytes 1 and 2 give the length of the simulation profile (little-endian, cut to
 // what is there); the simulation profile follows, and the rest is the output profile.
-// Every check and validator must end with its result, never read out of bounds.
+// Every check and validator must end with its result, never read out of bounds; and
+// what the checks accept, the builder builds: a printer profile accepted in the
+// ICC-profile mode, a pair accepted in the ink-simulation mode.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,6 +14,10 @@
 #include "icc/profile_acceptance.h"
 #include "config/model_match.h"
 #include "config/support_config.h"
+#include "crd/crd_builder.h"
+#include "ink/ink_builder.h"
+#include "postscript/build_environment.h"
+#include "postscript/stamp_lines.h"
 #include "tests/fuzz/fuzz_targets.h"
 
 namespace vomar::fuzz {
@@ -113,9 +119,32 @@ int ChecksInput(const std::uint8_t* data, std::size_t size) {
   OnePrinterSpooler spooler;
   const SupportConfig config(configPath);
   const ModelCheckServices services{spooler, config};
-  sink = sink + static_cast<std::size_t>(ValidateSimulationProfile(frontEnd, quiet));
-  sink = sink + static_cast<std::size_t>(
-                    ValidateOutputProfile(frontEnd, quiet, (flags & 2) != 0 ? &services : nullptr));
+  const BoxVerdict simulationVerdict = ValidateSimulationProfile(frontEnd, quiet);
+  const BoxVerdict outputVerdict =
+      ValidateOutputProfile(frontEnd, quiet, (flags & 2) != 0 ? &services : nullptr);
+
+  // What the checks accept, the build makes.
+  WorkstationStampClock clock;
+  const BuildEnvironment environment{messages, clock, quiet, WorkDirectory()};
+  if (frontEnd.mode == DownloadMode::kIccProfile && outputVerdict == BoxVerdict::kAccepted) {
+    CrdBuilder builder(environment);
+    std::string photo, colorimetric, business;
+    if (builder.BuildCrdFiles(outputPath, "Checked", photo, colorimetric, business) !=
+        BuildResult::kBuilt) {
+      return Violated("the checks accepted a printer profile that the build refuses");
+    }
+  }
+  if (frontEnd.mode == DownloadMode::kInkSimulation &&
+      simulationVerdict == BoxVerdict::kAccepted && outputVerdict == BoxVerdict::kAccepted &&
+      checks.CheckPcsPair(simulationPath, outputPath).Accepted() &&
+      checks.CheckProfilePair(simulationPath, outputPath)) {
+    InkSimulationBuilder builder(environment);
+    std::string path;
+    if (builder.BuildInkSimulation(simulationPath, outputPath, "Checked", path) !=
+        BuildResult::kBuilt) {
+      return Violated("the checks accepted a profile pair that the build refuses");
+    }
+  }
   return 0;
 }
 
