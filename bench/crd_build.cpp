@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/quiet_process.h"
+
 #include "common/messages.h"
 #include "crd/crd_builder.h"
 #include "postscript/stamp_lines.h"
@@ -48,22 +50,9 @@ class FixedClock : public vomar::StampClock {
   Reading Fetch() override { return Reading{std::time_t{1796540709}}; }
 };
 
-// Runs a program with its output thrown away; its exit status, or -1.
-int Spawn(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs a program with its output thrown away; whether it exited with status 0.
+bool Spawn(const std::vector<std::string>& argv) {
+  return vomar::bench::RunQuietly(argv).ok;
 }
 
 constexpr const char* kSuffixes[] = {"_PhotoColorRendering", "_ColorimetricColorRendering",
@@ -120,8 +109,8 @@ struct Fixture {
     lut16 = (directory / "lut16_33.icc").string();
     lut8Small = (directory / "lut8_33_small_a2b.icc").string();
     lut16Small = (directory / "lut16_33_small_a2b.icc").string();
-    ok = Spawn({generator, "--grid", "33", lut8}) == 0 &&
-         Spawn({generator, "--grid", "33", "--lut16", lut16}) == 0 &&
+    ok = Spawn({generator, "--grid", "33", lut8}) &&
+         Spawn({generator, "--grid", "33", "--lut16", lut16}) &&
          WriteWithoutBigA2B(lut8, lut8Small) && WriteWithoutBigA2B(lut16, lut16Small);
     devNull = std::fopen("/dev/null", "w");
   }
@@ -213,7 +202,7 @@ void SpawnEach(benchmark::State& state, const std::vector<std::string>& argv, Pr
     state.PauseTiming();
     prepare();
     state.ResumeTiming();
-    if (Spawn(argv) != 0) {
+    if (!Spawn(argv)) {
       state.SkipWithError(failure);
       return;
     }

@@ -30,6 +30,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/quiet_process.h"
+
 extern char** environ;
 
 namespace {
@@ -43,31 +45,10 @@ constexpr const char* kGhostscriptCmyk = "/usr/share/color/icc/ghostscript/defau
 constexpr const char* kSuffixes[] = {"_PhotoColorRendering", "_ColorimetricColorRendering",
                                      "_BusinessColorRendering"};
 
-struct Outcome {
-  bool ok = false;
-  double cpuMs = 0;
-};
+using vomar::bench::ProcessOutcome;
 
-Outcome Run(const std::vector<std::string>& argv) {
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  Outcome outcome;
-  if (spawned != 0) return outcome;
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return outcome;
-  outcome.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  outcome.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-  return outcome;
+ProcessOutcome Run(const std::vector<std::string>& argv) {
+  return vomar::bench::RunQuietly(argv);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -283,7 +264,7 @@ void Time(benchmark::State& state, const std::vector<std::string>& argv,
           const std::array<Error, 3>& errors) {
   double cpuMs = 0;
   for (auto _ : state) {
-    const Outcome outcome = Run(argv);
+    const ProcessOutcome outcome = Run(argv);
     if (!outcome.ok) {
       state.SkipWithError((argv[0] + " failed").c_str());
       return;

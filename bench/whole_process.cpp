@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/quiet_process.h"
+
 extern char** environ;
 
 namespace {
@@ -31,37 +33,12 @@ namespace fs = std::filesystem;
 
 constexpr const char* kDownload = VOMAR_BINARY_DIR "/vomar-download";
 
-struct Outcome {
-  bool ok = false;
-  double cpuMs = 0;
-};
+using vomar::bench::ProcessOutcome;
 
 // Runs a program with its output thrown away and `extraEnvironment` added.
-Outcome Run(const std::vector<std::string>& argv,
-            const std::vector<std::string>& extraEnvironment = {}) {
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  std::vector<char*> env;
-  for (char** entry = environ; *entry != nullptr; ++entry) env.push_back(*entry);
-  for (const std::string& entry : extraEnvironment) env.push_back(const_cast<char*>(entry.c_str()));
-  env.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), env.data());
-  posix_spawn_file_actions_destroy(&actions);
-  Outcome outcome;
-  if (spawned != 0) return outcome;
-  int status = 0;
-  rusage usage{};
-  if (wait4(pid, &status, 0, &usage) != pid) return outcome;
-  outcome.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  outcome.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                  (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-  return outcome;
+ProcessOutcome Run(const std::vector<std::string>& argv,
+                   const std::vector<std::string>& extraEnvironment = {}) {
+  return vomar::bench::RunQuietly(argv, extraEnvironment);
 }
 
 struct Fixture {
@@ -98,7 +75,7 @@ void Time(benchmark::State& state, MakeArgv makeArgv,
   const std::vector<std::string> argv = makeArgv(fixture);
   double cpuMs = 0;
   for (auto _ : state) {
-    const Outcome outcome = Run(argv, extraEnvironment);
+    const ProcessOutcome outcome = Run(argv, extraEnvironment);
     if (!outcome.ok) {
       state.SkipWithError((argv[0] + " failed").c_str());
       return;
