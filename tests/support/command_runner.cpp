@@ -21,26 +21,37 @@ void CloseFd(int& fd) {
   fd = -1;
 }
 
-// The child's side: wire up the pipes, adjust the environment and run the program.
-[[noreturn]] void RunChild(const std::vector<std::string>& argv, const CommandOptions& options,
+// The child's environment: this process's, with the options' variables set or removed.
+// Made before the fork: between fork and exec a child of a threaded process may only make
+// async-signal-safe calls (another thread may hold the allocator's lock at the fork).
+std::vector<std::string> ChildEnvironment(const CommandOptions& options) {
+  std::vector<std::string> entries;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    const std::string name = text.substr(0, text.find('='));
+    if (options.environment.count(name) == 0) entries.push_back(text);
+  }
+  for (const auto& [name, value] : options.environment) {
+    if (value) entries.push_back(name + "=" + *value);
+  }
+  return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (std::string& text : texts) pointers.push_back(text.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// The child's side: wire up the pipes and run the program, with no allocation.
+[[noreturn]] void RunChild(char* const* args, char* const* env, const char* workingDirectory,
                            int inRead, int outWrite, int errWrite) {
   dup2(inRead, STDIN_FILENO);
   dup2(outWrite, STDOUT_FILENO);
   dup2(errWrite, STDERR_FILENO);
-  for (const auto& [name, value] : options.environment) {
-    if (value) {
-      setenv(name.c_str(), value->c_str(), 1);
-    } else {
-      unsetenv(name.c_str());
-    }
-  }
-  if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) {
-    _exit(127);
-  }
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  execvp(args[0], args.data());
+  if (workingDirectory[0] != '\0' && chdir(workingDirectory) != 0) _exit(127);
+  execvpe(args[0], args, env);
   _exit(127);
 }
 
@@ -60,9 +71,16 @@ CommandResult RunCommand(const std::vector<std::string>& argv, const CommandOpti
     for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1]}) close(fd);
     return result;
   }
+  std::vector<std::string> argTexts = argv;
+  std::vector<std::string> envTexts = ChildEnvironment(options);
+  const std::vector<char*> args = Pointers(argTexts);
+  const std::vector<char*> env = Pointers(envTexts);
   const Clock::time_point start = Clock::now();
   const pid_t pid = fork();
-  if (pid == 0) RunChild(argv, options, inPipe[0], outPipe[1], errPipe[1]);
+  if (pid == 0) {
+    RunChild(args.data(), env.data(), options.workingDirectory.c_str(), inPipe[0], outPipe[1],
+             errPipe[1]);
+  }
   close(inPipe[0]);
   close(outPipe[1]);
   close(errPipe[1]);
