@@ -18,7 +18,7 @@
 #include "app/dialog_units.h"
 #include "app/program_icon.h"
 #include "app/progress_text.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "commands/download_command.h"
 #include "commands/printer_choice_check.h"
 #include "commands/print_information.h"
@@ -29,9 +29,6 @@ namespace vomar::app {
 namespace {
 
 constexpr int kPathBoxLimit = 260;
-constexpr int kQuitQuestion = 14;
-constexpr int kVersionCommandText = 101;
-constexpr int kCannotListPrinters = 3;
 
 // The dialog's diagnostic lines: the progress lines (and the builders' table dumps) reach
 // standard output only when VOMAR_DIAGNOSTICS=1 asks for them, since a desktop program's
@@ -49,7 +46,7 @@ class ListingMessages : public MessageSink {
       : messages_(messages), spooler_(spooler) {}
   int Show(const Message& message) override {
     Message shown = message;
-    if (shown.detail.empty() && shown.text == StringTableText(kCannotListPrinters)) {
+    if (shown.detail.empty() && shown.id == MessageId::kCannotListPrinters) {
       shown.detail = spooler_.LastError();
     }
     return messages_.Show(shown);
@@ -69,7 +66,7 @@ CDownloaderDialog::CDownloaderDialog(Spooler& spooler, QWidget* parent)
       panel_(new QWidget(this)),
       c_(CreateMainDialogControls(this, panel_)) {
   setObjectName(QStringLiteral("102"));
-  setWindowTitle(QString::fromUtf8(kMainCaption));
+  setWindowTitle(QString::fromUtf8(MessageText(MessageId::kMainCaption)));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowIcon(ProgramIcon());
@@ -253,7 +250,7 @@ void CDownloaderDialog::OnCancel() {
   // A running command or check cannot be left half-way: the user's exit is refused
   // until it has ended.
   if (busy_ || finishing_) return;
-  if (Show(MainDialogMessage(kQuitQuestion, kMbYesNo | kMbIconQuestion)) == kIdYes) {
+  if (Show(MainDialogMessage(MessageId::kQuitQuestion, kMbYesNo | kMbIconQuestion)) == kIdYes) {
     QDialog::reject();
   }
 }
@@ -283,7 +280,7 @@ void CDownloaderDialog::contextMenuEvent(QContextMenuEvent* event) {
   // and its command opens the modal version box after the menu has gone.
   auto* menu = new QMenu(this);
   menu->setAttribute(Qt::WA_DeleteOnClose);
-  menu->addAction(QString::fromUtf8(StringTableText(kVersionCommandText)), this, [this] {
+  menu->addAction(QString::fromUtf8(MessageText(MessageId::kVersionCommand)), this, [this] {
     QTimer::singleShot(0, this, [this] {
       auto* about = new CAboutDialog(this);
       about->open();
@@ -320,14 +317,13 @@ void CDownloaderDialog::UpdateModeControls() {
   c_.profileNumberList->setEnabled(true);
 }
 
-bool CDownloaderDialog::BrowseInto(PathBox* box, const char* tooLongText) {
+bool CDownloaderDialog::BrowseInto(PathBox* box, MessageId tooLong) {
   box->clear();
   CCustomFileDialog chooser;
   if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return false;
   const QString path = QDir::toNativeSeparators(chooser.selectedFiles().front());
   if (path.size() > box->maxLength() || !box->AcceptsPath(path)) {
-    Show(Message{tooLongText, std::string(kErrorCaption), kMbOk | kMbIconHand,
-                 MessageOwner::kMainDialog});
+    Show(ErrorMessage(tooLong));
     return false;
   }
   box->setPlainText(path);
@@ -336,13 +332,15 @@ bool CDownloaderDialog::BrowseInto(PathBox* box, const char* tooLongText) {
 
 void CDownloaderDialog::BrowseSimulationProfile() {
   Perform([this] {
-    if (BrowseInto(c_.simulationPathBox, kSimulationPathTooLongText)) ValidateSimulationBox();
+    if (BrowseInto(c_.simulationPathBox, MessageId::kSimulationPathTooLong)) {
+      ValidateSimulationBox();
+    }
   });
 }
 
 void CDownloaderDialog::BrowseOutputProfile() {
   Perform([this] {
-    if (BrowseInto(c_.outputPathBox, kOutputPathTooLongText)) ValidateOutputBox();
+    if (BrowseInto(c_.outputPathBox, MessageId::kOutputPathTooLong)) ValidateOutputBox();
   });
 }
 

@@ -86,8 +86,9 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   void UpdateModeControls();
   void BrowseSimulationProfile();
   void BrowseOutputProfile();
-  // Empties `box`, runs the file dialog and puts an accepted path into the box.
-  bool BrowseInto(PathBox* box, const char* tooLongText);
+  // Empties `box`, runs the file dialog and puts an accepted path into the box; a path
+  // too long for it is refused with message `tooLong`.
+  bool BrowseInto(PathBox* box, MessageId tooLong);
   // Runs `action` now when no work runs or waits, else after that work.
   void Perform(std::function<void()> action);
   // Posts `check` to run on a worker thread after the current event, behind the work

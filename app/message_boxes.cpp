@@ -28,8 +28,7 @@ QMessageBox::Icon IconFor(unsigned flags) {
 }  // namespace
 
 std::unique_ptr<QMessageBox> BuildMessageBox(const Message& message, QWidget* owner) {
-  QString text = QString::fromStdString(message.text);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  const QString text = QString::fromStdString(message.text);
   const QString caption = QString::fromStdString(message.caption.value_or(kApplicationName));
   const bool yesNo = (message.flags & 0x0F) == kMbYesNo;
   auto box = std::make_unique<QMessageBox>(

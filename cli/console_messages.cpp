@@ -16,8 +16,7 @@ int ConsoleMessages::Show(const Message& message) {
   std::string_view text = message.text;
   while (true) {
     const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view line = text.substr(0, end);
     std::fprintf(stderr, "%s: %.*s\n", caption.c_str(), static_cast<int>(line.size()),
                  line.data());
     if (end == std::string_view::npos) break;

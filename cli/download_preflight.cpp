@@ -6,7 +6,6 @@
 #include <cstdio>
 
 #include "cli/command_line.h"
-#include "common/string_table.h"
 #include "config/printer_list.h"
 
 namespace vomar::cli {

@@ -19,7 +19,7 @@
 #include "cli/commands.h"
 #include "cli/console_spooler.h"
 #include "cli/console_messages.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "config/printer_list.h"
 #include "config/support_config.h"
 
@@ -70,8 +70,7 @@ int RunPrintersCommand(const Arguments& arguments) {
   std::vector<PrinterInfo> printers;
   if (!spooler.ListPrinters(printers)) {
     ConsoleMessages messages(kApplicationName, false);
-    messages.Show(Message{StringTableText(3), std::nullopt, kMbOk | kMbIconHand,
-                          MessageOwner::kNone});
+    messages.Show(OwnerlessMessage(MessageId::kCannotListPrinters, kMbOk | kMbIconHand));
     std::fprintf(stderr, "%s printers: %s\n", kApplicationName, spooler.LastError().c_str());
     return kExitFailure;
   }

@@ -10,7 +10,7 @@
 
 #include "common/cp932.h"
 #include "common/printer_lock.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "common/temp_directory.h"
 #include "postscript/build_environment.h"
 #include "commands/build_files.h"
@@ -22,21 +22,8 @@ namespace vomar {
 
 namespace {
 
-constexpr const char* kTemporaryFolderUnusable =
-    "一時ﾌｫﾙﾀﾞｰにﾌｧｲﾙを作成できません。\r\n"
-    "一時ﾌｫﾙﾀﾞｰ (TMPDIR) を確認してください。";
-
-constexpr const char* kNoPrinterSelected =
-    "ﾌﾟﾘﾝﾀｰが選択されていません。\r\n"
-    "ﾀﾞｳﾝﾛｰﾄﾞ先のﾌﾟﾘﾝﾀｰを選択してください。";
-
-void ShowMain(MessageSink& messages, int id, unsigned flags) {
+void ShowMain(MessageSink& messages, MessageId id, unsigned flags) {
   messages.Show(MainDialogMessage(id, flags));
-}
-
-void ShowError(MessageSink& messages, const char* text) {
-  messages.Show(Message{text, std::string(kErrorCaption), kMbOk | kMbIconHand,
-                        MessageOwner::kMainDialog});
 }
 
 // Paths longer than the 255 bytes of the Windows program's buffers are refused rather
@@ -46,11 +33,11 @@ bool PathFits(const std::string& path) { return Utf8ToCp932(path).size() <= kMax
 
 bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
   if (request.mode == DownloadMode::kInkSimulation && !PathFits(request.simulationProfilePath)) {
-    ShowError(messages, kSimulationPathTooLongText);
+    messages.Show(ErrorMessage(MessageId::kSimulationPathTooLong));
     return false;
   }
   if (!PathFits(request.outputProfilePath)) {
-    ShowError(messages, kOutputPathTooLongText);
+    messages.Show(ErrorMessage(MessageId::kOutputPathTooLong));
     return false;
   }
   return true;
@@ -85,13 +72,12 @@ bool SendFiles(DownloadJob& job, DownloadMode mode, const std::string& printerNa
       case JobFailure::Cause::kSpooler:
         frontEnd.Show(SpoolerFailureMessage(failure->reason, sent, notSent));
         break;
-      case JobFailure::Cause::kPayloadFile:  // the kind's own message
+      case JobFailure::Cause::kPayloadFile:
         frontEnd.Show(
-            FailureWithResources(kind.openFailureMessage, failure->reason, sent, notSent));
+            FailureWithResources(MessageId::kProfileFaulty, failure->reason, sent, notSent));
         break;
       case JobFailure::Cause::kPathTooLong:
-        frontEnd.Show(Message{kJobPathTooLongText, std::string(kErrorCaption),
-                              kMbOk | kMbIconHand, MessageOwner::kMainDialog});
+        frontEnd.Show(ErrorMessage(MessageId::kJobPathTooLong));
         break;
     }
     return false;
@@ -116,16 +102,16 @@ int CollectDownloadPaths(const DownloadRequest& request, MessageSink& messages) 
   if (request.mode == DownloadMode::kInkSimulation) {
     const bool simulationEmpty = request.simulationProfilePath.empty();
     if (simulationEmpty && outputEmpty) {
-      ShowMain(messages, 106, kMbOk);
+      ShowMain(messages, MessageId::kChooseBothProfiles, kMbOk);
       return 1;
     }
     if (simulationEmpty) {
-      ShowMain(messages, 104, kMbOk);
+      ShowMain(messages, MessageId::kChooseSimulationProfile, kMbOk);
       return 1;
     }
   }
   if (outputEmpty) {
-    ShowMain(messages, 105, kMbOk);
+    ShowMain(messages, MessageId::kChooseOutputProfile, kMbOk);
     return 1;
   }
   return 0;
@@ -151,8 +137,7 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
         problem);
   }
   if (!lock) {
-    Message message{kTemporaryFolderUnusable, std::string(kErrorCaption), kMbOk | kMbIconHand,
-                    MessageOwner::kMainDialog};
+    Message message = ErrorMessage(MessageId::kTemporaryFolderUnusable);
     message.detail = problem;
     frontEnd.Show(message);
     return DownloadOutcome::kBuildFailed;
@@ -199,7 +184,8 @@ QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontE
     return QueueAnswer::kUnavailable;
   }
   if (state->state != QueueState::State::kStopped) return QueueAnswer::kReady;
-  const Message question = WithLineInserted(kQueueStopped, QueueReason(name, "stopped", *state),
+  const Message question = WithLineInserted(MessageId::kQueueStopped,
+                                            QueueReason(name, "stopped", *state),
                                             kMbYesNo | kMbIconExclamation);
   return frontEnd.Show(question) == kIdYes ? QueueAnswer::kStopped : QueueAnswer::kDeclined;
 }
@@ -235,7 +221,7 @@ bool CheckProfilesReadable(const DownloadRequest& request, MessageSink& messages
     if (path->empty()) continue;  // a missing path has its own message
     const std::optional<std::string> reason = UnreadableReason(*path);
     if (!reason) continue;
-    messages.Show(WithLineInserted(kProfileUnreadable, *path + ": " + *reason,
+    messages.Show(WithLineInserted(MessageId::kProfileUnreadable, *path + ": " + *reason,
                                    kMbOk | kMbIconHand));
     return false;
   }
@@ -247,13 +233,13 @@ bool CheckInkProfilePair(const std::string& simulationPath, const std::string& o
   ProfileChecks checks(frontEnd, diag);
   const PcsPair pcs = checks.CheckPcsPair(simulationPath, outputPath);
   if (!pcs.Accepted()) {
-    ShowMain(frontEnd, 116, kMbOk | kMbIconExclamation);
+    ShowMain(frontEnd, MessageId::kPcsPairWrong, kMbOk | kMbIconExclamation);
     if (!pcs.simPcsOk) frontEnd.ClearSimulationPath();
     if (!pcs.outPcsOk) frontEnd.ClearOutputPath();
     return false;
   }
   if (!checks.CheckProfilePair(simulationPath, outputPath)) {
-    ShowMain(frontEnd, 121, kMbOk | kMbIconHand);
+    ShowMain(frontEnd, MessageId::kProfilePairWrong, kMbOk | kMbIconHand);
     return false;
   }
   return true;
@@ -270,14 +256,15 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
     return DownloadOutcome::kRefused;
   }
   if (!request.printer) {
-    ShowError(frontEnd, kNoPrinterSelected);
+    frontEnd.Show(ErrorMessage(MessageId::kNoPrinterForDownload));
     return DownloadOutcome::kIncomplete;
   }
 
   const QueueAnswer queue = AskQueue(services.spooler, request.printer->name, frontEnd);
   if (queue == QueueAnswer::kUnavailable) return DownloadOutcome::kPrinterUnavailable;
   if (queue == QueueAnswer::kDeclined) return DownloadOutcome::kDeclined;
-  if (frontEnd.Show(MainDialogMessage(8, kMbYesNo | kMbIconExclamation)) != kIdYes) {
+  if (frontEnd.Show(MainDialogMessage(MessageId::kConfirmDownload,
+                                      kMbYesNo | kMbIconExclamation)) != kIdYes) {
     return DownloadOutcome::kDeclined;
   }
   frontEnd.SetCurrentPrinter(*request.printer);
@@ -287,10 +274,10 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
   // Completion is announced only when every job reached the spooler; a failed build or
   // send has shown its own message. Jobs spooled to a stopped queue wait there.
   if (outcome == DownloadOutcome::kDone && queue == QueueAnswer::kStopped) {
-    ShowMain(frontEnd, kDownloadQueued, kMbOk);
+    ShowMain(frontEnd, MessageId::kDownloadQueued, kMbOk);
     outcome = DownloadOutcome::kQueued;
   } else if (outcome == DownloadOutcome::kDone) {
-    ShowMain(frontEnd, 109, kMbOk);
+    ShowMain(frontEnd, MessageId::kDownloadComplete, kMbOk);
   }
   return outcome;
 }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "commands/printer_choice_check.h"
 #include "icc/profile_acceptance.h"
 #include "config/model_match.h"
@@ -15,27 +15,22 @@ namespace vomar {
 
 namespace {
 
-constexpr const char* kCannotOpenOutput =
-    "指定の出力プロファイルが開けません。\r\n"
-    "指定の出力プロファイルが正しいことを確認してください。";
-constexpr const char* kCannotOpenSimulation =
-    "指定のシュミュレーションプロファイルが開けません。\r\n"
-    "指定のシュミュレーションプロファイルが正しいことを確認してください。";
+using enum MessageId;
 
 // One of the two path boxes, as the validators see it.
 struct Box {
   std::string path;
-  const char* cannotOpenText;
+  MessageId cannotOpen;
   void (FrontEnd::*clear)();
 };
 
 // Shows the refusal, with the line that says what is missing or wrong under its text
 // when there is one, and empties the box.
-BoxVerdict Refuse(FrontEnd& frontEnd, const Box& box, int stringId,
+BoxVerdict Refuse(FrontEnd& frontEnd, const Box& box, MessageId id,
                   const std::string& reason = {}) {
-  Message message = MainDialogMessage(stringId, kMbOk | kMbIconHand);
-  if (!reason.empty()) message.text += "\n" + reason;
-  frontEnd.Show(message);
+  constexpr unsigned kFlags = kMbOk | kMbIconHand;
+  frontEnd.Show(reason.empty() ? MainDialogMessage(id, kFlags)
+                               : WithLineAppended(id, reason, kFlags));
   (frontEnd.*box.clear)();
   return BoxVerdict::kRefused;
 }
@@ -46,8 +41,7 @@ BoxVerdict ReadBoxHeader(FrontEnd& frontEnd, const Box& box, const Diagnostics& 
   const HeaderReading reading = ReadHeaderOnly(box.path, diag);
   switch (reading.result) {
     case HeaderReadResult::kCannotOpen:
-      frontEnd.Show(Message{box.cannotOpenText, std::string(kErrorCaption), kMbOk | kMbIconHand,
-                            MessageOwner::kMainDialog});
+      frontEnd.Show(ErrorMessage(box.cannotOpen));
       (frontEnd.*box.clear)();
       return BoxVerdict::kRefused;
     case HeaderReadResult::kShort:
@@ -61,18 +55,19 @@ BoxVerdict ReadBoxHeader(FrontEnd& frontEnd, const Box& box, const Diagnostics& 
 
 // The tests both boxes share in the ink-simulation mode: kAccepted, or the refusal.
 BoxVerdict InkModeHeaderCheck(FrontEnd& frontEnd, const Box& box, const ProfileHeader& header) {
-  if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, 11);
+  if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, kNotPrinterProfile);
   if (header.colorSpace != sig::kCmyk) {
-    return Refuse(frontEnd, box, 9, ColourSpaceRefusal(header.colorSpace));
+    return Refuse(frontEnd, box, kUnsupportedProfile, ColourSpaceRefusal(header.colorSpace));
   }
-  if (header.manufacturer != sig::kTavn) return Refuse(frontEnd, box, 10);
+  if (header.manufacturer != sig::kTavn) return Refuse(frontEnd, box, kWrongMaker);
   return BoxVerdict::kAccepted;
 }
 
 // After the tests above, what the build itself would refuse (message 9 and the reason).
 BoxVerdict BuildCheck(FrontEnd& frontEnd, const Box& box,
                       const std::optional<std::string>& refusal) {
-  return refusal ? Refuse(frontEnd, box, 9, *refusal) : BoxVerdict::kAccepted;
+  return refusal ? Refuse(frontEnd, box, kUnsupportedProfile, *refusal)
+                 : BoxVerdict::kAccepted;
 }
 
 }  // namespace
@@ -95,18 +90,20 @@ const char* BoxVerdictText(BoxVerdict verdict) {
 
 BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
                                  const ModelCheckServices* modelCheck) {
-  const Box box{frontEnd.OutputPath(), kCannotOpenOutput, &FrontEnd::ClearOutputPath};
+  const Box box{frontEnd.OutputPath(), kCannotOpenOutputProfile, &FrontEnd::ClearOutputPath};
   if (box.path.empty()) return BoxVerdict::kEmpty;
   ProfileHeader header;
   const BoxVerdict read = ReadBoxHeader(frontEnd, box, diag, header);
   if (read != BoxVerdict::kAccepted) return read;
 
   if (frontEnd.Mode() != DownloadMode::kInkSimulation) {
-    if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, 11);
+    if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, kNotPrinterProfile);
     if (header.colorSpace != sig::kCmyk) {
-      return Refuse(frontEnd, box, 9, ColourSpaceRefusal(header.colorSpace));
+      return Refuse(frontEnd, box, kUnsupportedProfile, ColourSpaceRefusal(header.colorSpace));
     }
-    if (!IsVersionAccepted(header)) return Refuse(frontEnd, box, 9, VersionRefusal(header));
+    if (!IsVersionAccepted(header)) {
+      return Refuse(frontEnd, box, kUnsupportedProfile, VersionRefusal(header));
+    }
     return BuildCheck(frontEnd, box, CrdBuildRefusal(box.path));
   }
 
@@ -116,7 +113,7 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
   }
   // An ink-simulation profile put where the output profile belongs.
   ProfileChecks checks(frontEnd, diag);
-  if (checks.IsInkProfile(box.path)) return Refuse(frontEnd, box, 118);
+  if (checks.IsInkProfile(box.path)) return Refuse(frontEnd, box, kNotOutputProfile);
   if (modelCheck != nullptr) {
     if (CheckOutputProfileForPrinter(frontEnd, modelCheck->spooler, modelCheck->config) !=
         ModelCheck::kMatches) {
@@ -129,7 +126,7 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
 BoxVerdict ValidateSimulationProfile(FrontEnd& frontEnd, const Diagnostics& diag) {
   // In the ICC-profile mode the box is disabled and its file never opened.
   if (frontEnd.Mode() != DownloadMode::kInkSimulation) return BoxVerdict::kNotChecked;
-  const Box box{frontEnd.SimulationPath(), kCannotOpenSimulation,
+  const Box box{frontEnd.SimulationPath(), kCannotOpenSimulationProfile,
                 &FrontEnd::ClearSimulationPath};
   if (box.path.empty()) return BoxVerdict::kEmpty;
   ProfileHeader header;
@@ -141,7 +138,7 @@ BoxVerdict ValidateSimulationProfile(FrontEnd& frontEnd, const Diagnostics& diag
     return verdict;
   }
   ProfileChecks checks(frontEnd, diag);
-  if (!checks.IsInkProfile(box.path)) return Refuse(frontEnd, box, 117);
+  if (!checks.IsInkProfile(box.path)) return Refuse(frontEnd, box, kNotSimulationProfile);
   return BuildCheck(frontEnd, box, InkBuildRefusal(box.path, InkProfileRole::kSimulation));
 }
 

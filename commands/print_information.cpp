@@ -2,17 +2,13 @@
 
 #include <string>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "printer/download_job.h"
 #include "printer/information_page.h"
 
 namespace vomar {
 
 namespace {
-
-constexpr const char* kNoPrinterSelected =
-    "ﾌﾟﾘﾝﾀｰが選択されていません。\r\n"
-    "印刷先のﾌﾟﾘﾝﾀｰを選択してください。";
 
 // Tells the front end that the command has ended, however it ends.
 class DoneReport {
@@ -30,12 +26,12 @@ class DoneReport {
 
 InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
                                                 const std::optional<PrinterInfo>& printer) {
-  if (ui.Show(MainDialogMessage(119, kMbYesNo | kMbIconQuestion)) != kIdYes) {
+  if (ui.Show(MainDialogMessage(MessageId::kPrintPageQuestion, kMbYesNo | kMbIconQuestion)) !=
+      kIdYes) {
     return InformationPageOutcome::kDeclined;
   }
   if (!printer) {
-    ui.Show(Message{kNoPrinterSelected, std::string(kErrorCaption), kMbOk | kMbIconHand,
-                    MessageOwner::kMainDialog});
+    ui.Show(ErrorMessage(MessageId::kNoPrinterForPage));
     return InformationPageOutcome::kNoPrinter;
   }
 
@@ -45,10 +41,10 @@ InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
   DownloadJob job(spooler, ui);
   switch (SendInformationPage(job, printer->name)) {
     case BytesJobResult::kSpooled:
-      ui.Show(MainDialogMessage(110, kMbOk));
+      ui.Show(MainDialogMessage(MessageId::kPagePrinted, kMbOk));
       return InformationPageOutcome::kPrinted;
     case BytesJobResult::kPayloadRefused:
-      ui.Show(UncaptionedDialogMessage(111));
+      ui.Show(UncaptionedDialogMessage(MessageId::kPageFailed));
       return InformationPageOutcome::kPrintFailed;
     case BytesJobResult::kFailed:  // the spooler-failure message has been shown
       break;

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "common/string_table.h"
 #include "config/model_match.h"
 
 namespace vomar {
@@ -18,8 +17,7 @@ ModelCheck CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
   if (result == ModelCheck::kMatches) result = CheckModelDescription(profilePath, modelText);
   if (result == ModelCheck::kMatches) return result;
 
-  frontEnd.Show(Message{ModelCheckMessageText(result), std::string(kErrorCaption),
-                        kMbOk | kMbIconHand, MessageOwner::kMainDialog});
+  frontEnd.Show(ModelCheckMessage(result));
   frontEnd.ClearOutputPath();
   return result;
 }

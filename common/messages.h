@@ -23,17 +23,23 @@ enum MessageAnswer : int {
   kIdNo = 7,
 };
 
+// Which catalogue entry a box shows (common/message_catalogue.h).
+enum class MessageId : int;
+
 // Who owns a box: the main dialog, or nobody (boxes raised by builders and checks).
 enum class MessageOwner { kMainDialog, kNone };
 
 struct Message {
-  std::string text;                    // UTF-8; "\n" or "\r\n" break lines
+  std::string text;                    // UTF-8; "\n" breaks lines
   std::optional<std::string> caption;  // nothing: the application's name
   unsigned flags = kMbOk;
   MessageOwner owner = MessageOwner::kNone;
   // Why it happened in the system's own words (the spooler's error, a file error), for
   // the box's detailed text; empty when the text says all.
   std::string detail = {};
+  // The catalogue entry shown (the first of a composed text); nothing for a text from
+  // elsewhere.
+  std::optional<MessageId> id = {};
 };
 
 class MessageSink {

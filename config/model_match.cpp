@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "common/file_handle.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "icc/profile_reader.h"
 #include "icc/signatures.h"
 #include "config/printer_list.h"
@@ -93,22 +93,14 @@ ModelCheck CheckModelDescription(const std::string& profilePath, const std::stri
   return ModelCheck::kMatches;
 }
 
-std::string ModelCheckMessageText(ModelCheck result) {
+Message ModelCheckMessage(ModelCheck result) {
   switch (result) {
-    case ModelCheck::kPrinterFailed:
-      return "指定のドライバでエラーが発生しました。\r\n"
-             "ドライバが正常に動作することを確認してください。";
+    case ModelCheck::kPrinterFailed: return ErrorMessage(MessageId::kDriverFailed);
     case ModelCheck::kConfigFailed:
-      return std::string("設定ファイルでエラーが発生しました。\r\n設定ファイル\"") +
-             kConfigFileName + "\"が壊れている可能性があります。";
-    case ModelCheck::kProfileUnreadable:
-      return "指定の出力プロファイルでエラーが発生しました。\r\n"
-             "指定の出力プロファイルが正しいことを確認してください。";
+      return ErrorMessage(MessageId::kConfigurationDamaged, {kConfigFileName});
+    case ModelCheck::kProfileUnreadable: return ErrorMessage(MessageId::kOutputProfileFailed);
     case ModelCheck::kMismatch:
-      return "指定ドライバに対応しない出力プロファイルが設定されています。\r\n"
-             "指定ドライバに対応する出力プロファイルを設定してください。";
-    default:
-      return "";
+    default: return ErrorMessage(MessageId::kProfileNotForDriver);
   }
 }
 

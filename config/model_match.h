@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/messages.h"
 #include "printer/spooler.h"
 #include "config/support_config.h"
 
@@ -43,7 +44,7 @@ ModelCheck CheckModelDescription(const std::string& profilePath, const std::stri
 ModelCheck CompareModelTag(std::FILE* profile, std::uint32_t offset, std::uint32_t size,
                            const std::string& modelText);
 
-// The message text of a failed check; empty for kMatches.
-std::string ModelCheckMessageText(ModelCheck result);
+// The message of a failed check (error caption, stop icon); not for kMatches.
+Message ModelCheckMessage(ModelCheck result);
 
 }  // namespace vomar

@@ -1,16 +1,12 @@
 #include "config/printer_list.h"
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 
 namespace vomar {
 
 namespace {
 
 constexpr std::string_view kPortOpen = " - (";
-
-constexpr int kNoPrinterInstalled = 112;
-constexpr int kNoSupportedPrinter = 113;
-constexpr int kCannotListPrinters = 3;
 
 }  // namespace
 
@@ -45,11 +41,11 @@ PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
   PrinterList list;
   if (!spooler.ListPrinters(list.printerRecords)) {
     list.printerRecords.clear();
-    messages.Show(UncaptionedDialogMessage(kCannotListPrinters));
+    messages.Show(UncaptionedDialogMessage(MessageId::kCannotListPrinters));
     return list;
   }
   if (list.printerRecords.empty()) {
-    messages.Show(MainDialogMessage(kNoPrinterInstalled, kMbIconHand));
+    messages.Show(MainDialogMessage(MessageId::kNoPrinterInstalled, kMbIconHand));
     list.closeDialog = true;
     return list;
   }
@@ -65,7 +61,7 @@ PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
     }
   }
   if (list.entries.empty()) {
-    messages.Show(MainDialogMessage(kNoSupportedPrinter, kMbIconHand));
+    messages.Show(MainDialogMessage(MessageId::kNoSupportedPrinter, kMbIconHand));
     list.printerRecords.clear();
     list.closeDialog = true;
     return list;

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "config/ini_file.h"
 
 namespace vomar {
@@ -174,14 +174,8 @@ std::optional<std::string> CheckStartupConfiguration(MessageSink& messages,
   }
   // The Windows text says only that the start failed; the user also needs to know which
   // file is missing, or which file lacks its entry count, to mend it.
-  std::string text = kStartupFailedText;
-  if (path) {
-    text += "\r\n" + *path + " の [Support] に有効な No がありません。";
-  } else {
-    text += "\r\n" + std::string(kConfigFileName) + " が次の場所にありません:";
-    for (const std::string& place : places) text += "\r\n" + place;
-  }
-  messages.Show(Message{text, std::string(kErrorCaption), kMbOk, MessageOwner::kMainDialog});
+  messages.Show(path ? StartupFailureMessage(*path)
+                     : StartupFailureMessage(kConfigFileName, places));
   return std::nullopt;
 }
 

@@ -105,7 +105,4 @@ std::optional<std::string> CheckStartupConfiguration(MessageSink& messages,
                                                      const std::vector<std::string>& places);
 std::optional<std::string> CheckStartupConfiguration(MessageSink& messages);
 
-// Text of the start-up failure message.
-inline constexpr const char* kStartupFailedText = "初期設定に失敗しました。\r\n終了します。";
-
 }  // namespace vomar

@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "common/temp_directory.h"
 #include "common/text_writer.h"
 #include "crd/crd_document.h"
@@ -21,15 +21,6 @@
 
 namespace vomar {
 namespace {
-
-constexpr int kProfileFaultyMessage = 6;
-
-// Texts held in the program for names that do not fit the 255-byte limit.
-constexpr const char* kProfilePathTooLong =
-    "指定の出力プロファイルパスが長すぎます。\r\n指定の出力プロファイルパスを確認してください。";
-constexpr const char* kOutputPathTooLong =
-    "作成するファイルのパスが長すぎます。\r\n"
-    "プリンター名と一時フォルダーのパスを確認してください。";
 
 // One output file and its buffered writer. Closed at the latest when it goes away.
 class OutputFile {
@@ -115,7 +106,7 @@ void CrdBuild::Show(const Message& message) {
 // A build that failed without a message box tells the user once that the profile is faulty.
 BuildResult CrdBuild::Fail() {
   if (!messageShown_) {
-    Message message = OwnerlessMessage(kProfileFaultyMessage);
+    Message message = OwnerlessMessage(MessageId::kProfileFaulty);
     message.detail = detail_;
     Show(message);
   }
@@ -127,8 +118,7 @@ BuildResult CrdBuild::Fail() {
 bool CrdBuild::NamesFit(const std::string& profilePath, const std::string& directory,
                         const std::string& stem, std::array<std::string, 3>& paths) {
   if (profilePath.size() > kMaxPathBytes) {
-    Show(Message{kProfilePathTooLong, std::string(kErrorCaption), kMbOk | kMbIconHand,
-                 MessageOwner::kNone});
+    Show(ErrorMessage(MessageId::kOutputPathTooLong, MessageOwner::kNone));
     return false;
   }
   for (std::size_t k = 0; k < kCrdIntents.size(); ++k) {
@@ -136,8 +126,7 @@ bool CrdBuild::NamesFit(const std::string& profilePath, const std::string& direc
     paths[k] = directory + name;
     if (stem.size() > kMaxPathBytes || name.size() > kMaxPathBytes ||
         paths[k].size() > kMaxPathBytes) {
-      Show(Message{kOutputPathTooLong, std::string(kErrorCaption), kMbOk | kMbIconHand,
-                   MessageOwner::kNone});
+      Show(ErrorMessage(MessageId::kCrdPathTooLong, MessageOwner::kNone));
       return false;
     }
   }
@@ -261,7 +250,7 @@ BuildResult CrdBuild::Run(const std::string& profilePath, const std::string& ste
                                            /*demandRequiredTags=*/true, header_, env_.diag,
                                            TagSelection::Only(kRead));
   if (read == ProfileRead::kCannotOpen) {
-    Show(OwnerlessMessage(kProfileFaultyMessage));
+    Show(OwnerlessMessage(MessageId::kProfileFaulty));
     return Fail();
   }
   if (read != ProfileRead::kRead) return Fail();
@@ -303,7 +292,7 @@ BuildResult CrdBuilder::BuildCrdFiles(const std::string& profilePath, const std:
   } catch (const std::bad_alloc&) {
     // Table sizes come from the profile; running out of memory fails this build only.
     environment_.diag.Err("Unable to allocate memory.\n");
-    environment_.messages.Show(OwnerlessMessage(kProfileFaultyMessage));
+    environment_.messages.Show(OwnerlessMessage(MessageId::kProfileFaulty));
     result = BuildResult::kFailed;
   }
   if (result == BuildResult::kBuilt) {

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "common/file_handle.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "icc/tag_text.h"
 
 namespace vomar {
@@ -57,7 +57,7 @@ void ScanModelCode(const TagEntry& dmdd, std::string& modelCode) {
 bool ProfileChecks::IsLabPcs(const std::string& path) {
   const HeaderReading reading = ReadHeaderOnly(path, diag_);
   if (reading.result == HeaderReadResult::kCannotOpen) {
-    messages_.Show(OwnerlessMessage(6));
+    messages_.Show(OwnerlessMessage(MessageId::kProfileFaulty));
     return false;
   }
   return reading.result == HeaderReadResult::kRead && reading.header.pcs == sig::kLab;
@@ -77,7 +77,9 @@ ProfileRead ProfileChecks::LoadProfile(const std::string& path, TagTableList& li
   static constexpr Signature kRead[] = {sig::kDmdd};
   const ProfileRead result =
       ReadProfileTags(path, list, false, false, header, diag_, TagSelection::Only(kRead));
-  if (result == ProfileRead::kCannotOpen) messages_.Show(OwnerlessMessage(6));
+  if (result == ProfileRead::kCannotOpen) {
+    messages_.Show(OwnerlessMessage(MessageId::kProfileFaulty));
+  }
   return result;
 }
 

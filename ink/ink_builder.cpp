@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <utility>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "common/temp_directory.h"
 #include "postscript/downloader.h"
 #include "postscript/stamp_lines.h"
@@ -23,16 +24,6 @@ namespace {
 constexpr const char* kFileSuffix = "_INKSimulation";
 // The file name is held in 256 bytes: the stem leaves room for the suffix.
 constexpr std::size_t kMaxStemBytes = 241;
-
-// Refusals of names the printer's file could not be made from (texts held in the program).
-constexpr const char* kStemTooLong =
-    "ﾌﾟﾘﾝﾀｰ名が長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\r\n"
-    "ﾌﾟﾘﾝﾀｰ名を241ﾊﾞｲﾄ以内にしてから再度ﾀﾞｳﾝﾛｰﾄﾞしてください。";
-constexpr const char* kPathTooLong =
-    "一時ﾌｧｲﾙのﾊﾟｽが長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\r\n"
-    "一時ﾌｫﾙﾀﾞｰのﾊﾟｽを確認してください。";
-constexpr const char* kStemHasSlash =
-    "ﾌﾟﾘﾝﾀｰ名に\"/\"が含まれているため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。";
 
 // A table tag that the writers print (as opposed to one they pass over).
 bool IsLookupTable(const TagEntry& entry) {
@@ -111,7 +102,7 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
   std::FILE* file = directory.empty() ? nullptr : CreateOutputFile(path);
   if (file == nullptr) {
     if (problem.empty()) problem = FileErrorText("cannot create", path, errno);
-    Message message = OwnerlessMessage(6);
+    Message message = OwnerlessMessage(MessageId::kProfileFaulty);
     message.detail = problem;
     environment_.messages.Show(message);
     messageShown_ = true;
@@ -160,7 +151,7 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
   // it is kept for inspection but not handed on to be sent.
   if (failures > 0 || !written_.Complete()) {
     if (!messageShown_) {
-      Message message = OwnerlessMessage(6);
+      Message message = OwnerlessMessage(MessageId::kProfileFaulty);
       if (writeFailed) message.detail = FileErrorText("cannot write", path, writeError);
       environment_.messages.Show(message);
       messageShown_ = true;
@@ -259,27 +250,26 @@ bool InkSimulationBuilder::ReadProfile(const std::string& path, bool demandPrint
   const ProfileRead result = ReadProfileTags(path, list_, demandPrinterClass,
                                              /*demandRequiredTags=*/true, header,
                                              environment_.diag, load);
-  if (result == ProfileRead::kCannotOpen) ShowOwnerless(6);
+  if (result == ProfileRead::kCannotOpen) ShowOwnerless(MessageId::kProfileFaulty);
   return result == ProfileRead::kRead;
 }
 
-void InkSimulationBuilder::ShowOwnerless(int stringId) {
-  environment_.messages.Show(OwnerlessMessage(stringId));
+void InkSimulationBuilder::ShowOwnerless(MessageId id) {
+  environment_.messages.Show(OwnerlessMessage(id));
   messageShown_ = true;
 }
 
 bool InkSimulationBuilder::OutputNameFits(const std::string& stem, const std::string& path) {
-  const char* refusal = nullptr;
+  std::optional<MessageId> refusal;
   if (stem.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
-    refusal = kStemHasSlash;
+    refusal = MessageId::kInkStemHasSlash;
   } else if (stem.size() > kMaxStemBytes) {
-    refusal = kStemTooLong;
+    refusal = MessageId::kInkStemTooLong;
   } else if (path.size() > kMaxPathBytes) {
-    refusal = kPathTooLong;
+    refusal = MessageId::kInkPathTooLong;
   }
-  if (refusal == nullptr) return true;
-  environment_.messages.Show(
-      Message{refusal, std::string(kErrorCaption), kMbOk | kMbIconHand, MessageOwner::kNone});
+  if (!refusal) return true;
+  environment_.messages.Show(ErrorMessage(*refusal, MessageOwner::kNone));
   messageShown_ = true;
   return false;
 }

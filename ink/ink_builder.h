@@ -48,8 +48,8 @@ class InkSimulationBuilder {
   // bytes of the `load` tags only.
   bool ReadProfile(const std::string& path, bool demandPrinterClass, ProfileHeader& header,
                   TagSelection load);
-  // Shows an owner-less string-table box and remembers that the user has been told.
-  void ShowOwnerless(int stringId);
+  // Shows an owner-less box and remembers that the user has been told.
+  void ShowOwnerless(MessageId id);
   // Refuses a stem or path the classic buffers would not hold, before anything is written.
   bool OutputNameFits(const std::string& stem, const std::string& path);
 

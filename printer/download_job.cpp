@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "common/file_handle.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "common/temp_directory.h"
 #include "printer/spooler.h"
 
@@ -89,14 +89,13 @@ SendResult DownloadJob::SendJobFile(const std::string& printerName, const std::s
   if (!failure) return SendResult::kSpooled;
   switch (failure->cause) {
     case JobFailure::Cause::kPathTooLong:
-      messages_.Show(Message{kJobPathTooLongText, std::string(kErrorCaption),
-                             kMbOk | kMbIconHand, MessageOwner::kMainDialog});
+      messages_.Show(ErrorMessage(MessageId::kJobPathTooLong));
       break;
     case JobFailure::Cause::kSpooler:
       messages_.Show(SpoolerFailureMessage(failure->reason));
       break;
     case JobFailure::Cause::kPayloadFile: {
-      Message message = UncaptionedDialogMessage(kind.openFailureMessage);
+      Message message = UncaptionedDialogMessage(MessageId::kProfileFaulty);
       message.detail = failure->reason;
       messages_.Show(message);
       break;

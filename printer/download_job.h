@@ -14,13 +14,12 @@ namespace vomar {
 class PrinterHandle;
 class Spooler;
 
-// The document names and open-failure messages of the two kinds of payload file.
+// The document names of the two kinds of payload file.
 struct JobKind {
   const char* documentName;
-  int openFailureMessage;  // string id shown when the payload cannot be opened
 };
-inline constexpr JobKind kCrdJob{"CRD_FILE", 12};
-inline constexpr JobKind kInkJob{"TOKU_R_FILE", 13};
+inline constexpr JobKind kCrdJob{"CRD_FILE"};
+inline constexpr JobKind kInkJob{"TOKU_R_FILE"};
 
 // How a file send ended.
 enum class SendResult {
@@ -36,12 +35,6 @@ enum class BytesJobResult {
   // the printer released, and the caller reports the failure.
   kPayloadRefused,
 };
-
-// Shown (caption "Voma Profile Downloader Err", stop icon) for a payload path over
-// 255 bytes, which is refused before the printer is opened.
-inline constexpr const char* kJobPathTooLongText =
-    "ﾀﾞｳﾝﾛｰﾄﾞするﾌｧｲﾙのﾊﾟｽが長すぎます。\r\n"
-    "一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。";
 
 // Why a file send failed, for a caller that reports it itself.
 struct JobFailure {
@@ -60,8 +53,10 @@ class DownloadJob {
 
   // Sends the file at `path` to `printerName`. kSpooled when the whole job was spooled
   // (the file is then deleted), kFailed after a failure whose message has been shown (the
-  // file stays): the spooler-failure message with the spooler's reason, or the kind's
-  // message when the payload file could not be read. On every failure the job is
+  // file stays): the spooler-failure message with the spooler's reason, the
+  // profile-faulty message when the payload file could not be read, or the path-too-long
+  // message (error caption) for a payload path over 255 bytes, refused before the
+  // printer is opened. On every failure the job is
   // cancelled, so nothing of it prints, and the printer is released before the message
   // is shown.
   SendResult SendJobFile(const std::string& printerName, const std::string& path, const JobKind& kind);

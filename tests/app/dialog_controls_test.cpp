@@ -10,7 +10,7 @@
 
 #include "app/about_dialog.h"
 #include "app/custom_file_dialog.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "icc/signatures.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
@@ -23,10 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kCannotOpenOutput =
-    "指定の出力プロファイルが開けません。\r\n"
+    "指定の出力プロファイルが開けません。\n"
     "指定の出力プロファイルが正しいことを確認してください。";
 const char* const kCannotOpenSimulation =
-    "指定のシュミュレーションプロファイルが開けません。\r\n"
+    "指定のシュミュレーションプロファイルが開けません。\n"
     "指定のシュミュレーションプロファイルが正しいことを確認してください。";
 
 // Runs `step` once `find` gives a widget (polling the event loop). The step must close
@@ -323,7 +323,8 @@ class DialogControlsTest : public QObject {
     QTest::addColumn<bool>("filled");
     QTest::newRow("cancelled") << 0 << QStringList() << false;
     QTest::newRow("255 bytes") << 255 << QStringList() << true;
-    QTest::newRow("256 bytes") << 256 << QStringList{ErrorBox(kOutputPathTooLongText)} << false;
+    QTest::newRow("256 bytes")
+        << 256 << QStringList{ErrorBox(MessageText(MessageId::kOutputPathTooLong))} << false;
   }
 
   void BrowseOutputProfile() {

@@ -15,7 +15,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "config/model_match.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
@@ -181,7 +181,7 @@ class DialogDownloadTest : public QObject {
     const int pid = server.Pid();
     QVERIFY(pid > 0);
     h.onBox = [&](const Message& message) {
-      if (message.text == StringTableText(8)) kill(pid, SIGSTOP);
+      if (message.text == MessageText(MessageId::kConfirmDownload)) kill(pid, SIGSTOP);
     };
 
     int paints = 0;
@@ -249,20 +249,18 @@ class DialogDownloadTest : public QObject {
     QVERIFY(paintsWhileBusy > 0);
 
     // The first /LATEST timing fails: one box with the spooler's reason, nothing sent.
-    const QString failed =
-        QString::fromStdString(
-            SpoolerFailureMessage("printer Office_C1: the print server did not answer in time",
-                                  {}, {"Custom1_PhotoColorRendering",
-                                       "Custom1_ColorimetricColorRendering",
-                                       "Custom1_BusinessColorRendering"})
-                .text)
-            .replace('\n', '/');
-    QCOMPARE(downloadBoxes, (QStringList{MainBox(8, "Warning", "Yes+No"),
-                                         "Vomar Profile Downloader|Critical|Ok|dialog|" + failed}));
+    QCOMPARE(downloadBoxes,
+             (QStringList{MainBox(8, "Warning", "Yes+No"),
+                          "Vomar Profile Downloader|Critical|Ok|dialog|"
+                          "ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。/"
+                          "printer Office_C1: the print server did not answer in time/"
+                          "未送信: Custom1_PhotoColorRendering, Custom1_ColorimetricColorRendering, "
+                          "Custom1_BusinessColorRendering/"
+                          "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。"}));
     h.onBox = nullptr;
     // The printer cannot be had: the model check's message, and the box is emptied.
-    QCOMPARE(h.boxes, QStringList{ErrorBox(
-                          ModelCheckMessageText(ModelCheck::kPrinterFailed).c_str())});
+    QCOMPARE(h.boxes,
+             QStringList{ErrorBox(ModelCheckMessage(ModelCheck::kPrinterFailed).text.c_str())});
     QCOMPARE(h.c().outputPathBox->toPlainText(), QString());
   }
 

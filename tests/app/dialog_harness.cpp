@@ -7,7 +7,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "icc/signatures.h"
 #include "tests/support/cups_test_server.h"
 #include "tools/profile_generator/test_profile.h"
@@ -34,14 +34,14 @@ void UseSharedCupsServer() {
 }
 
 QString MainBox(int id, const char* icon, const char* buttons) {
-  return QStringList{kMainCaption, icon, buttons, "dialog",
-                     QString::fromUtf8(StringTableText(id)).replace('\n', '/')}
+  return QStringList{MessageText(MessageId::kMainCaption), icon, buttons, "dialog",
+                     QString::fromUtf8(MessageText(MessageId(id))).replace('\n', '/')}
       .join('|');
 }
 
 QString ErrorBox(const char* text, const char* icon) {
-  return QStringList{kErrorCaption, icon, "Ok", "dialog",
-                     QString::fromUtf8(text).replace("\r\n", "/")}
+  return QStringList{MessageText(MessageId::kErrorCaption), icon, "Ok", "dialog",
+                     QString::fromUtf8(text).replace('\n', '/')}
       .join('|');
 }
 

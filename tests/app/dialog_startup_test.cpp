@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "app/downloader_app.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
 #include "tests/support/cups_test_server.h"
@@ -150,7 +150,8 @@ class DialogStartupTest : public QObject {
     QCOMPARE(h.boxes.size(), 1);
     QVERIFY2(h.boxes.front().startsWith(
                  "vomar-profile-downloader|NoIcon|Ok|dialog|" +
-                 QString::fromUtf8(StringTableText(3)).replace('\n', '/') + "|detail: "),
+                 QString::fromUtf8(MessageText(MessageId::kCannotListPrinters)).replace('\n', '/') +
+                 "|detail: "),
              qPrintable(h.boxes.front()));
     QVERIFY(h.boxes.front().size() > h.boxes.front().indexOf("|detail: ") + 9);
     QVERIFY(h.dialog().isVisible());

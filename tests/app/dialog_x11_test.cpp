@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "app/downloader_app.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
 #include "tests/support/command_runner.h"
@@ -61,7 +61,7 @@ class DialogX11Test : public QObject {
     other.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&other));
     QTRY_COMPARE(h.boxes.size(), 1);  // the file cannot be opened
-    QVERIFY(h.boxes.front().startsWith(kErrorCaption));
+    QVERIFY(h.boxes.front().startsWith(MessageText(MessageId::kErrorCaption)));
     QVERIFY(h.WaitForIdle());
     QCOMPARE(h.c().outputPathBox->toPlainText(), QString());
   }

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "common/string_table.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/profile_bytes.h"
 #include "tools/profile_generator/test_profile.h"

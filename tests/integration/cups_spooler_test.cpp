@@ -9,7 +9,6 @@
 #include <fstream>
 
 #include "commands/spooler_stamp_clock.h"
-#include "common/string_table.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_messages.h"
 

@@ -21,7 +21,7 @@
 #include <regex>
 #include <thread>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "commands/download_command.h"
 #include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
@@ -108,12 +108,13 @@ std::string Printed(const Message& message) {
   return lines;
 }
 
-const std::string kProfileFaulty = Printed(OwnerlessMessage(6));
-const std::string kDone = Printed(MainDialogMessage(109, kMbOk));
+const std::string kProfileFaulty = Printed(OwnerlessMessage(MessageId::kProfileFaulty));
+const std::string kDone = Printed(MainDialogMessage(MessageId::kDownloadComplete, kMbOk));
+const std::string kConfirm =
+    Printed(MainDialogMessage(MessageId::kConfirmDownload, kMbYesNo | kMbIconExclamation));
 
 std::string Question(const std::string& queue) {
-  return "vomar-download: downloading to " + queue + "\n" +
-         Printed(MainDialogMessage(8, kMbYesNo | kMbIconExclamation));
+  return "vomar-download: downloading to " + queue + "\n" + kConfirm;
 }
 
 // The --wait report of three CRD jobs that all stood at `state` ("pending", ...).
@@ -257,8 +258,10 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
   CommandResult run = Crd("Fault_Rejecting", {"--printer", "Office_C1", "--printer", "office_c1"});
   expectedPrinted_ = 3;
   Check("queue rejecting jobs, then a good one named twice", run, 1,
-        "vomar-download: downloading to Fault_Rejecting\n" +
-            Printed(SpoolerFailureMessage("Fault_Rejecting: not accepting jobs (full)")) +
+        "vomar-download: downloading to Fault_Rejecting\n"
+        "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。\n"
+        "Vomar Profile Downloader: Fault_Rejecting: not accepting jobs (full)\n"
+        "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。\n" +
             Question("Office_C1") + kDone,
         Captured("Fault_Rejecting") + Captured("Office_C1") - before, 0);
   expectedPrinted_ = 0;
@@ -269,11 +272,13 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
   AddQueue("Fault_Disabled");
   ASSERT_EQ(server_.RunClient({"cupsdisable", "Fault_Disabled"}).exitStatus, 0);
   const std::string stopped =
-      "vomar-download: downloading to Fault_Disabled\n" +
-      Printed(WithLineInserted(kQueueStopped, "Fault_Disabled: stopped (Paused)",
-                               kMbYesNo | kMbIconExclamation)) +
-      Printed(MainDialogMessage(8, kMbYesNo | kMbIconExclamation)) +
-      Printed(MainDialogMessage(kDownloadQueued, kMbOk));
+      "vomar-download: downloading to Fault_Disabled\n"
+      "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰが停止しています。\n"
+      "Vomar Profile Downloader: Fault_Disabled: stopped (Paused)\n"
+      "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞするﾃﾞｰﾀは､ﾌﾟﾘﾝﾀｰが再開されるまでｷｭｰで待機します。\n"
+      "Vomar Profile Downloader: 作業を継続しますか？\n"
+      "Vomar Profile Downloader: [yes]\n" +
+      kConfirm + Printed(MainDialogMessage(MessageId::kDownloadQueued, kMbOk));
   run = Crd("Fault_Disabled");
   Check("queue disabled", run, 0, stopped, Captured("Fault_Disabled"), 0);
   run = Crd("Fault_Disabled", {"--wait=3"});
@@ -389,8 +394,9 @@ TEST_F(CommandFaultTest, UnreadableProfilesAreRefusedWithPathAndReasonBeforeTheQ
                              "--number", "1", "--yes", c.path},
                             options);
     Check(c.fault, run, 1,
-          Printed(WithLineInserted(kProfileUnreadable, c.path + ": " + c.reason,
-                                   kMbOk | kMbIconHand)),
+          "Vomar Profile Downloader: ﾌﾟﾛﾌｧｲﾙを読み込めません。\n"
+          "Vomar Profile Downloader: " + c.path + ": " + c.reason + "\n"
+          "Vomar Profile Downloader: 正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。\n",
           Captured("Office_C1") - before, 0);
   }
 }

@@ -24,7 +24,7 @@
 #include <thread>
 
 #include "commands/download_command.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_front_end.h"
@@ -110,7 +110,7 @@ class QuestionHookFrontEnd : public testing::RecordingFrontEnd {
   std::function<void()> onQuestion = [] {};
   int Show(const Message& message) override {
     if ((message.flags & 0x0F) == kMbYesNo) {
-      if (message.text == StringTableText(8)) onQuestion();
+      if (message.text == MessageText(MessageId::kConfirmDownload)) onQuestion();
       messages.answers.push_back(kIdYes);
     }
     return RecordingFrontEnd::Show(message);
@@ -150,16 +150,19 @@ const char* OutcomeName(DownloadOutcome outcome) {
 }
 
 // The boxes as Seen() shows them.
-const std::string kQuestion = Seen({MainDialogMessage(8, kMbYesNo | kMbIconExclamation)});
-const std::string kDone = Seen({MainDialogMessage(109, kMbOk)});
-const std::vector<std::string> kPhotoColorimetricBusiness = {
-    "Custom1_PhotoColorRendering", "Custom1_ColorimetricColorRendering",
-    "Custom1_BusinessColorRendering"};
-// The one message of a run that stopped at a spooler failure.
-std::string Failed(const std::string& reason, std::size_t sent = 0) {
-  const auto split = kPhotoColorimetricBusiness.begin() + static_cast<std::ptrdiff_t>(sent);
-  return Seen({SpoolerFailureMessage(reason, {kPhotoColorimetricBusiness.begin(), split},
-                                     {split, kPhotoColorimetricBusiness.end()})});
+const std::string kQuestion =
+    Seen({MainDialogMessage(MessageId::kConfirmDownload, kMbYesNo | kMbIconExclamation)});
+const std::string kDone = Seen({MainDialogMessage(MessageId::kDownloadComplete, kMbOk)});
+const std::string kNoneSent =
+    " / 未送信: Custom1_PhotoColorRendering, Custom1_ColorimetricColorRendering, "
+    "Custom1_BusinessColorRendering";
+const std::string kPhotoSent =
+    " / 送信済み: Custom1_PhotoColorRendering / 未送信: Custom1_ColorimetricColorRendering, "
+    "Custom1_BusinessColorRendering";
+// The spooler-failure message with `reason`, then the resources sent and not sent.
+std::string Failed(const std::string& reason, const std::string& resources = kNoneSent) {
+  return "ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。 / " + reason + resources +
+         " / ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。\n";
 }
 
 class DownloadInterruptedTest : public ::testing::Test {
@@ -240,7 +243,7 @@ class DownloadInterruptedTest : public ::testing::Test {
 TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingIsBuilt) {
   ASSERT_EQ(server_.RunClient({"cupsreject", "Office_C1"}).exitStatus, 0);
   EXPECT_EQ(Run("queue rejecting jobs",
-                Seen({SpoolerFailureMessage("Office_C1: not accepting jobs (Rejecting Jobs)")}),
+                Failed("Office_C1: not accepting jobs (Rejecting Jobs)", ""),
                 0, 0, 0),
             DownloadOutcome::kPrinterUnavailable);
   ASSERT_EQ(server_.RunClient({"cupsaccept", "Office_C1"}).exitStatus, 0);
@@ -248,10 +251,13 @@ TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingI
   ASSERT_EQ(server_.RunClient({"cupsdisable", "Office_C1"}).exitStatus, 0);
   QueueState stopped;
   stopped.state = QueueState::State::kStopped;
-  const std::string question = Seen({WithLineInserted(
-      kQueueStopped, "Office_C1: stopped (Paused)", kMbYesNo | kMbIconExclamation)});
+  const std::string question =
+      "ﾌﾟﾘﾝﾀｰが停止しています。 / Office_C1: stopped (Paused) / "
+      "ﾀﾞｳﾝﾛｰﾄﾞするﾃﾞｰﾀは､ﾌﾟﾘﾝﾀｰが再開されるまでｷｭｰで待機します。 / 作業を継続しますか？\n";
   settle_ = false;  // the jobs wait in the stopped queue
-  EXPECT_EQ(Run("queue stopped", question + kQuestion + Seen({MainDialogMessage(126, 0)}), 0, 0),
+  EXPECT_EQ(Run("queue stopped",
+                question + kQuestion + Seen({MainDialogMessage(MessageId::kDownloadQueued, 0)}),
+                0, 0),
             DownloadOutcome::kQueued);
   const std::vector<testing::ServerJob> waiting = server_.Jobs("Office_C1");
   ASSERT_EQ(waiting.size(), 6u);  // three timing jobs, cancelled, and the three files
@@ -261,9 +267,10 @@ TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingI
 
   ASSERT_TRUE(server_.Stop());
   settle_ = true;
-  EXPECT_EQ(Run("server gone", Seen({SpoolerFailureMessage("cannot connect to the print server " +
-                                                             server_.Socket() +
-                                                             ": <reason> (0x0502)")}),
+  EXPECT_EQ(Run("server gone",
+                Failed("cannot connect to the print server " + server_.Socket() +
+                           ": <reason> (0x0502)",
+                       ""),
                 3, 0, 0),
             DownloadOutcome::kPrinterUnavailable);
 }
@@ -281,7 +288,7 @@ TEST_F(DownloadInterruptedTest, QueueDeletedBetweenListingAndSending) {
     std::size_t kept;
     int opens;
   } cases[] = {
-      {"queue deleted before the run", 0, Seen({SpoolerFailureMessage(gone)}),
+      {"queue deleted before the run", 0, Failed(gone, ""),
        DownloadOutcome::kPrinterUnavailable, 0, 0},
       {"queue deleted at the first stamp job", 1, kQuestion + Failed(gone),
        DownloadOutcome::kSpoolerFailed, 0, 1},
@@ -354,7 +361,7 @@ TEST_F(DownloadInterruptedTest, ServerRestartedDuringTheSecondOfThreeJobs) {
   };
   const DownloadOutcome outcome =
       Run("server restarted during the second of three jobs",
-          kQuestion + Failed("sending on Office_C1: <reason>", 1), 1, 2, 5);
+          kQuestion + Failed("sending on Office_C1: <reason>", kPhotoSent), 1, 2, 5);
   EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
 }
 
@@ -364,16 +371,15 @@ TEST_F(DownloadInterruptedTest, TemporaryFileRemovedBeforeItIsSent) {
   };
   const DownloadOutcome outcome = Run(
       "temporary file removed before it is sent",
-      kQuestion + Seen({FailureWithResources(12,
-                                             "cannot open " + TempFile("PhotoColorRendering") +
-                                                 ": No such file or directory",
-                                             {}, kPhotoColorimetricBusiness)}),
+      kQuestion + "ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。 / cannot open " +
+          TempFile("PhotoColorRendering") + ": No such file or directory" + kNoneSent +
+          " / ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。\n",
       0, 2, 4);
   EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
 }
 
 TEST_F(DownloadInterruptedTest, ProfileRemovedOrReplacedBetweenTheCheckAndTheBuild) {
-  const std::string faulty = Seen({OwnerlessMessage(6)});
+  const std::string faulty = Seen({OwnerlessMessage(MessageId::kProfileFaulty)});
   frontEnd_.onQuestion = [&] { fs::remove(profile_); };
   EXPECT_EQ(Run("profile removed between check and build", kQuestion + faulty, 0, 0),
             DownloadOutcome::kBuildFailed);
@@ -441,17 +447,13 @@ TEST_F(DownloadInterruptedTest, ServerAskingForAPasswordGetsNoneAndSaysSo) {
        profile_},
       options);
   // The first stamp job is refused: the build stops there, one message.
-  const Message refused = SpoolerFailureMessage(
-      "creating a job on Office_C1: the print server asks for a password, which this "
-      "program does not give (0x1000)",
-      {}, kPhotoColorimetricBusiness);
-  std::string lines;
-  std::string_view rest = refused.text;
-  for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;
-       rest.remove_prefix(end + 1)) {
-    lines += *refused.caption + ": " + std::string(rest.substr(0, end)) + "\n";
-  }
-  lines += *refused.caption + ": " + std::string(rest) + "\n";
+  const std::string lines =
+      "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。\n"
+      "Vomar Profile Downloader: creating a job on Office_C1: the print server asks for a "
+      "password, which this program does not give (0x1000)\n"
+      "Vomar Profile Downloader: 未送信: Custom1_PhotoColorRendering, "
+      "Custom1_ColorimetricColorRendering, Custom1_BusinessColorRendering\n"
+      "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。\n";
   std::printf("[  FAULT   ] server asks for a password | status %d | %lld ms | printed %zu\n",
               run.exitStatus, static_cast<long long>(run.elapsed.count()),
               server_.CapturedJobs("Office_C1").size());

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <string>
 
-#include "common/string_table.h"
 #include "cups_client/cups_spooler.h"
 #include "printer/download_job.h"
 #include "config/printer_list.h"
 #include "tests/support/cups_test_server.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scratch_directory.h"
 
@@ -117,7 +117,7 @@ TEST_F(DownloadJobCupsTest, APrinterDeletedAfterListingFailsAndKeepsTheFile) {
   EXPECT_EQ(job.SendCrdFile(listed->name, path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Masked(messages.shown[0]),
-            SpoolerFailureMessage("printer Vanishing: <reason> (0x0406)").text);
+            testing::SpoolerFailureText("printer Vanishing: <reason> (0x0406)"));
   EXPECT_TRUE(std::filesystem::exists(path));
 }
 
@@ -130,7 +130,7 @@ TEST_F(DownloadJobCupsTest, AQueueRejectingJobsFailsAndKeepsTheFile) {
   EXPECT_EQ(job.SendInkFile("Rejecting", path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Masked(messages.shown[0]),
-            SpoolerFailureMessage("creating a job on Rejecting: <reason> (0x0506)").text);
+            testing::SpoolerFailureText("creating a job on Rejecting: <reason> (0x0506)"));
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_TRUE(server.CapturedJobs("Rejecting").empty());
   EXPECT_TRUE(server.DeleteQueue("Rejecting"));
@@ -153,9 +153,8 @@ TEST_F(DownloadJobCupsTest, AStoppedServerFailsAndKeepsTheFile) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Masked(messages.shown[0]),
-            SpoolerFailureMessage("cannot connect to the print server " + own.Socket() +
-                                  ": <reason> (0x0502)")
-                .text);
+            testing::SpoolerFailureText("cannot connect to the print server " + own.Socket() +
+                                        ": <reason> (0x0502)"));
   EXPECT_TRUE(std::filesystem::exists(path));
 }
 

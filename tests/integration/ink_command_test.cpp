@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "common/string_table.h"
 #include "postscript/stamp_lines.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/gs_printer.h"

@@ -150,7 +150,8 @@ TEST_F(PrinterDiscoveryTest, OutputProfilesMustDescribeTheModelOfTheSelectedPrin
       EXPECT_EQ(host.outputPath, c.path) << c.name;
     } else {
       ASSERT_EQ(messages.shown.size(), 1u) << c.name;
-      EXPECT_EQ(messages.shown[0].text, ModelCheckMessageText(static_cast<ModelCheck>(c.result))) << c.name;
+      EXPECT_EQ(messages.shown[0].text, ModelCheckMessage(static_cast<ModelCheck>(c.result)).text)
+          << c.name;
       EXPECT_EQ(host.outputPath, "") << c.name;
     }
   }

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 
-#include "common/string_table.h"
 #include "tests/support/cups_test_server.h"
 
 namespace vomar::testing {

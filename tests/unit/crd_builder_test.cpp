@@ -12,7 +12,7 @@
 #include <random>
 #include <string>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "postscript/stamp_lines.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/profile_bytes.h"
@@ -193,7 +193,7 @@ class CrdBuilderTest : public ::testing::Test {
   // The single string-6 box a failed build shows.
   void ExpectProfileFaultyBoxOnce() const {
     ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].text, StringTableText(6));
+    EXPECT_EQ(messages_.shown[0].text, MessageText(MessageId::kProfileFaulty));
     EXPECT_FALSE(messages_.shown[0].caption.has_value());
     EXPECT_EQ(messages_.shown[0].flags, unsigned{kMbOk});
     EXPECT_EQ(messages_.shown[0].owner, MessageOwner::kNone);
@@ -486,8 +486,8 @@ TEST_F(CrdBuilderTest, NamesOverTheLimitAreRefusedBeforeAnyFileIsMade) {
   EXPECT_EQ(Build(CompleteProfile(), stem), BuildResult::kFailed);
   ASSERT_EQ(messages_.shown.size(), 1u);
   EXPECT_EQ(messages_.shown[0].text,
-            "作成するファイルのパスが長すぎます。\r\nプリンター名と一時フォルダーのパスを確認してください。");
-  EXPECT_EQ(messages_.shown[0].caption, std::optional<std::string>(kErrorCaption));
+            "作成するファイルのパスが長すぎます。\nプリンター名と一時フォルダーのパスを確認してください。");
+  EXPECT_EQ(messages_.shown[0].caption, std::optional<std::string>("Voma Profile Downloader Err"));
   EXPECT_EQ(messages_.shown[0].flags, unsigned{kMbOk | kMbIconHand});
   EXPECT_EQ(err_.Text(), "");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_),
@@ -501,7 +501,7 @@ TEST_F(CrdBuilderTest, NamesOverTheLimitAreRefusedBeforeAnyFileIsMade) {
   EXPECT_EQ(BuildFrom(longPath + "x.icc", "Office_C1"), BuildResult::kFailed);
   ASSERT_EQ(messages_.shown.size(), 1u);
   EXPECT_EQ(messages_.shown[0].text,
-            "指定の出力プロファイルパスが長すぎます。\r\n指定の出力プロファイルパスを確認してください。");
+            "指定の出力プロファイルパスが長すぎます。\n指定の出力プロファイルパスを確認してください。");
   ExpectNoOutputFiles();
 }
 

@@ -9,8 +9,9 @@
 #include <optional>
 
 #include "common/printer_lock.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "tests/support/captured_stream.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/memory_spooler.h"
 #include "tests/support/profile_bytes.h"
 #include "tests/support/recording_front_end.h"
@@ -32,14 +33,14 @@ class RecordingUi : public testing::RecordingFrontEnd {
     std::vector<std::string> lines;
     for (const Message& message : messages.shown) {
       std::string id = "?";
-      if (message.text == StringTableText(6)) {
+      if (message.text == MessageText(MessageId::kProfileFaulty)) {
         id = message.owner == MessageOwner::kNone ? "faulty/none" : "faulty/dialog";
       }
       for (int candidate : {8, 104, 105, 106, 109, 116, 121, 126}) {
-        if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
+        if (message.text == MessageText(MessageId(candidate))) id = std::to_string(candidate);
       }
-      for (int candidate : {kSpoolerFailed, kQueueStopped, kProfileUnreadable}) {
-        const std::string text = StringTableText(candidate);
+      for (int candidate : {122, 125, 127}) {
+        const std::string text = MessageText(MessageId(candidate));
         if (message.text.starts_with(text.substr(0, text.find('\n') + 1))) {
           id = std::to_string(candidate);
         }
@@ -187,16 +188,20 @@ TEST_F(DownloadCommandTest, IccDownloadSendsPhotoColorimetricBusinessThenAnnounc
 // unstamped files are removed, nothing is sent), a failed send ends the sending. One
 // message gives the spooler's reason and the resources sent and not sent; no 109.
 TEST_F(DownloadCommandTest, TheFirstSpoolerFailureEndsTheRunWithOneMessage) {
-  const std::vector<std::string> all = {"Custom2_PhotoColorRendering",
-                                        "Custom2_ColorimetricColorRendering",
-                                        "Custom2_BusinessColorRendering"};
   struct Case {
     int failStart;  // the n-th job started fails: three timing jobs come first
-    std::vector<std::string> sent, notSent, kept;
+    std::size_t sent;
+    std::string resources;  // the lines of the resources sent and not sent
+    std::vector<std::string> kept;
   };
   const Case cases[] = {
-      {2, {}, all, {"Office_C1_PhotoColorRendering"}},
-      {5, {all[0]}, {all[1], all[2]},
+      {2, 0,
+       "未送信: Custom2_PhotoColorRendering, Custom2_ColorimetricColorRendering, "
+       "Custom2_BusinessColorRendering\n",
+       {"Office_C1_PhotoColorRendering"}},
+      {5, 1,
+       "送信済み: Custom2_PhotoColorRendering\n"
+       "未送信: Custom2_ColorimetricColorRendering, Custom2_BusinessColorRendering\n",
        {"Office_C1_BusinessColorRendering", "Office_C1_ColorimetricColorRendering"}},
   };
   for (const Case& c : cases) {
@@ -211,9 +216,9 @@ TEST_F(DownloadCommandTest, TheFirstSpoolerFailureEndsTheRunWithOneMessage) {
     ASSERT_EQ(ui.Summary(), (std::vector<std::string>{"8:Vomar Profile Downloader:52",
                                                       "122:Vomar Profile Downloader:16"}));
     EXPECT_EQ(ui.messages.shown[1].text,
-              SpoolerFailureMessage("start refused", c.sent, c.notSent).text);
+              testing::SpoolerFailureText("start refused", c.resources));
     EXPECT_EQ(spooler.documentsStarted, c.failStart) << "a job after the first failure";
-    EXPECT_EQ(FinishedJobs().size(), c.sent.size());
+    EXPECT_EQ(FinishedJobs().size(), c.sent);
     EXPECT_EQ(OutputFiles(), c.kept);
     EXPECT_EQ(spooler.openHandles, 0);
   }
@@ -312,7 +317,7 @@ TEST_F(DownloadCommandTest, NoSelectedPrinterOrAnOverlongPathIsRefusedBeforeTheQ
 
   ASSERT_EQ(ui.messages.shown.size(), 3u);
   for (const Message& message : ui.messages.shown) {
-    EXPECT_EQ(message.caption, std::optional<std::string>(kErrorCaption));
+    EXPECT_EQ(message.caption, std::optional<std::string>("Voma Profile Downloader Err"));
     EXPECT_EQ(message.flags, static_cast<unsigned>(kMbOk | kMbIconHand));
   }
   EXPECT_NE(ui.messages.shown[1].text.find("出力プロファイルパスが長すぎます"), std::string::npos);

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/memory_spooler.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scratch_directory.h"
@@ -142,7 +143,8 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
     // A payload file that cannot be read keeps the kind's message (strings 12 and 13
     // agree), with the reason as its detail; the spooler's failures have their own
     // message with the reason in its text.
-    Message expected = SpoolerFailureMessage(detail);
+    Message expected{testing::SpoolerFailureText(detail), std::string("Vomar Profile Downloader"),
+                     kMbOk | kMbIconHand, MessageOwner::kMainDialog};
     if (const std::size_t at = detail.find("PATH"); at != std::string::npos) {
       detail.replace(at, 4, path);
       expected = Message{kFaulty, std::nullopt, kMbOk, MessageOwner::kMainDialog, detail};
@@ -170,7 +172,7 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
   const std::string path = dir.Write("payload", "x");
   EXPECT_EQ(job.SendCrdFile("Office_C1", path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].text, SpoolerFailureMessage("close refused").text);
+  EXPECT_EQ(messages.shown[0].text, testing::SpoolerFailureText("close refused"));
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(spooler.openHandles, 0);
 }
@@ -181,7 +183,7 @@ TEST_F(DownloadJobTest, APayloadThatCannotBeReadIsNotSent) {
   std::filesystem::create_directory(dir.File("folder"));
   EXPECT_EQ(job.SendInkFile("Office_C1", dir.File("folder")), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0].text, StringTableText(13));
+  EXPECT_EQ(messages.shown[0].text, MessageText(MessageId::kProfileFaulty));
   EXPECT_EQ(messages.shown[0].detail, "cannot read " + dir.File("folder") + ": Is a directory");
   ASSERT_EQ(spooler.jobs.size(), 1u);
   EXPECT_EQ(spooler.jobs[0].state, JobState::kCancelled);
@@ -210,7 +212,7 @@ TEST_F(DownloadJobTest, APathOverTheLimitIsRefusedBeforeThePrinterIsOpened) {
   EXPECT_EQ(spooler.opens, 1);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text,
-            "ﾀﾞｳﾝﾛｰﾄﾞするﾌｧｲﾙのﾊﾟｽが長すぎます。\r\n一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。");
+            "ﾀﾞｳﾝﾛｰﾄﾞするﾌｧｲﾙのﾊﾟｽが長すぎます。\n一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。");
   EXPECT_EQ(messages.shown[0].caption, std::optional<std::string>("Voma Profile Downloader Err"));
   EXPECT_EQ(messages.shown[0].flags, unsigned{kMbIconHand});
   EXPECT_TRUE(std::filesystem::exists(tooLong));
@@ -242,8 +244,8 @@ TEST_F(DownloadJobTest, SendsBytesFromMemoryInOneWrite) {
   spooler.faults.endDocument = true;
   EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"), BytesJobResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 2u);
-  EXPECT_EQ(messages.shown[0].text, SpoolerFailureMessage("no such printer: Gone").text);
-  EXPECT_EQ(messages.shown[1].text, SpoolerFailureMessage("end refused").text);
+  EXPECT_EQ(messages.shown[0].text, testing::SpoolerFailureText("no such printer: Gone"));
+  EXPECT_EQ(messages.shown[1].text, testing::SpoolerFailureText("end refused"));
   EXPECT_EQ(spooler.openHandles, 0);
 }
 

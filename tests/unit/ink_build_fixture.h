@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "postscript/stamp_lines.h"
 #include "ink/ink_builder.h"
 #include "tests/support/captured_stream.h"
@@ -56,7 +56,7 @@ class InkBuildFixture : public ::testing::Test {
   void ExpectProfileFaultyShown(std::size_t times) const {
     ASSERT_EQ(messages.shown.size(), times);
     for (const Message& shown : messages.shown) {
-      EXPECT_EQ(shown.text, StringTableText(6));
+      EXPECT_EQ(shown.text, MessageText(MessageId::kProfileFaulty));
       EXPECT_FALSE(shown.caption.has_value());
       EXPECT_EQ(shown.flags, static_cast<unsigned>(kMbOk));
       EXPECT_EQ(shown.owner, MessageOwner::kNone);

@@ -264,17 +264,17 @@ TEST_F(InkBuilderTest, NamesTheFileCouldNotHoldAreRefusedBeforeAnythingIsWritten
     EXPECT_EQ(files, 2) << stem;
     EXPECT_EQ(messages.shown.size(), 1u) << stem;
     if (messages.shown.empty()) return std::string();
-    EXPECT_EQ(messages.shown[0].caption, std::optional<std::string>(kErrorCaption));
+    EXPECT_EQ(messages.shown[0].caption, std::optional<std::string>("Voma Profile Downloader Err"));
     EXPECT_EQ(messages.shown[0].flags, static_cast<unsigned>(kMbIconHand));
     return messages.shown[0].text;
   };
   // The stem holds at most 241 bytes, the whole path at most 255.
   const std::size_t room = 255 - directory.size() - 1 - 14;
   EXPECT_EQ(refused(std::string(242, 's')),
-            "ﾌﾟﾘﾝﾀｰ名が長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\r\n"
+            "ﾌﾟﾘﾝﾀｰ名が長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\n"
             "ﾌﾟﾘﾝﾀｰ名を241ﾊﾞｲﾄ以内にしてから再度ﾀﾞｳﾝﾛｰﾄﾞしてください。");
   EXPECT_EQ(refused(std::string(room + 1, 's')),
-            "一時ﾌｧｲﾙのﾊﾟｽが長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\r\n"
+            "一時ﾌｧｲﾙのﾊﾟｽが長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\n"
             "一時ﾌｫﾙﾀﾞｰのﾊﾟｽを確認してください。");
   EXPECT_EQ(refused("a/b"),
             "ﾌﾟﾘﾝﾀｰ名に\"/\"が含まれているため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。");

@@ -194,16 +194,16 @@ TEST(CheckOutputProfileForPrinterTest, ShowsTheMessageOfEachFailureAndEmptiesThe
   } cases[] = {
       {"profile suits the printer", suits, "Color - (usb://c)", kConfig, 0, ""},
       {"driver not supported", suits, "Laser - (usb://l)", kConfig, 1,
-       "指定のドライバでエラーが発生しました。\r\n"
+       "指定のドライバでエラーが発生しました。\n"
        "ドライバが正常に動作することを確認してください。"},
       {"configuration damaged", suits, "Color - (usb://c)", "[Support]\nNo=\n", 2,
-       "設定ファイルでエラーが発生しました。\r\n"
+       "設定ファイルでエラーが発生しました。\n"
        "設定ファイル\"KZProFDw.INI\"が壊れている可能性があります。"},
       {"profile unreadable", broken, "Color - (usb://c)", kConfig, 3,
-       "指定の出力プロファイルでエラーが発生しました。\r\n"
+       "指定の出力プロファイルでエラーが発生しました。\n"
        "指定の出力プロファイルが正しいことを確認してください。"},
       {"profile of another model", other, "Color - (usb://c)", kConfig, 4,
-       "指定ドライバに対応しない出力プロファイルが設定されています。\r\n"
+       "指定ドライバに対応しない出力プロファイルが設定されています。\n"
        "指定ドライバに対応する出力プロファイルを設定してください。"},
   };
   for (const auto& c : cases) {

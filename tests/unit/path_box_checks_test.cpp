@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/memory_spooler.h"
 #include "tests/support/profile_bytes.h"
@@ -24,9 +24,9 @@ using testing::ProfileSpec;
 // line); a string-table text followed by a line of reason gives "<id>+:...", the reason
 // going to `reason`.
 std::string Describe(const Message& message, std::string& reason) {
-  std::string id = message.text.substr(0, message.text.find('\r'));
+  std::string id = message.text.substr(0, message.text.find('\n'));
   for (int candidate : {9, 10, 11, 117, 118}) {
-    const std::string text = StringTableText(candidate);
+    const std::string text = MessageText(MessageId(candidate));
     if (message.text == text) id = std::to_string(candidate);
     if (message.text.starts_with(text + "\n")) {
       id = std::to_string(candidate) + "+";
@@ -64,7 +64,7 @@ Bytes ProfileBytes(const Header& header) {
   return testing::BuildProfileBytes(layout);
 }
 
-const std::string kMain = std::string(":") + kMainCaption + ":16";
+const std::string kMain = std::string(":") + MessageText(MessageId::kMainCaption) + ":16";
 const std::string kInk = "Vomar Proof INK : DA";
 const std::string kOutput = "Vomar Color A3 : EA";
 
@@ -184,7 +184,7 @@ TEST_F(ProfileValidationTest, EmptyMissingShortAndUnloadableFiles) {
   unloadable.tags.emplace_back(sig::kDmdd, DescTag(kOutput), std::nullopt, 4096);
   const std::string broken = Write("broken.icc", testing::BuildProfileBytes(unloadable));
   const std::string cannotOpenOutput = std::string("指定の出力プロファイルが開けません。:") +
-                                       kErrorCaption + ":16 | clear 1006";
+                                       MessageText(MessageId::kErrorCaption) + ":16 | clear 1006";
   const std::string unloaded =
       "The profile may be illegal: reading data part.\nUnable to read file: data part.\n";
   struct Case {
@@ -201,7 +201,7 @@ TEST_F(ProfileValidationTest, EmptyMissingShortAndUnloadableFiles) {
       {DownloadMode::kInkSimulation, false, missing, "refused | " + cannotOpenOutput + " | "},
       {DownloadMode::kInkSimulation, true, missing,
        std::string("refused | 指定のシュミュレーションプロファイルが開けません。:") +
-           kErrorCaption + ":16 | clear 1003 | "},
+           MessageText(MessageId::kErrorCaption) + ":16 | clear 1003 | "},
       {DownloadMode::kIccProfile, true, missing, "not checked | "},
       {DownloadMode::kIccProfile, false, shortFile, "unread | Unable to read the file.\n"},
       {DownloadMode::kInkSimulation, true, shortFile, "unread | Unable to read the file.\n"},
@@ -229,7 +229,7 @@ TEST_F(ProfileValidationTest, OutputProfileGoesOnToTheModelCheckInInkMode) {
   EXPECT_EQ(Validate(DownloadMode::kInkSimulation, false, fits, &services), "accepted | " + e);
   EXPECT_EQ(Validate(DownloadMode::kInkSimulation, false, other, &services),
             std::string("refused | 指定ドライバに対応しない出力プロファイルが設定されています。:") +
-                kErrorCaption + ":16 | clear 1006 | " + e);
+                MessageText(MessageId::kErrorCaption) + ":16 | clear 1006 | " + e);
   // Not in the ICC-profile mode, and not without the services.
   EXPECT_EQ(Validate(DownloadMode::kIccProfile, false, other, &services), "accepted | ");
   EXPECT_EQ(Validate(DownloadMode::kInkSimulation, false, other), "accepted | " + e);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "printer/information_page.h"
 #include "tests/support/memory_spooler.h"
 #include "tests/support/recording_front_end.h"
@@ -25,10 +25,10 @@ std::vector<std::string> Boxes(const std::vector<Message>& shown) {
   for (const Message& message : shown) {
     std::string id = message.text;
     for (int candidate : {110, 111, 119}) {
-      if (message.text == StringTableText(candidate)) id = std::to_string(candidate);
+      if (message.text == MessageText(MessageId(candidate))) id = std::to_string(candidate);
     }
     // The spooler's failure, known by its first line; the reason follows.
-    const std::string failed = StringTableText(kSpoolerFailed);
+    const std::string failed = MessageText(MessageId::kSpoolerFailed);
     if (message.text.starts_with(failed.substr(0, failed.find('\n') + 1))) {
       id = "122 " + message.text.substr(failed.find('\n') + 1,
                                         message.text.find('\n', failed.find('\n') + 1) -
@@ -66,7 +66,7 @@ TEST(PrintDownloadInformation, AsksSendsAndReports) {
   const PrinterInfo office{"Office_C1", "capture:/c1", "Vomar PS Color A3"};
   const std::string question = "119 | Vomar Profile Downloader | 36";
   const std::string noPrinter =
-      "ﾌﾟﾘﾝﾀｰが選択されていません。\r\n印刷先のﾌﾟﾘﾝﾀｰを選択してください。"
+      "ﾌﾟﾘﾝﾀｰが選択されていません。\n印刷先のﾌﾟﾘﾝﾀｰを選択してください。"
       " | Voma Profile Downloader Err | 16";
   const std::vector<std::string> current = {"current Office_C1"};
   const std::vector<std::string> sent = {"sending 1/1", "done"};

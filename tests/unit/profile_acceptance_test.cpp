@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/profile_bytes.h"
 #include "tests/support/recording_messages.h"
@@ -49,8 +49,8 @@ std::string Reported(const testing::RecordingMessages& messages,
                      const testing::CapturedStream& err) {
   std::string text;
   for (const Message& message : messages.shown) {
-    const bool faulty = message.text == StringTableText(6) && !message.caption &&
-                        message.owner == MessageOwner::kNone;
+    const bool faulty = message.text == MessageText(MessageId::kProfileFaulty) &&
+                        !message.caption && message.owner == MessageOwner::kNone;
     text += faulty ? "6:<app>:" + std::to_string(message.flags) + "\n" : "?" + message.text + "\n";
   }
   return text + err.Text();

@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "common/string_table.h"
 #include "tests/support/scratch_directory.h"
 
 namespace vomar {

@@ -9,7 +9,6 @@
 #include <vector>
 #include <string>
 
-#include "common/string_table.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scratch_directory.h"
 
@@ -248,7 +247,7 @@ TEST(SupportConfigTest, StartUpCheckTakesTheFirstFileFound) {
   const std::string one = dir.File("one/KZProFDw.INI"), two = dir.File("two/KZProFDw.INI"),
                     three = dir.File("three/KZProFDw.INI"), none = dir.File("KZProFDw.INI"),
                     folder = dir.File("folder/KZProFDw.INI");
-  const std::string failed = "初期設定に失敗しました。\r\n終了します。\r\n";
+  const std::string failed = "初期設定に失敗しました。\n終了します。\n";
   const struct {
     std::vector<std::string> places;
     std::optional<std::string> found;
@@ -260,7 +259,7 @@ TEST(SupportConfigTest, StartUpCheckTakesTheFirstFileFound) {
       {{one, two}, std::nullopt, failed + one + " の [Support] に有効な No がありません。"},
       {{none, folder},
        std::nullopt,
-       failed + "KZProFDw.INI が次の場所にありません:\r\n" + none + "\r\n" + folder},
+       failed + "KZProFDw.INI が次の場所にありません:\n" + none + "\n" + folder},
   };
   for (const auto& c : cases) {
     RecordingMessages messages;

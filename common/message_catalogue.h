@@ -1,0 +1,122 @@
+// The message catalogue: every text the program shows in a box, and every box caption,
+// each under an id of its own, and the boxes built from them. Texts break their lines
+// with "\n" (the front ends show them as they are). Composed messages (a line under the
+// first line, a failure with its reason and the resources sent and not sent) are built
+// here and nowhere else.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/messages.h"
+
+namespace vomar {
+
+enum class MessageId : int {
+  // The string table's texts, under their numbers.
+  kCannotListPrinters = 3,  // the table held no text; the program shows a real one
+  kProfileFaulty = 6,       // also the table's 4, 12 and 13, which held the same text
+  kConfirmDownload = 8,
+  kUnsupportedProfile = 9,
+  kWrongMaker = 10,
+  kNotPrinterProfile = 11,
+  kQuitQuestion = 14,
+  kVersionCommand = 101,
+  kChooseSimulationProfile = 104,
+  kChooseOutputProfile = 105,
+  kChooseBothProfiles = 106,
+  kDownloadComplete = 109,
+  kPagePrinted = 110,
+  kPageFailed = 111,
+  kNoPrinterInstalled = 112,
+  kNoSupportedPrinter = 113,
+  kPcsPairWrong = 116,
+  kNotSimulationProfile = 117,
+  kNotOutputProfile = 118,
+  kPrintPageQuestion = 119,
+  kMainCaption = 120,
+  kProfilePairWrong = 121,
+  kSpoolerFailed = 122,  // the reason and the resources stand after its first line
+  kSentLabel = 123,
+  kNotSentLabel = 124,
+  kQueueStopped = 125,  // the queue's name and state stand after its first line
+  kDownloadQueued = 126,
+  kProfileUnreadable = 127,  // the path and the reason stand after its first line
+
+  // Texts held in the program (shown under the error caption), numbered on from 200; a
+  // new text takes the place before kEnd.
+  kErrorCaption = 200,
+  kStartupFailed,
+  kNoValidCount,           // %1: the configuration file
+  kConfigurationNotFound,  // %1: the configuration file's name; the places follow
+  kSimulationPathTooLong,
+  kOutputPathTooLong,
+  kCannotOpenSimulationProfile,
+  kCannotOpenOutputProfile,
+  kDriverFailed,
+  kConfigurationDamaged,  // %1: the configuration file's name
+  kOutputProfileFailed,
+  kProfileNotForDriver,
+  kNoPrinterForDownload,
+  kNoPrinterForPage,
+  kTemporaryFolderUnusable,
+  kCrdPathTooLong,
+  kInkStemTooLong,
+  kInkPathTooLong,
+  kInkStemHasSlash,
+  kJobPathTooLong,
+  kEnd,  // no text: one past the last
+};
+
+// The language of the texts. Japanese is the program's own: an entry without a text in
+// the chosen language shows its Japanese one.
+enum class Language { kJapanese, kEnglish };
+
+// The language every later lookup uses; Japanese until a front end chooses another.
+void SetMessageLanguage(Language language);
+
+// The text of `id` in the current language.
+const char* MessageText(MessageId id);
+// The same with "%1", "%2", ... replaced by `arguments` in order.
+std::string MessageText(MessageId id, std::initializer_list<std::string_view> arguments);
+
+// The text of `id` in a box owned by the main dialog with the main caption (string 120).
+Message MainDialogMessage(MessageId id, unsigned flags);
+// ... in a box with no owner and no caption (the application's name).
+Message OwnerlessMessage(MessageId id, unsigned flags = kMbOk);
+// ... in a box owned by the main dialog with no caption (the application's name).
+Message UncaptionedDialogMessage(MessageId id, unsigned flags = kMbOk);
+// ... under the error caption ("Voma Profile Downloader Err"), by default owned by the
+// main dialog with the stop icon.
+Message ErrorMessage(MessageId id, MessageOwner owner = MessageOwner::kMainDialog,
+                     unsigned flags = kMbOk | kMbIconHand);
+// ... the same with "%1", "%2", ... replaced by `arguments` in order.
+Message ErrorMessage(MessageId id, std::initializer_list<std::string_view> arguments);
+
+// The text of `id` with `line` inserted after its first line; owned by the main dialog,
+// main caption.
+Message WithLineInserted(MessageId id, const std::string& line, unsigned flags);
+// The text of `id` with `line` added as its last line; owned by the main dialog, main
+// caption.
+Message WithLineAppended(MessageId id, const std::string& line, unsigned flags);
+
+// A download or job that stopped at a failure: the first line of text `id`, the reason,
+// the resources (printer-side names) sent and not sent, then the rest of the text.
+// Owned by the main dialog, main caption, stop icon.
+Message FailureWithResources(MessageId id, const std::string& reason,
+                             const std::vector<std::string>& sent,
+                             const std::vector<std::string>& notSent);
+
+// The printer or the print server did not take a job, with the spooler's reason.
+Message SpoolerFailureMessage(const std::string& reason,
+                              const std::vector<std::string>& sent = {},
+                              const std::vector<std::string>& notSent = {});
+
+// The start-up failure when the configuration file at `path` has no usable entry count.
+Message StartupFailureMessage(const std::string& path);
+// The start-up failure when no file `fileName` is at any of `places`, which it lists.
+Message StartupFailureMessage(const std::string& fileName, const std::vector<std::string>& places);
+
+}  // namespace vomar
