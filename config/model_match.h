@@ -3,8 +3,7 @@
 // configuration file gives for the printer's driver.
 #pragma once
 
-#include <cstdint>
-#include <cstdio>
+#include <cstddef>
 #include <string>
 
 #include "common/messages.h"
@@ -33,16 +32,11 @@ inline constexpr std::size_t kMaxModelDescriptionBytes = 127;
 ModelCheck FindOutputModel(const std::string& listText, Spooler& spooler,
                            const SupportConfig& config, std::string& modelText);
 
-// kMatches when the profile has no 'dmdd' tag or its description begins with
-// `modelText`; kProfileUnreadable when the profile cannot be read as needed (the header
-// and directory are read through the profile reader); kMismatch when it differs.
+// kMatches when the profile has no 'dmdd' tag or the description of its first one (at
+// most kMaxModelDescriptionBytes bytes) begins with `modelText`; kProfileUnreadable when
+// the header, the directory up to that entry or the tag cannot be read; kMismatch when
+// the description differs.
 ModelCheck CheckModelDescription(const std::string& profilePath, const std::string& modelText);
-
-// Compares the 'dmdd' tag at `offset` (`size` bytes) of `profile` with `modelText`:
-// kMatches, kProfileUnreadable or kMismatch as above. The text starts at byte 12 of the tag and ends at its first zero
-// byte, the tag's end, or after kMaxModelDescriptionBytes bytes, whichever comes first.
-ModelCheck CompareModelTag(std::FILE* profile, std::uint32_t offset, std::uint32_t size,
-                           const std::string& modelText);
 
 // The message of a failed check (error caption, stop icon); not for kMatches.
 Message ModelCheckMessage(ModelCheck result);

@@ -145,9 +145,14 @@ int IntegerPower(int base, int exponent) {
   return static_cast<int>(result);
 }
 
+std::optional<LutHead> ReadLutHead(const std::uint8_t* data, std::size_t size) {
+  if (data == nullptr || size < kLut8HeadSize) return std::nullopt;
+  return LutHead{ReadBigEndian32(data), data[8], data[9], data[10]};
+}
+
 Signature LutType(const std::uint8_t* data, std::size_t size) {
-  if (data == nullptr || size < kLut8HeadSize) return 0;
-  return ReadBigEndian32(data);
+  const std::optional<LutHead> head = ReadLutHead(data, size);
+  return head ? head->type : 0;
 }
 
 std::optional<Lut8Table> DecodeLut8(const std::uint8_t* data, std::size_t size) {

@@ -19,6 +19,18 @@ int IntegerPower(int base, int exponent);
 // than the 48-byte head every lookup table has, so such a tag is never dispatched on.
 Signature LutType(const std::uint8_t* data, std::size_t size);
 
+// What the 48-byte head of every lookup table (lut8, lut16) says: its type and counts.
+struct LutHead {
+  Signature type = 0;      // bytes 0..3, host order
+  int inputChannels = 0;   // i, byte 8
+  int outputChannels = 0;  // o, byte 9
+  int gridPoints = 0;      // g, byte 10
+};
+
+// The head of a tag of at least 48 bytes, whatever its type; nothing for a shorter one.
+// It says nothing of whether the data cover the table (DecodeLut8, DecodeLut16 do).
+std::optional<LutHead> ReadLutHead(const std::uint8_t* data, std::size_t size);
+
 // lut8 layout: all positions point into the tag's data.
 struct Lut8Table {
   int inputChannels = 0;   // i

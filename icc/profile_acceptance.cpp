@@ -1,6 +1,5 @@
 #include "icc/profile_acceptance.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "common/file_handle.h"
@@ -10,8 +9,6 @@
 namespace vomar {
 
 namespace {
-
-constexpr std::size_t kDmddTextStart = 12;  // type, 4 reserved bytes, the ASCII count
 
 bool IsMarkerAt(const std::string& text, std::size_t i) {
   return i + 3 < text.size() && text[i] == ':' && text[i + 1] == ' ' &&
@@ -37,14 +34,6 @@ HeaderReading ReadHeaderOnly(const std::string& path, const Diagnostics& diag) {
 
 bool IsVersionAccepted(const ProfileHeader& header) {
   return header.raw[8] <= 2 || header.raw[8] == 4;
-}
-
-std::string DmddText(const TagEntry& dmdd) {
-  if (IsMultiLocalizedText(dmdd)) return TagText(dmdd);
-  const std::vector<std::uint8_t>& data = dmdd.data;
-  if (data.size() <= kDmddTextStart) return {};
-  const auto begin = data.begin() + kDmddTextStart;
-  return std::string(begin, std::find(begin, data.end(), 0));
 }
 
 void ScanModelCode(const TagEntry& dmdd, std::string& modelCode) {

@@ -30,11 +30,6 @@ HeaderReading ReadHeaderOnly(const std::string& path, const Diagnostics& diag);
 // or 4 (read through LittleCMS) is accepted, whatever its minor version and bug-fix level.
 bool IsVersionAccepted(const ProfileHeader& header);
 
-// The ASCII text of a 'dmdd' tag: from byte 12 of its data up to the first zero byte or
-// the end of the data, whatever its length; the type and the count are not examined. A
-// version-4 'mluc' tag gives the text of its first record.
-std::string DmddText(const TagEntry& dmdd);
-
 // The model code of a 'dmdd' text, scanned from start to end: at every ":", blank, "D" or
 // "E", then "A", "B" or "C", the code becomes that last letter; a later marker replaces an
 // earlier one, and a text without a marker leaves `modelCode` as it was. Only the letter is

@@ -39,6 +39,25 @@ bool ReadDirectoryEntry(std::FILE* file, TagDirectoryEntry& entry) {
   return true;
 }
 
+TagLookup ReadFirstTag(const std::string& path, Signature signature, TagEntry& entry) {
+  const FileHandle file = OpenFile(path, "rb");
+  if (!file) return TagLookup::kUnreadable;
+  ProfileHeader header;
+  std::int32_t count = 0;
+  if (!ReadHeaderBlock(file.get(), header, count)) return TagLookup::kUnreadable;
+  const std::uint32_t tagCount = static_cast<std::uint32_t>(count);
+  for (std::uint32_t i = 0; i < tagCount; ++i) {
+    TagDirectoryEntry found;
+    if (!ReadDirectoryEntry(file.get(), found)) return TagLookup::kUnreadable;
+    if (found.signature != signature) continue;
+    entry = TagEntry{found.signature, found.offset, found.size, {}, false};
+    return LoadTagData(entry, file.get(), Diagnostics{nullptr, nullptr}) == TagResult::kOk
+               ? TagLookup::kFound
+               : TagLookup::kUnreadable;
+  }
+  return TagLookup::kAbsent;
+}
+
 bool TagSelection::Includes(Signature signature) const {
   return all || std::find(only.begin(), only.end(), signature) != only.end();
 }

@@ -115,6 +115,18 @@ struct TagSelection {
   std::span<const Signature> only;
 };
 
+// How the lookup of one tag ended.
+enum class TagLookup {
+  kFound,       // the entry holds the tag and its data
+  kAbsent,      // the directory has no entry with the signature
+  kUnreadable,  // the file cannot be opened, or ends before the entry or its data
+};
+
+// Reads the header and walks the directory (its count taken unsigned) only up to the
+// first entry with `signature`, then loads that tag's data as LoadTagData does. Nothing
+// beyond it is examined, and nothing is written to either stream.
+TagLookup ReadFirstTag(const std::string& path, Signature signature, TagEntry& entry);
+
 // The reading sequence: open, header, class check, directory, required tags, tag data.
 // The file is closed before it returns, on every path. `list` must be empty.
 ProfileRead ReadProfileTags(const std::string& path, TagTableList& list,

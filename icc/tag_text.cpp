@@ -80,4 +80,11 @@ std::string TagText(const TagEntry& entry) {
   return {};
 }
 
+std::string DmddText(const TagEntry& dmdd, std::size_t maxBytes) {
+  // Type signature, 4 reserved bytes and the ASCII count come before the text.
+  constexpr std::size_t kTextStart = 12;
+  if (IsMultiLocalizedText(dmdd)) return TagText(dmdd).substr(0, maxBytes);
+  return AsciiText(dmdd.data, kTextStart, maxBytes);
+}
+
 }  // namespace vomar

@@ -50,9 +50,6 @@ void PutRenderTable(const GridView& grid, TextWriter& out) {
 constexpr Lut16Bytes kSimulationValues = Lut16Bytes::kLabOutput;
 constexpr Lut16Bytes kRenderingValues = Lut16Bytes::kDevice;
 
-// Every lookup table (lut8, lut16) begins with 48 bytes of counts and matrix.
-constexpr std::size_t kLutHeadBytes = 48;
-
 using GridWriter = void (*)(const GridView&, TextWriter&);
 
 // Writes the grid when the table's input and output tables are the identity; otherwise
@@ -90,10 +87,10 @@ TableResult WriteLut8(const std::uint8_t* data, std::size_t size, int inputs, Lu
 }
 
 // A lut16 tag: the same text as for lut8, from its byte form.
-TableResult WriteLut16(const std::uint8_t* data, std::size_t size, int inputs, Lut16Bytes conversion,
-               GridWriter write, TextWriter& out) {
-  // The head is there (the caller dispatched on it); refuse before converting anything.
-  if (data[8] != inputs) return TableResult::kRefused;
+TableResult WriteLut16(const std::uint8_t* data, std::size_t size, const LutHead& head,
+                       int inputs, Lut16Bytes conversion, GridWriter write, TextWriter& out) {
+  // Refused on its head, before anything is converted.
+  if (head.inputChannels != inputs) return TableResult::kRefused;
   const auto lut = ReadByteLut(data, size, conversion);
   if (!lut) return TableResult::kRefused;
   return WriteGrid(data, size, GridView{lut->gridPoints, lut->outputChannels, lut->clut.data()},
@@ -103,12 +100,13 @@ TableResult WriteLut16(const std::uint8_t* data, std::size_t size, int inputs, L
 TableResult WriteLut(const std::uint8_t* data, std::size_t size, int inputs, Lut16Bytes conversion,
              GridWriter write, TextWriter& out) {
   // Too short to hold even the head of a lookup table: its type is never read.
-  if (data == nullptr || size < kLutHeadBytes) return TableResult::kRefused;
-  switch (LutType(data, size)) {
+  const std::optional<LutHead> head = ReadLutHead(data, size);
+  if (!head) return TableResult::kRefused;
+  switch (head->type) {
     case sig::kMft1:
       return WriteLut8(data, size, inputs, conversion, write, out);
     case sig::kMft2:
-      return WriteLut16(data, size, inputs, conversion, write, out);
+      return WriteLut16(data, size, *head, inputs, conversion, write, out);
     default:
       return TableResult::kWritten;  // another kind of tag: no table, no failure
   }

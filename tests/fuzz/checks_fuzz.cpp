@@ -12,6 +12,7 @@
 #include "commands/front_end.h"
 #include "commands/path_box_checks.h"
 #include "icc/profile_acceptance.h"
+#include "icc/tag_text.h"
 #include "config/model_match.h"
 #include "config/support_config.h"
 #include "crd/crd_builder.h"
