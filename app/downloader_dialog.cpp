@@ -116,8 +116,7 @@ bool CDownloaderDialog::OnInitDialog() {
   c_.simulationPathBox->setMaxLength(kPathBoxLimit);
 
   c_.profileNumberList->clear();
-  c_.profileNumberList->insertItem(0, QStringLiteral(" 1"));
-  c_.profileNumberList->insertItem(1, QStringLiteral(" 2"));
+  ListProfileNumbers(DownloadMode::kIccProfile);
   c_.profileNumberList->setCurrentIndex(0);
 
   if (DialogDiagnostics().out != nullptr) {
@@ -228,10 +227,6 @@ void CDownloaderDialog::ClearSimulationPath() { c_.simulationPathBox->clear(); }
 
 void CDownloaderDialog::ClearOutputPath() { c_.outputPathBox->clear(); }
 
-std::string CDownloaderDialog::CurrentPrinterText() const {
-  return c_.printerList->currentText().toStdString();
-}
-
 void CDownloaderDialog::SetCurrentPrinter(const PrinterInfo& printer) {
   currentPrinter_ = printer;
 }
@@ -291,18 +286,30 @@ void CDownloaderDialog::contextMenuEvent(QContextMenuEvent* event) {
 
 void CDownloaderDialog::OnIccRadio() {
   Perform([this] {
-      if (c_.profileNumberList->count() != 2) c_.profileNumberList->removeItem(2);
+    ListProfileNumbers(DownloadMode::kIccProfile);
     UpdateModeControls();
   });
 }
 
 void CDownloaderDialog::OnInkRadio() {
   Perform([this] {
-    if (c_.profileNumberList->count() != 3) {
-      c_.profileNumberList->insertItem(2, QStringLiteral(" 3"));
-    }
+    ListProfileNumbers(DownloadMode::kInkSimulation);
     UpdateModeControls();
   });
+}
+
+void CDownloaderDialog::ListProfileNumbers(DownloadMode mode) {
+  QComboBox* list = c_.profileNumberList;
+  const int count = LastProfileNumber(mode) - kFirstProfileNumber + 1;
+  while (list->count() > count) list->removeItem(list->count() - 1);
+  while (list->count() < count) {
+    const int number = kFirstProfileNumber + list->count();
+    list->insertItem(list->count(), QStringLiteral(" %1").arg(number), number);
+  }
+}
+
+int CDownloaderDialog::GetProfileNumber() const {
+  return c_.profileNumberList->currentData().toInt();
 }
 
 void CDownloaderDialog::UpdateModeControls() {
@@ -399,7 +406,7 @@ void CDownloaderDialog::StartDownload() {
   request.outputProfilePath = OutputPath();
   request.simulationProfilePath = SimulationPath();
   request.printer = SelectedPrinter();
-  request.profileNumberText = c_.profileNumberList->currentText().toStdString();
+  request.profileNumber = GetProfileNumber();
   Spooler& spooler = spooler_;
   RunCommand([request, &spooler](FrontEnd& front) {
     DownloadServices services{spooler, DialogDiagnostics(), std::string()};

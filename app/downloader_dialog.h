@@ -54,7 +54,8 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   std::string OutputPath() const override;
   void ClearSimulationPath() override;
   void ClearOutputPath() override;
-  std::string CurrentPrinterText() const override;
+  // The record of the printer list's selected entry, if any.
+  std::optional<PrinterInfo> SelectedPrinter() const override;
   void SetCurrentPrinter(const PrinterInfo& printer) override;
   void ReportProgress(const Progress& progress) override;
 
@@ -103,8 +104,10 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   void OnDownload();
   void StartDownload();
   void OnPrintInformation();
-  // The record of the printer list's selected entry, if any.
-  std::optional<PrinterInfo> SelectedPrinter() const;
+  // The number of the profile-number list's selected entry; 0 when none is.
+  int GetProfileNumber() const;
+  // The profile-number list holds the numbers `mode` offers (" 1", " 2", ...).
+  void ListProfileNumbers(DownloadMode mode);
   // Runs `command` on the worker thread with the controls disabled; `first` is the
   // progress shown until the command reports its own.
   void RunCommand(std::function<void(FrontEnd&)> command, std::optional<Progress> first);

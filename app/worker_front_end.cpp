@@ -8,7 +8,7 @@ WorkerFrontEnd::WorkerFrontEnd(FrontEnd& dialog, QObject* dialogObject)
     : dialog_(dialog),
       dialogObject_(dialogObject),
       mode_(dialog.Mode()),
-      printerText_(dialog.CurrentPrinterText()),
+      printer_(dialog.SelectedPrinter()),
       simulationPath_(dialog.SimulationPath()),
       outputPath_(dialog.OutputPath()) {}
 

@@ -25,7 +25,7 @@ class WorkerFrontEnd : public FrontEnd {
   std::string OutputPath() const override;
   void ClearSimulationPath() override;
   void ClearOutputPath() override;
-  std::string CurrentPrinterText() const override { return printerText_; }
+  std::optional<PrinterInfo> SelectedPrinter() const override { return printer_; }
   void SetCurrentPrinter(const PrinterInfo& printer) override;
   void ReportProgress(const Progress& progress) override;
 
@@ -37,7 +37,7 @@ class WorkerFrontEnd : public FrontEnd {
   FrontEnd& dialog_;
   QPointer<QObject> dialogObject_;
   const DownloadMode mode_;
-  const std::string printerText_;
+  const std::optional<PrinterInfo> printer_;
   mutable std::mutex mutex_;
   std::string simulationPath_;
   std::string outputPath_;

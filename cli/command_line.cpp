@@ -105,6 +105,14 @@ bool ParseNumberInRange(const std::string& text, int low, int high, int& number)
   return true;
 }
 
+std::string ProfileNumberChoices(DownloadMode mode) {
+  std::string words = std::to_string(kFirstProfileNumber);
+  for (int n = kFirstProfileNumber + 1; n <= LastProfileNumber(mode); ++n) {
+    words += (n == LastProfileNumber(mode) ? " or " : ", ") + std::to_string(n);
+  }
+  return words;
+}
+
 Diagnostics CommandDiagnostics(const Arguments& arguments) {
   return Diagnostics{arguments.Has("--quiet") ? nullptr : stdout, stderr};
 }

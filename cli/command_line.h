@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "commands/front_end.h"
 #include "common/diagnostics.h"
 
 namespace vomar::cli {
@@ -82,5 +83,8 @@ Diagnostics CommandDiagnostics(const Arguments& arguments);
 
 // An integer from `low` to `high`, the whole text; false otherwise.
 bool ParseNumberInRange(const std::string& text, int low, int high, int& number);
+
+// The profile numbers of a mode in words: "1 or 2", "1, 2 or 3".
+std::string ProfileNumberChoices(DownloadMode mode);
 
 }  // namespace vomar::cli

@@ -27,15 +27,25 @@ const std::vector<Command>& Commands() {
   static const std::string crdHelp = std::string(
       "  --output-dir DIR    build the three files into DIR and keep them; no printer\n"
       "  --stem STEM         the built files' names begin with STEM (no \"/\")\n"
-      "  --number N          the profile number, 1 or 2\n") + kCommonDownloadHelp +
+      "  --number N          the profile number, ") +
+      ProfileNumberChoices(DownloadMode::kIccProfile) + "\n" + kCommonDownloadHelp +
       "  --quiet             drop the progress lines and the table dump from\n"
       "                      standard output\n";
 
   static const std::string inkHelp = std::string(
       "  --output-dir DIR    build the file into DIR and keep it; no printer\n"
       "  --stem STEM         the built file's name begins with STEM (no \"/\")\n"
-      "  --number N          the profile number, 1, 2 or 3\n") + kCommonDownloadHelp +
+      "  --number N          the profile number, ") +
+      ProfileNumberChoices(DownloadMode::kInkSimulation) + "\n" + kCommonDownloadHelp +
       "  --quiet             drop the progress lines from standard output\n";
+
+  static const std::string crdOutputDirHelp =
+      "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
+      "  STEM_BusinessColorRendering into DIR for profile number N (" +
+      ProfileNumberChoices(DownloadMode::kIccProfile) + ")\n";
+  static const std::string inkOutputDirHelp =
+      "  builds STEM_INKSimulation into DIR for profile number N (" +
+      ProfileNumberChoices(DownloadMode::kInkSimulation) + ")\n";
 
   static const std::vector<Command> commands = {
       {"inspect", "inspect PROFILE...", {{"PROFILE..."}}, {}, RunInspectCommand},
@@ -46,8 +56,7 @@ const std::vector<Command>& Commands() {
        "crd (--output-dir DIR --stem STEM | --printer NAME... [--any-printer] [--yes] "
        "[--wait[=SECONDS]]) [--quiet] --number N PROFILE",
        {{"--output-dir DIR --stem STEM [--quiet] --number N PROFILE",
-         "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
-         "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"},
+         crdOutputDirHelp.c_str()},
         {"--printer NAME [--printer NAME...] [--any-printer] [--yes] [--wait[=SECONDS]] "
          "[--quiet] --number N PROFILE",
          "  checks the profile, then downloads them to each printer's disk as\n"
@@ -61,7 +70,7 @@ const std::vector<Command>& Commands() {
        "ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] [--yes] "
        "[--wait[=SECONDS]]) [--quiet] --number N SIMULATION OUTPUT",
        {{"--output-dir DIR --stem STEM [--quiet] --number N SIMULATION OUTPUT",
-         "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"},
+         inkOutputDirHelp.c_str()},
         {"--printer NAME [--printer NAME...] [--any-printer] [--yes] [--wait[=SECONDS]] "
          "[--quiet] --number N SIMULATION OUTPUT",
          "  checks the two profiles, then downloads it to each printer's disk as\n"

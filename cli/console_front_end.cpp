@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "cli/command_line.h"
-#include "config/printer_list.h"
 
 namespace vomar::cli {
 
@@ -23,9 +22,7 @@ void ConsoleFrontEnd::ClearSimulationPath() { choices_.simulationPath.clear(); }
 
 void ConsoleFrontEnd::ClearOutputPath() { choices_.outputPath.clear(); }
 
-std::string ConsoleFrontEnd::CurrentPrinterText() const {
-  return printer_ ? PrinterEntryText(*printer_) : std::string();
-}
+std::optional<PrinterInfo> ConsoleFrontEnd::SelectedPrinter() const { return printer_; }
 
 void ConsoleFrontEnd::SetCurrentPrinter(const PrinterInfo& printer) { printer_ = printer; }
 

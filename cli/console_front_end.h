@@ -29,7 +29,7 @@ class ConsoleFrontEnd : public FrontEnd {
   std::string OutputPath() const override;
   void ClearSimulationPath() override;
   void ClearOutputPath() override;
-  std::string CurrentPrinterText() const override;
+  std::optional<PrinterInfo> SelectedPrinter() const override;
   void SetCurrentPrinter(const PrinterInfo& printer) override;
   void ReportProgress(const Progress& progress) override;
 

@@ -9,6 +9,7 @@
 #include "cli/console_spooler.h"
 #include "cli/download_preflight.h"
 #include "cli/job_waiting.h"
+#include "config/printer_list.h"
 
 namespace vomar::cli {
 
@@ -17,8 +18,7 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   request.mode = arguments.mode;
   request.outputProfilePath = arguments.outputProfilePath;
   request.simulationProfilePath = arguments.simulationProfilePath;
-  // The profile-number list entry the dialog would offer (" 1", " 2", " 3").
-  request.profileNumberText = " " + std::to_string(arguments.profileNumber);
+  request.profileNumber = arguments.profileNumber;
 
   const std::unique_ptr<Spooler> loaded = LoadSpoolerOrReport(nullptr);
   if (!loaded) return 1;

@@ -36,9 +36,6 @@ bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,
                        bool offerAnyPrinter, Spooler& spooler, MessageSink& messages,
                        NamedPrinters& printers);
 
-// Whether the dialog's list would hold the printer: its driver is listed.
-bool IsSupportedPrinter(const PrinterInfo& printer, const SupportConfig& config);
-
 struct BoxVerdicts {
   BoxVerdict simulation = BoxVerdict::kEmpty;
   BoxVerdict output = BoxVerdict::kEmpty;

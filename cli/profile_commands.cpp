@@ -27,15 +27,13 @@ namespace {
 // What tells the two commands apart.
 struct ProfileCommandKind {
   DownloadMode mode;
-  int highestNumber;
-  const char* numberProblem;
   std::size_t profiles;
   const char* profilesProblem;
 };
 
-constexpr ProfileCommandKind kCrdKind{DownloadMode::kIccProfile, 2, "--number must be 1 or 2", 1,
+constexpr ProfileCommandKind kCrdKind{DownloadMode::kIccProfile, 1,
                                       "exactly one PROFILE is needed"};
-constexpr ProfileCommandKind kInkKind{DownloadMode::kInkSimulation, 3, "--number must be 1, 2 or 3", 2,
+constexpr ProfileCommandKind kInkKind{DownloadMode::kInkSimulation, 2,
                                       "exactly two profiles, SIMULATION and OUTPUT, are needed"};
 
 // Builds into a directory of the user's choice, stamped with the workstation's clock:
@@ -61,9 +59,9 @@ int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind
   files.mode = kind.mode;
   files.diag = CommandDiagnostics(arguments);
   if (arguments.Has("--number") &&
-      !ParseNumberInRange(arguments.Value("--number"), 1, kind.highestNumber,
-                          files.profileNumber)) {
-    return arguments.UsageError(kind.numberProblem);
+      !ParseNumberInRange(arguments.Value("--number"), kFirstProfileNumber,
+                          LastProfileNumber(kind.mode), files.profileNumber)) {
+    return arguments.UsageError("--number must be " + ProfileNumberChoices(kind.mode));
   }
   const std::vector<std::string>& profiles = arguments.Operands();
   if (profiles.size() != kind.profiles) return arguments.UsageError(kind.profilesProblem);

@@ -95,8 +95,6 @@ std::string MakeStem(const std::string& printerName) {
   return stem;
 }
 
-int GetProfileNumber(const std::string& entryText) { return std::atoi(entryText.c_str()); }
-
 int CollectDownloadPaths(const DownloadRequest& request, MessageSink& messages) {
   const bool outputEmpty = request.outputProfilePath.empty();
   if (request.mode == DownloadMode::kInkSimulation) {
@@ -146,7 +144,7 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
   SpoolerStampClock clock(services.spooler, printer.name);
   const BuildEnvironment environment{frontEnd, clock, services.diag, *directory};
   const FileBuild build{request.mode, request.simulationProfilePath, request.outputProfilePath,
-                        MakeStem(printer.name), GetProfileNumber(request.profileNumberText)};
+                        MakeStem(printer.name), request.profileNumber};
   const std::vector<std::string> resources = ResourceNames(build.mode, build.profileNumber);
 
   frontEnd.ReportProgress(Progress{Progress::Step::kBuilding, 0, 0});

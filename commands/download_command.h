@@ -20,8 +20,8 @@ struct DownloadRequest {
   std::string simulationProfilePath;  // box 1003, ink mode only
   // The record of the selected printer; nothing when the list has no selection.
   std::optional<PrinterInfo> printer;
-  // Text of the selected entry of the profile-number list (" 1", " 2", " 3").
-  std::string profileNumberText = " 1";
+  // The selected profile number, from kFirstProfileNumber to LastProfileNumber(mode).
+  int profileNumber = kFirstProfileNumber;
 };
 
 // Where the command builds and sends.
@@ -67,9 +67,6 @@ bool CheckProfilesReadable(const DownloadRequest& request, MessageSink& messages
 
 // The printer name with every blank replaced by "_".
 std::string MakeStem(const std::string& printerName);
-
-// The number of a profile-number entry: decimal, leading blanks skipped (atoi).
-int GetProfileNumber(const std::string& entryText);
 
 // The pair checks of the ink-simulation mode, before the confirmation: both PCSs must be
 // 'Lab ' (else message 116, and each failing profile's box is emptied), then both model

@@ -1,8 +1,9 @@
 // What a front end (the dialog, the command line, a test) offers the core: message
-// boxes, the two path boxes, the mode, the printer list's current entry, and a place to
+// boxes, the two path boxes, the mode, the printer list's current printer, and a place to
 // show which step of a long command is under way.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/messages.h"
@@ -14,6 +15,13 @@ enum class DownloadMode {
   kIccProfile,     // one printer profile becomes three ColorRendering resources
   kInkSimulation,  // a simulation and an output profile become one ink resource
 };
+
+// The profile numbers a mode offers, the <n> of the resource names Custom<n>_...: 1 and 2
+// for a printer profile, 1 to 3 for an ink simulation.
+inline constexpr int kFirstProfileNumber = 1;
+constexpr int LastProfileNumber(DownloadMode mode) {
+  return mode == DownloadMode::kInkSimulation ? 3 : 2;
+}
 
 // The step of a download or page job under way, for a progress line.
 struct Progress {
@@ -41,8 +49,8 @@ class FrontEnd : public MessageSink {
   virtual void ClearSimulationPath() = 0;
   virtual void ClearOutputPath() = 0;
 
-  // The text of the printer list's current entry ("name - (port)"); empty when none.
-  virtual std::string CurrentPrinterText() const = 0;
+  // The printer of the printer list's current entry; nothing when none.
+  virtual std::optional<PrinterInfo> SelectedPrinter() const = 0;
   // The chosen printer becomes the front end's current printer.
   virtual void SetCurrentPrinter(const PrinterInfo& printer) = 0;
 

@@ -13,7 +13,7 @@ ModelCheck CheckOutputProfileForPrinter(FrontEnd& frontEnd, Spooler& spooler,
   if (profilePath.empty()) return ModelCheck::kMatches;
 
   std::string modelText;
-  ModelCheck result = FindOutputModel(frontEnd.CurrentPrinterText(), spooler, config, modelText);
+  ModelCheck result = FindOutputModel(frontEnd.SelectedPrinter(), spooler, config, modelText);
   if (result == ModelCheck::kMatches) result = CheckModelDescription(profilePath, modelText);
   if (result == ModelCheck::kMatches) return result;
 

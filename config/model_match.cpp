@@ -3,19 +3,17 @@
 #include "common/message_catalogue.h"
 #include "icc/profile_reader.h"
 #include "icc/signatures.h"
-#include "config/printer_list.h"
 #include "icc/tag_text.h"
 
 namespace vomar {
 
-ModelCheck FindOutputModel(const std::string& listText, Spooler& spooler,
+ModelCheck FindOutputModel(const std::optional<PrinterInfo>& printer, Spooler& spooler,
                            const SupportConfig& config, std::string& modelText) {
-  if (listText.empty()) return ModelCheck::kPrinterFailed;
-  const std::optional<PrinterInfo> printer =
-      spooler.GetPrinter(PrinterNameFromEntryText(listText));
   if (!printer) return ModelCheck::kPrinterFailed;
+  const std::optional<PrinterInfo> current = spooler.GetPrinter(printer->name);
+  if (!current) return ModelCheck::kPrinterFailed;
 
-  const SupportEntryMatch match = config.FindEntryForDriver(printer->driver);
+  const SupportEntryMatch match = config.FindEntryForDriver(current->driver);
   if (match.result == DriverMatch::kFound) modelText = match.outIcm;
   // The scan's results 0, 1 and 2 are the check's.
   return static_cast<ModelCheck>(match.result);

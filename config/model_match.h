@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "common/messages.h"
@@ -25,11 +26,11 @@ enum class ModelCheck : int {
 // Longest description text that is examined (a 128-byte field with its terminator).
 inline constexpr std::size_t kMaxModelDescriptionBytes = 127;
 
-// The expected model text for the printer of the list entry `listText`: kMatches with
-// `modelText` set; kPrinterFailed when the printer or its driver cannot be had or the
-// last entry examined did not match; kConfigFailed when the count or the last entry
-// examined was unreadable.
-ModelCheck FindOutputModel(const std::string& listText, Spooler& spooler,
+// The expected model text for `printer`, whose driver the spooler is asked for afresh:
+// kMatches with `modelText` set; kPrinterFailed when there is no printer, or its driver
+// cannot be had, or the last entry examined did not match; kConfigFailed when the count
+// or the last entry examined was unreadable.
+ModelCheck FindOutputModel(const std::optional<PrinterInfo>& printer, Spooler& spooler,
                            const SupportConfig& config, std::string& modelText);
 
 // kMatches when the profile has no 'dmdd' tag or the description of its first one (at

@@ -1,5 +1,9 @@
 #include "config/printer_list.h"
 
+#include <strings.h>
+
+#include <algorithm>
+
 #include "common/message_catalogue.h"
 
 namespace vomar {
@@ -17,14 +21,47 @@ std::string PrinterEntryText(const PrinterInfo& printer) {
   return text;
 }
 
-std::string PrinterNameFromEntryText(std::string_view text) {
-  return std::string(text.substr(0, text.rfind(kPortOpen)));
+bool IsSupportedPrinter(const PrinterInfo& printer, const SupportConfig& config) {
+  return config.FindEntryForDriver(printer.driver).result == DriverMatch::kFound;
+}
+
+const PrinterInfo* FindPrinterByName(const std::vector<PrinterInfo>& installed,
+                                     const std::string& name) {
+  for (const PrinterInfo& printer : installed) {
+    if (printer.name == name) return &printer;
+  }
+  for (const PrinterInfo& printer : installed) {
+    if (strcasecmp(printer.name.c_str(), name.c_str()) == 0) return &printer;
+  }
+  return nullptr;
+}
+
+std::vector<PrinterChoice> ChoosePrinters(const std::vector<std::string>& names,
+                                          const std::vector<PrinterInfo>& installed,
+                                          const SupportConfig* config) {
+  std::vector<PrinterChoice> choices;
+  for (const std::string& name : names) {
+    PrinterChoice choice{name, PrinterChoice::Outcome::kUnknown, {}};
+    if (const PrinterInfo* printer = FindPrinterByName(installed, name)) {
+      choice.printer = *printer;
+      const bool named = std::any_of(choices.begin(), choices.end(), [&](const PrinterChoice& c) {
+        return c.outcome == PrinterChoice::Outcome::kTaken && c.printer.name == printer->name;
+      });
+      if (config != nullptr && !IsSupportedPrinter(*printer, *config)) {
+        choice.outcome = PrinterChoice::Outcome::kUnsupported;
+      } else {
+        choice.outcome = named ? PrinterChoice::Outcome::kAlreadyTaken
+                               : PrinterChoice::Outcome::kTaken;
+      }
+    }
+    choices.push_back(std::move(choice));
+  }
+  return choices;
 }
 
 bool DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
                      const SupportConfig& config, std::string& text, Diagnostics diag) {
-  if (index < records.size() &&
-      config.FindEntryForDriver(records[index].driver).result == DriverMatch::kFound) {
+  if (index < records.size() && IsSupportedPrinter(records[index], config)) {
     text = PrinterEntryText(records[index]);
     return true;
   }

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "common/diagnostics.h"
@@ -43,8 +42,31 @@ bool DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
 // "name - (port)".
 std::string PrinterEntryText(const PrinterInfo& printer);
 
-// The printer name of an entry text: the text before its last " - (" (the whole text
-// when it has none).
-std::string PrinterNameFromEntryText(std::string_view text);
+// Whether the list would hold the printer: the configuration lists its driver.
+bool IsSupportedPrinter(const PrinterInfo& printer, const SupportConfig& config);
+
+// The installed printer of that name, or nullptr. An exact match first, then one without
+// regard to case, as CUPS compares queue names.
+const PrinterInfo* FindPrinterByName(const std::vector<PrinterInfo>& installed,
+                                     const std::string& name);
+
+// What became of a printer the user named.
+struct PrinterChoice {
+  enum class Outcome {
+    kTaken,
+    kAlreadyTaken,  // named before (in any letter case): taken once
+    kUnknown,       // no installed printer has the name
+    kUnsupported,   // its driver is not in the configuration
+  };
+  std::string name;  // as the user gave it
+  Outcome outcome = Outcome::kUnknown;
+  PrinterInfo printer;  // the installed printer, unless kUnknown
+};
+
+// Each named printer in the order named, looked up among `installed`; with `config`, a
+// printer whose driver it does not list is not taken (nullptr takes any printer).
+std::vector<PrinterChoice> ChoosePrinters(const std::vector<std::string>& names,
+                                          const std::vector<PrinterInfo>& installed,
+                                          const SupportConfig* config);
 
 }  // namespace vomar

@@ -44,7 +44,9 @@ class FuzzFrontEnd : public FrontEnd {
   std::string OutputPath() const override { return outputPath; }
   void ClearSimulationPath() override { simulationPath.clear(); }
   void ClearOutputPath() override { outputPath.clear(); }
-  std::string CurrentPrinterText() const override { return "Vomar_Fuzz - (fuzz:/)"; }
+  std::optional<PrinterInfo> SelectedPrinter() const override {
+    return PrinterInfo{"Vomar_Fuzz", "fuzz:/", ""};
+  }
   void SetCurrentPrinter(const PrinterInfo&) override {}
 
   DownloadMode mode = DownloadMode::kIccProfile;

@@ -118,31 +118,36 @@ TEST_F(PrinterDiscoveryTest, OutputProfilesMustDescribeTheModelOfTheSelectedPrin
   const std::string truncated = dir.Write("truncated.icc", std::string(100, 'x'));
 
   const PrinterList list = Fill();
-  std::string colorText;  // the entry of the queue with a UTF-8 name
-  for (const PrinterListEntry& entry : list.entries) {
-    if (entry.text.starts_with("Vomar_カラー - (")) colorText = entry.text;
-  }
-  ASSERT_FALSE(colorText.empty());
+  // The selection is a record of the list the dialog shows.
+  auto listed = [&](const std::string& queue) {
+    std::optional<PrinterInfo> found;
+    for (const PrinterListEntry& entry : list.entries) {
+      const PrinterInfo& printer = list.printerRecords[entry.record];
+      if (printer.name == queue) found = printer;
+    }
+    EXPECT_TRUE(found) << queue;
+    return found;
+  };
 
   const struct {
     const char* name;
     std::string path;
-    std::string printerText;
+    std::optional<PrinterInfo> printer;
     int result;
   } cases[] = {
-      {"description begins with the model", glossy, EntryText("Office_C1"), 0},
-      {"description equals the model", exact, colorText, 0},
-      {"no description", plain, EntryText("Office_C2"), 0},
-      {"another model", mono, EntryText("Office_C1"), 4},
-      {"unreadable profile", truncated, EntryText("Office_C1"), 3},
-      {"unsupported driver", glossy, "Other_Laser - (capture:/x)", 1},
-      {"printer not installed", glossy, "Nowhere - (capture:/x)", 1},
+      {"description begins with the model", glossy, listed("Office_C1"), 0},
+      {"description equals the model", exact, listed("Vomar_カラー"), 0},
+      {"no description", plain, listed("Office_C2"), 0},
+      {"another model", mono, listed("Office_C1"), 4},
+      {"unreadable profile", truncated, listed("Office_C1"), 3},
+      {"unsupported driver", glossy, PrinterInfo{"Other_Laser", "capture:/x", ""}, 1},
+      {"printer not installed", glossy, PrinterInfo{"Nowhere", "capture:/x", ""}, 1},
   };
   for (const auto& c : cases) {
     RecordingFrontEnd host;
     host.mode = DownloadMode::kInkSimulation;
     host.outputPath = c.path;
-    host.printerText = c.printerText;
+    host.printer = c.printer;
     const RecordingMessages& messages = host.messages;
     EXPECT_EQ(Code(CheckOutputProfileForPrinter(host, spooler, config)), c.result) << c.name;
     if (c.result == 0) {

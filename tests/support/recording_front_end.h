@@ -2,6 +2,7 @@
 // clearing of the path boxes, the current printer and each progress step.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ class RecordingFrontEnd : public FrontEnd {
     outputPath.clear();
     events.push_back("clear 1006");
   }
-  std::string CurrentPrinterText() const override { return printerText; }
+  std::optional<PrinterInfo> SelectedPrinter() const override { return printer; }
   void SetCurrentPrinter(const PrinterInfo& printer) override {
     events.push_back("current " + printer.name);
   }
@@ -46,7 +47,7 @@ class RecordingFrontEnd : public FrontEnd {
   DownloadMode mode = DownloadMode::kIccProfile;
   std::string simulationPath;
   std::string outputPath;
-  std::string printerText;
+  std::optional<PrinterInfo> printer;  // the printer list's selection
   std::vector<std::string> events;    // "clear 1003", "clear 1006", "current NAME"
   std::vector<std::string> progress;  // "building", "sending 1/3", "done"
 };

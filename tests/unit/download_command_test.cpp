@@ -72,7 +72,7 @@ class DownloadCommandTest : public ::testing::Test {
     request.mode = DownloadMode::kIccProfile;
     request.outputProfilePath = profile;
     request.printer = spooler.GetPrinter(printer);
-    request.profileNumberText = " 2";
+    request.profileNumber = 2;
     return request;
   }
 
@@ -379,14 +379,11 @@ TEST_F(DownloadCommandTest, InkPairChecksComeBeforeTheQuestion) {
   EXPECT_TRUE(OutputFiles().empty());
 }
 
-TEST(DownloadHelpersTest, StemAndProfileNumber) {
+TEST(DownloadHelpersTest, Stem) {
   EXPECT_EQ(MakeStem("Color Laser A3"), "Color_Laser_A3");
   EXPECT_EQ(MakeStem("Office Printer  2F"), "Office_Printer__2F");
   EXPECT_EQ(MakeStem("Office_C1"), "Office_C1");
   EXPECT_EQ(MakeStem("カラー 2F"), "カラー_2F");
-  EXPECT_EQ(GetProfileNumber(" 3"), 3);
-  EXPECT_EQ(GetProfileNumber(" 1"), 1);
-  EXPECT_EQ(GetProfileNumber("2"), 2);
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ constexpr const char* kConfig =
     "Driver1=Vomar PS Color A3\nOutIcm1=Vomar Color A3\n"
     "Driver2=Vomar PS Mono\nOutIcm2=Vomar Mono\n";
 
-TEST(FindOutputModelTest, GivesTheModelTextOfThePrinterInTheList) {
+TEST(FindOutputModelTest, GivesTheModelTextOfTheSelectedPrinter) {
   ScratchDirectory dir;
   const SupportConfig config(dir.Write("KZProFDw.INI", kConfig));
   MemorySpooler spooler;
@@ -134,33 +134,35 @@ TEST(FindOutputModelTest, GivesTheModelTextOfThePrinterInTheList) {
                       {"Color", "usb://c", "Vomar PS Color A3"},
                       {"Laser", "usb://l", "Other Laser PS"},
                       {"Whole", "usb://w", "Vomar PS Mono"}};
+  // The driver is the spooler's, asked afresh: the selection's own record may be stale.
   const struct {
-    const char* listText;
+    std::optional<PrinterInfo> printer;
     int result;
     const char* modelText;  // "-" when untouched
   } cases[] = {
-      {"Office - (2F) - (LPT1:)", 0, "Vomar Mono"},
-      {"Color - (usb://c)", 0, "Vomar Color A3"},
-      {"Laser - (usb://l)", 1, "-"},   // last entry readable, no match
-      {"Gone - (usb://g)", 1, "-"},    // printer no longer there
-      {"", 1, "-"},
-      {"Whole", 0, "Vomar Mono"},      // no separator: the whole text names the printer
+      {PrinterInfo{"Office - (2F)", "LPT1:", ""}, 0, "Vomar Mono"},
+      {PrinterInfo{"Color", "usb://c", "Other Laser PS"}, 0, "Vomar Color A3"},
+      {PrinterInfo{"Laser", "usb://l", ""}, 1, "-"},  // last entry readable, no match
+      {PrinterInfo{"Gone", "usb://g", ""}, 1, "-"},   // printer no longer there
+      {std::nullopt, 1, "-"},                         // no selection
+      {PrinterInfo{"Whole", "", ""}, 0, "Vomar Mono"},
   };
   for (const auto& c : cases) {
+    const std::string name = c.printer ? c.printer->name : "(none)";
     std::string modelText = "-";
-    EXPECT_EQ(Code(FindOutputModel(c.listText, spooler, config, modelText)), c.result)
-        << c.listText;
-    EXPECT_EQ(modelText, c.modelText) << c.listText;
+    EXPECT_EQ(Code(FindOutputModel(c.printer, spooler, config, modelText)), c.result) << name;
+    EXPECT_EQ(modelText, c.modelText) << name;
   }
 
+  const PrinterInfo color{"Color", "usb://c", ""};
   std::string modelText;
   dir.Write("KZProFDw.INI", "[Support]\nNo=NG\n");
-  EXPECT_EQ(Code(FindOutputModel("Color - (usb://c)", spooler, config, modelText)), 2);
+  EXPECT_EQ(Code(FindOutputModel(color, spooler, config, modelText)), 2);
   dir.Write("KZProFDw.INI", "[Support]\nNo=2\nDriver1=Other\nOutIcm1=M\n");
-  EXPECT_EQ(Code(FindOutputModel("Color - (usb://c)", spooler, config, modelText)), 2);
+  EXPECT_EQ(Code(FindOutputModel(color, spooler, config, modelText)), 2);
   spooler.faults.getPrinter = true;
   dir.Write("KZProFDw.INI", kConfig);
-  EXPECT_EQ(Code(FindOutputModel("Color - (usb://c)", spooler, config, modelText)), 1);
+  EXPECT_EQ(Code(FindOutputModel(color, spooler, config, modelText)), 1);
 }
 
 // The dialog in the ink-simulation mode with the printer "Color" current.
@@ -168,7 +170,7 @@ RecordingFrontEnd InkModeFrontEnd(const std::string& outputPath) {
   RecordingFrontEnd frontEnd;
   frontEnd.mode = DownloadMode::kInkSimulation;
   frontEnd.outputPath = outputPath;
-  frontEnd.printerText = "Color - (usb://c)";
+  frontEnd.printer = PrinterInfo{"Color", "usb://c", ""};
   return frontEnd;
 }
 
@@ -187,29 +189,29 @@ TEST(CheckOutputProfileForPrinterTest, ShowsTheMessageOfEachFailureAndEmptiesThe
   const struct {
     const char* name;
     std::string path;
-    std::string printerText;
+    std::string printer;
     const char* config;
     int result;
     std::string message;  // empty: none shown, and the box keeps its path
   } cases[] = {
-      {"profile suits the printer", suits, "Color - (usb://c)", kConfig, 0, ""},
-      {"driver not supported", suits, "Laser - (usb://l)", kConfig, 1,
+      {"profile suits the printer", suits, "Color", kConfig, 0, ""},
+      {"driver not supported", suits, "Laser", kConfig, 1,
        "指定のドライバでエラーが発生しました。\n"
        "ドライバが正常に動作することを確認してください。"},
-      {"configuration damaged", suits, "Color - (usb://c)", "[Support]\nNo=\n", 2,
+      {"configuration damaged", suits, "Color", "[Support]\nNo=\n", 2,
        "設定ファイルでエラーが発生しました。\n"
        "設定ファイル\"KZProFDw.INI\"が壊れている可能性があります。"},
-      {"profile unreadable", broken, "Color - (usb://c)", kConfig, 3,
+      {"profile unreadable", broken, "Color", kConfig, 3,
        "指定の出力プロファイルでエラーが発生しました。\n"
        "指定の出力プロファイルが正しいことを確認してください。"},
-      {"profile of another model", other, "Color - (usb://c)", kConfig, 4,
+      {"profile of another model", other, "Color", kConfig, 4,
        "指定ドライバに対応しない出力プロファイルが設定されています。\n"
        "指定ドライバに対応する出力プロファイルを設定してください。"},
   };
   for (const auto& c : cases) {
     dir.Write("KZProFDw.INI", c.config);
     RecordingFrontEnd host = InkModeFrontEnd(c.path);
-    host.printerText = c.printerText;
+    host.printer = spooler.GetPrinter(c.printer);
     const RecordingMessages& messages = host.messages;
     EXPECT_EQ(Code(CheckOutputProfileForPrinter(host, spooler, config)), c.result) << c.name;
     if (c.message.empty()) {

@@ -81,7 +81,7 @@ class ProfileValidationTest : public ::testing::Test {
                        const ModelCheckServices* modelCheck = nullptr) {
     testing::RecordingFrontEnd frontEnd;
     frontEnd.mode = mode;
-    frontEnd.printerText = "Office_C1 - (capture:/x)";
+    frontEnd.printer = PrinterInfo{"Office_C1", "capture:/x", ""};
     (simulationBox ? frontEnd.simulationPath : frontEnd.outputPath) = path;
     testing::CapturedStream err;
     const Diagnostics diag{nullptr, err.get()};

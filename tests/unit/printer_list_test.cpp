@@ -151,7 +151,7 @@ TEST_F(PrinterListTest, FailuresShowTheirMessages) {
   EXPECT_TRUE(Fill().closeDialog);
 }
 
-TEST(PrinterEntryTextTest, NameIsRecoveredAtTheLastSeparator) {
+TEST(PrinterEntryTextTest, NameThenPortInBrackets) {
   const struct {
     PrinterInfo printer;
     const char* text;
@@ -160,12 +160,38 @@ TEST(PrinterEntryTextTest, NameIsRecoveredAtTheLastSeparator) {
       {{"Office - (2F)", "LPT1:", ""}, "Office - (2F) - (LPT1:)"},
       {{"Vomar_カラー", "", ""}, "Vomar_カラー - ()"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(PrinterEntryText(c.printer), c.text);
-    EXPECT_EQ(PrinterNameFromEntryText(c.text), c.printer.name);
-  }
-  EXPECT_EQ(PrinterNameFromEntryText("No separator"), "No separator");
-  EXPECT_EQ(PrinterNameFromEntryText(""), "");
+  for (const auto& c : cases) EXPECT_EQ(PrinterEntryText(c.printer), c.text);
+}
+
+TEST_F(PrinterListTest, NamedPrintersAreFoundInAnyCaseAndFilteredByDriver) {
+  const std::vector<PrinterInfo> installed = {{"Color", "usb://c", "Vomar PS Color A3"},
+                                              {"COLOR", "usb://C", "Vomar PS Mono"},
+                                              {"Laser", "usb://l", "Other Laser PS"},
+                                              {"Mono", "usb://m", "Vomar PS Mono"}};
+  // "name: outcome printer" for each name, in the order named.
+  auto choose = [&](const std::vector<std::string>& names, const SupportConfig* filter) {
+    static const char* const kOutcomes[] = {"taken", "again", "unknown", "unsupported"};
+    std::vector<std::string> lines;
+    for (const PrinterChoice& choice : ChoosePrinters(names, installed, filter)) {
+      lines.push_back(choice.name + ": " + kOutcomes[static_cast<int>(choice.outcome)] + " " +
+                      choice.printer.name + " " + choice.printer.port);
+    }
+    return lines;
+  };
+  EXPECT_EQ(choose({"COLOR", "color", "mono", "Mono", "Laser", "Nowhere"}, &config),
+            (std::vector<std::string>{
+                "COLOR: taken COLOR usb://C",     // the exact name before one in another case
+                "color: taken Color usb://c",     // a case-insensitive match is another queue
+                "mono: taken Mono usb://m",
+                "Mono: again Mono usb://m",       // named twice: taken once
+                "Laser: unsupported Laser usb://l",
+                "Nowhere: unknown  ",
+            }));
+  EXPECT_EQ(choose({"laser", "LASER"}, nullptr),  // any printer
+            (std::vector<std::string>{"laser: taken Laser usb://l",
+                                      "LASER: again Laser usb://l"}));
+  EXPECT_TRUE(IsSupportedPrinter(installed[0], config));
+  EXPECT_FALSE(IsSupportedPrinter(installed[2], config));
 }
 
 }  // namespace
