@@ -152,7 +152,7 @@ std::vector<std::string> ConfigurationPlaces() {
     std::string path = configHome + "vomar-profile-downloader/" + kConfigFileName;
     if (path.size() <= kMaxIniPathBytes) places.push_back(std::move(path));
   }
-  places.push_back(std::string(kSystemConfigurationFolder) + "/" + kConfigFileName);
+  places.push_back(std::string(SystemConfigurationFolder()) + "/" + kConfigFileName);
   return places;
 }
 

@@ -84,12 +84,15 @@ int EntryCountFromText(std::string_view text);
 // directory cannot be had or the path would exceed 1,023 bytes.
 std::optional<std::string> ConfigurationPathInWorkingDirectory();
 
-// The folder the package installs the configuration file into.
-inline constexpr const char* kSystemConfigurationFolder = "/etc/vomar-profile-downloader";
+// The folder of the system-wide configuration file, a build-time setting: the one the
+// package installs the file into (/etc/vomar-profile-downloader) for installed programs,
+// a folder inside the build tree for the programs there and the tests. Each program links
+// the definition of its own (CMake generates them).
+const char* SystemConfigurationFolder();
 
 // Where the configuration file is looked for, in this order: the current working
 // directory, $XDG_CONFIG_HOME/vomar-profile-downloader (~/.config/... when
-// XDG_CONFIG_HOME is unset or not absolute), /etc/vomar-profile-downloader. Each is the
+// XDG_CONFIG_HOME is unset or not absolute), SystemConfigurationFolder(). Each is the
 // file's full path; a place whose path cannot be formed or would exceed 1,023 bytes is
 // left out.
 std::vector<std::string> ConfigurationPlaces();

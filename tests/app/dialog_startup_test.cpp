@@ -173,8 +173,9 @@ class DialogStartupTest : public QObject {
   }
 
  private:
+  // The build tree's programs look here, not in the machine's /etc.
   static constexpr const char* kSystemConfiguration =
-      "/etc/vomar-profile-downloader/KZProFDw.INI";
+      VOMAR_BUILD_TREE_CONFIG_DIR "/KZProFDw.INI";
 
   QString UserConfiguration() const {
     return QString::fromStdString(config_.File("vomar-profile-downloader/KZProFDw.INI"));

@@ -1,6 +1,6 @@
 // vomar-download printers without --all: the dialog's printer list, built from the
 // KZProFDw.INI found first in the working directory, the user's configuration folder and
-// /etc/vomar-profile-downloader.
+// the system folder (the build tree's own for the programs there).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -53,6 +53,17 @@ TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
   const CommandResult other = RunPrinters(cwd, options);
   EXPECT_EQ(other.out.substr(0, other.out.find('\n')),
             "* Office_C1 - (capture:" + dir + "/captured/Office_C1)");
+
+  // With none in the working folder or the user's, the system folder's is taken.
+  const std::filesystem::path system = VOMAR_BUILD_TREE_CONFIG_DIR;
+  ASSERT_FALSE(std::filesystem::exists(system));
+  std::filesystem::create_directory(system);
+  std::filesystem::rename(cwd.File("KZProFDw.INI"), system / "KZProFDw.INI");
+  const CommandResult fromSystem = RunPrinters(cwd);
+  std::filesystem::remove_all(system);
+  EXPECT_EQ(fromSystem.out, expected);
+  EXPECT_EQ(fromSystem.err.substr(0, fromSystem.err.find('\n')),
+            "vomar-download printers: configuration " + (system / "KZProFDw.INI").string());
 }
 
 TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
@@ -86,7 +97,7 @@ TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
        "Voma Profile Downloader Err: " + noConfig.File("KZProFDw.INI") + "\n"
        "Voma Profile Downloader Err: " + noConfig.File("no-config") +
            "/vomar-profile-downloader/KZProFDw.INI\n"
-       "Voma Profile Downloader Err: /etc/vomar-profile-downloader/KZProFDw.INI\n"},
+       "Voma Profile Downloader Err: " VOMAR_BUILD_TREE_CONFIG_DIR "/KZProFDw.INI\n"},
       {"no supported driver", nothingSupported, {},
        "vomar-download printers: configuration " + nothingSupported.File("KZProFDw.INI") +
            "\n" + everyDriverRefused +

@@ -215,7 +215,7 @@ TEST_F(ProfileGateTest, RefusedProfilesEndTheDownloadBeforeAnyFileOrJob) {
        kNoConfiguration + kErr + "KZProFDw.INI が次の場所にありません:\n" + kErr +
            unconfigured.File("KZProFDw.INI") + "\n" + kErr + temp() +
            "/config/vomar-profile-downloader/KZProFDw.INI\n" + kErr +
-           "/etc/vomar-profile-downloader/KZProFDw.INI\n"},
+           VOMAR_BUILD_TREE_CONFIG_DIR "/KZProFDw.INI\n"},
   };
   const std::size_t before = JobCount("Office_C1");
   const std::size_t beforeC2 = JobCount("Office_C2");

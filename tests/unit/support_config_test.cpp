@@ -218,7 +218,7 @@ TEST(SupportConfigTest, ConfigurationIsLookedForInTheWorkingDirectoryThenTheUser
   const std::string realDir = std::filesystem::canonical(dir.path()).string();
   WorkingDirectory cwd(dir.path());
   const std::string here = realDir + "/KZProFDw.INI";
-  const std::string etc = "/etc/vomar-profile-downloader/KZProFDw.INI";
+  const std::string etc = VOMAR_BUILD_TREE_CONFIG_DIR "/KZProFDw.INI";
   const struct {
     const char* xdg;
     const char* home;
@@ -292,7 +292,7 @@ TEST(SupportConfigTest, StartUpCheckRefusesAPathOverTheLimit) {
   ScopedVariable xdg("XDG_CONFIG_HOME", dir.path().c_str());
   EXPECT_EQ(ConfigurationPlaces(),
             (std::vector<std::string>{dir.File("vomar-profile-downloader/KZProFDw.INI"),
-                                      "/etc/vomar-profile-downloader/KZProFDw.INI"}));
+                                      VOMAR_BUILD_TREE_CONFIG_DIR "/KZProFDw.INI"}));
 }
 
 }  // namespace
