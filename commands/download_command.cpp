@@ -14,6 +14,7 @@
 #include "common/temp_directory.h"
 #include "postscript/build_environment.h"
 #include "commands/build_files.h"
+#include "commands/queue_question.h"
 #include "commands/spooler_stamp_clock.h"
 #include "icc/profile_acceptance.h"
 #include "printer/download_job.h"
@@ -45,13 +46,6 @@ bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
 
 // The smallest file that holds a profile header (128 bytes) and its tag count.
 constexpr off_t kSmallestProfileBytes = 132;
-
-// "<name>: <what> (<the queue's state message>)", without the parentheses when the
-// queue says nothing.
-std::string QueueReason(const std::string& name, const std::string& what,
-                        const QueueState& state) {
-  return name + ": " + what + (state.message.empty() ? "" : " (" + state.message + ")");
-}
 
 // Sends the files in order, each as a job of the mode's kind, and stops at the first
 // that fails: then one message tells the spooler's reason (or the file's) and which
@@ -161,31 +155,6 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
   return SendFiles(job, request.mode, printer.name, *paths, resources, frontEnd)
              ? DownloadOutcome::kDone
              : DownloadOutcome::kSpoolerFailed;
-}
-
-// What the printer's queue says right before the question.
-enum class QueueAnswer {
-  kReady,
-  kStopped,      // the user chose to queue the jobs anyway
-  kUnavailable,  // refusing jobs, or no state to be had: the spooler-failure message shown
-  kDeclined,     // stopped, and the user answered No
-};
-
-QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontEnd) {
-  const std::optional<QueueState> state = spooler.GetQueueState(name);
-  if (!state) {
-    frontEnd.Show(SpoolerFailureMessage(spooler.LastError()));
-    return QueueAnswer::kUnavailable;
-  }
-  if (!state->acceptingJobs) {
-    frontEnd.Show(SpoolerFailureMessage(QueueReason(name, "not accepting jobs", *state)));
-    return QueueAnswer::kUnavailable;
-  }
-  if (state->state != QueueState::State::kStopped) return QueueAnswer::kReady;
-  const Message question = WithLineInserted(MessageId::kQueueStopped,
-                                            QueueReason(name, "stopped", *state),
-                                            kMbYesNo | kMbIconExclamation);
-  return frontEnd.Show(question) == kIdYes ? QueueAnswer::kStopped : QueueAnswer::kDeclined;
 }
 
 }  // namespace
