@@ -110,6 +110,69 @@ const std::vector<Command>& Commands() {
        "  --yes               answer the confirmation Yes instead of asking\n"
        "  --wait[=SECONDS]    follow the job to its end (120 s by default); exit 0\n"
        "                      only when it completed\n"},
+      {"chart",
+       "chart [--ink] --printer NAME --number N (--profile FILE | --simulation FILE "
+       "--output-profile FILE) --reference FILE [options]",
+       {{"--printer NAME --number N --profile PRINTER.icc --reference OUT.cgats "
+         "[--intent photo|colorimetric|business] [--method native|computed] [--patches FILE] "
+         "[--yes] [--wait[=SECONDS]]",
+         "  prints a control chart through the stored Custom<N>_<Intent>ColorRendering: its\n"
+         "  patches are L*a*b* colours; writes the reference of what they should measure\n"},
+        {"--ink --printer NAME --number N --simulation SIM.icc --output-profile OUT.icc "
+         "--reference OUT.cgats [--method native|computed] [--patches FILE] [--yes] "
+         "[--wait[=SECONDS]]",
+         "  prints a control chart through the stored ink simulation Custom<N>_Ink: its\n"
+         "  patches are CMYK values of the simulated press\n"}},
+       {{"--ink", false},
+        {"--printer", true},
+        {"--number", true},
+        {"--profile", true},
+        {"--intent", true},
+        {"--simulation", true},
+        {"--output-profile", true},
+        {"--reference", true},
+        {"--method", true},
+        {"--patches", true},
+        {"--yes", false},
+        {"--wait", false, true}},
+       RunChartCommand,
+       "  --ink               print through an ink simulation (default: a ColorRendering)\n"
+       "  --printer NAME      the CUPS queue, one that KZProFDw.INI supports\n"
+       "  --number N          the stored resource's number: 1 or 2, with --ink 1 to 3\n"
+       "  --profile FILE      the printer profile the ColorRendering was made from\n"
+       "  --intent INTENT     photo (default), colorimetric or business\n"
+       "  --simulation FILE   the simulation profile of the ink simulation\n"
+       "  --output-profile FILE  the output profile of the ink simulation\n"
+       "  --reference FILE    where the reference (CGATS) of expected and target values\n"
+       "                      and of the patches' places goes\n"
+       "  --method METHOD     native (default): the printer applies the stored resource;\n"
+       "                      computed: the chart evaluates it and paints device CMYK\n"
+       "  --patches FILE      the patches (CGATS: CMYK_C... with --ink, else LAB_L...)\n"
+       "                      instead of the built-in control wedge\n"
+       "  --yes               answer the question Yes instead of asking\n"
+       "  --wait[=SECONDS]    follow the job to its end (120 s by default); exit 0\n"
+       "                      only when it completed\n"},
+      {"verify",
+       "verify [--absolute] [--against expected|target] [--tolerances FILE] "
+       "[--report FILE.png|.svg] REFERENCE MEASURED",
+       {{"[--absolute] [--against expected|target] [--tolerances FILE] "
+         "[--report FILE.png|.svg] REFERENCE MEASURED",
+         "  judges the measurements of a printed chart (CGATS, ArgyllCMS .ti3) against its\n"
+         "  reference by ΔE2000; exit status 0 within tolerance, 1 outside it, 2 for a\n"
+         "  file that cannot be read\n"}},
+       {{"--absolute", false},
+        {"--against", true},
+        {"--tolerances", true},
+        {"--report", true}},
+       RunVerifyCommand,
+       "  --absolute          compare absolute values (default: media-relative, the\n"
+       "                      measurements scaled by their paper white)\n"
+       "  --against WHAT      expected (default): what the printer's profile prints through\n"
+       "                      the stored resource; target: what the patch should look like\n"
+       "  --tolerances FILE   \"KEY VALUE\" lines (paper-white, solids, grey-mean, grey-max,\n"
+       "                      mean, p95, max) instead of ISO 12647-7's tolerances\n"
+       "  --report FILE       a picture of each patch, reference beside measured (.png or\n"
+       "                      .svg)\n"},
   };
   return commands;
 }

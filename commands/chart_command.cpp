@@ -1,0 +1,167 @@
+#include "commands/chart_command.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "commands/queue_question.h"
+#include "common/printer_lock.h"
+#include "common/string_table.h"
+#include "common/temp_directory.h"
+#include "common/text_writer.h"
+#include "printer/download_job.h"
+#include "proof/chart_program.h"
+#include "proof/chart_texts.h"
+
+namespace vomar {
+
+namespace {
+
+// Tells the front end that the command has ended, however it ends.
+class DoneReport {
+ public:
+  explicit DoneReport(FrontEnd& ui) : ui_(ui) {}
+  ~DoneReport() { ui_.ReportProgress(Progress{Progress::Step::kDone, 0, 0}); }
+  DoneReport(const DoneReport&) = delete;
+  DoneReport& operator=(const DoneReport&) = delete;
+
+ private:
+  FrontEnd& ui_;
+};
+
+Message ErrorMessage(const char* text, const std::string& detail) {
+  Message message{text, std::string(kErrorCaption), kMbOk | kMbIconHand,
+                  MessageOwner::kMainDialog};
+  message.detail = detail;
+  return message;
+}
+
+// The reference, written in full beside its place; removed unless it is put in place.
+class PendingReference {
+ public:
+  explicit PendingReference(std::string path)
+      : path_(std::move(path)), temporary_(path_ + ".partial") {}
+  ~PendingReference() {
+    if (!placed_) {
+      std::error_code ignored;
+      std::filesystem::remove(temporary_, ignored);
+    }
+  }
+  PendingReference(const PendingReference&) = delete;
+  PendingReference& operator=(const PendingReference&) = delete;
+
+  // False, with the system's reason, when the file cannot be written.
+  bool Write(const std::string& text, std::string& problem) {
+    std::FILE* file = CreateOutputFile(temporary_);
+    if (file == nullptr) {
+      problem = FileErrorText("cannot create", temporary_, errno);
+      return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const int error = errno;
+    if (std::fclose(file) != 0 || !written) {
+      problem = FileErrorText("cannot write", temporary_, written ? errno : error);
+      return false;
+    }
+    return true;
+  }
+  bool Place(std::string& problem) {
+    std::error_code error;
+    std::filesystem::rename(temporary_, path_, error);
+    if (error) {
+      problem = "cannot rename " + temporary_ + " to " + path_ + ": " + error.message();
+      return false;
+    }
+    placed_ = true;
+    return true;
+  }
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  bool placed_ = false;
+};
+
+}  // namespace
+
+std::string ChartDate(std::time_t utc) {
+  std::tm local{};
+  localtime_r(&utc, &local);
+  return FormatC("%04d/%02d/%02d  %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                 local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+}
+
+ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
+                               const std::optional<PrinterInfo>& printer,
+                               const ChartRequest& request) {
+  if (!printer) {
+    ui.Show(ErrorMessage(proof::texts::kNoPrinter, ""));
+    return ChartOutcome::kNoPrinter;
+  }
+  proof::ChartSetup setup = request.setup;
+  setup.printerName = printer->name;
+  setup.referenceName = std::filesystem::path(request.referencePath).filename().string();
+  if (setup.chartDate.empty()) setup.chartDate = ChartDate(std::time(nullptr));
+  std::string problem;
+  const std::optional<proof::ChartReference> reference =
+      proof::ComputeReference(setup, request.patches, problem);
+  if (!reference) {
+    ui.Show(WithLineInserted(kProfileUnreadable, problem, kMbOk | kMbIconHand));
+    return ChartOutcome::kRefused;
+  }
+
+  const QueueAnswer queue = AskQueue(spooler, printer->name, ui);
+  if (queue == QueueAnswer::kUnavailable) return ChartOutcome::kPrinterUnavailable;
+  if (queue == QueueAnswer::kDeclined) return ChartOutcome::kDeclined;
+  if (ui.Show(Message{proof::texts::kQuestion, std::string(kMainCaption),
+                      kMbYesNo | kMbIconQuestion, MessageOwner::kMainDialog}) != kIdYes) {
+    return ChartOutcome::kDeclined;
+  }
+
+  DoneReport done(ui);
+  ui.SetCurrentPrinter(*printer);
+  PendingReference file(request.referencePath);
+  if (!file.Write(proof::ReferenceText(*reference, "vomar-download"), problem)) {
+    ui.Show(ErrorMessage(proof::texts::kReferenceUnwritable, problem));
+    return ChartOutcome::kReferenceFailed;
+  }
+  // The chart reads what the stored resources hold: a download to the printer under
+  // way finishes first.
+  const std::optional<std::string> folder = UserTemporaryDirectory(problem);
+  std::optional<PrinterLock> lock;
+  if (folder) {
+    lock = PrinterLock::Acquire(
+        *folder, printer->name,
+        [&] { ui.ReportProgress(Progress{Progress::Step::kWaiting, 0, 0, printer->name}); },
+        problem);
+  }
+  if (!lock) {
+    ui.Show(ErrorMessage(proof::texts::kTemporaryFolderUnusable, problem));
+    return ChartOutcome::kSpoolerFailed;
+  }
+
+  ui.ReportProgress(Progress{Progress::Step::kSending, 1, 1});
+  DownloadJob job(spooler, ui);
+  switch (job.SendJobBytes(printer->name, proof::ChartProgram(*reference),
+                           proof::kChartDocument)) {
+    case BytesJobResult::kSpooled:
+      break;
+    case BytesJobResult::kPayloadRefused:
+      ui.Show(UncaptionedDialogMessage(111));
+      return ChartOutcome::kPrintFailed;
+    case BytesJobResult::kFailed:  // the spooler-failure message has been shown
+      return ChartOutcome::kSpoolerFailed;
+  }
+  if (!file.Place(problem)) {
+    ui.Show(ErrorMessage(proof::texts::kReferenceUnwritable, problem));
+    return ChartOutcome::kReferenceFailed;
+  }
+  const bool stopped = queue == QueueAnswer::kStopped;
+  ui.Show(Message{stopped ? proof::texts::kQueued : proof::texts::kPrinted,
+                  std::string(kMainCaption), kMbOk, MessageOwner::kMainDialog});
+  return stopped ? ChartOutcome::kQueued : ChartOutcome::kPrinted;
+}
+
+}  // namespace vomar
