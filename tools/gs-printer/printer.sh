@@ -39,6 +39,10 @@ run_printer() {
   if [[ $device == png16m ]]; then
     args+=(-r100 -dTextAlphaBits=4 -dGraphicsAlphaBits=4)
   fi
+  # The CMYK raster of a page, colourant values as painted: 72 dpi is plenty for patches.
+  if [[ $device == pam ]]; then
+    args+=(-r72)
+  fi
   "$gs_program" "${args[@]}" "$gs_printer_dir/prolog.ps" "$file"
 }
 
