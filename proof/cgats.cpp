@@ -7,6 +7,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -190,11 +191,32 @@ std::optional<CgatsFile> ReadCgatsFile(const std::string& path, std::string& pro
     return std::nullopt;
   }
   for (int row = 0; row < rowCount; ++row) {
+    const DataLine& line = lines[static_cast<std::size_t>(row)];
     CgatsRow parsed;
-    parsed.line = lines[static_cast<std::size_t>(row)].line;
+    parsed.line = line.line;
     for (int column = 0; column < fieldCount; ++column) {
-      const char* value = cmsIT8GetDataRowCol(it8.get(), row, column);
-      parsed.values.emplace_back(value != nullptr ? value : "");
+      const char* read = cmsIT8GetDataRowCol(it8.get(), row, column);
+      const std::string value = read != nullptr ? read : "";
+      // A value the reader splits or joins differently from its line (such as "2x.5")
+      // would shift every value after it.
+      const std::string& written = line.values[static_cast<std::size_t>(column)];
+      // An empty string ("") is read as the last string before it: take it as written.
+      if (written.empty()) {
+        parsed.values.emplace_back();
+        continue;
+      }
+      double a = 0;
+      double b = 0;
+      const bool same = value == written ||
+                        (ParseDecimal(value, a) && ParseDecimal(written, b) &&
+                         std::fabs(a - b) <= 1e-9 * std::max(1.0, std::fabs(b)));
+      if (!same) {
+        problem = path + ": line " + std::to_string(line.line) + ": " +
+                  file.fields[static_cast<std::size_t>(column)] + " '" + written +
+                  "' is neither a number nor a word";
+        return std::nullopt;
+      }
+      parsed.values.push_back(value);
     }
     file.rows.push_back(std::move(parsed));
   }
