@@ -56,7 +56,8 @@ int RunChartCommand(const Arguments& arguments) {
   if (!arguments.Operands().empty()) return arguments.UsageError("takes no operands");
   const bool ink = arguments.Has("--ink");
   const std::vector<std::string> names = arguments.Values("--printer");
-  if (names.size() != 1) return arguments.UsageError("--printer is given once");
+  if (names.empty()) return arguments.UsageError("--printer is missing");
+  if (names.size() > 1) return arguments.UsageError("--printer is given once");
   ChartRequest request;
   proof::ChartSetup& setup = request.setup;
   setup.mode = ink ? proof::ChartMode::kInk : proof::ChartMode::kIcc;

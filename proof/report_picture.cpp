@@ -46,7 +46,7 @@ struct Scene {
 
 constexpr int kColumns = 6;
 constexpr int kCellWidth = 146;
-constexpr int kCellHeight = 112;
+constexpr int kCellHeight = 116;
 constexpr int kMargin = 16;
 constexpr int kSwatch = 56;
 

@@ -38,6 +38,14 @@ const std::vector<CommandOptions> kCommands = {
      {"--mode icc|ink", "--simulation FILE", "--output FILE", "--printer NAME", "--quiet"},
      "--simulation, --output or both are needed"},
     {"info-page", {"--printer NAME", "--yes", "--wait[=SECONDS]"}, ""},
+    {"chart",
+     {"--ink", "--printer NAME", "--number N", "--profile FILE", "--intent INTENT",
+      "--simulation FILE", "--output-profile FILE", "--reference FILE", "--method METHOD",
+      "--patches FILE", "--yes", "--wait[=SECONDS]"},
+     "--printer is missing"},
+    {"verify",
+     {"--absolute", "--against WHAT", "--tolerances FILE", "--report FILE"},
+     "needs REFERENCE and MEASURED"},
 };
 
 CommandResult RunCli(const std::vector<std::string>& args) {
@@ -91,7 +99,8 @@ TEST(CommandLineTest, EveryCommandTreatsHelpAndBadOptionsAlike) {
     if (!command.missingOperand.empty()) {
       ExpectResult({command.name}, 2, "", lead + command.missingOperand + "\n" + usage);
       ExpectResult({command.name, "--number"}, 2, "",
-                   lead + (command.name == "inspect" || command.name == "check"
+                   lead + (command.name == "inspect" || command.name == "check" ||
+                                   command.name == "verify"
                                ? "unknown option '--number'"
                                : "--number needs a value") +
                        "\n" + usage);

@@ -243,10 +243,10 @@ TEST_F(VerifyTest, ReportPictures) {
   EXPECT_EQ(
       ReportPicture(report, PictureFormat::kSvg),
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"908\" height=\"246\" viewBox=\"0 0 "
-      "908 246\" font-family=\"DejaVu Sans Mono, monospace\">\n"
-      "<rect x=\"0\" y=\"0\" width=\"908\" height=\"246\" fill=\"#ffffff\"/>\n"
-      "<rect x=\"18\" y=\"120\" width=\"140\" height=\"106\" fill=\"none\" stroke=\"#cc0000\" "
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"908\" height=\"250\" viewBox=\"0 0 "
+      "908 250\" font-family=\"DejaVu Sans Mono, monospace\">\n"
+      "<rect x=\"0\" y=\"0\" width=\"908\" height=\"250\" fill=\"#ffffff\"/>\n"
+      "<rect x=\"18\" y=\"120\" width=\"140\" height=\"110\" fill=\"none\" stroke=\"#cc0000\" "
       "stroke-width=\"3\"/>\n"
       "<rect x=\"26\" y=\"128\" width=\"56\" height=\"56\" fill=\"#cfa188\" "
       "stroke=\"#202020\" stroke-width=\"1\"/>\n"
@@ -265,17 +265,17 @@ TEST_F(VerifyTest, ReportPictures) {
       "<text x=\"26\" y=\"223\" font-size=\"10\" fill=\"#cc0000\">dE00 6.82 FAIL</text>\n"
       "</svg>\n");
 
-  // PNG: signature, IHDR of 908 x 246 RGB, one IDAT that inflates to every row unfiltered.
+  // PNG: signature, IHDR of 908 x 250 RGB, one IDAT that inflates to every row unfiltered.
   const std::string png = ReportPicture(report, PictureFormat::kPng);
   ASSERT_EQ(png.substr(0, 16), std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16));
-  ASSERT_EQ(png.substr(16, 13), std::string("\0\0\x03\x8c\0\0\0\xf6\x08\x02\0\0\0", 13));
+  ASSERT_EQ(png.substr(16, 13), std::string("\0\0\x03\x8c\0\0\0\xfa\x08\x02\0\0\0", 13));
   const std::size_t idat = png.find("IDAT");
   ASSERT_NE(idat, std::string::npos);
   const auto length = static_cast<uLong>(
       (static_cast<unsigned char>(png[idat - 4]) << 24) |
       (static_cast<unsigned char>(png[idat - 3]) << 16) |
       (static_cast<unsigned char>(png[idat - 2]) << 8) | static_cast<unsigned char>(png[idat - 1]));
-  std::string pixels((908 * 3 + 1) * 246, '\0');
+  std::string pixels((908 * 3 + 1) * 250, '\0');
   uLongf size = pixels.size();
   ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(pixels.data()), &size,
                        reinterpret_cast<const Bytef*>(png.data() + idat + 4), length),
