@@ -20,6 +20,8 @@ int BuildInput(const std::uint8_t* data, std::size_t size);
 int ConfigInput(const std::uint8_t* data, std::size_t size);
 // The acceptance checks on a pair of profile files and the path-box validators.
 int ChecksInput(const std::uint8_t* data, std::size_t size);
+// verify on a measurement file, and the patch-file and tolerances readers.
+int CgatsInput(const std::uint8_t* data, std::size_t size);
 
 // Reports a broken property on the standard error stream; returns 1.
 int Violated(const char* property);

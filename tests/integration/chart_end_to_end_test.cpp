@@ -268,6 +268,16 @@ TEST_F(ChartTest, InkSimulationPassesAndAnotherSimulationFails) {
   EXPECT_EQ(passed.exitStatus, 0) << passed.out << passed.err;
   EXPECT_EQ(LastLine(passed.out), "verdict: within tolerance");
 
+  // The native method leaves the simulation to the printer's procedure, whose stand-in
+  // on the virtual printer selects it without applying it: the job runs, the colours
+  // are the press's CMYK unconverted, and the proof fails.
+  std::vector<std::string> native = chart;
+  native.insert(native.end(), {"--method", "native"});
+  const PrintedJob nativeJob = Chart(native, reference);
+  EXPECT_FALSE(nativeJob.failed) << nativeJob.log;
+  EXPECT_EQ(MeasureAndVerify(nativeJob, reference, scratch.File("Office Gloss.icc")).exitStatus,
+            1);
+
   // fakeread through the simulation profile measures what the press prints: a perfect
   // proof, judged against the targets.
   scratch.Write("press.ti1", PatchList(reference));

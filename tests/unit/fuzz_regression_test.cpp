@@ -26,6 +26,7 @@ TEST(FuzzRegressionTest, EveryKeptInputRunsThroughItsTarget) {
       {"build", fuzz::BuildInput},
       {"config", fuzz::ConfigInput},
       {"checks", fuzz::ChecksInput},
+      {"cgats", fuzz::CgatsInput},
   };
   for (const auto& target : targets) {
     const fs::path folder = fs::path(VOMAR_SOURCE_DIR) / "tests/fuzz/cases" / target.target;
