@@ -8,12 +8,11 @@
 
 #include "commands/queue_question.h"
 #include "common/printer_lock.h"
-#include "common/string_table.h"
+#include "common/message_catalogue.h"
 #include "common/temp_directory.h"
 #include "common/text_writer.h"
 #include "printer/download_job.h"
 #include "proof/chart_program.h"
-#include "proof/chart_texts.h"
 
 namespace vomar {
 
@@ -31,9 +30,9 @@ class DoneReport {
   FrontEnd& ui_;
 };
 
-Message ErrorMessage(const char* text, const std::string& detail) {
-  Message message{text, std::string(kErrorCaption), kMbOk | kMbIconHand,
-                  MessageOwner::kMainDialog};
+// A refusal under the error caption with the system's reason as its detail.
+Message ErrorWithDetail(MessageId id, const std::string& detail) {
+  Message message = ErrorMessage(id);
   message.detail = detail;
   return message;
 }
@@ -97,7 +96,7 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
                                const std::optional<PrinterInfo>& printer,
                                const ChartRequest& request) {
   if (!printer) {
-    ui.Show(ErrorMessage(proof::texts::kNoPrinter, ""));
+    ui.Show(ErrorMessage(MessageId::kNoPrinterForPage));
     return ChartOutcome::kNoPrinter;
   }
   proof::ChartSetup setup = request.setup;
@@ -108,15 +107,15 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
   const std::optional<proof::ChartReference> reference =
       proof::ComputeReference(setup, request.patches, problem);
   if (!reference) {
-    ui.Show(WithLineInserted(kProfileUnreadable, problem, kMbOk | kMbIconHand));
+    ui.Show(WithLineInserted(MessageId::kProfileUnreadable, problem, kMbOk | kMbIconHand));
     return ChartOutcome::kRefused;
   }
 
   const QueueAnswer queue = AskQueue(spooler, printer->name, ui);
   if (queue == QueueAnswer::kUnavailable) return ChartOutcome::kPrinterUnavailable;
   if (queue == QueueAnswer::kDeclined) return ChartOutcome::kDeclined;
-  if (ui.Show(Message{proof::texts::kQuestion, std::string(kMainCaption),
-                      kMbYesNo | kMbIconQuestion, MessageOwner::kMainDialog}) != kIdYes) {
+  if (ui.Show(MainDialogMessage(MessageId::kChartQuestion, kMbYesNo | kMbIconQuestion)) !=
+      kIdYes) {
     return ChartOutcome::kDeclined;
   }
 
@@ -124,7 +123,7 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
   ui.SetCurrentPrinter(*printer);
   PendingReference file(request.referencePath);
   if (!file.Write(proof::ReferenceText(*reference, "vomar-download"), problem)) {
-    ui.Show(ErrorMessage(proof::texts::kReferenceUnwritable, problem));
+    ui.Show(ErrorWithDetail(MessageId::kReferenceUnwritable, problem));
     return ChartOutcome::kReferenceFailed;
   }
   // The chart reads what the stored resources hold: a download to the printer under
@@ -138,7 +137,7 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
         problem);
   }
   if (!lock) {
-    ui.Show(ErrorMessage(proof::texts::kTemporaryFolderUnusable, problem));
+    ui.Show(ErrorWithDetail(MessageId::kTemporaryFolderUnusable, problem));
     return ChartOutcome::kSpoolerFailed;
   }
 
@@ -149,18 +148,17 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
     case BytesJobResult::kSpooled:
       break;
     case BytesJobResult::kPayloadRefused:
-      ui.Show(UncaptionedDialogMessage(111));
+      ui.Show(UncaptionedDialogMessage(MessageId::kPageFailed));
       return ChartOutcome::kPrintFailed;
     case BytesJobResult::kFailed:  // the spooler-failure message has been shown
       return ChartOutcome::kSpoolerFailed;
   }
   if (!file.Place(problem)) {
-    ui.Show(ErrorMessage(proof::texts::kReferenceUnwritable, problem));
+    ui.Show(ErrorWithDetail(MessageId::kReferenceUnwritable, problem));
     return ChartOutcome::kReferenceFailed;
   }
   const bool stopped = queue == QueueAnswer::kStopped;
-  ui.Show(Message{stopped ? proof::texts::kQueued : proof::texts::kPrinted,
-                  std::string(kMainCaption), kMbOk, MessageOwner::kMainDialog});
+  ui.Show(MainDialogMessage(stopped ? MessageId::kChartQueued : MessageId::kChartPrinted, kMbOk));
   return stopped ? ChartOutcome::kQueued : ChartOutcome::kPrinted;
 }
 

@@ -124,6 +124,28 @@ constexpr Entry kEntries[] = {
     {kJobPathTooLong,
      "ﾀﾞｳﾝﾛｰﾄﾞするﾌｧｲﾙのﾊﾟｽが長すぎます。\n"
      "一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。"},
+    {kReferenceUnwritable,
+     "参照ﾌｧｲﾙを作成できません。\n"
+     "保存先のﾌｫﾙﾀﾞｰを確認してください。"},
+
+    {kChartQuestion, "ｶﾗｰﾁｬｰﾄの印刷を開始します。\nよろしいですか?"},
+    {kChartPrinted, "カラーチャートの印刷を完了しました。"},
+    {kChartQueued,
+     "カラーチャートをキューに登録しました。\n"
+     "プリンターが再開されると､印刷されます。"},
+    {kChartTitle, "カラーコントロールチャート"},
+    {kChartPrinterLabel, "プリンター: "},
+    {kChartResourceLabel, "リソース: "},
+    {kChartMethodNative, "プリンターのカラー処理で印刷 (native)"},
+    {kChartMethodComputed, "チャートが色を計算して印刷 (computed)"},
+    {kChartLatestLabel, "更新日時: "},
+    {kChartProfileLabel, "プロファイル名: "},
+    {kChartSimulationLabel, "シミュレーション用: "},
+    {kChartOutputLabel, "出力用: "},
+    {kChartReferenceLabel, "参照ファイル: "},
+    {kChartDateLabel, "印刷日時: "},
+    {kChartResourceMissing, "このリソースはプリンターのディスクにありません。"},
+    {kChartResourceUnusable, "このリソースはプリンターで使用できません。"},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from

@@ -67,6 +67,26 @@ enum class MessageId : int {
   kInkPathTooLong,
   kInkStemHasSlash,
   kJobPathTooLong,
+  kReferenceUnwritable,
+
+  // The control chart: its command's question and messages (main caption), then the
+  // texts printed on the sheet's header (labels end in ": " and stand before a value).
+  kChartQuestion,
+  kChartPrinted,
+  kChartQueued,
+  kChartTitle,
+  kChartPrinterLabel,
+  kChartResourceLabel,
+  kChartMethodNative,
+  kChartMethodComputed,
+  kChartLatestLabel,
+  kChartProfileLabel,
+  kChartSimulationLabel,
+  kChartOutputLabel,
+  kChartReferenceLabel,
+  kChartDateLabel,
+  kChartResourceMissing,
+  kChartResourceUnusable,
   kEnd,  // no text: one past the last
 };
 

@@ -2,7 +2,7 @@
 
 #include "common/cp932.h"
 #include "common/text_writer.h"
-#include "proof/chart_texts.h"
+#include "common/message_catalogue.h"
 
 namespace vomar {
 
@@ -41,24 +41,25 @@ std::string ChartProgram(const ChartReference& reference) {
   program += "/ResourcePath (" + path + ") def\n";
   program += "/Resource /" + resource + " def\n";
   program += "/Slot (" + resource + ") def\n";
-  const std::string method = setup.method == ChartMethod::kComputed ? texts::kMethodComputed
-                                                                     : texts::kMethodNative;
+  const MessageId method = setup.method == ChartMethod::kComputed
+                               ? MessageId::kChartMethodComputed
+                               : MessageId::kChartMethodNative;
   const std::pair<const char*, std::string> entries[] = {
-      {"Title", texts::kSheetTitle},
-      {"Printer", texts::kPrinter},
+      {"Title", MessageText(MessageId::kChartTitle)},
+      {"Printer", MessageText(MessageId::kChartPrinterLabel)},
       {"PrinterName", setup.printerName},
-      {"Resource", texts::kResource},
-      {"ResourceLine", resource + "  " + method},
-      {"Latest", texts::kLatest},
-      {"Profile", texts::kProfile},
-      {"Simulation", texts::kSimulation},
-      {"Output", texts::kOutput},
-      {"Reference", texts::kReference},
+      {"Resource", MessageText(MessageId::kChartResourceLabel)},
+      {"ResourceLine", resource + "  " + MessageText(method)},
+      {"Latest", MessageText(MessageId::kChartLatestLabel)},
+      {"Profile", MessageText(MessageId::kChartProfileLabel)},
+      {"Simulation", MessageText(MessageId::kChartSimulationLabel)},
+      {"Output", MessageText(MessageId::kChartOutputLabel)},
+      {"Reference", MessageText(MessageId::kChartReferenceLabel)},
       {"ReferenceName", setup.referenceName},
-      {"Date", texts::kChartDate},
+      {"Date", MessageText(MessageId::kChartDateLabel)},
       {"ChartDate", setup.chartDate},
-      {"Missing", texts::kMissing},
-      {"Unusable", texts::kUnusable},
+      {"Missing", MessageText(MessageId::kChartResourceMissing)},
+      {"Unusable", MessageText(MessageId::kChartResourceUnusable)},
   };
   program += "/Texts <<\n";
   for (const auto& [key, text] : entries) program += "/" + std::string(key) + " " + HexText(text) + "\n";
