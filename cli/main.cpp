@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "common/message_catalogue.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ int Usage(std::FILE* stream) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  vomar::SetMessageLanguage(vomar::UserLanguage());
   if (argc < 2) return Usage(stderr);
   if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     return Usage(stdout);

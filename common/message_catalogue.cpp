@@ -1,151 +1,216 @@
 #include "common/message_catalogue.h"
 
 #include <atomic>
+#include <cstdlib>
 
 namespace vomar {
 
 namespace {
 
-// One text in each language; nullptr where it has none yet.
-struct Entry {
-  MessageId id;
-  const char* japanese;
-  const char* english = nullptr;
-};
-
 using enum MessageId;
 
-constexpr Entry kEntries[] = {
+constexpr CatalogueEntry kEntries[] = {
     {kCannotListPrinters,
      "ﾌﾟﾘﾝﾀｰの一覧を取得できませんでした。\n"
-     "ﾌﾟﾘﾝﾀｰの設定を確認してから再度実行してください。"},
+     "ﾌﾟﾘﾝﾀｰの設定を確認してから再度実行してください。",
+     "The list of printers could not be read.\n"
+     "Check the printer settings, then try again."},
     {kProfileFaulty,
      "ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
-     "ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。"},
+     "ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。",
+     "The profile cannot be downloaded because it is faulty.\n"
+     "Correct the profile or choose another one, then download again."},
     {kConfirmDownload,
-     "ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n作業を継続しますか？"},
+     "ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n作業を継続しますか？",
+     "The download changes what the printer system holds.\nDo you want to continue?"},
     {kUnsupportedProfile,
-     "ｻﾎﾟｰﾄ外のﾌﾟﾛﾌｧｲﾙが選択されました。\n正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。"},
+     "ｻﾎﾟｰﾄ外のﾌﾟﾛﾌｧｲﾙが選択されました。\n正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。",
+     "An unsupported profile was selected.\nSelect a correct profile."},
     {kWrongMaker,
-     "TAVEN用でないﾌﾟﾛﾌｧｲﾙが選択されました。\n正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。"},
+     "TAVEN用でないﾌﾟﾛﾌｧｲﾙが選択されました。\n正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。",
+     "The selected profile is not for TAVEN printers.\nSelect a correct profile."},
     {kNotPrinterProfile,
-     "ﾌﾟﾘﾝﾀｰ用でないﾌﾟﾛﾌｧｲﾙが選択されました。\n正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。"},
-    {kQuitQuestion, "Vomar Profile Downloaderを終了します。\nよろしいですか？"},
-    {kVersionCommand, "ﾊﾞｰｼﾞｮﾝ情報"},
-    {kChooseSimulationProfile, "ｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙを選択してください。"},
-    {kChooseOutputProfile, "出力ﾌﾟﾛﾌｧｲﾙを選択してください。"},
-    {kChooseBothProfiles, "ｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ及び出力ﾌﾟﾛﾌｧｲﾙを選択してください。"},
-    {kDownloadComplete, "ダウンロードが完了しました。"},
-    {kPagePrinted, "ダウンロード情報の印刷を完了しました。"},
-    {kPageFailed, "印刷に失敗しました。\nもう１度､印刷し直してください。"},
+     "ﾌﾟﾘﾝﾀｰ用でないﾌﾟﾛﾌｧｲﾙが選択されました。\n正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。",
+     "The selected profile is not a printer profile.\nSelect a correct profile."},
+    {kQuitQuestion, "Vomar Profile Downloaderを終了します。\nよろしいですか？",
+     "Vomar Profile Downloader will quit.\nDo you want to quit?"},
+    {kVersionCommand, "ﾊﾞｰｼﾞｮﾝ情報", "Version Information"},
+    {kChooseSimulationProfile, "ｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙを選択してください。", "Select a simulation profile."},
+    {kChooseOutputProfile, "出力ﾌﾟﾛﾌｧｲﾙを選択してください。", "Select an output profile."},
+    {kChooseBothProfiles, "ｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ及び出力ﾌﾟﾛﾌｧｲﾙを選択してください。",
+     "Select a simulation profile and an output profile."},
+    {kDownloadComplete, "ダウンロードが完了しました。", "The download is complete."},
+    {kPagePrinted, "ダウンロード情報の印刷を完了しました。", "The download information has been printed."},
+    {kPageFailed, "印刷に失敗しました。\nもう１度､印刷し直してください。", "Printing failed.\nPlease print again."},
     {kNoPrinterInstalled,
-     "ﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞがｲﾝｽﾄｰﾙされていません。\nVomar Profile Downloaderを終了します。"},
+     "ﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞがｲﾝｽﾄｰﾙされていません。\nVomar Profile Downloaderを終了します。",
+     "No printer driver is installed.\nVomar Profile Downloader will quit."},
     {kNoSupportedPrinter,
      "Vomar Profile Downloaderを起動できません。\n"
-     "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。"},
+     "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。",
+     "Vomar Profile Downloader cannot start.\n"
+     "Install a supported printer driver, then start it again."},
     {kPcsPairWrong,
      "ｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙおよび出力ﾌﾟﾛﾌｧｲﾙのｶﾗｰｽﾍﾟｰｽ（PCS）が不正です。\n"
-     "ｶﾗｰｽﾍﾟｰｽがLabのﾌﾟﾛﾌｧｲﾙを選択しなおしてください。"},
+     "ｶﾗｰｽﾍﾟｰｽがLabのﾌﾟﾛﾌｧｲﾙを選択しなおしてください。",
+     "The colour space (PCS) of the simulation profile and the output profile is wrong.\n"
+     "Select profiles whose colour space is Lab."},
     {kNotSimulationProfile,
      "選択されたﾌﾟﾛﾌｧｲﾙはｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙではありません。\n"
-     "正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。"},
+     "正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。",
+     "The selected profile is not a simulation profile.\n"
+     "Select a correct profile."},
     {kNotOutputProfile,
      "選択されたﾌﾟﾛﾌｧｲﾙは出力ﾌﾟﾛﾌｧｲﾙではありません。\n"
-     "正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。"},
-    {kPrintPageQuestion, "ﾀﾞｳﾝﾛｰﾄﾞ情報の印刷を開始します。\nよろしいですか?"},
-    {kMainCaption, "Vomar Profile Downloader"},
+     "正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。",
+     "The selected profile is not an output profile.\n"
+     "Select a correct profile."},
+    {kPrintPageQuestion, "ﾀﾞｳﾝﾛｰﾄﾞ情報の印刷を開始します。\nよろしいですか?",
+     "The download information will be printed.\nDo you want to continue?"},
+    {kMainCaption, "Vomar Profile Downloader", "Vomar Profile Downloader"},
     {kProfilePairWrong,
      "選択されたｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙと出力ﾌﾟﾛﾌｧｲﾙの組み合わせが不正です。\n"
-     "正しいﾌﾟﾛﾌｧｲﾙの組み合わせにしてください。"},
+     "正しいﾌﾟﾛﾌｧｲﾙの組み合わせにしてください。",
+     "The selected simulation profile and output profile do not belong together.\n"
+     "Select profiles that belong together."},
     {kSpoolerFailed,
      "ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。\n"
-     "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。"},
-    {kSentLabel, "送信済み:"},
-    {kNotSentLabel, "未送信:"},
+     "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。",
+     "The printer or the print server did not accept the job.\n"
+     "Check the printer and the print server, then try again."},
+    {kSentLabel, "送信済み:", "Sent:"},
+    {kNotSentLabel, "未送信:", "Not sent:"},
     {kQueueStopped,
      "ﾌﾟﾘﾝﾀｰが停止しています。\n"
      "ﾀﾞｳﾝﾛｰﾄﾞするﾃﾞｰﾀは､ﾌﾟﾘﾝﾀｰが再開されるまでｷｭｰで待機します。\n"
-     "作業を継続しますか？"},
+     "作業を継続しますか？",
+     "The printer is stopped.\n"
+     "The data to download wait in the queue until the printer is resumed.\n"
+     "Do you want to continue?"},
     {kDownloadQueued,
      "ダウンロードデータをキューに登録しました。\n"
-     "プリンターが再開されると､プリンターに保存されます。"},
+     "プリンターが再開されると､プリンターに保存されます。",
+     "The download data are in the printer's queue.\n"
+     "The printer stores them when it is resumed."},
     {kProfileUnreadable,
      "ﾌﾟﾛﾌｧｲﾙを読み込めません。\n"
-     "正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。"},
+     "正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。",
+     "The profile cannot be read.\n"
+     "Select a correct profile."},
 
-    {kErrorCaption, "Voma Profile Downloader Err"},
-    {kStartupFailed, "初期設定に失敗しました。\n終了します。"},
-    {kNoValidCount, "%1 の [Support] に有効な No がありません。"},
-    {kConfigurationNotFound, "%1 が次の場所にありません:"},
+    {kErrorCaption, "Voma Profile Downloader Err", "Voma Profile Downloader Err"},
+    {kStartupFailed, "初期設定に失敗しました。\n終了します。", "Initialisation failed.\nThe program will quit."},
+    {kNoValidCount, "%1 の [Support] に有効な No がありません。", "%1 has no valid No in [Support]."},
+    {kConfigurationNotFound, "%1 が次の場所にありません:", "%1 is in none of these places:"},
     {kSimulationPathTooLong,
      "指定のシュミュレーションプロファイルパスが長すぎます。\n"
-     "指定のシュミュレーションプロファイルパスを確認してください。"},
+     "指定のシュミュレーションプロファイルパスを確認してください。",
+     "The simulation profile's path is too long.\n"
+     "Check the simulation profile's path."},
     {kOutputPathTooLong,
      "指定の出力プロファイルパスが長すぎます。\n"
-     "指定の出力プロファイルパスを確認してください。"},
+     "指定の出力プロファイルパスを確認してください。",
+     "The output profile's path is too long.\n"
+     "Check the output profile's path."},
     {kCannotOpenSimulationProfile,
      "指定のシュミュレーションプロファイルが開けません。\n"
-     "指定のシュミュレーションプロファイルが正しいことを確認してください。"},
+     "指定のシュミュレーションプロファイルが正しいことを確認してください。",
+     "The simulation profile cannot be opened.\n"
+     "Check that the simulation profile is correct."},
     {kCannotOpenOutputProfile,
      "指定の出力プロファイルが開けません。\n"
-     "指定の出力プロファイルが正しいことを確認してください。"},
+     "指定の出力プロファイルが正しいことを確認してください。",
+     "The output profile cannot be opened.\n"
+     "Check that the output profile is correct."},
     {kDriverFailed,
      "指定のドライバでエラーが発生しました。\n"
-     "ドライバが正常に動作することを確認してください。"},
+     "ドライバが正常に動作することを確認してください。",
+     "An error occurred in the printer driver.\n"
+     "Check that the driver works properly."},
     {kConfigurationDamaged,
      "設定ファイルでエラーが発生しました。\n"
-     "設定ファイル\"%1\"が壊れている可能性があります。"},
+     "設定ファイル\"%1\"が壊れている可能性があります。",
+     "An error occurred in the configuration file.\n"
+     "The configuration file \"%1\" may be damaged."},
     {kOutputProfileFailed,
      "指定の出力プロファイルでエラーが発生しました。\n"
-     "指定の出力プロファイルが正しいことを確認してください。"},
+     "指定の出力プロファイルが正しいことを確認してください。",
+     "An error occurred in the output profile.\n"
+     "Check that the output profile is correct."},
     {kProfileNotForDriver,
      "指定ドライバに対応しない出力プロファイルが設定されています。\n"
-     "指定ドライバに対応する出力プロファイルを設定してください。"},
+     "指定ドライバに対応する出力プロファイルを設定してください。",
+     "The output profile is not made for the printer's driver.\n"
+     "Select an output profile made for this driver."},
     {kNoPrinterForDownload,
      "ﾌﾟﾘﾝﾀｰが選択されていません。\n"
-     "ﾀﾞｳﾝﾛｰﾄﾞ先のﾌﾟﾘﾝﾀｰを選択してください。"},
+     "ﾀﾞｳﾝﾛｰﾄﾞ先のﾌﾟﾘﾝﾀｰを選択してください。",
+     "No printer is selected.\n"
+     "Select the printer to download to."},
     {kNoPrinterForPage,
      "ﾌﾟﾘﾝﾀｰが選択されていません。\n"
-     "印刷先のﾌﾟﾘﾝﾀｰを選択してください。"},
+     "印刷先のﾌﾟﾘﾝﾀｰを選択してください。",
+     "No printer is selected.\n"
+     "Select the printer to print on."},
     {kTemporaryFolderUnusable,
      "一時ﾌｫﾙﾀﾞｰにﾌｧｲﾙを作成できません。\n"
-     "一時ﾌｫﾙﾀﾞｰ (TMPDIR) を確認してください。"},
+     "一時ﾌｫﾙﾀﾞｰ (TMPDIR) を確認してください。",
+     "Files cannot be created in the temporary folder.\n"
+     "Check the temporary folder (TMPDIR)."},
     {kCrdPathTooLong,
      "作成するファイルのパスが長すぎます。\n"
-     "プリンター名と一時フォルダーのパスを確認してください。"},
+     "プリンター名と一時フォルダーのパスを確認してください。",
+     "The path of a file to be made is too long.\n"
+     "Check the printer name and the path of the temporary folder."},
     {kInkStemTooLong,
      "ﾌﾟﾘﾝﾀｰ名が長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\n"
-     "ﾌﾟﾘﾝﾀｰ名を241ﾊﾞｲﾄ以内にしてから再度ﾀﾞｳﾝﾛｰﾄﾞしてください。"},
+     "ﾌﾟﾘﾝﾀｰ名を241ﾊﾞｲﾄ以内にしてから再度ﾀﾞｳﾝﾛｰﾄﾞしてください。",
+     "The printer name is too long to make the ink simulation file.\n"
+     "Shorten the printer name to 241 bytes or less, then download again."},
     {kInkPathTooLong,
      "一時ﾌｧｲﾙのﾊﾟｽが長すぎるため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。\n"
-     "一時ﾌｫﾙﾀﾞｰのﾊﾟｽを確認してください。"},
+     "一時ﾌｫﾙﾀﾞｰのﾊﾟｽを確認してください。",
+     "The temporary file's path is too long to make the ink simulation file.\n"
+     "Check the path of the temporary folder."},
     {kInkStemHasSlash,
-     "ﾌﾟﾘﾝﾀｰ名に\"/\"が含まれているため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。"},
+     "ﾌﾟﾘﾝﾀｰ名に\"/\"が含まれているため､ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌｧｲﾙを作成できません。",
+     "The ink simulation file cannot be made: the printer name contains \"/\"."},
     {kJobPathTooLong,
      "ﾀﾞｳﾝﾛｰﾄﾞするﾌｧｲﾙのﾊﾟｽが長すぎます。\n"
-     "一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。"},
+     "一時ﾌｫﾙﾀﾞ(TMPDIR)のﾊﾟｽを確認してください。",
+     "The path of the file to download is too long.\n"
+     "Check the path of the temporary folder (TMPDIR)."},
     {kReferenceUnwritable,
      "参照ﾌｧｲﾙを作成できません。\n"
-     "保存先のﾌｫﾙﾀﾞｰを確認してください。"},
+     "保存先のﾌｫﾙﾀﾞｰを確認してください。",
+     "The reference file cannot be made.\n"
+     "Check the folder to save it in."},
 
-    {kChartQuestion, "ｶﾗｰﾁｬｰﾄの印刷を開始します。\nよろしいですか?"},
-    {kChartPrinted, "カラーチャートの印刷を完了しました。"},
+    {kChartQuestion, "ｶﾗｰﾁｬｰﾄの印刷を開始します。\nよろしいですか?",
+     "The colour chart will be printed.\nDo you want to continue?"},
+    {kChartPrinted, "カラーチャートの印刷を完了しました。", "The colour chart has been printed."},
     {kChartQueued,
      "カラーチャートをキューに登録しました。\n"
-     "プリンターが再開されると､印刷されます。"},
-    {kChartTitle, "カラーコントロールチャート"},
-    {kChartPrinterLabel, "プリンター: "},
-    {kChartResourceLabel, "リソース: "},
-    {kChartMethodNative, "プリンターのカラー処理で印刷 (native)"},
-    {kChartMethodComputed, "チャートが色を計算して印刷 (computed)"},
-    {kChartLatestLabel, "更新日時: "},
-    {kChartProfileLabel, "プロファイル名: "},
-    {kChartSimulationLabel, "シミュレーション用: "},
-    {kChartOutputLabel, "出力用: "},
-    {kChartReferenceLabel, "参照ファイル: "},
-    {kChartDateLabel, "印刷日時: "},
-    {kChartResourceMissing, "このリソースはプリンターのディスクにありません。"},
-    {kChartResourceUnusable, "このリソースはプリンターで使用できません。"},
+     "プリンターが再開されると､印刷されます。",
+     "The colour chart is in the printer's queue.\n"
+     "It is printed when the printer is resumed."},
+    {kChartTitle, "カラーコントロールチャート", "Colour Control Chart"},
+    {kChartPrinterLabel, "プリンター: ", "Printer: "},
+    {kChartResourceLabel, "リソース: ", "Resource: "},
+    {kChartMethodNative, "プリンターのカラー処理で印刷 (native)",
+     "Printed by the printer's colour processing (native)"},
+    {kChartMethodComputed, "チャートが色を計算して印刷 (computed)",
+     "Printed with the colours the chart computes (computed)"},
+    {kChartLatestLabel, "更新日時: ", "Updated: "},
+    {kChartProfileLabel, "プロファイル名: ", "Profile name: "},
+    {kChartSimulationLabel, "シミュレーション用: ", "Simulation: "},
+    {kChartOutputLabel, "出力用: ", "Output: "},
+    {kChartReferenceLabel, "参照ファイル: ", "Reference file: "},
+    {kChartDateLabel, "印刷日時: ", "Printed: "},
+    {kChartResourceMissing, "このリソースはプリンターのディスクにありません。",
+     "This resource is not on the printer's disk."},
+    {kChartResourceUnusable, "このリソースはプリンターで使用できません。",
+     "The printer cannot use this resource."},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from
@@ -163,8 +228,8 @@ static_assert(EveryIdHasItsEntry(), "a message id without its text, or out of or
 
 std::atomic<Language> currentLanguage{Language::kJapanese};
 
-const Entry* Find(MessageId id) {
-  for (const Entry& entry : kEntries) {
+const CatalogueEntry* Find(MessageId id) {
+  for (const CatalogueEntry& entry : kEntries) {
     if (entry.id == id) return &entry;
   }
   return nullptr;
@@ -197,8 +262,26 @@ std::string MainCaption() { return MessageText(kMainCaption); }
 
 void SetMessageLanguage(Language language) { currentLanguage = language; }
 
+Language MessageLanguage() { return currentLanguage; }
+
+Language LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang) {
+  // The C library's order: the first of them that is set and not empty decides.
+  for (const char* name : {lcAll, lcMessages, lang}) {
+    if (name != nullptr && *name != '\0') {
+      return std::string_view(name).starts_with("en") ? Language::kEnglish : Language::kJapanese;
+    }
+  }
+  return Language::kJapanese;
+}
+
+Language UserLanguage() {
+  return LanguageOfLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+}
+
+std::span<const CatalogueEntry> CatalogueEntries() { return kEntries; }
+
 const char* MessageText(MessageId id) {
-  const Entry* entry = Find(id);
+  const CatalogueEntry* entry = Find(id);
   if (entry == nullptr) return "";
   if (currentLanguage == Language::kEnglish && entry->english != nullptr) return entry->english;
   return entry->japanese;

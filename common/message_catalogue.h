@@ -1,11 +1,13 @@
 // The message catalogue: every text the program shows in a box, and every box caption,
-// each under an id of its own, and the boxes built from them. Texts break their lines
+// each under an id of its own in Japanese (the program's own texts) and in English, and
+// the boxes built from them. Texts break their lines
 // with "\n" (the front ends show them as they are). Composed messages (a line under the
 // first line, a failure with its reason and the resources sent and not sent) are built
 // here and nowhere else.
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,6 +98,23 @@ enum class Language { kJapanese, kEnglish };
 
 // The language every later lookup uses; Japanese until a front end chooses another.
 void SetMessageLanguage(Language language);
+Language MessageLanguage();
+
+// The user's language from the locale variables, in the C library's order of precedence
+// (the first that is set and not empty decides): English when it begins with "en",
+// Japanese for every other locale and when none is set.
+Language LanguageOfLocale(const char* lcAll, const char* lcMessages, const char* lang);
+// The same from this process's LC_ALL, LC_MESSAGES and LANG.
+Language UserLanguage();
+
+// One entry of the catalogue: its id and its text in each language.
+struct CatalogueEntry {
+  MessageId id;
+  const char* japanese;
+  const char* english;
+};
+// Every entry, in the order of their ids.
+std::span<const CatalogueEntry> CatalogueEntries();
 
 // The text of `id` in the current language.
 const char* MessageText(MessageId id);

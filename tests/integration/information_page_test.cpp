@@ -355,14 +355,21 @@ TEST(InformationPageCommandTest, SendsThePageOnlyWhenConfirmed) {
       question +
       "Vomar Profile Downloader: [yes]\n"
       "Vomar Profile Downloader: ダウンロード情報の印刷を完了しました。\n";
+  const std::string printedInEnglish =
+      "Vomar Profile Downloader: The download information will be printed.\n"
+      "Vomar Profile Downloader: Do you want to continue?\n"
+      "Vomar Profile Downloader: [yes]\n"
+      "Vomar Profile Downloader: The download information has been printed.\n";
   struct Case {
     std::vector<std::string> arguments;
     int status;
     std::string err;
     int jobsSent;
+    const char* lang = nullptr;  // LANG, LC_ALL unset
   };
   const Case cases[] = {
       {{"--printer", "Office_C1", "--yes"}, 0, printed, 1},
+      {{"--printer", "Office_C1", "--yes"}, 0, printedInEnglish, 1, "en_US.UTF-8"},
       {{"--yes", "--printer", "office_c1"}, 0, printed, 1},
       {{"--printer", "Office_C1"},
        1,
@@ -381,11 +388,13 @@ TEST(InformationPageCommandTest, SendsThePageOnlyWhenConfirmed) {
        "vomar-download info-page: takes no operands\n" + usage, 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.arguments.front() + " " + c.arguments.back());
+    SCOPED_TRACE(c.arguments.front() + " " + c.arguments.back() + " " + (c.lang ? c.lang : ""));
     const std::size_t before = server.Jobs("Office_C1").size();
     std::vector<std::string> argv = {testing::VomarDownloadPath(), "info-page"};
     argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
-    const CommandResult run = testing::RunCommand(argv, options);
+    CommandOptions inLocale = options;
+    if (c.lang != nullptr) inLocale.environment = {{"LC_ALL", std::nullopt}, {"LANG", c.lang}};
+    const CommandResult run = testing::RunCommand(argv, inLocale);
     EXPECT_EQ(run.exitStatus, c.status);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, c.err);

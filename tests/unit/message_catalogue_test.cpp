@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vomar {
@@ -14,6 +16,7 @@ TEST(MessageCatalogueTest, SpoolerFailureHoldsReasonAndResourcesBetweenItsTwoLin
   const struct {
     std::vector<std::string> sent, notSent;
     std::string text;
+    Language language = Language::kJapanese;
   } cases[] = {
       {{},
        {},
@@ -33,15 +36,80 @@ TEST(MessageCatalogueTest, SpoolerFailureHoldsReasonAndResourcesBetweenItsTwoLin
        "送信済み: A, B\n"
        "未送信: C\n"
        "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。"},
+      {{"A", "B"},
+       {"C"},
+       "The printer or the print server did not accept the job.\n"
+       "Q: not accepting jobs\n"
+       "Sent: A, B\n"
+       "Not sent: C\n"
+       "Check the printer and the print server, then try again.",
+       Language::kEnglish},
   };
   for (const auto& c : cases) {
+    SetMessageLanguage(c.language);
     const Message message = SpoolerFailureMessage("Q: not accepting jobs", c.sent, c.notSent);
+    SetMessageLanguage(Language::kJapanese);
     EXPECT_EQ(message.text, c.text);
     EXPECT_EQ(message.caption, std::optional<std::string>("Vomar Profile Downloader"));
     EXPECT_EQ(message.flags, unsigned{kMbOk | kMbIconHand});
     EXPECT_EQ(message.owner, MessageOwner::kMainDialog);
     EXPECT_EQ(message.id, MessageId::kSpoolerFailed);
     EXPECT_EQ(message.detail, "");
+  }
+}
+
+// The "%1", "%2", ... of a text, in order.
+std::vector<std::string> Placeholders(std::string_view text) {
+  std::vector<std::string> found;
+  for (std::size_t at = text.find('%'); at != std::string_view::npos; at = text.find('%', at + 1)) {
+    if (at + 1 < text.size() && text[at + 1] >= '1' && text[at + 1] <= '9') {
+      found.emplace_back(text.substr(at, 2));
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// Every entry, present and future, has an English text that fills in what its Japanese
+// one fills in, written in ASCII (not a Japanese text copied into the English slot).
+TEST(MessageCatalogueTest, EveryEntryHasItsEnglishText) {
+  for (const CatalogueEntry& entry : CatalogueEntries()) {
+    SCOPED_TRACE("message " + std::to_string(static_cast<int>(entry.id)) + ": " + entry.japanese);
+    ASSERT_NE(entry.english, nullptr);
+    const std::string_view english = entry.english;
+    EXPECT_FALSE(english.empty());
+    EXPECT_TRUE(std::all_of(english.begin(), english.end(),
+                            [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+    EXPECT_EQ(Placeholders(english), Placeholders(entry.japanese));
+  }
+}
+
+// The language comes from LC_ALL, LC_MESSAGES and LANG in the C library's order: the
+// first that is set and not empty decides, English only for "en...".
+TEST(MessageCatalogueTest, LanguageFollowsTheLocaleThatDecidesMessages) {
+  const struct {
+    const char* lcAll;
+    const char* lcMessages;
+    const char* lang;
+    Language expected;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, Language::kJapanese},
+      {nullptr, nullptr, "en_US.UTF-8", Language::kEnglish},
+      {nullptr, nullptr, "en", Language::kEnglish},
+      {nullptr, nullptr, "ja_JP.UTF-8", Language::kJapanese},
+      {nullptr, nullptr, "de_DE.UTF-8", Language::kJapanese},
+      {nullptr, nullptr, "C.UTF-8", Language::kJapanese},
+      {nullptr, "en_GB.UTF-8", "ja_JP.UTF-8", Language::kEnglish},
+      {nullptr, "ja_JP.UTF-8", "en_US.UTF-8", Language::kJapanese},
+      {"C", "en_GB.UTF-8", "en_US.UTF-8", Language::kJapanese},
+      {"en_AU.UTF-8", "ja_JP.UTF-8", "C", Language::kEnglish},
+      {"", "", "en_US.UTF-8", Language::kEnglish},
+      {"", "POSIX", "en_US.UTF-8", Language::kJapanese},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.lcAll ? c.lcAll : "-") + " " + (c.lcMessages ? c.lcMessages : "-") +
+                 " " + (c.lang ? c.lang : "-"));
+    EXPECT_EQ(LanguageOfLocale(c.lcAll, c.lcMessages, c.lang), c.expected);
   }
 }
 
