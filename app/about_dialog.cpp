@@ -21,7 +21,7 @@ QLabel* CentredLine(QWidget* parent, const QString& text, QRect geometry) {
 
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("100"));
-  setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+  setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報"));
   setFont(TemplateFont());
   setFixedSize(DluToPixels(186), DluToPixels(77));
 
@@ -30,7 +30,7 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
   icon->setGeometry(QRect(DluRect(13, 12, 0, 0).topLeft(), QSize(32, 32)));
   // The lines are as wide as the box so that no glyph is cut; each stays centred on its
   // template position.
-  CentredLine(this, QStringLiteral("ｶﾗｰﾌﾟﾛﾌｧｲﾙﾀﾞｳﾝﾛｰﾄﾞﾂｰﾙ"), DluRect(42, 12, 102, 10));
+  CentredLine(this, tr("ｶﾗｰﾌﾟﾛﾌｧｲﾙﾀﾞｳﾝﾛｰﾄﾞﾂｰﾙ"), DluRect(42, 12, 102, 10));
   CentredLine(this, QStringLiteral("Version " VOMAR_VERSION), DluRect(53, 25, 82, 10));
   CentredLine(this, QStringLiteral("Copyright (C) Vomar"), DluRect(31, 39, 125, 10));
 

@@ -15,8 +15,7 @@ CCustomFileDialog::CCustomFileDialog(QWidget* parent)
   setAcceptMode(QFileDialog::AcceptOpen);
   setFileMode(QFileDialog::ExistingFile);
   setDefaultSuffix(QStringLiteral("icm"));
-  setNameFilters({QStringLiteral("ColorProfile (*.icm *.icc)"),
-                  QStringLiteral("All Files (*)")});
+  setNameFilters({tr("ColorProfile (*.icm *.icc)"), tr("All Files (*)")});
 
   fullPath_->setObjectName(QStringLiteral("1003"));
   fullPath_->setReadOnly(true);

@@ -6,15 +6,13 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 
 #include "app/application_name.h"
 #include "app/desktop_entry.h"
+#include "app/dialog_language.h"
 #include "app/downloader_dialog.h"
 #include "cups_client/cups_spooler.h"
 
@@ -51,14 +49,6 @@ void QuitOnTerminate() {
 
 }  // namespace
 
-bool LoadQtTranslation(QTranslator& translator) {
-  if (!translator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    return false;
-  }
-  return QCoreApplication::installTranslator(&translator);
-}
-
 void RunMainDialog(CDownloaderDialog& dialog) {
   QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit,
                    Qt::QueuedConnection);
@@ -82,8 +72,11 @@ int CDownloaderApp::Run(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
-  QTranslator qtTranslation;
-  LoadQtTranslation(qtTranslation);
+  DialogLanguage language;
+  if (!language.Use(UserLanguage(), TranslationFolder())) {
+    std::fprintf(stderr, "%s: a translation of the dialog is missing (%s or Qt's own)\n",
+                 kApplicationName, qPrintable(TranslationFolder()));
+  }
   QuitOnTerminate();
   CupsSpooler spooler;
   CDownloaderDialog dialog(spooler);

@@ -3,8 +3,6 @@
 // application quits, once the work under way has ended.
 #pragma once
 
-class QTranslator;
-
 namespace vomar::app {
 
 class CDownloaderDialog;
@@ -15,11 +13,6 @@ class CDownloaderApp {
   // start-up failed or a register switch could not do its work.
   int Run(int argc, char** argv);
 };
-
-// Loads Qt's own translation for the user's locale (qtbase_<language>.qm from Qt's
-// translations folder) into `translator` and installs it, so that the standard buttons
-// and the file chooser speak the dialog's language. False when there is none.
-bool LoadQtTranslation(QTranslator& translator);
 
 // Shows `dialog` (already initialised) and handles events until it closes or the
 // application quits; then waits, still handling events, for the work under way.

@@ -135,7 +135,7 @@ void CDownloaderDialog::ListPrinters() {
   busy_ = true;
   commandRunning_ = true;
   panel_->setEnabled(false);
-  ShowProgress(QStringLiteral("ﾌﾟﾘﾝﾀｰの一覧を取得しています..."));
+  ShowProgress(tr("ﾌﾟﾘﾝﾀｰの一覧を取得しています..."));
   RunCommandThread(*this, this, [listed, &spooler, config](FrontEnd& front) {
     ListingMessages messages(front, spooler);
     *listed = FillPrinterList(spooler, config, messages, DialogDiagnostics());

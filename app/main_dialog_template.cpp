@@ -1,5 +1,6 @@
 #include "app/main_dialog_template.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 
 #include "app/dialog_units.h"
@@ -7,6 +8,11 @@
 namespace vomar::app {
 
 namespace {
+
+// The context in which the template's texts are translated.
+class MainDialog {
+  Q_DECLARE_TR_FUNCTIONS(MainDialog)
+};
 
 constexpr int kTemplateWidth = 319;
 constexpr int kTemplateHeight = 208;
@@ -27,8 +33,8 @@ Control* PlaceText(Control* control, const char* id, QRect geometry) {
   return Place(control, id, geometry);
 }
 
-QPushButton* Button(QWidget* panel, const char* id, const char* text, QRect geometry) {
-  auto* button = Place(new QPushButton(QString::fromUtf8(text), panel), id, geometry);
+QPushButton* Button(QWidget* panel, const char* id, const QString& text, QRect geometry) {
+  auto* button = Place(new QPushButton(text, panel), id, geometry);
   button->setFocusPolicy(Qt::StrongFocus);
   return button;
 }
@@ -43,16 +49,16 @@ QComboBox* DropDownList(QWidget* panel, const char* id, QRect geometry) {
   return list;
 }
 
-void Static(QWidget* panel, const char* text, QRect geometry) {
-  PlaceText(new QLabel(QString::fromUtf8(text), panel), nullptr, geometry);
+void Static(QWidget* panel, const QString& text, QRect geometry) {
+  PlaceText(new QLabel(text, panel), nullptr, geometry);
 }
 
-void Group(QWidget* panel, const char* text, QRect geometry) {
-  Place(new QGroupBox(QString::fromUtf8(text), panel), nullptr, geometry)->lower();
+void Group(QWidget* panel, const QString& text, QRect geometry) {
+  Place(new QGroupBox(text, panel), nullptr, geometry)->lower();
 }
 
-QRadioButton* Radio(QWidget* panel, const char* id, const char* text, QRect geometry) {
-  auto* radio = PlaceText(new QRadioButton(QString::fromUtf8(text), panel), id, geometry);
+QRadioButton* Radio(QWidget* panel, const char* id, const QString& text, QRect geometry) {
+  auto* radio = PlaceText(new QRadioButton(text, panel), id, geometry);
   radio->setAutoExclusive(false);
   radio->setFocusPolicy(Qt::ClickFocus);  // not a tab stop
   return radio;
@@ -66,11 +72,11 @@ QSize MainDialogSize() {
 
 MainDialogControls CreateMainDialogControls(QWidget* dialog, QWidget* panel) {
   MainDialogControls c{};
-  c.downloadButton = Button(panel, "1009", "ﾀﾞｳﾝﾛｰﾄﾞ実行", DluRect(206, 189, 57, 14));
-  c.exitButton = Button(panel, "2", "終了", DluRect(267, 189, 47, 14));
-  Group(panel, "ﾀﾞｳﾝﾛｰﾄﾞするﾌﾟﾛﾌｧｲﾙの選択", DluRect(6, 8, 109, 46));
-  c.iccRadio = Radio(panel, "1000", "ICCﾌﾟﾛﾌｧｲﾙ", DluRect(13, 19, 73, 13));
-  c.inkRadio = Radio(panel, "1001", "ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ", DluRect(13, 34, 81, 14));
+  c.downloadButton = Button(panel, "1009", MainDialog::tr("ﾀﾞｳﾝﾛｰﾄﾞ実行"), DluRect(206, 189, 57, 14));
+  c.exitButton = Button(panel, "2", MainDialog::tr("終了"), DluRect(267, 189, 47, 14));
+  Group(panel, MainDialog::tr("ﾀﾞｳﾝﾛｰﾄﾞするﾌﾟﾛﾌｧｲﾙの選択"), DluRect(6, 8, 109, 46));
+  c.iccRadio = Radio(panel, "1000", MainDialog::tr("ICCﾌﾟﾛﾌｧｲﾙ"), DluRect(13, 19, 73, 13));
+  c.inkRadio = Radio(panel, "1001", MainDialog::tr("ｲﾝｸｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ"), DluRect(13, 34, 81, 14));
   // One group: a click turns its radio on and the other off. Qt's own exclusive groups
   // would make the checked radio a tab stop, which these are not.
   for (auto [on, off] : {std::pair{c.iccRadio, c.inkRadio}, std::pair{c.inkRadio, c.iccRadio}}) {
@@ -79,20 +85,22 @@ MainDialogControls CreateMainDialogControls(QWidget* dialog, QWidget* panel) {
       off->setChecked(false);
     });
   }
-  Static(panel, "ﾌﾟﾘﾝﾀｰの選択：", DluRect(121, 6, 49, 11));
+  Static(panel, MainDialog::tr("ﾌﾟﾘﾝﾀｰの選択："), DluRect(121, 6, 49, 11));
   c.printerList = DropDownList(panel, "1002", DluRect(134, 20, 180, 186));
   c.printerList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  Static(panel, "ﾌﾟﾛﾌｧｲﾙNo.：", DluRect(121, 36, 38, 10));
+  Static(panel, MainDialog::tr("ﾌﾟﾛﾌｧｲﾙNo.："), DluRect(121, 36, 38, 10));
   c.profileNumberList = DropDownList(panel, "1004", DluRect(135, 48, 23, 61));
-  Group(panel, "ｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ", DluRect(6, 65, 308, 57));
-  c.simulationBrowseButton = Button(panel, "1007", "参照...", DluRect(266, 75, 38, 15));
+  Group(panel, MainDialog::tr("ｼﾐｭﾚｰｼｮﾝﾌﾟﾛﾌｧｲﾙ"), DluRect(6, 65, 308, 57));
+  c.simulationBrowseButton = Button(panel, "1007", MainDialog::tr("参照..."),
+                                    DluRect(266, 75, 38, 15));
   c.simulationPathBox = Place(new PathBox(panel), "1003", DluRect(16, 94, 288, 23));
-  Group(panel, "出力ﾌﾟﾛﾌｧｲﾙ", DluRect(6, 126, 308, 56));
-  c.outputBrowseButton = Button(panel, "1008", "参照...", DluRect(264, 133, 38, 15));
+  Group(panel, MainDialog::tr("出力ﾌﾟﾛﾌｧｲﾙ"), DluRect(6, 126, 308, 56));
+  c.outputBrowseButton = Button(panel, "1008", MainDialog::tr("参照..."), DluRect(264, 133, 38, 15));
   c.outputPathBox = Place(new PathBox(panel), "1006", DluRect(16, 154, 288, 22));
-  c.versionButton = Button(panel, "1010", "ﾊﾞｰｼﾞｮﾝ情報", DluRect(6, 189, 47, 14));
-  c.informationButton = Button(panel, "1014", "ﾀﾞｳﾝﾛｰﾄﾞ情報印刷", DluRect(56, 189, 98, 14));
-  c.hiddenOkButton = Button(panel, "1013", "OK", DluRect(172, 191, 11, 10));
+  c.versionButton = Button(panel, "1010", MainDialog::tr("ﾊﾞｰｼﾞｮﾝ情報"), DluRect(6, 189, 47, 14));
+  c.informationButton = Button(panel, "1014", MainDialog::tr("ﾀﾞｳﾝﾛｰﾄﾞ情報印刷"),
+                               DluRect(56, 189, 98, 14));
+  c.hiddenOkButton = Button(panel, "1013", QStringLiteral("OK"), DluRect(172, 191, 11, 10));
   c.hiddenOkButton->hide();
   c.hiddenOkButton->setEnabled(false);
   // The dialog's default button, so that Return outside a push button presses none

@@ -1,10 +1,11 @@
-// A picture of the dialog as the user sees it, taken with QWidget::grab(): the README
-// shows it (docs/dialog.png). Written to VOMAR_SCREENSHOT when set, else into the
-// build tree.
+// Pictures of the dialog as the user sees it, in Japanese and in English, taken with
+// QWidget::grab(): the README shows them (docs/dialog.png, docs/dialog-en.png). Written
+// into the folder VOMAR_SCREENSHOT names when set, else into the build tree.
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QTest>
 
+#include "app/dialog_language.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
 #include "tests/support/cups_test_server.h"
@@ -16,7 +17,20 @@ namespace {
 class DialogScreenshotTest : public QObject {
   Q_OBJECT
  private slots:
-  void JapaneseTextInAJapaneseFont() {
+  void TextInAJapaneseFont_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Japanese") << int(Language::kJapanese) << "dialog.png";
+    QTest::newRow("English") << int(Language::kEnglish) << "dialog-en.png";
+  }
+
+  // In either language the font has Japanese glyphs: the English dialog shows Japanese
+  // names of printers and profiles too.
+  void TextInAJapaneseFont() {
+    QFETCH(int, language);
+    QFETCH(QString, file);
+    app::DialogLanguage translations;
+    QVERIFY(translations.Use(Language(language), VOMAR_BINARY_DIR "/translations"));
     // A server of its own, whose default printer has a short device name.
     CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-picture");
     QVERIFY(server.Start());
@@ -41,10 +55,10 @@ class DialogScreenshotTest : public QObject {
              qPrintable(drawn.family()));
     const QImage picture = h.dialog().grab().toImage();
     QCOMPARE(picture.size(), h.dialog().size());
-    const QByteArray target = qEnvironmentVariableIsSet("VOMAR_SCREENSHOT")
-                                  ? qgetenv("VOMAR_SCREENSHOT")
-                                  : QByteArray(VOMAR_BINARY_DIR "/dialog.png");
-    QVERIFY(picture.save(QString::fromLocal8Bit(target), "PNG"));
+    const QString folder = qEnvironmentVariableIsSet("VOMAR_SCREENSHOT")
+                               ? qEnvironmentVariable("VOMAR_SCREENSHOT")
+                               : QStringLiteral(VOMAR_BINARY_DIR);
+    QVERIFY(picture.save(folder + "/" + file, "PNG"));
   }
 };
 

@@ -3,7 +3,6 @@
 #include <signal.h>
 
 #include <QTest>
-#include <QTranslator>
 #include <filesystem>
 
 #include "app/downloader_app.h"
@@ -157,19 +156,6 @@ class DialogStartupTest : public QObject {
     QVERIFY(h.dialog().isVisible());
     QCOMPARE(h.c().printerList->count(), 0);
     QVERIFY(h.c().downloadButton->isEnabled());
-  }
-
-  // Qt's own texts (standard buttons, the file chooser) follow the user's language.
-  void QtTranslation() {
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    QTranslator translator;
-    const bool loaded = app::LoadQtTranslation(translator);
-    const QString yes = QCoreApplication::translate("QPlatformTheme", "&Yes");
-    QCoreApplication::removeTranslator(&translator);
-    QLocale::setDefault(previous);
-    QVERIFY(loaded);
-    QCOMPARE(yes, QString("はい(&Y)"));
   }
 
  private:

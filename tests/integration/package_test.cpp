@@ -70,7 +70,11 @@ std::vector<std::string> ExpectedMembers() {
     add("-rw-r--r--", "./usr/share/icons/hicolor/scalable/apps/vomar-profile-downloader.svg");
   }
   add("-rw-r--r--", "./usr/share/man/man1/vomar-download.1.gz");
-  if (VOMAR_WITH_DIALOG) add("-rw-r--r--", "./usr/share/man/man1/vomar-profile-downloader.1.gz");
+  if (VOMAR_WITH_DIALOG) {
+    add("-rw-r--r--", "./usr/share/man/man1/vomar-profile-downloader.1.gz");
+    add("-rw-r--r--",
+        "./usr/share/vomar-profile-downloader/translations/vomar-profile-downloader_en.qm");
+  }
   return members;
 }
 
@@ -89,7 +93,7 @@ std::set<std::string> DependedOn(const std::string& deb) {
 
 // Starts the dialog, waits for the line of its error stream that names its configuration
 // (written once the file is found), then sends SIGTERM as an ending session does. Gives
-// that line and the exit status.
+// the error stream up to that line and the exit status.
 std::pair<std::string, int> StartDialogThenEndSession(const std::string& program,
                                                       const CommandOptions& options) {
   int err[2];
@@ -105,19 +109,20 @@ std::pair<std::string, int> StartDialogThenEndSession(const std::string& program
     _exit(127);
   }
   close(err[1]);
-  std::string line;
+  std::string line, lines;
   char c;
   while (line.find("configuration ") == std::string::npos && read(err[0], &c, 1) == 1) {
     line = c == '\n' ? std::string() : line + c;
+    lines += c;
   }
-  while (read(err[0], &c, 1) == 1 && c != '\n') line += c;
+  while (read(err[0], &c, 1) == 1 && c != '\n') lines += c;
   kill(pid, SIGTERM);
   while (read(err[0], &c, 1) == 1) {
   }
   close(err[0]);
   int status = 0;
   waitpid(pid, &status, 0);
-  return {line, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
+  return {lines, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
 }
 
 TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
@@ -207,7 +212,8 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
 
   // Started in a folder without a configuration (as the menu entry starts it, in the
   // home folder), the dialog takes the user's: it comes up, and a session's end
-  // (SIGTERM) ends it normally.
+  // (SIGTERM) ends it normally. Under an English locale it finds its translation (else
+  // it would say that one is missing).
   ScratchDirectory home;
   fs::create_directories(home.File(".config/vomar-profile-downloader"));
   fs::copy_file(cwd.File("KZProFDw.INI"), home.File(".config/vomar-profile-downloader/KZProFDw.INI"));
@@ -215,10 +221,15 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
   dialog.environment["XDG_CONFIG_HOME"] = std::nullopt;
   dialog.environment["VOMAR_DIAGNOSTICS"] = "1";
   dialog.workingDirectory = home.path();
-  EXPECT_EQ(StartDialogThenEndSession(program, dialog),
-            std::make_pair("vomar-profile-downloader: configuration " +
-                               home.File(".config/vomar-profile-downloader/KZProFDw.INI"),
-                           0));
+  for (const char* lang : {"ja_JP.UTF-8", "en_GB.UTF-8"}) {
+    dialog.environment["LC_ALL"] = std::nullopt;
+    dialog.environment["LANG"] = lang;
+    EXPECT_EQ(StartDialogThenEndSession(program, dialog),
+              std::make_pair("vomar-profile-downloader: configuration " +
+                                 home.File(".config/vomar-profile-downloader/KZProFDw.INI"),
+                             0))
+        << lang;
+  }
 }
 
 }  // namespace
