@@ -220,8 +220,12 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
   dialog.environment["HOME"] = home.path();
   dialog.environment["XDG_CONFIG_HOME"] = std::nullopt;
   dialog.environment["VOMAR_DIAGNOSTICS"] = "1";
+  // As in a session (Qt would warn on standard error without one).
+  fs::create_directories(home.File("runtime"));
+  fs::permissions(home.File("runtime"), fs::perms::owner_all);
+  dialog.environment["XDG_RUNTIME_DIR"] = home.File("runtime");
   dialog.workingDirectory = home.path();
-  for (const char* lang : {"ja_JP.UTF-8", "en_GB.UTF-8"}) {
+  for (const char* lang : {"ja_JP.UTF-8", "en_US.UTF-8"}) {
     dialog.environment["LC_ALL"] = std::nullopt;
     dialog.environment["LANG"] = lang;
     EXPECT_EQ(StartDialogThenEndSession(program, dialog),
