@@ -5,8 +5,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
-#include "common/cp932.h"
-#include "common/temp_directory.h"
+#include "common/path_limit.h"
 
 namespace vomar::app {
 
@@ -17,7 +16,7 @@ PathBox::PathBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 bool PathBox::AcceptsPath(const QString& path) {
-  return Utf8ToCp932(path.toStdString()).size() <= kMaxPathBytes;
+  return PathFits(path.toStdString());
 }
 
 bool PathBox::Fits(const QString& incoming) const {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/cp932.h"
+#include "common/path_limit.h"
 #include "common/printer_lock.h"
 #include "common/message_catalogue.h"
 #include "common/temp_directory.h"
@@ -27,10 +27,6 @@ void ShowMain(MessageSink& messages, MessageId id, unsigned flags) {
   messages.Show(MainDialogMessage(id, flags));
 }
 
-// Paths longer than the 255 bytes of the Windows program's buffers are refused rather
-// than cut. The bytes are those of code page 932, the program's own encoding: a kanji
-// counts two, as it did there (UTF-8 would count three).
-bool PathFits(const std::string& path) { return Utf8ToCp932(path).size() <= kMaxPathBytes; }
 
 bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
   if (request.mode == DownloadMode::kInkSimulation && !PathFits(request.simulationProfilePath)) {

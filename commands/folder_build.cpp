@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/path_limit.h"
 #include "common/temp_directory.h"
 #include "icc/lut.h"
 #include "icc/profile_reader.h"
@@ -89,7 +90,7 @@ std::optional<std::vector<std::string>> BuildIntoFolder(const FileBuild& build,
   std::string staging = directory + ".vomar-XXXXXX";
   bool fits = true;
   for (const std::string& name : FileNames(build)) {
-    fits = fits && staging.size() + 1 + name.size() <= kMaxPathBytes;
+    fits = fits && PathFits(staging + "/" + name);
   }
   if (!fits || mkdtemp(staging.data()) == nullptr) return BuildFiles(build, environment);
 

@@ -1,7 +1,6 @@
 // Where the builders put their output files, and how they open them.
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -28,8 +27,5 @@ std::FILE* CreateOutputFile(const std::string& path);
 // "<action> <path>: <the system's text for error>", e.g. "cannot create /tmp/x: No space
 // left on device": the detail of a message about a file.
 std::string FileErrorText(const char* action, const std::string& path, int error);
-
-// Longest path or name, in bytes, that the program hands on (the classic 256-byte buffers).
-inline constexpr std::size_t kMaxPathBytes = 255;
 
 }  // namespace vomar

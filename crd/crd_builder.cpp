@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/message_catalogue.h"
+#include "common/path_limit.h"
 #include "common/temp_directory.h"
 #include "common/text_writer.h"
 #include "crd/crd_document.h"
@@ -117,15 +118,14 @@ BuildResult CrdBuild::Fail() {
 
 bool CrdBuild::NamesFit(const std::string& profilePath, const std::string& directory,
                         const std::string& stem, std::array<std::string, 3>& paths) {
-  if (profilePath.size() > kMaxPathBytes) {
+  if (!PathFits(profilePath)) {
     Show(ErrorMessage(MessageId::kOutputPathTooLong, MessageOwner::kNone));
     return false;
   }
   for (std::size_t k = 0; k < kCrdIntents.size(); ++k) {
     const std::string name = stem + kCrdIntents[k].suffix;
     paths[k] = directory + name;
-    if (stem.size() > kMaxPathBytes || name.size() > kMaxPathBytes ||
-        paths[k].size() > kMaxPathBytes) {
+    if (!PathFits(stem) || !PathFits(name) || !PathFits(paths[k])) {
       Show(ErrorMessage(MessageId::kCrdPathTooLong, MessageOwner::kNone));
       return false;
     }

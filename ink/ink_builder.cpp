@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "common/message_catalogue.h"
+#include "common/path_limit.h"
 #include "common/temp_directory.h"
 #include "postscript/downloader.h"
 #include "postscript/stamp_lines.h"
@@ -92,6 +93,7 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
   messageShown_ = false;
   stampFailed_ = false;
   ReleaseTagList(list_);
+  if (!ProfilePathsFit(simulationProfilePath, outputProfilePath)) return BuildResult::kFailed;
 
   std::string directory = environment_.outputDirectory;
   std::string problem;
@@ -259,17 +261,24 @@ void InkSimulationBuilder::ShowOwnerless(MessageId id) {
   messageShown_ = true;
 }
 
+bool InkSimulationBuilder::ProfilePathsFit(const std::string& simulationProfilePath,
+                                           const std::string& outputProfilePath) {
+  if (!PathFits(simulationProfilePath)) return Refuse(MessageId::kSimulationPathTooLong);
+  if (!PathFits(outputProfilePath)) return Refuse(MessageId::kOutputPathTooLong);
+  return true;
+}
+
 bool InkSimulationBuilder::OutputNameFits(const std::string& stem, const std::string& path) {
-  std::optional<MessageId> refusal;
   if (stem.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
-    refusal = MessageId::kInkStemHasSlash;
-  } else if (stem.size() > kMaxStemBytes) {
-    refusal = MessageId::kInkStemTooLong;
-  } else if (path.size() > kMaxPathBytes) {
-    refusal = MessageId::kInkPathTooLong;
+    return Refuse(MessageId::kInkStemHasSlash);
   }
-  if (!refusal) return true;
-  environment_.messages.Show(ErrorMessage(*refusal, MessageOwner::kNone));
+  if (Cp932Length(stem) > kMaxStemBytes) return Refuse(MessageId::kInkStemTooLong);
+  if (!PathFits(path)) return Refuse(MessageId::kInkPathTooLong);
+  return true;
+}
+
+bool InkSimulationBuilder::Refuse(MessageId id) {
+  environment_.messages.Show(ErrorMessage(id, MessageOwner::kNone));
   messageShown_ = true;
   return false;
 }

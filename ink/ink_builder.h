@@ -50,8 +50,12 @@ class InkSimulationBuilder {
                   TagSelection load);
   // Shows an owner-less box and remembers that the user has been told.
   void ShowOwnerless(MessageId id);
-  // Refuses a stem or path the classic buffers would not hold, before anything is written.
+  // Refuse profile paths, a stem or a file path over the limits, before anything is
+  // written, with the error box; false after it.
+  bool ProfilePathsFit(const std::string& simulationProfilePath,
+                       const std::string& outputProfilePath);
   bool OutputNameFits(const std::string& stem, const std::string& path);
+  bool Refuse(MessageId id);
 
   BuildEnvironment environment_;
   TagTableList list_;

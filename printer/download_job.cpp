@@ -8,6 +8,7 @@
 
 #include "common/file_handle.h"
 #include "common/message_catalogue.h"
+#include "common/path_limit.h"
 #include "common/temp_directory.h"
 #include "printer/spooler.h"
 
@@ -107,7 +108,7 @@ SendResult DownloadJob::SendJobFile(const std::string& printerName, const std::s
 std::optional<JobFailure> DownloadJob::TrySendJobFile(const std::string& printerName,
                                                       const std::string& path,
                                                       const JobKind& kind) {
-  if (path.size() > kMaxPathBytes) return JobFailure{JobFailure::Cause::kPathTooLong, {}};
+  if (!PathFits(path)) return JobFailure{JobFailure::Cause::kPathTooLong, {}};
 
   // Nothing when the job was spooled, else why not. The printer is released before the
   // caller reports the failure, so no job stays open behind a modal box.

@@ -73,17 +73,26 @@ class DialogDownloadTest : public QObject {
 
   void Downloads_data() {
     QTest::addColumn<bool>("ink");
+    QTest::addColumn<QString>("folder");  // of the profiles, under the scratch folder
     QTest::addColumn<int>("number");
     QTest::addColumn<QStringList>("progress");
     QTest::addColumn<QStringList>("stored");
     QTest::newRow("ICC profile, number 2")
-        << false << 2
+        << false << "" << 2
+        << QStringList{kChecking, kBuilding, Sending(1, 3), Sending(2, 3), Sending(3, 3), ""}
+        << QStringList{"Resource/ColorRendering/Custom2_BusinessColorRendering",
+                       "Resource/ColorRendering/Custom2_ColorimetricColorRendering",
+                       "Resource/ColorRendering/Custom2_PhotoColorRendering"};
+    // About 100 kanji: within 255 bytes of code page 932, not of UTF-8.
+    const qsizetype kanji = std::min<qsizetype>(50, (234 - qsizetype(scratch_.path().size())) / 4);
+    QTest::newRow("ICC profile in kanji folders")
+        << false << "/" + QString(kanji, QChar(0x6F22)) + "/" + QString(kanji, QChar(0x5B57)) << 2
         << QStringList{kChecking, kBuilding, Sending(1, 3), Sending(2, 3), Sending(3, 3), ""}
         << QStringList{"Resource/ColorRendering/Custom2_BusinessColorRendering",
                        "Resource/ColorRendering/Custom2_ColorimetricColorRendering",
                        "Resource/ColorRendering/Custom2_PhotoColorRendering"};
     QTest::newRow("ink simulation, number 3")
-        << true << 3 << QStringList{kChecking, kBuilding, Sending(1, 1), ""}
+        << true << "" << 3 << QStringList{kChecking, kBuilding, Sending(1, 1), ""}
         << QStringList{"Ink/Custom3_Ink"};
   }
 
@@ -93,11 +102,14 @@ class DialogDownloadTest : public QObject {
     // ink row asks.
     const bool diagnostics = ink;
     if (diagnostics) qputenv("VOMAR_DIAGNOSTICS", "1");
+    QFETCH(QString, folder);
     QFETCH(int, number);
     QFETCH(QStringList, progress);
     QFETCH(QStringList, stored);
-    const std::string output = WriteOutputProfile(scratch_.File("Vomar A3 Gloss.icc"));
-    const std::string simulation = WriteSimulationProfile(scratch_.File("Japan Coated.icc"));
+    const std::string profiles = scratch_.path() + folder.toStdString();
+    fs::create_directories(profiles);
+    const std::string output = WriteOutputProfile(profiles + "/Vomar A3 Gloss.icc");
+    const std::string simulation = WriteSimulationProfile(profiles + "/Japan Coated.icc");
     const fs::file_time_type started = fs::file_time_type::clock::now();
 
     DialogHarness h;
@@ -106,12 +118,15 @@ class DialogDownloadTest : public QObject {
     ChoosePrinter(c.printerList, kQueue);
     if (ink) h.Click(c.inkRadio);
     c.profileNumberList->setCurrentIndex(number - 1);
-    if (ink) {
-      c.simulationPathBox->setFocus();
-      QTest::keyClicks(c.simulationPathBox, QString::fromStdString(simulation));
-    }
-    c.outputPathBox->setFocus();
-    QTest::keyClicks(c.outputPathBox, QString::fromStdString(output));
+    // Typed character by character (keyClicks takes ASCII only).
+    const auto type = [](QWidget* box, const std::string& text) {
+      box->setFocus();
+      for (QChar c : QString::fromStdString(text)) {
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      }
+    };
+    if (ink) type(c.simulationPathBox, simulation);
+    type(c.outputPathBox, output);
     h.answers = {kIdYes};
     QSignalSpy shown(&h.dialog(), &app::CDownloaderDialog::progressChanged);
     std::fflush(stdout);

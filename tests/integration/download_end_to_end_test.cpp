@@ -5,8 +5,10 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <regex>
 
+#include "common/cp932.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
 #include "tests/support/scratch_directory.h"
@@ -264,6 +266,125 @@ TEST_F(DownloadEndToEndTest, InkSimulationNumberThreeIsStoredAndSelectableOnTheP
       "(Custom3_Ink) KZsetcmyksimulation (selected) =\n");
   ASSERT_TRUE(query.ok) << query.log;
   EXPECT_EQ(query.out, "Press (Japan).icc\nOffice C1 Gloss.icc\nselected\n");
+}
+
+// `count` times `kanji` (a UTF-8 character of three bytes, two in code page 932).
+std::string Repeated(const char* kanji, std::size_t count) {
+  std::string text;
+  for (std::size_t k = 0; k < count; ++k) text += kanji;
+  return text;
+}
+
+// A profile path of exactly `bytes` bytes of code page 932 under the ASCII folder `base`:
+// folders of 80 kanji, then a file name of `kanji` ending in ".icc". Every name keeps
+// within the 255 bytes of UTF-8 a file system allows.
+std::string KanjiPath(const std::string& base, std::size_t bytes, const char* kanji) {
+  std::string path = base;
+  std::size_t left = bytes - base.size();
+  for (; left > 2 * 80 + 1 + 8; left -= 2 * 80 + 1) path += "/" + Repeated("漢", 80);
+  const std::size_t name = left - 1 - 4;
+  return path + "/" + Repeated(kanji, name / 2) + (name % 2 == 1 ? "x" : "") + ".icc";
+}
+
+// Paths count the bytes of code page 932, where a kanji takes two (three in UTF-8): each
+// form of the commands takes profiles of about 100 kanji up to 255 bytes, with kanji in
+// the temporary folder too, and the printer stores their names; one byte over, each
+// refuses the path with the path box's own message before anything is built or sent.
+TEST_F(DownloadEndToEndTest, KanjiPathsCountTheirCodePage932BytesUpToTheLimit) {
+  const std::string queue = "Vomar_Virtual";
+  const std::filesystem::path disk = testing::QueueDisk(CupsTestServer::Shared().Dir(), queue);
+  ASSERT_TRUE(std::filesystem::is_directory(disk)) << "no virtual printer queue";
+  const std::string base = scratch.path();
+  // The maker's profiles, a simulation and an output profile for the queue's model.
+  testing::TestProfileOptions options;
+  options.gridPoints = 3;
+  options.manufacturer = sig::kTavn;
+  std::map<std::pair<std::size_t, bool>, std::string> profiles;  // (bytes, simulation)
+  for (const std::size_t bytes : {255u, 256u}) {
+    for (const bool simulation : {true, false}) {
+      const std::string path = KanjiPath(base, bytes, simulation ? "刷" : "色");
+      ASSERT_EQ(Utf8ToCp932(path).size(), bytes);
+      std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+      options.modelDescription = simulation ? "Vomar Press INK" : "Vomar Color A3";
+      ASSERT_TRUE(testing::WriteTestProfile(options, path));
+      profiles[{bytes, simulation}] = path;
+    }
+  }
+  const std::string& longest = profiles[{255, false}];
+  ASSERT_GT(longest.size(), 255u);  // in UTF-8
+  // The files are built in a kanji folder too, as far as the job's paths leave room.
+  const std::size_t room = base.size() < 170 ? (170 - base.size()) / 2 : 0;
+  const std::string temp = scratch.File(Repeated("一", std::min<std::size_t>(70, room)));
+  std::filesystem::create_directory(temp);
+  std::filesystem::create_directory(scratch.File("out"));
+
+  const std::string kMain = "Vomar Profile Downloader: ";
+  const std::string kErr = "Voma Profile Downloader Err: ";
+  const std::string downloaded = "vomar-download: downloading to Vomar_Virtual\n" + kMain +
+                                 "ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n" + kMain +
+                                 "作業を継続しますか？\n" + kMain + "[yes]\n" + kMain +
+                                 "ダウンロードが完了しました。\n";
+  const std::string outputTooLong = kErr + "指定の出力プロファイルパスが長すぎます。\n" + kErr +
+                                    "指定の出力プロファイルパスを確認してください。\n";
+  // The output box's check of the ink marker finds none.
+  const std::string dmdd = "Error in Dmdd Tag\n";
+  const std::string simulationTooLong =
+      kErr + "指定のシュミュレーションプロファイルパスが長すぎます。\n" + kErr +
+      "指定のシュミュレーションプロファイルパスを確認してください。\n";
+  struct Case {
+    const char* command;
+    bool printer;  // downloads to the queue; else builds into out/
+    std::size_t bytes;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"crd", true, 255, downloaded},
+      {"ink", true, 255, dmdd + downloaded},
+      {"crd", false, 255, ""},
+      {"ink", false, 255, ""},
+      {"crd", true, 256, "vomar-download: downloading to Vomar_Virtual\n" + outputTooLong},
+      {"ink", true, 256, dmdd + "vomar-download: downloading to Vomar_Virtual\n" + simulationTooLong},
+      {"crd", false, 256, outputTooLong},
+      {"ink", false, 256, simulationTooLong},
+  };
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.command) + (c.printer ? " --printer " : " --output-dir ") +
+                             std::to_string(c.bytes);
+    const bool ink = std::string(c.command) == "ink";
+    std::vector<std::string> argv = {testing::VomarDownloadPath(), c.command, "--number", "1"};
+    const std::vector<std::string> where = {"--printer", queue, "--yes"};
+    const std::vector<std::string> into = {"--output-dir", scratch.File("out"), "--stem", "S"};
+    argv.insert(argv.end(), c.printer ? where.begin() : into.begin(), c.printer ? where.end() : into.end());
+    if (ink) argv.push_back(profiles[{c.bytes, true}]);
+    argv.push_back(profiles[{255, false}]);
+    if (!ink) argv.back() = profiles[{c.bytes, false}];
+    CommandOptions commandOptions;
+    commandOptions.environment["TMPDIR"] = temp;
+    commandOptions.workingDirectory = base;
+    const std::size_t printedBefore = testing::PrintedJobs(disk).size();
+    const CommandResult run = testing::RunCommand(argv, commandOptions);
+    EXPECT_EQ(run.exitStatus, c.bytes == 255 ? 0 : 1) << what;
+    EXPECT_EQ(run.err, c.err) << what;
+    if (!c.printer || c.bytes != 255) {
+      FinishedJobs(queue, CupsTestServer::Shared().Jobs(queue).size());
+      EXPECT_EQ(testing::PrintedJobs(disk).size(), printedBefore) << what;
+      continue;
+    }
+    // The printer stores the resource with the profiles' file names in code page 932.
+    FinishedJobs(queue, CupsTestServer::Shared().Jobs(queue).size());
+    const GsResult query = GsPrinter(disk).RunQuery(
+        ink ? "(%disk0%/Ink/Custom1_Ink) run userdict /5e2a7c1d93 get /CMYKSimulation get\n"
+              "dup /INKFILE get = /DEVFILE get =\n"
+            : "/Custom1_PhotoColorRendering /ColorRendering findresource /ICCFILE get =\n");
+    ASSERT_TRUE(query.ok) << what << query.log;
+    const auto name = [&](bool simulation) {
+      return Utf8ToCp932(std::filesystem::path(profiles[{255, simulation}]).filename().string()) + "\n";
+    };
+    EXPECT_EQ(query.out, ink ? name(true) + name(false) : name(false)) << what;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.File("out")),
+                          std::filesystem::directory_iterator()),
+            4);  // three CRDs and the ink file of the 255-byte builds
 }
 
 }  // namespace

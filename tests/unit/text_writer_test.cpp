@@ -7,6 +7,7 @@
 #include <random>
 
 #include "common/cp932.h"
+#include "common/path_limit.h"
 
 namespace vomar {
 namespace {
@@ -90,6 +91,38 @@ TEST(Cp932Test, ConvertsJapaneseAndKeepsAsciiAndInvalidBytes) {
   EXPECT_EQ(Utf8ToCp932("a\xFF" "b"), "a\xFF" "b");                    // not UTF-8: unchanged
   EXPECT_EQ(Utf8ToCp932("\xC3\xA9t\xC3\xA9"), "?t?");                  // é is not in CP932
   EXPECT_EQ(Utf8ToCp932("\xE3\x81"), "\xE3\x81");                      // truncated sequence
+}
+
+// The path limit is 255 bytes of code page 932 on either side of it, whatever the
+// characters take in UTF-8.
+TEST(PathLimitTest, CountsCodePage932BytesAtTheBoundary) {
+  const auto times = [](std::string_view text, std::size_t count) {
+    std::string repeated;
+    for (std::size_t k = 0; k < count; ++k) repeated += text;
+    return repeated;
+  };
+  struct Case {
+    const char* what;
+    std::string path;
+    std::size_t bytes;
+  };
+  const Case cases[] = {
+      {"ASCII", "/" + std::string(254, 'p'), 255},
+      {"ASCII, a byte over", "/" + std::string(255, 'p'), 256},
+      {"kanji (382 bytes of UTF-8)", "/" + times("漢", 127), 255},
+      {"kanji, a byte over", "/" + times("漢", 127) + "x", 256},
+      {"128 kanji", "/" + times("漢", 128), 257},
+      {"kanji filling the last two bytes", "/" + std::string(252, 'p') + "漢", 255},
+      {"kanji across the limit", "/" + std::string(253, 'p') + "漢", 256},
+      {"half-width katakana (765 bytes of UTF-8)", times("ｶ", 255), 255},
+      {"half-width katakana, a byte over", times("ｶ", 256), 256},
+      {"characters without a code (one '?' each)", times("é", 255), 255},
+      {"bytes that are not UTF-8 (unchanged)", times("\xFF", 256), 256},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Cp932Length(c.path), c.bytes) << c.what;
+    EXPECT_EQ(PathFits(c.path), c.bytes <= 255) << c.what;
+  }
 }
 
 }  // namespace
