@@ -36,6 +36,23 @@ constexpr ProfileCommandKind kCrdKind{DownloadMode::kIccProfile, 1,
 constexpr ProfileCommandKind kInkKind{DownloadMode::kInkSimulation, 2,
                                       "exactly two profiles, SIMULATION and OUTPUT, are needed"};
 
+// A refusal made before building, as one English sentence naming the profile.
+std::string FolderRefusalLine(const FolderRefusal& refused) {
+  const BuildRefusal& refusal = refused.refusal;
+  if (refusal.what == Refusal::kColourSpace) {
+    return refused.path + ": the output profile's colour space is '" +
+           SignatureText(refusal.found) + "'; an ink simulation needs a CMYK output profile.";
+  }
+  const std::string table = refused.path + ": the " + SignatureText(refusal.tag) + " table has ";
+  if (refusal.has.outputs != refusal.needs.outputs) {
+    return table + std::to_string(refusal.has.outputs) + " outputs; an ink simulation needs " +
+           std::to_string(refusal.needs.outputs) +
+           (refused.role == InkProfileRole::kSimulation ? " (L*a*b*)." : " (CMYK).");
+  }
+  return table + std::to_string(refusal.has.gridPoints) +
+         " grid points per input; a PostScript table needs at least 2.";
+}
+
 // Builds into a directory of the user's choice, stamped with the workstation's clock:
 // 0 when the builder succeeded, 1 otherwise. A build that would make a file the printer
 // rejects is refused before anything is written, and a failed build leaves the
@@ -48,7 +65,7 @@ int BuildWithoutPrinter(const DownloadArguments& files, const std::string& direc
   const FileBuild build{files.mode, files.simulationProfilePath, files.outputProfilePath, stem,
                         files.profileNumber};
   if (const auto refusal = FolderBuildRefusal(build)) {
-    std::fprintf(stderr, "%s: %s\n", kApplicationName, refusal->c_str());
+    std::fprintf(stderr, "%s: %s\n", kApplicationName, FolderRefusalLine(*refusal).c_str());
     return 1;
   }
   return BuildIntoFolder(build, environment) ? 0 : 1;

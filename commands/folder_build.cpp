@@ -5,48 +5,34 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "common/path_limit.h"
 #include "common/temp_directory.h"
-#include "icc/lut.h"
-#include "icc/profile_reader.h"
-#include "icc/signatures.h"
 
 namespace vomar {
 namespace {
 
-// "'RGB '" for a signature's four characters.
-std::string Quoted(Signature signature) { return "'" + SignatureText(signature) + "'"; }
-
-// The reading the builder makes of one profile, without its lines: false when the
-// builder would refuse the profile itself.
-bool ReadAsBuilderDoes(const std::string& path, Signature table, ProfileHeader& header,
-                       TagTableList& list) {
-  const Signature load[] = {table};
-  return ReadProfileTags(path, list, /*demandPrinterClass=*/true, /*demandRequiredTags=*/true,
-                         header, Diagnostics{nullptr, nullptr},
-                         TagSelection::Only(load)) == ProfileRead::kRead;
+// What a printer would reject of a lut8/lut16 table, whatever else is wrong with it.
+bool RejectedByThePrinter(const BuildRefusal& refusal) {
+  return refusal.headed && (refusal.has.outputs != refusal.needs.outputs ||
+                            refusal.has.gridPoints < refusal.needs.gridPoints);
 }
 
-// What is wrong with the lut8/lut16 `table` tags of `path` for a file needing `outputs`
-// outputs (`holding` says what they hold).
-std::optional<std::string> TableRefusal(const std::string& path, const TagTableList& list,
-                                        Signature table, int outputs, const char* holding) {
-  for (const TagEntry& entry : list.entries) {
-    if (entry.signature != table) continue;
-    const Signature type = LutType(entry.data.data(), entry.data.size());
-    if (type != sig::kMft1 && type != sig::kMft2) continue;  // the builder's own concern
-    const int tableOutputs = entry.data[9];
-    const int gridPoints = entry.data[10];
-    const std::string name = path + ": the " + SignatureText(table) + " table has ";
-    if (tableOutputs != outputs) {
-      return name + std::to_string(tableOutputs) + " outputs; an ink simulation needs " +
-             std::to_string(outputs) + " (" + holding + ").";
-    }
-    if (gridPoints < 2) {
-      return name + std::to_string(gridPoints) +
-             " grid points per input; a PostScript table needs at least 2.";
-    }
+// The refusal of the profile at `path` in `role`, if any: an output profile that is not
+// CMYK (its render table's outputs are the printer's inks), then its tables in directory
+// order. Nothing for a profile the builder's reading refuses.
+std::optional<BuildRefusal> ProfileRefusal(const std::string& path, InkProfileRole role) {
+  const Signature tables[] = {InkTableTag(role)};
+  const BuildReading reading = ReadForBuild(path, tables);
+  if (reading.refusal) return std::nullopt;
+  if (role == InkProfileRole::kOutput) {
+    if (auto refusal = ColourSpaceRefusal(reading.header)) return refusal;
+  }
+  for (const TagEntry& entry : reading.list.entries) {
+    if (entry.signature != InkTableTag(role)) continue;
+    auto refusal = InkTableRefusal(reading.header, entry, role);
+    if (refusal && RejectedByThePrinter(*refusal)) return refusal;
   }
   return std::nullopt;
 }
@@ -60,27 +46,15 @@ std::vector<std::string> FileNames(const FileBuild& build) {
 
 }  // namespace
 
-std::optional<std::string> FolderBuildRefusal(const FileBuild& build) {
+std::optional<FolderRefusal> FolderBuildRefusal(const FileBuild& build) {
   if (build.mode != DownloadMode::kInkSimulation) return std::nullopt;
-  {
-    ProfileHeader header;
-    TagTableList list;
-    if (ReadAsBuilderDoes(build.simulationProfilePath, sig::kA2B0, header, list)) {
-      if (auto refusal = TableRefusal(build.simulationProfilePath, list, sig::kA2B0, 3, "L*a*b*")) {
-        return refusal;
-      }
-    }
+  const std::pair<const std::string&, InkProfileRole> profiles[] = {
+      {build.simulationProfilePath, InkProfileRole::kSimulation},
+      {build.outputProfilePath, InkProfileRole::kOutput}};
+  for (const auto& [path, role] : profiles) {
+    if (auto refusal = ProfileRefusal(path, role)) return FolderRefusal{path, role, std::move(*refusal)};
   }
-  ProfileHeader header;
-  TagTableList list;
-  if (!ReadAsBuilderDoes(build.outputProfilePath, sig::kB2A0, header, list)) {
-    return std::nullopt;
-  }
-  if (header.colorSpace != sig::kCmyk) {
-    return build.outputProfilePath + ": the output profile's colour space is " +
-           Quoted(header.colorSpace) + "; an ink simulation needs a CMYK output profile.";
-  }
-  return TableRefusal(build.outputProfilePath, list, sig::kB2A0, 4, "CMYK");
+  return std::nullopt;
 }
 
 std::optional<std::vector<std::string>> BuildIntoFolder(const FileBuild& build,

@@ -7,17 +7,25 @@
 #include <vector>
 
 #include "commands/build_files.h"
+#include "ink/ink_requirements.h"
 #include "postscript/build_environment.h"
 
 namespace vomar {
 
-// Why a build would make a file the printer rejects although the builder itself takes
-// the profiles, as one English sentence naming the profile and what is wrong with it;
-// nothing when the build may go ahead. Profiles the builder refuses on its own pass:
-// its diagnostic lines and result stand. Ink mode: the output profile must be a CMYK
-// profile whose B2A0 tables have four outputs, and every lut8/lut16 table the file is
-// made from needs at least two grid points.
-std::optional<std::string> FolderBuildRefusal(const FileBuild& build);
+// A refusal made before building, and the profile it is about.
+struct FolderRefusal {
+  std::string path;
+  InkProfileRole role;
+  BuildRefusal refusal;
+};
+
+// What a build into a folder refuses before it starts, by the ink build's rules, in
+// either profile, the simulation profile's first: a file the printer would reject, for an
+// output profile that is not CMYK, or for a lut8/lut16 table of other outputs than the
+// file needs or of fewer than two grid points (whatever else is wrong with the profile).
+// Every other refusal is the builder's to report, in its own lines. Nothing in the
+// ICC-profile mode.
+std::optional<FolderRefusal> FolderBuildRefusal(const FileBuild& build);
 
 // BuildFiles into `environment.outputDirectory` (ending in "/") without damaging what
 // it holds: the files are made in a new folder inside it and renamed into place only

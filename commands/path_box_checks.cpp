@@ -5,10 +5,10 @@
 
 #include "common/message_catalogue.h"
 #include "commands/printer_choice_check.h"
+#include "commands/refusal_lines.h"
 #include "icc/profile_acceptance.h"
 #include "config/model_match.h"
 #include "crd/crd_requirements.h"
-#include "icc/build_requirements.h"
 #include "ink/ink_requirements.h"
 
 namespace vomar {
@@ -27,10 +27,10 @@ struct Box {
 // Shows the refusal, with the line that says what is missing or wrong under its text
 // when there is one, and empties the box.
 BoxVerdict Refuse(FrontEnd& frontEnd, const Box& box, MessageId id,
-                  const std::string& reason = {}) {
+                  const std::optional<BuildRefusal>& reason = std::nullopt) {
   constexpr unsigned kFlags = kMbOk | kMbIconHand;
-  frontEnd.Show(reason.empty() ? MainDialogMessage(id, kFlags)
-                               : WithLineAppended(id, reason, kFlags));
+  frontEnd.Show(reason ? WithLineAppended(id, RefusalLine(*reason), kFlags)
+                       : MainDialogMessage(id, kFlags));
   (frontEnd.*box.clear)();
   return BoxVerdict::kRefused;
 }
@@ -56,8 +56,8 @@ BoxVerdict ReadBoxHeader(FrontEnd& frontEnd, const Box& box, const Diagnostics& 
 // The tests both boxes share in the ink-simulation mode: kAccepted, or the refusal.
 BoxVerdict InkModeHeaderCheck(FrontEnd& frontEnd, const Box& box, const ProfileHeader& header) {
   if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, kNotPrinterProfile);
-  if (header.colorSpace != sig::kCmyk) {
-    return Refuse(frontEnd, box, kUnsupportedProfile, ColourSpaceRefusal(header.colorSpace));
+  if (auto refusal = ColourSpaceRefusal(header)) {
+    return Refuse(frontEnd, box, kUnsupportedProfile, refusal);
   }
   if (header.manufacturer != sig::kTavn) return Refuse(frontEnd, box, kWrongMaker);
   return BoxVerdict::kAccepted;
@@ -65,9 +65,8 @@ BoxVerdict InkModeHeaderCheck(FrontEnd& frontEnd, const Box& box, const ProfileH
 
 // After the tests above, what the build itself would refuse (message 9 and the reason).
 BoxVerdict BuildCheck(FrontEnd& frontEnd, const Box& box,
-                      const std::optional<std::string>& refusal) {
-  return refusal ? Refuse(frontEnd, box, kUnsupportedProfile, *refusal)
-                 : BoxVerdict::kAccepted;
+                      const std::optional<BuildRefusal>& refusal) {
+  return refusal ? Refuse(frontEnd, box, kUnsupportedProfile, refusal) : BoxVerdict::kAccepted;
 }
 
 }  // namespace
@@ -98,11 +97,11 @@ BoxVerdict ValidateOutputProfile(FrontEnd& frontEnd, const Diagnostics& diag,
 
   if (frontEnd.Mode() != DownloadMode::kInkSimulation) {
     if (header.deviceClass != sig::kPrtr) return Refuse(frontEnd, box, kNotPrinterProfile);
-    if (header.colorSpace != sig::kCmyk) {
-      return Refuse(frontEnd, box, kUnsupportedProfile, ColourSpaceRefusal(header.colorSpace));
+    if (auto refusal = ColourSpaceRefusal(header)) {
+      return Refuse(frontEnd, box, kUnsupportedProfile, refusal);
     }
-    if (!IsVersionAccepted(header)) {
-      return Refuse(frontEnd, box, kUnsupportedProfile, VersionRefusal(header));
+    if (auto refusal = VersionRefusal(header)) {
+      return Refuse(frontEnd, box, kUnsupportedProfile, refusal);
     }
     return BuildCheck(frontEnd, box, CrdBuildRefusal(box.path));
   }

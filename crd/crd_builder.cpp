@@ -15,6 +15,7 @@
 #include "common/temp_directory.h"
 #include "common/text_writer.h"
 #include "crd/crd_document.h"
+#include "crd/crd_requirements.h"
 #include "crd/crd_source_table.h"
 #include "postscript/downloader.h"
 #include "icc/lut.h"
@@ -145,9 +146,20 @@ bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
   return true;
 }
 
-// Every table a pass will write from, duplicates included, in document order; then the
-// profile connection space and the white point that every file needs.
+// What the build requires (every table a pass will write from, the profile connection
+// space, the white point), then the tables read, each once, in document order. False
+// after the line of the first refusal: a table's names the table.
 bool CrdBuild::CheckTables() {
+  if (const std::optional<BuildRefusal> refusal = CrdRequirements(header_, list_)) {
+    if (refusal->tag != 0) {
+      env_.diag.Err(FormatC("Error in %s Tag\n", SignatureText(refusal->tag).c_str()));
+    } else if (refusal->what == Refusal::kConnectionSpace) {
+      env_.diag.Err("The profile connection space is neither Lab nor XYZ.\n");
+    } else {
+      env_.diag.Err("Illegal white point.\n");
+    }
+    return false;
+  }
   tables_.resize(list_.entries.size());
   clutDigits_.resize(list_.entries.size());
   for (const CrdIntent& intent : kCrdIntents) {
@@ -163,22 +175,14 @@ bool CrdBuild::CheckTables() {
         }
       }
       if (!tables_[k]) tables_[k] = ReadCrdTable(header_, entry);
-      if (!tables_[k]) {
+      if (!tables_[k]) {  // memory ran out
         env_.diag.Err(FormatC("Error in %s Tag\n", SignatureText(intent.tag).c_str()));
         return false;
       }
     }
   }
-  if (!IsCrdPcs(header_.pcs)) {
-    env_.diag.Err("The profile connection space is neither Lab nor XYZ.\n");
-    return false;
-  }
-  const std::optional<WhitePointQuotients> white = QuotientsOf(header_.illuminant);
-  if (!white) {
-    env_.diag.Err("Illegal white point.\n");
-    return false;
-  }
-  white_ = InSinglePrecision(*white);
+  // The requirements hold a Y of 0 out.
+  white_ = InSinglePrecision(*QuotientsOf(header_.illuminant));
   return true;
 }
 

@@ -1,14 +1,20 @@
-// What BuildCrdFiles needs of a printer profile, checked without building.
+// What BuildCrdFiles requires of a printer profile: the rules the builder itself stops at,
+// which the checks run without building.
 #pragma once
 
 #include <optional>
 #include <string>
 
+#include "icc/build_requirements.h"
+
 namespace vomar {
 
-// Why the CRD build would refuse the profile at `path`, in one line (the reading, a
-// missing required tag, a B2Ax table it cannot write, the PCS, the white point), in the
-// order the build meets them; nothing when it would build.
-std::optional<std::string> CrdBuildRefusal(const std::string& path);
+// Why a CRD build refuses a profile already read, at the first of its rules that fails:
+// every B2Ax table it writes from, duplicates included, in document order; then the PCS
+// ('Lab ' or 'XYZ ') and the white point.
+std::optional<BuildRefusal> CrdRequirements(const ProfileHeader& header, const TagTableList& list);
+
+// The same for the profile at `path`, read as the builder reads it.
+std::optional<BuildRefusal> CrdBuildRefusal(const std::string& path);
 
 }  // namespace vomar

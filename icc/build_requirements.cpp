@@ -1,40 +1,14 @@
 #include "icc/build_requirements.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
+#include "icc/lut.h"
+#include "icc/profile_acceptance.h"
+
 namespace vomar {
 namespace {
-
-std::string Quoted(Signature signature) { return "'" + SignatureText(signature) + "'"; }
-
-// The reader's own lines, collected instead of written.
-class CapturedLines {
- public:
-  CapturedLines() : file_(open_memstream(&text_, &size_)) {}
-  ~CapturedLines() {
-    if (file_ != nullptr) std::fclose(file_);
-    std::free(text_);
-  }
-  CapturedLines(const CapturedLines&) = delete;
-  CapturedLines& operator=(const CapturedLines&) = delete;
-
-  Diagnostics diag() const { return Diagnostics{nullptr, file_}; }
-  // The last line written, without its line feed.
-  std::string LastLine() {
-    if (file_ == nullptr || std::fflush(file_) != 0 || text_ == nullptr) return {};
-    std::string text(text_, size_);
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    return text.substr(text.rfind('\n') + 1);
-  }
-
- private:
-  char* text_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
-};
 
 // The first tag whose data run past the end of the file, if any.
 const TagEntry* TagPastTheEnd(const TagTableList& list, const std::string& path) {
@@ -47,92 +21,102 @@ const TagEntry* TagPastTheEnd(const TagTableList& list, const std::string& path)
   return nullptr;
 }
 
-std::string ChannelText(int inputs, int outputs) {
-  return std::to_string(inputs) + " 入力 " + std::to_string(outputs) + " 出力";
+// What each file needs of its table: the PCS in and the four inks out for a render
+// table, the four inks in and L*a*b* out for the ink file's /Table; two grid points at
+// least, since no PostScript interpreter takes a table of one.
+TableShape NeededShape(SampledTableUse use) {
+  if (use == SampledTableUse::kInkSimulationTable) return {4, 3, 2};
+  return {3, 4, 2};
 }
 
 }  // namespace
 
-BuildReading ReadAsBuilderDoes(const std::string& path, std::span<const Signature> load) {
+BuildReading ReadForBuild(const std::string& path, std::span<const Signature> load) {
   BuildReading reading;
-  CapturedLines lines;
-  const ProfileRead read =
-      ReadProfileTags(path, reading.list, /*demandPrinterClass=*/true,
-                      /*demandRequiredTags=*/false, reading.header, lines.diag(),
-                      TagSelection::Only(load));
+  ReadFailure failure = ReadFailure::kNone;
+  const ProfileRead read = ReadProfileTags(
+      path, reading.list, /*demandPrinterClass=*/true, /*demandRequiredTags=*/false,
+      reading.header, Diagnostics{nullptr, nullptr}, TagSelection::Only(load), &failure);
   if (read == ProfileRead::kCannotOpen) {
-    reading.refusal = "ファイルを開けません。";
+    reading.refusal = BuildRefusal{.what = Refusal::kCannotOpen};
     return reading;
   }
   if (read != ProfileRead::kRead) {
     if (const TagEntry* tag = TagPastTheEnd(reading.list, path)) {
-      reading.refusal = "タグ " + Quoted(tag->signature) + " のデータがファイルの終わりを越えています。";
+      reading.refusal = BuildRefusal{.what = Refusal::kTagPastEnd, .tag = tag->signature};
     } else {
-      reading.refusal = "プロファイルを読み取れません（" + lines.LastLine() + "）。";
+      reading.refusal = BuildRefusal{.what = Refusal::kUnreadable, .reading = failure};
     }
     return reading;
   }
-  std::string missing;
+  std::vector<Signature> missing;
   for (Signature required : requiredTags) {
-    if (HasTag(reading.list, required)) continue;
-    missing += (missing.empty() ? "" : ", ") + Quoted(required);
+    if (!HasTag(reading.list, required)) missing.push_back(required);
   }
-  if (!missing.empty()) reading.refusal = "必要なタグ " + missing + " がありません。";
+  if (!missing.empty()) {
+    reading.refusal = BuildRefusal{.what = Refusal::kMissingTags, .missing = std::move(missing)};
+  }
   return reading;
 }
 
-std::string VersionRefusal(const ProfileHeader& header) {
-  return "プロファイルのバージョン " + std::to_string(header.raw[8]) + "." +
-         std::to_string(header.raw[9] >> 4) +
-         " には対応していません（バージョン 2 と 4 に対応しています）。";
+std::optional<BuildRefusal> VersionRefusal(const ProfileHeader& header) {
+  if (IsVersionAccepted(header)) return std::nullopt;
+  return BuildRefusal{
+      .what = Refusal::kVersion, .major = header.raw[8], .minor = header.raw[9] >> 4};
 }
 
-std::string ColourSpaceRefusal(Signature colourSpace) {
-  return "色空間 " + Quoted(colourSpace) + " には対応していません（'CMYK' が必要です）。";
+std::optional<BuildRefusal> ColourSpaceRefusal(const ProfileHeader& header) {
+  if (header.colorSpace == sig::kCmyk) return std::nullopt;
+  return BuildRefusal{.what = Refusal::kColourSpace, .found = header.colorSpace};
 }
 
-std::string PcsRefusal(Signature pcs, bool xyzAllowed) {
-  return "PCS " + Quoted(pcs) + " には対応していません（" +
-         (xyzAllowed ? "'Lab ' か 'XYZ '" : "'Lab '") + " が必要です）。";
+std::optional<BuildRefusal> WhitePointRefusal(const ProfileHeader& header) {
+  if (header.illuminant[1] != 0) return std::nullopt;
+  return BuildRefusal{.what = Refusal::kWhitePoint};
 }
 
-std::string WhitePointRefusal() {
-  return "ヘッダーの照明光（illuminant）の Y が 0 で、白色点を計算できません。";
-}
+std::optional<BuildRefusal> TableRefusal(const ProfileHeader& header, const TagEntry& tag,
+                                         SampledTableUse use) {
+  BuildRefusal refusal{.tag = tag.signature, .needs = NeededShape(use)};
+  refusal.found = tag.data.size() >= 4 ? ReadBigEndian32(tag.data.data()) : 0;
+  const std::optional<LutHead> head = ReadLutHead(tag.data.data(), tag.data.size());
+  if (head && (head->type == sig::kMft1 || head->type == sig::kMft2)) {
+    refusal.headed = true;
+    refusal.has = {head->inputChannels, head->outputChannels, head->gridPoints};
+  }
+  const auto refused = [&refusal](Refusal what) {
+    refusal.what = what;
+    return std::optional<BuildRefusal>(refusal);
+  };
 
-std::string TableRefusal(const ProfileHeader& header, const TagEntry& tag, SampledTableUse use,
-                         int inputs, int outputs) {
-  const std::string name = "タグ " + Quoted(tag.signature);
-  const Signature type = tag.data.size() >= 4 ? ReadBigEndian32(tag.data.data()) : 0;
-  const std::string needed = "（" + ChannelText(inputs, outputs) + "の表が必要です）";
   if (IsVersion4Profile(header)) {
     const SampledTableCheck check = CheckSampledTable(header, tag, use);
     switch (check.problem) {
-      case SampledTableProblem::kWrongChannels:
-        return name + " は " + ChannelText(check.inputChannels, check.outputChannels) +
-               "の表です" + needed + "。";
-      case SampledTableProblem::kUnsupportedPcs:
-        return PcsRefusal(header.pcs, use == SampledTableUse::kCrdRenderTable);
-      case SampledTableProblem::kUnreadable:
       case SampledTableProblem::kNone:
+        return std::nullopt;
+      case SampledTableProblem::kWrongChannels:
+        refusal.has.inputs = check.inputChannels;
+        refusal.has.outputs = check.outputChannels;
+        return refused(Refusal::kTableChannels);
+      case SampledTableProblem::kUnsupportedPcs:
+        refusal.found = header.pcs;
+        refusal.xyzAllowed = use == SampledTableUse::kCrdRenderTable;
+        return refused(Refusal::kConnectionSpace);
+      case SampledTableProblem::kUnreadable:
         break;
     }
-    return name + "（型 " + Quoted(type) + "）をルックアップテーブルとして読めません。";
+    return refused(Refusal::kTableUnreadable);
   }
-  if (type != sig::kMft1 && type != sig::kMft2) {
-    return name + " の型 " + Quoted(type) +
-           " はバージョン 2 のプロファイルでは読めません（'mft1' か 'mft2' の表が必要です）。";
+  if (refusal.found != sig::kMft1 && refusal.found != sig::kMft2) {
+    return refused(Refusal::kTableType);
   }
-  if (tag.data.size() < 48) return name + " は表として短すぎます。";
-  const int tagInputs = tag.data[8];
-  const int tagOutputs = tag.data[9];
-  if (tagInputs != inputs || tagOutputs != outputs) {
-    return name + " は " + ChannelText(tagInputs, tagOutputs) + "の表です" + needed + "。";
+  if (!refusal.headed) return refused(Refusal::kTableShort);
+  if (refusal.has.inputs != refusal.needs.inputs || refusal.has.outputs != refusal.needs.outputs) {
+    return refused(Refusal::kTableChannels);
   }
-  if (tag.data[10] < 2) {
-    return name + " の格子点の数が " + std::to_string(tag.data[10]) + " です（2 以上が必要です）。";
-  }
-  return name + " のデータが表の大きさに足りません。";
+  if (refusal.has.gridPoints < refusal.needs.gridPoints) return refused(Refusal::kTableGrid);
+  if (!IsDecodableLut(tag.data.data(), tag.data.size())) return refused(Refusal::kTableData);
+  return std::nullopt;
 }
 
 }  // namespace vomar

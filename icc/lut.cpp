@@ -212,6 +212,19 @@ Lut16Bytes Lut16BytesFor(Signature pcs, bool deviceToPcs) {
   return deviceToPcs ? Lut16Bytes::kLabOutput : Lut16Bytes::kDevice;
 }
 
+bool IsDecodableLut(const std::uint8_t* data, std::size_t size) {
+  switch (LutType(data, size)) {
+    case sig::kMft1:
+      return DecodeLut8(data, size).has_value();
+    case sig::kMft2: {
+      const std::optional<Lut16Table> table = DecodeLut16(data, size);
+      return table && table->inputEntries >= 1 && table->outputEntries >= 1;
+    }
+    default:
+      return false;
+  }
+}
+
 std::optional<ByteLut> ReadByteLut(const std::uint8_t* data, std::size_t size,
                                    Lut16Bytes conversion) {
   try {

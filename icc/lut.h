@@ -96,6 +96,10 @@ struct ByteLut {
   std::vector<std::uint8_t> outputTables;  // o * 256
 };
 
+// Whether ReadByteLut can decode the tag (memory permitting): a lut8 or lut16 tag whose
+// data cover its whole layout, a lut16 one with entries in its input and output tables.
+bool IsDecodableLut(const std::uint8_t* data, std::size_t size);
+
 // The byte form of a lut8 or lut16 tag; nothing for another type or a tag too short.
 std::optional<ByteLut> ReadByteLut(const std::uint8_t* data, std::size_t size,
                                    Lut16Bytes conversion = Lut16Bytes::kTruncated);

@@ -21,7 +21,33 @@ std::uint64_t FileSize(std::FILE* file) {
   return size;
 }
 
+// Writes the failure's own line and reports where the reading stopped.
+ProfileRead Failed(ReadFailure failure, const Diagnostics& diag, ReadFailure* where) {
+  diag.Err(std::string(ReadFailureLine(failure)) + "\n");
+  if (where != nullptr) *where = failure;
+  return ProfileRead::kFailed;
+}
+
 }  // namespace
+
+const char* ReadFailureLine(ReadFailure failure) {
+  switch (failure) {
+    case ReadFailure::kNone:
+      return "";
+    case ReadFailure::kShortHeader:
+    case ReadFailure::kShortDirectory:
+      return "Unable to read the file.";
+    case ReadFailure::kNotPrinterClass:
+      return "Input file may not be printer profile.";
+    case ReadFailure::kListEntry:
+      return "Unable to put data into Tag table list.";
+    case ReadFailure::kRequiredTag:
+      return "This may not include necessary info.";
+    case ReadFailure::kTagData:
+      return "Unable to read file: data part.";
+  }
+  return "";
+}
 
 bool ReadHeaderBlock(std::FILE* file, ProfileHeader& header, std::int32_t& tagCount) {
   std::uint8_t block[132];
@@ -64,37 +90,31 @@ bool TagSelection::Includes(Signature signature) const {
 
 ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
                                 bool demandRequiredTags, ProfileHeader& header,
-                                const Diagnostics& diag, TagSelection load) {
+                                const Diagnostics& diag, TagSelection load,
+                                ReadFailure* failure) {
   std::int32_t tagCount = 0;
   if (!ReadHeaderBlock(file, header, tagCount)) {
-    diag.Err("Unable to read the file.\n");
-    return ProfileRead::kFailed;
+    return Failed(ReadFailure::kShortHeader, diag, failure);
   }
 
   if (demandPrinterClass && header.deviceClass != sig::kPrtr) {
-    diag.Err("Input file may not be printer profile.\n");
-    return ProfileRead::kFailed;
+    return Failed(ReadFailure::kNotPrinterClass, diag, failure);
   }
 
   // The directory follows the count; each entry is read as it stands, duplicates too.
   for (std::int32_t i = 0; i < tagCount; ++i) {
     TagDirectoryEntry entry;
     if (!ReadDirectoryEntry(file, entry)) {
-      diag.Err("Unable to read the file.\n");
-      return ProfileRead::kFailed;
+      return Failed(ReadFailure::kShortDirectory, diag, failure);
     }
     if (AddTagEntry(list, entry, diag) != TagResult::kOk) {
-      diag.Err("Unable to put data into Tag table list.\n");
-      return ProfileRead::kFailed;
+      return Failed(ReadFailure::kListEntry, diag, failure);
     }
   }
 
   if (demandRequiredTags) {
     for (Signature required : requiredTags) {
-      if (!HasTag(list, required)) {
-        diag.Err("This may not include necessary info.\n");
-        return ProfileRead::kFailed;
-      }
+      if (!HasTag(list, required)) return Failed(ReadFailure::kRequiredTag, diag, failure);
     }
   }
 
@@ -106,12 +126,10 @@ ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demand
     if (std::uint64_t{entry.offset} + entry.size <= fileSize) loaded += entry.size;
     if (loaded > budget) {
       diag.Err("Unable to allocate memory.\n");
-      diag.Err("Unable to read file: data part.\n");
-      return ProfileRead::kFailed;
+      return Failed(ReadFailure::kTagData, diag, failure);
     }
     if ((load.Includes(entry.signature) ? LoadTagData(entry, file, diag) : CheckTagBounds(entry, file, diag)) != TagResult::kOk) {
-      diag.Err("Unable to read file: data part.\n");
-      return ProfileRead::kFailed;
+      return Failed(ReadFailure::kTagData, diag, failure);
     }
   }
   return ProfileRead::kRead;
@@ -119,11 +137,12 @@ ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demand
 
 ProfileRead ReadProfileTags(const std::string& path, TagTableList& list,
                             bool demandPrinterClass, bool demandRequiredTags,
-                            ProfileHeader& header, const Diagnostics& diag, TagSelection load) {
+                            ProfileHeader& header, const Diagnostics& diag, TagSelection load,
+                            ReadFailure* failure) {
   const FileHandle file = OpenFile(path, "rb");
   if (!file) return ProfileRead::kCannotOpen;
   return ReadProfileTagsFrom(file.get(), list, demandPrinterClass, demandRequiredTags, header,
-                             diag, load);
+                             diag, load, failure);
 }
 
 }  // namespace vomar

@@ -30,6 +30,21 @@ enum class ProfileRead {
   kCannotOpen,
 };
 
+// Where a reading sequence stopped. Each failure ends with its own line on the error
+// stream (ReadFailureLine), after the lines of the step that failed.
+enum class ReadFailure {
+  kNone,
+  kShortHeader,      // fewer than 132 bytes
+  kNotPrinterClass,  // the device class is not 'prtr' (when demanded)
+  kShortDirectory,   // a directory entry is cut short
+  kListEntry,        // an entry could not be added to the list
+  kRequiredTag,      // a required tag is missing (when demanded)
+  kTagData,          // a tag's data could not be loaded
+};
+
+// The last line the reader writes for `failure`, without its line feed; empty for kNone.
+const char* ReadFailureLine(ReadFailure failure);
+
 // The header fields in host order, as ReadProfileTags converts them.
 struct ProfileHeader {
   std::uint32_t profileSize = 0;
@@ -128,17 +143,19 @@ enum class TagLookup {
 TagLookup ReadFirstTag(const std::string& path, Signature signature, TagEntry& entry);
 
 // The reading sequence: open, header, class check, directory, required tags, tag data.
-// The file is closed before it returns, on every path. `list` must be empty.
+// The file is closed before it returns, on every path. `list` must be empty. On kFailed,
+// `failure` (when given) says where it stopped.
 ProfileRead ReadProfileTags(const std::string& path, TagTableList& list,
                             bool demandPrinterClass, bool demandRequiredTags,
                             ProfileHeader& header, const Diagnostics& diag,
-                            TagSelection load = {});
+                            TagSelection load = {}, ReadFailure* failure = nullptr);
 
 // The same sequence over a file that is already open and positioned at its start, for
 // callers that hold the bytes elsewhere (fmemopen). The file is left open.
 ProfileRead ReadProfileTagsFrom(std::FILE* file, TagTableList& list, bool demandPrinterClass,
                                 bool demandRequiredTags, ProfileHeader& header,
-                                const Diagnostics& diag, TagSelection load = {});
+                                const Diagnostics& diag, TagSelection load = {},
+                                ReadFailure* failure = nullptr);
 
 // The text of a 'cprt' tag as the builders echo it: from byte 8 up to the first zero
 // byte or the end of the data.

@@ -17,6 +17,7 @@
 #include "icc/lut.h"
 #include "icc/version4_tables.h"
 #include "ink/ink_document.h"
+#include "ink/ink_requirements.h"
 #include "ink/ink_tables.h"
 
 namespace vomar {
@@ -26,10 +27,12 @@ constexpr const char* kFileSuffix = "_INKSimulation";
 // The file name is held in 256 bytes: the stem leaves room for the suffix.
 constexpr std::size_t kMaxStemBytes = 241;
 
-// A table tag that the writers print (as opposed to one they pass over).
-bool IsLookupTable(const TagEntry& entry) {
-  const Signature type = LutType(entry.data.data(), entry.data.size());
-  return type == sig::kMft1 || type == sig::kMft2;
+// A version-2 profile's tag that holds a head but is no lookup table: the file's writer
+// passes it over, so it gives no table and no line.
+bool IsPassedOver(const ProfileHeader& header, const TagEntry& entry) {
+  const std::optional<LutHead> head = ReadLutHead(entry.data.data(), entry.data.size());
+  return !IsVersion4Profile(header) && head && head->type != sig::kMft1 &&
+         head->type != sig::kMft2;
 }
 
 // Walks the tags from the last: `writeWhitePoint` runs for each white- or black-point
@@ -43,7 +46,7 @@ BuildResult WriteWhitePointsAndEchoCopyright(const TagTableList& list,
   BuildResult result = BuildResult::kBuilt;
   for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
     if (entry->signature == sig::kWtpt || entry->signature == sig::kBkpt) {
-      if (HasUsableWhitePoint(header)) {
+      if (!WhitePointRefusal(header)) {
         writeWhitePoint();
       } else if (result == BuildResult::kBuilt) {
         diag.Err("Illegal white point.\n");
@@ -59,23 +62,26 @@ BuildResult WriteWhitePointsAndEchoCopyright(const TagTableList& list,
 using TableWriter = TableResult (*)(const std::uint8_t*, std::size_t, TextWriter&);
 using SampledTableWriter = TableResult (*)(const ProfileHeader&, const TagEntry&, TextWriter&);
 
-// Writes every `tag` entry, walking from the last, with `write` (version-2 profiles) or
-// `writeSampled` (version-4 profiles): kFailed after `failure` when the writer refuses
-// one. `written` is set once a lookup table has been written.
-BuildResult WriteTableTags(const TagTableList& list, const ProfileHeader& header, Signature tag,
-                           TableWriter write, SampledTableWriter writeSampled, TextWriter& out,
-                           const Diagnostics& diag, const char* failure, bool& written) {
+// Writes every table of the profile in `role`, walking from the last, with `write`
+// (version-2 profiles) or `writeSampled` (version-4 profiles): kFailed after `failure` at
+// the first the requirements refuse (or whose writer runs out of memory). `written` is
+// set once a table has been written.
+BuildResult WriteTableTags(const TagTableList& list, const ProfileHeader& header,
+                           InkProfileRole role, TableWriter write, SampledTableWriter writeSampled,
+                           TextWriter& out, const Diagnostics& diag, const char* failure,
+                           bool& written) {
   const bool sampled = IsVersion4Profile(header);
   for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
-    if (entry->signature != tag) continue;
-    const TableResult result = sampled ? writeSampled(header, *entry, out)
-                                       : write(entry->data.data(), entry->data.size(), out);
+    if (entry->signature != InkTableTag(role) || IsPassedOver(header, *entry)) continue;
+    const bool fits = !InkTableRefusal(header, *entry, role);
+    const TableResult result = !fits    ? TableResult::kRefused
+                               : sampled ? writeSampled(header, *entry, out)
+                                         : write(entry->data.data(), entry->data.size(), out);
     if (result != TableResult::kWritten) {
       diag.Err(failure);
       return BuildResult::kFailed;
     }
-    // A sampled table is written or refused, never passed over.
-    if (sampled || IsLookupTable(*entry)) written = true;
+    written = true;
   }
   return BuildResult::kBuilt;
 }
@@ -189,8 +195,8 @@ BuildResult InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
       list_, header, environment_.diag, [&] { WriteSimulationWhitePoint(out, header); });
 
   if (header.pcs != sig::kLab) return result;
-  if (WriteTableTags(list_, header, sig::kA2B0, WriteSimulationLut, WriteSampledSimulationLut,
-                     out, environment_.diag, "Error in A2B0 Tag\n",
+  if (WriteTableTags(list_, header, InkProfileRole::kSimulation, WriteSimulationLut,
+                     WriteSampledSimulationLut, out, environment_.diag, "Error in A2B0 Tag\n",
                      written_.simulationTable) != BuildResult::kBuilt) {
     return BuildResult::kFailed;
   }
@@ -222,8 +228,8 @@ BuildResult InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
   });
 
   if (!lab) return result;
-  if (WriteTableTags(list_, header, sig::kB2A0, WriteRenderingLut, WriteSampledRenderingLut,
-                     out, environment_.diag, "Error in B2A0 Tag\n",
+  if (WriteTableTags(list_, header, InkProfileRole::kOutput, WriteRenderingLut,
+                     WriteSampledRenderingLut, out, environment_.diag, "Error in B2A0 Tag\n",
                      written_.renderTable) != BuildResult::kBuilt) {
     return BuildResult::kFailed;
   }

@@ -8,7 +8,7 @@
 namespace vomar {
 namespace {
 
-// The callers have checked HasUsableWhitePoint.
+// The callers have checked the white point (WhitePointRefusal).
 WhitePointQuotients Quotients(const ProfileHeader& header) {
   return QuotientsOf(header.illuminant).value_or(WhitePointQuotients{});
 }
@@ -42,10 +42,6 @@ void WriteDecodingProcedures(TextWriter& out) {
           "\t\t\t {0.137931 sub 0.128419 mul} ifelse 1.0000 mul}bind\n"
           "\t\t\t {dup 0.206897 ge{dup dup mul mul}\n"
           "\t\t\t {0.137931 sub 0.128419 mul} ifelse 0.8249 mul}bind]\n");
-}
-
-bool HasUsableWhitePoint(const ProfileHeader& header) {
-  return QuotientsOf(header.illuminant).has_value();
 }
 
 void WriteSimulationWhitePoint(TextWriter& out, const ProfileHeader& header) {

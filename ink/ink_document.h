@@ -19,9 +19,6 @@ void WriteInstallLines(TextWriter& out, int profileNumber, const std::string& st
 // encoded L*a*b*, decoded to XYZ relative to D50.
 void WriteDecodingProcedures(TextWriter& out);
 
-// False when the header's white point has Y = 0, which no quotient can be made of.
-bool HasUsableWhitePoint(const ProfileHeader& header);
-
 // "/WhitePoint [X/Y Y/Y Z/Y]" of the simulation profile, in double precision.
 void WriteSimulationWhitePoint(TextWriter& out, const ProfileHeader& header);
 

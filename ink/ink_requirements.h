@@ -1,8 +1,11 @@
-// What BuildInkSimulation needs of each of its two profiles, checked without building.
+// What BuildInkSimulation requires of each of its two profiles: the rules the builder
+// itself stops at, which the checks run without building.
 #pragma once
 
 #include <optional>
 #include <string>
+
+#include "icc/build_requirements.h"
 
 namespace vomar {
 
@@ -11,9 +14,21 @@ enum class InkProfileRole {
   kOutput,      // its B2A0 table becomes the /RenderTable
 };
 
-// Why the ink build would fail on the profile at `path` in `role`, in one line (the
-// reading, a missing required tag, the white point, a table the file cannot hold);
-// nothing when it would not. A PCS other than Lab is left to the pair check.
-std::optional<std::string> InkBuildRefusal(const std::string& path, InkProfileRole role);
+// The table of the profile in `role` (A2B0 or B2A0).
+Signature InkTableTag(InkProfileRole role);
+
+// Whether the ink file can be written from this table of the profile in `role`.
+std::optional<BuildRefusal> InkTableRefusal(const ProfileHeader& header, const TagEntry& tag,
+                                            InkProfileRole role);
+
+// Why an ink build refuses the profile in `role`, already read, at the first of its rules
+// that fails: for a Lab profile, the white point, then every table of the role,
+// duplicates included, in directory order. A PCS other than Lab is left to the pair
+// check: the builder writes no table from such a profile.
+std::optional<BuildRefusal> InkRequirements(const ProfileHeader& header,
+                                            const TagTableList& list, InkProfileRole role);
+
+// The same for the profile at `path`, read as the builder reads it.
+std::optional<BuildRefusal> InkBuildRefusal(const std::string& path, InkProfileRole role);
 
 }  // namespace vomar

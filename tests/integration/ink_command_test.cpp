@@ -12,6 +12,7 @@
 #include "postscript/stamp_lines.h"
 #include "tests/support/command_runner.h"
 #include "tests/support/gs_printer.h"
+#include "tests/support/profile_bytes.h"
 #include "tests/support/scratch_directory.h"
 #include "tools/profile_generator/test_profile.h"
 
@@ -202,6 +203,15 @@ TEST_F(InkCommandTest, RefusedAndFailedBuildsLeaveTheFolderAsItWas) {
   const std::string good = MakeProfile("good.icc", options);
   options.colorSpace = MakeSignature("RGB ");
   const std::string rgb = MakeProfile("rgb.icc", options);
+  const auto tables = [&](const std::string& name, const testing::Bytes& a2b,
+                          const testing::Bytes& b2a) {
+    const std::string path = scratch.File(name);
+    EXPECT_TRUE(testing::WriteProfile(path, testing::RequiredTagsProfile(a2b, b2a)));
+    return path;
+  };
+  const std::string fourOutputs = tables("four.icc", testing::Lut8Tag(4, 4, 2), testing::Lut8Tag(3, 4, 2));
+  const std::string threeOutputs = tables("three.icc", testing::Lut8Tag(4, 3, 2), testing::Lut8Tag(3, 3, 2));
+  const std::string oneGridPoint = tables("one.icc", testing::Lut8Tag(4, 3, 2), testing::Lut8Tag(3, 4, 1));
   ASSERT_EQ(Build(good, good).exitStatus, 0);
   auto folder = [&] {
     std::map<std::string, std::string> content;
@@ -212,14 +222,21 @@ TEST_F(InkCommandTest, RefusedAndFailedBuildsLeaveTheFolderAsItWas) {
   };
   const auto before = folder();
 
-  // An RGB output profile would give a render table the printer rejects: refused first.
-  const CommandResult refused = Build(good, rgb);
-  EXPECT_EQ(refused.exitStatus, 1);
-  EXPECT_EQ(refused.out, "");
-  EXPECT_EQ(refused.err, "vomar-download: " + rgb +
-                             ": the output profile's colour space is 'RGB '; an ink simulation "
-                             "needs a CMYK output profile.\n");
-  EXPECT_EQ(folder(), before);
+  // Files the printer would reject are refused first, naming the profile and why: an RGB
+  // output profile, tables of other outputs or of one grid point.
+  const std::pair<std::string, std::string> refusals[][2] = {
+      {{good, rgb}, {rgb, ": the output profile's colour space is 'RGB '; an ink simulation needs a CMYK output profile."}},
+      {{fourOutputs, good}, {fourOutputs, ": the A2B0 table has 4 outputs; an ink simulation needs 3 (L*a*b*)."}},
+      {{good, threeOutputs}, {threeOutputs, ": the B2A0 table has 3 outputs; an ink simulation needs 4 (CMYK)."}},
+      {{good, oneGridPoint}, {oneGridPoint, ": the B2A0 table has 1 grid points per input; a PostScript table needs at least 2."}},
+  };
+  for (const auto& [profiles, line] : refusals) {
+    const CommandResult refused = Build(profiles.first, profiles.second);
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "vomar-download: " + line.first + line.second + "\n");
+    EXPECT_EQ(folder(), before);
+  }
 
   // A build that fails half-way keeps the earlier file whole and leaves nothing behind.
   const CommandResult failed = Build(scratch.File("missing.icc"), good);

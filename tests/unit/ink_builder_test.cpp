@@ -192,23 +192,39 @@ TEST_F(InkBuilderTest, OutputProfileLackingARequiredTagIsReportedByBothSteps) {
   EXPECT_EQ(FileText(), kHead + kSimulationBlock + kTrailer);
 }
 
-TEST_F(InkBuilderTest, TableTooShortForItsCountsIsRefused) {
+// A table the requirements refuse ends its step with its line and writes no table; the
+// others are written.
+TEST_F(InkBuilderTest, TablesTheRequirementsRefuseAreNotWritten) {
   Bytes shortTable = SimulationLut();
   shortTable.pop_back();
-  EXPECT_EQ(Build(RequiredTagsProfile(shortTable, RenderingLut()), GoodProfile()), BuildResult::kFailed);
-  EXPECT_EQ(err.Text(), "Error in A2B0 Tag\n");
-  ExpectProfileFaultyShown(1);
-  EXPECT_EQ(FileText(), kHead + kD50WhitePoint + kRenderingKeys + kRenderingBlock + kTrailer);
-}
-
-TEST_F(InkBuilderTest, RenderTableWithFourInputsIsRefused) {
-  const ProfileSpec output =
-      RequiredTagsProfile(SimulationLut(), Lut8Tag(4, 4, 2, Sequence(64, 0x40)));
-  EXPECT_EQ(Build(GoodProfile(), output), BuildResult::kFailed);
-  EXPECT_EQ(err.Text(), "Error in B2A0 Tag\n");
-  ExpectProfileFaultyShown(1);
-  EXPECT_EQ(FileText(), kHead + kSimulationBlock + kRenderingKeys + kD50EncodeLmn +
-                            kD50WhitePoint + kTrailer);
+  const std::string noTable = kHead + kD50WhitePoint + kRenderingKeys + kRenderingBlock + kTrailer;
+  const std::string noRenderTable =
+      kHead + kSimulationBlock + kRenderingKeys + kD50EncodeLmn + kD50WhitePoint + kTrailer;
+  struct Case {
+    const char* what;
+    Bytes simulationTable;
+    Bytes renderingTable;
+    std::string err;
+    std::string file;
+  };
+  const Case cases[] = {
+      {"A2B0 too short for its counts", shortTable, RenderingLut(), "Error in A2B0 Tag\n", noTable},
+      {"A2B0 of four outputs", Lut8Tag(4, 4, 2, Sequence(64, 0x10)), RenderingLut(),
+       "Error in A2B0 Tag\n", noTable},
+      {"B2A0 of four inputs", SimulationLut(), Lut8Tag(4, 4, 2, Sequence(64, 0x40)),
+       "Error in B2A0 Tag\n", noRenderTable},
+      {"B2A0 of one grid point", SimulationLut(), Lut8Tag(3, 4, 1, Sequence(4, 0x40)),
+       "Error in B2A0 Tag\n", noRenderTable},
+  };
+  for (const Case& c : cases) {
+    const std::string errBefore = err.Text();
+    messages.shown.clear();
+    const ProfileSpec profile = RequiredTagsProfile(c.simulationTable, c.renderingTable);
+    EXPECT_EQ(Build(profile, profile), BuildResult::kFailed) << c.what;
+    EXPECT_EQ(err.Text().substr(errBefore.size()), c.err) << c.what;
+    ExpectProfileFaultyShown(1);
+    EXPECT_EQ(FileText(), c.file) << c.what;
+  }
 }
 
 TEST_F(InkBuilderTest, EveryDuplicateTableIsChecked) {
