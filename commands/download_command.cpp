@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/message_catalogue.h"
 #include "common/path_limit.h"
 #include "common/printer_lock.h"
-#include "common/message_catalogue.h"
 #include "common/temp_directory.h"
 #include "postscript/build_environment.h"
 #include "commands/build_files.h"

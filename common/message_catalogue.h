@@ -89,6 +89,24 @@ enum class MessageId : int {
   kChartDateLabel,
   kChartResourceMissing,
   kChartResourceUnusable,
+
+  // The line under "unsupported profile" (9) that names why a build would refuse the
+  // profile (commands/refusal_lines).
+  kRefusalCannotOpen,
+  kRefusalUnreadable,        // %1: the reader's last diagnostic line
+  kRefusalTagPastEnd,        // %1: the tag
+  kRefusalMissingTags,       // %1: the tags
+  kRefusalVersion,           // %1.%2: the version
+  kRefusalColourSpace,       // %1: the colour space
+  kRefusalLabOrXyz,          // %1: the PCS
+  kRefusalLabOnly,           // %1: the PCS
+  kRefusalWhitePoint,
+  kRefusalTableType,         // %1: the tag, %2: its type
+  kRefusalTableShort,        // %1: the tag
+  kRefusalTableChannels,     // %1: the tag, %2/%3: its inputs/outputs, %4/%5: needed
+  kRefusalTableGrid,         // %1: the tag, %2: its grid points
+  kRefusalTableData,         // %1: the tag
+  kRefusalTableUnreadable,   // %1: the tag, %2: its type
   kEnd,  // no text: one past the last
 };
 
