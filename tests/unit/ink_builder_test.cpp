@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "tests/support/profile_bytes.h"
 #include "tests/unit/ink_build_fixture.h"
@@ -195,35 +196,24 @@ TEST_F(InkBuilderTest, OutputProfileLackingARequiredTagIsReportedByBothSteps) {
 // A table the requirements refuse ends its step with its line and writes no table; the
 // others are written.
 TEST_F(InkBuilderTest, TablesTheRequirementsRefuseAreNotWritten) {
-  Bytes shortTable = SimulationLut();
-  shortTable.pop_back();
+  const Bytes whole = SimulationLut(), shortTable(whole.begin(), whole.end() - 1);
   const std::string noTable = kHead + kD50WhitePoint + kRenderingKeys + kRenderingBlock + kTrailer;
   const std::string noRenderTable =
       kHead + kSimulationBlock + kRenderingKeys + kD50EncodeLmn + kD50WhitePoint + kTrailer;
-  struct Case {
-    const char* what;
-    Bytes simulationTable;
-    Bytes renderingTable;
-    std::string err;
-    std::string file;
+  const std::tuple<Bytes, Bytes, std::string, std::string> cases[] = {
+      {shortTable, RenderingLut(), "Error in A2B0 Tag\n", noTable},  // short for its counts
+      {Lut8Tag(4, 4, 2, Sequence(64, 0x10)), RenderingLut(), "Error in A2B0 Tag\n", noTable},
+      {SimulationLut(), Lut8Tag(4, 4, 2, Sequence(64, 0x40)), "Error in B2A0 Tag\n", noRenderTable},
+      {SimulationLut(), Lut8Tag(3, 4, 1, Sequence(4, 0x40)), "Error in B2A0 Tag\n", noRenderTable},
   };
-  const Case cases[] = {
-      {"A2B0 too short for its counts", shortTable, RenderingLut(), "Error in A2B0 Tag\n", noTable},
-      {"A2B0 of four outputs", Lut8Tag(4, 4, 2, Sequence(64, 0x10)), RenderingLut(),
-       "Error in A2B0 Tag\n", noTable},
-      {"B2A0 of four inputs", SimulationLut(), Lut8Tag(4, 4, 2, Sequence(64, 0x40)),
-       "Error in B2A0 Tag\n", noRenderTable},
-      {"B2A0 of one grid point", SimulationLut(), Lut8Tag(3, 4, 1, Sequence(4, 0x40)),
-       "Error in B2A0 Tag\n", noRenderTable},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [simulationTable, renderingTable, lines, file] : cases) {
     const std::string errBefore = err.Text();
     messages.shown.clear();
-    const ProfileSpec profile = RequiredTagsProfile(c.simulationTable, c.renderingTable);
-    EXPECT_EQ(Build(profile, profile), BuildResult::kFailed) << c.what;
-    EXPECT_EQ(err.Text().substr(errBefore.size()), c.err) << c.what;
+    const ProfileSpec profile = RequiredTagsProfile(simulationTable, renderingTable);
+    EXPECT_EQ(Build(profile, profile), BuildResult::kFailed) << lines;
+    EXPECT_EQ(err.Text().substr(errBefore.size()), lines);
     ExpectProfileFaultyShown(1);
-    EXPECT_EQ(FileText(), c.file) << c.what;
+    EXPECT_EQ(FileText(), file) << lines;
   }
 }
 

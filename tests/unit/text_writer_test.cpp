@@ -98,30 +98,21 @@ TEST(Cp932Test, ConvertsJapaneseAndKeepsAsciiAndInvalidBytes) {
 TEST(PathLimitTest, CountsCodePage932BytesAtTheBoundary) {
   const auto times = [](std::string_view text, std::size_t count) {
     std::string repeated;
-    for (std::size_t k = 0; k < count; ++k) repeated += text;
+    while (count-- > 0) repeated += text;
     return repeated;
   };
-  struct Case {
-    const char* what;
-    std::string path;
-    std::size_t bytes;
+  const std::pair<std::string, std::size_t> cases[] = {
+      {"/" + std::string(254, 'p'), 255}, {"/" + std::string(255, 'p'), 256},
+      {"/" + times("漢", 127), 255},  // 382 bytes of UTF-8
+      {"/" + times("漢", 127) + "x", 256}, {"/" + times("漢", 128), 257},
+      {"/" + std::string(252, 'p') + "漢", 255}, {"/" + std::string(253, 'p') + "漢", 256},
+      {times("ｶ", 255), 255}, {times("ｶ", 256), 256},  // half-width katakana: 3 bytes of UTF-8
+      {times("é", 255), 255},                         // not in code page 932: one "?" each
+      {times("\xFF", 256), 256},                      // not UTF-8: passed on unchanged
   };
-  const Case cases[] = {
-      {"ASCII", "/" + std::string(254, 'p'), 255},
-      {"ASCII, a byte over", "/" + std::string(255, 'p'), 256},
-      {"kanji (382 bytes of UTF-8)", "/" + times("漢", 127), 255},
-      {"kanji, a byte over", "/" + times("漢", 127) + "x", 256},
-      {"128 kanji", "/" + times("漢", 128), 257},
-      {"kanji filling the last two bytes", "/" + std::string(252, 'p') + "漢", 255},
-      {"kanji across the limit", "/" + std::string(253, 'p') + "漢", 256},
-      {"half-width katakana (765 bytes of UTF-8)", times("ｶ", 255), 255},
-      {"half-width katakana, a byte over", times("ｶ", 256), 256},
-      {"characters without a code (one '?' each)", times("é", 255), 255},
-      {"bytes that are not UTF-8 (unchanged)", times("\xFF", 256), 256},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Cp932Length(c.path), c.bytes) << c.what;
-    EXPECT_EQ(PathFits(c.path), c.bytes <= 255) << c.what;
+  for (const auto& [path, bytes] : cases) {
+    EXPECT_EQ(Cp932Length(path), bytes) << path;
+    EXPECT_EQ(PathFits(path), bytes <= 255) << path;
   }
 }
 
