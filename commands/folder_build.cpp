@@ -9,19 +9,14 @@
 
 #include "common/path_limit.h"
 #include "common/temp_directory.h"
+#include "icc/lut.h"
 
 namespace vomar {
 namespace {
 
-// What a printer would reject of a lut8/lut16 table, whatever else is wrong with it.
-bool RejectedByThePrinter(const BuildRefusal& refusal) {
-  return refusal.headed && (refusal.has.outputs != refusal.needs.outputs ||
-                            refusal.has.gridPoints < refusal.needs.gridPoints);
-}
-
-// The refusal of the profile at `path` in `role`, if any: an output profile that is not
-// CMYK (its render table's outputs are the printer's inks), then its tables in directory
-// order. Nothing for a profile the builder's reading refuses.
+// What the printer would reject of the profile at `path` in `role`: an output profile that
+// is not CMYK (its render table's outputs are the printer's inks), then its tables in
+// directory order. Nothing for a profile the builder's reading refuses.
 std::optional<BuildRefusal> ProfileRefusal(const std::string& path, InkProfileRole role) {
   const Signature tables[] = {InkTableTag(role)};
   const BuildReading reading = ReadForBuild(path, tables);
@@ -29,10 +24,17 @@ std::optional<BuildRefusal> ProfileRefusal(const std::string& path, InkProfileRo
   if (role == InkProfileRole::kOutput) {
     if (auto refusal = ColourSpaceRefusal(reading.header)) return refusal;
   }
+  // A lut8/lut16 table whose head shows other outputs than the file needs, or fewer than
+  // two grid points, whatever else is wrong with it; only such a one is asked for its
+  // refusal (LittleCMS reads a version-4 table whole).
+  const TableShape needs = InkTableShape(role);
   for (const TagEntry& entry : reading.list.entries) {
-    if (entry.signature != InkTableTag(role)) continue;
-    auto refusal = InkTableRefusal(reading.header, entry, role);
-    if (refusal && RejectedByThePrinter(*refusal)) return refusal;
+    const std::optional<LutHead> head = ReadLutHead(entry.data.data(), entry.data.size());
+    if (entry.signature != InkTableTag(role) || !head ||
+        (head->outputChannels == needs.outputs && head->gridPoints >= needs.gridPoints)) {
+      continue;
+    }
+    if (auto refusal = InkTableRefusal(reading.header, entry, role)) return refusal;
   }
   return std::nullopt;
 }

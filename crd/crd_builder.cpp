@@ -146,20 +146,11 @@ bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
   return true;
 }
 
-// What the build requires (every table a pass will write from, the profile connection
-// space, the white point), then the tables read, each once, in document order. False
-// after the line of the first refusal: a table's names the table.
+// Every table a pass will write from, duplicates included, in document order, as the
+// requirements take it (ReadCrdTable); then the profile connection space and the white
+// point that every file needs (CrdHeaderRefusal). False after the line of the first
+// refusal.
 bool CrdBuild::CheckTables() {
-  if (const std::optional<BuildRefusal> refusal = CrdRequirements(header_, list_)) {
-    if (refusal->tag != 0) {
-      env_.diag.Err(FormatC("Error in %s Tag\n", SignatureText(refusal->tag).c_str()));
-    } else if (refusal->what == Refusal::kConnectionSpace) {
-      env_.diag.Err("The profile connection space is neither Lab nor XYZ.\n");
-    } else {
-      env_.diag.Err("Illegal white point.\n");
-    }
-    return false;
-  }
   tables_.resize(list_.entries.size());
   clutDigits_.resize(list_.entries.size());
   for (const CrdIntent& intent : kCrdIntents) {
@@ -175,11 +166,17 @@ bool CrdBuild::CheckTables() {
         }
       }
       if (!tables_[k]) tables_[k] = ReadCrdTable(header_, entry);
-      if (!tables_[k]) {  // memory ran out
+      if (!tables_[k]) {
         env_.diag.Err(FormatC("Error in %s Tag\n", SignatureText(intent.tag).c_str()));
         return false;
       }
     }
+  }
+  if (const std::optional<BuildRefusal> refusal = CrdHeaderRefusal(header_)) {
+    env_.diag.Err(refusal->what == Refusal::kConnectionSpace
+                      ? "The profile connection space is neither Lab nor XYZ.\n"
+                      : "Illegal white point.\n");
+    return false;
   }
   // The requirements hold a Y of 0 out.
   white_ = InSinglePrecision(*QuotientsOf(header_.illuminant));

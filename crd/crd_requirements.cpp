@@ -13,6 +13,10 @@ std::optional<BuildRefusal> CrdRequirements(const ProfileHeader& header, const T
       }
     }
   }
+  return CrdHeaderRefusal(header);
+}
+
+std::optional<BuildRefusal> CrdHeaderRefusal(const ProfileHeader& header) {
   if (!IsCrdPcs(header.pcs)) {
     return BuildRefusal{.what = Refusal::kConnectionSpace, .found = header.pcs, .xyzAllowed = true};
   }

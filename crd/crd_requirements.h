@@ -10,9 +10,12 @@
 namespace vomar {
 
 // Why a CRD build refuses a profile already read, at the first of its rules that fails:
-// every B2Ax table it writes from, duplicates included, in document order; then the PCS
-// ('Lab ' or 'XYZ ') and the white point.
+// every B2Ax table it writes from (ReadCrdTable), duplicates included, in document order;
+// then what its header must give every file (CrdHeaderRefusal).
 std::optional<BuildRefusal> CrdRequirements(const ProfileHeader& header, const TagTableList& list);
+
+// The PCS ('Lab ' or 'XYZ ') and the white point every file is written from.
+std::optional<BuildRefusal> CrdHeaderRefusal(const ProfileHeader& header);
 
 // The same for the profile at `path`, read as the builder reads it.
 std::optional<BuildRefusal> CrdBuildRefusal(const std::string& path);

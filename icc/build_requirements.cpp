@@ -21,15 +21,15 @@ const TagEntry* TagPastTheEnd(const TagTableList& list, const std::string& path)
   return nullptr;
 }
 
-// What each file needs of its table: the PCS in and the four inks out for a render
-// table, the four inks in and L*a*b* out for the ink file's /Table; two grid points at
-// least, since no PostScript interpreter takes a table of one.
-TableShape NeededShape(SampledTableUse use) {
+}  // namespace
+
+// The PCS in and the four inks out for a render table, the four inks in and L*a*b* out
+// for the ink file's /Table; two grid points at least, since no PostScript interpreter
+// takes a table of one.
+TableShape NeededTableShape(SampledTableUse use) {
   if (use == SampledTableUse::kInkSimulationTable) return {4, 3, 2};
   return {3, 4, 2};
 }
-
-}  // namespace
 
 BuildReading ReadForBuild(const std::string& path, std::span<const Signature> load) {
   BuildReading reading;
@@ -77,7 +77,7 @@ std::optional<BuildRefusal> WhitePointRefusal(const ProfileHeader& header) {
 
 std::optional<BuildRefusal> TableRefusal(const ProfileHeader& header, const TagEntry& tag,
                                          SampledTableUse use) {
-  BuildRefusal refusal{.tag = tag.signature, .needs = NeededShape(use)};
+  BuildRefusal refusal{.tag = tag.signature, .needs = NeededTableShape(use)};
   refusal.found = tag.data.size() >= 4 ? ReadBigEndian32(tag.data.data()) : 0;
   const std::optional<LutHead> head = ReadLutHead(tag.data.data(), tag.data.size());
   if (head && (head->type == sig::kMft1 || head->type == sig::kMft2)) {

@@ -74,6 +74,9 @@ std::optional<BuildRefusal> ColourSpaceRefusal(const ProfileHeader& header);
 // The white point every file is written from: the illuminant's quotients by Y.
 std::optional<BuildRefusal> WhitePointRefusal(const ProfileHeader& header);
 
+// What the file needs of a table for `use`.
+TableShape NeededTableShape(SampledTableUse use);
+
 // Whether the table `tag` can be written for `use`. A version-4 profile's table as
 // LittleCMS reads it (its channels, the PCS); any other profile's as stored: a lut8 or
 // lut16 table of the use's inputs and outputs, at least two grid points, data covering

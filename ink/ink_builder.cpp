@@ -63,9 +63,10 @@ using TableWriter = TableResult (*)(const std::uint8_t*, std::size_t, TextWriter
 using SampledTableWriter = TableResult (*)(const ProfileHeader&, const TagEntry&, TextWriter&);
 
 // Writes every table of the profile in `role`, walking from the last, with `write`
-// (version-2 profiles) or `writeSampled` (version-4 profiles): kFailed after `failure` at
-// the first the requirements refuse (or whose writer runs out of memory). `written` is
-// set once a table has been written.
+// (version-2 profiles) or `writeSampled` (version-4 profiles, whose sampler checks the
+// table by the rule InkTableRefusal applies): kFailed after `failure` at the first the
+// requirements refuse (or whose writer runs out of memory). `written` is set once a table
+// has been written.
 BuildResult WriteTableTags(const TagTableList& list, const ProfileHeader& header,
                            InkProfileRole role, TableWriter write, SampledTableWriter writeSampled,
                            TextWriter& out, const Diagnostics& diag, const char* failure,
@@ -73,7 +74,7 @@ BuildResult WriteTableTags(const TagTableList& list, const ProfileHeader& header
   const bool sampled = IsVersion4Profile(header);
   for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
     if (entry->signature != InkTableTag(role) || IsPassedOver(header, *entry)) continue;
-    const bool fits = !InkTableRefusal(header, *entry, role);
+    const bool fits = sampled || !InkTableRefusal(header, *entry, role);
     const TableResult result = !fits    ? TableResult::kRefused
                                : sampled ? writeSampled(header, *entry, out)
                                          : write(entry->data.data(), entry->data.size(), out);

@@ -6,11 +6,20 @@ Signature InkTableTag(InkProfileRole role) {
   return role == InkProfileRole::kSimulation ? sig::kA2B0 : sig::kB2A0;
 }
 
+namespace {
+
+SampledTableUse TableUse(InkProfileRole role) {
+  return role == InkProfileRole::kSimulation ? SampledTableUse::kInkSimulationTable
+                                             : SampledTableUse::kInkRenderTable;
+}
+
+}  // namespace
+
+TableShape InkTableShape(InkProfileRole role) { return NeededTableShape(TableUse(role)); }
+
 std::optional<BuildRefusal> InkTableRefusal(const ProfileHeader& header, const TagEntry& tag,
                                             InkProfileRole role) {
-  return TableRefusal(header, tag,
-                      role == InkProfileRole::kSimulation ? SampledTableUse::kInkSimulationTable
-                                                          : SampledTableUse::kInkRenderTable);
+  return TableRefusal(header, tag, TableUse(role));
 }
 
 std::optional<BuildRefusal> InkRequirements(const ProfileHeader& header,

@@ -17,6 +17,9 @@ enum class InkProfileRole {
 // The table of the profile in `role` (A2B0 or B2A0).
 Signature InkTableTag(InkProfileRole role);
 
+// What the ink file needs of the table of the profile in `role`.
+TableShape InkTableShape(InkProfileRole role);
+
 // Whether the ink file can be written from this table of the profile in `role`.
 std::optional<BuildRefusal> InkTableRefusal(const ProfileHeader& header, const TagEntry& tag,
                                             InkProfileRole role);
