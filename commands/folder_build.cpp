@@ -30,7 +30,7 @@ std::optional<BuildRefusal> ProfileRefusal(const std::string& path, InkProfileRo
   const TableShape needs = InkTableShape(role);
   for (const TagEntry& entry : reading.list.entries) {
     const std::optional<LutHead> head = ReadLutHead(entry.data.data(), entry.data.size());
-    if (entry.signature != InkTableTag(role) || !head ||
+    if (entry.signature != InkTableTag(role) || !head || !IsLutType(head->type) ||
         (head->outputChannels == needs.outputs && head->gridPoints >= needs.gridPoints)) {
       continue;
     }

@@ -80,7 +80,7 @@ std::optional<BuildRefusal> TableRefusal(const ProfileHeader& header, const TagE
   BuildRefusal refusal{.tag = tag.signature, .needs = NeededTableShape(use)};
   refusal.found = tag.data.size() >= 4 ? ReadBigEndian32(tag.data.data()) : 0;
   const std::optional<LutHead> head = ReadLutHead(tag.data.data(), tag.data.size());
-  if (head && (head->type == sig::kMft1 || head->type == sig::kMft2)) {
+  if (head && IsLutType(head->type)) {
     refusal.headed = true;
     refusal.has = {head->inputChannels, head->outputChannels, head->gridPoints};
   }
@@ -107,9 +107,7 @@ std::optional<BuildRefusal> TableRefusal(const ProfileHeader& header, const TagE
     }
     return refused(Refusal::kTableUnreadable);
   }
-  if (refusal.found != sig::kMft1 && refusal.found != sig::kMft2) {
-    return refused(Refusal::kTableType);
-  }
+  if (!IsLutType(refusal.found)) return refused(Refusal::kTableType);
   if (!refusal.headed) return refused(Refusal::kTableShort);
   if (refusal.has.inputs != refusal.needs.inputs || refusal.has.outputs != refusal.needs.outputs) {
     return refused(Refusal::kTableChannels);

@@ -31,6 +31,9 @@ struct LutHead {
 // It says nothing of whether the data cover the table (DecodeLut8, DecodeLut16 do).
 std::optional<LutHead> ReadLutHead(const std::uint8_t* data, std::size_t size);
 
+// Whether `type` is one of the two lookup-table types, 'mft1' (lut8) and 'mft2' (lut16).
+inline bool IsLutType(Signature type) { return type == sig::kMft1 || type == sig::kMft2; }
+
 // lut8 layout: all positions point into the tag's data.
 struct Lut8Table {
   int inputChannels = 0;   // i

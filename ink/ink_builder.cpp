@@ -31,8 +31,7 @@ constexpr std::size_t kMaxStemBytes = 241;
 // passes it over, so it gives no table and no line.
 bool IsPassedOver(const ProfileHeader& header, const TagEntry& entry) {
   const std::optional<LutHead> head = ReadLutHead(entry.data.data(), entry.data.size());
-  return !IsVersion4Profile(header) && head && head->type != sig::kMft1 &&
-         head->type != sig::kMft2;
+  return !IsVersion4Profile(header) && head && !IsLutType(head->type);
 }
 
 // Walks the tags from the last: `writeWhitePoint` runs for each white- or black-point
