@@ -14,6 +14,7 @@
 #include "app/desktop_entry.h"
 #include "app/dialog_language.h"
 #include "app/downloader_dialog.h"
+#include "commands/stop_signals.h"
 #include "cups_client/cups_spooler.h"
 
 namespace vomar::app {
@@ -22,16 +23,18 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void OnTerminate(int) {
+void OnTerminate(int signal) {
+  RequestStop(signal);
   const char byte = 1;
   [[maybe_unused]] const ssize_t written = write(signalPipe[1], &byte, 1);
 }
 
-// A session that ends sends SIGTERM or SIGHUP: the program then quits as on
-// QCoreApplication::quit, after the work under way (RunMainDialog), rather than dying
-// half-way through a download.
-void QuitOnTerminate() {
-  if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+}  // namespace
+
+void QuitOnSignals(Spooler& spooler) {
+  // The job being sent when the signal came is cancelled, not finished.
+  spooler.SetStopRequest(&ProcessStopRequest());
+  if (signalPipe[0] >= 0 || pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
   QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
     char byte;
@@ -45,9 +48,8 @@ void QuitOnTerminate() {
   action.sa_flags = SA_RESTART;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
 }
-
-}  // namespace
 
 void RunMainDialog(CDownloaderDialog& dialog) {
   QObject::connect(&dialog, &QDialog::finished, qApp, &QCoreApplication::quit,
@@ -77,8 +79,8 @@ int CDownloaderApp::Run(int argc, char** argv) {
     std::fprintf(stderr, "%s: a translation of the dialog is missing (%s or Qt's own)\n",
                  kApplicationName, qPrintable(TranslationFolder()));
   }
-  QuitOnTerminate();
   CupsSpooler spooler;
+  QuitOnSignals(spooler);
   CDownloaderDialog dialog(spooler);
   if (!dialog.OnInitDialog()) return 1;
   RunMainDialog(dialog);

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "common/messages.h"
-#include "common/temp_directory.h"
+#include "commands/build_folder.h"
 #include "cups_client/cups_spooler.h"
 #include "printer/download_job.h"
 

@@ -34,4 +34,10 @@ void ConsoleFrontEnd::ReportProgress(const Progress& progress) {
   std::fflush(stderr);
 }
 
+void ConsoleFrontEnd::ReportNotice(const std::string& line) {
+  const std::string text = std::string(kApplicationName) + ": " + line + "\n";
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
 }  // namespace vomar::cli

@@ -32,6 +32,7 @@ class ConsoleFrontEnd : public FrontEnd {
   std::optional<PrinterInfo> SelectedPrinter() const override;
   void SetCurrentPrinter(const PrinterInfo& printer) override;
   void ReportProgress(const Progress& progress) override;
+  void ReportNotice(const std::string& line) override;
 
  private:
   ConsoleChoices choices_;

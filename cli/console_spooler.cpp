@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/command_line.h"
+#include "commands/stop_signals.h"
 #include "printer/spooler_loader.h"
 
 namespace vomar::cli {
@@ -14,7 +15,11 @@ std::unique_ptr<Spooler> LoadSpoolerOrReport(const char* command) {
   if (!spooler) {
     std::fprintf(stderr, "%s%s%s: %s\n", kApplicationName, command ? " " : "",
                  command ? command : "", error.c_str());
+    return spooler;
   }
+  // A signal while a job is open cancels it before the program ends (EndIfStopped).
+  InstallStopSignals();
+  spooler->SetStopRequest(&ProcessStopRequest());
   return spooler;
 }
 

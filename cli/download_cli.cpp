@@ -62,7 +62,10 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
     if (outcome != DownloadOutcome::kDone && outcome != DownloadOutcome::kQueued) status = 1;
     // Refused profiles are refused for every printer; their messages are not repeated.
     // Any other failure is this printer's: the next one is still tried.
-    if (outcome == DownloadOutcome::kRefused || outcome == DownloadOutcome::kIncomplete) break;
+    if (outcome == DownloadOutcome::kRefused || outcome == DownloadOutcome::kIncomplete ||
+        outcome == DownloadOutcome::kInterrupted) {
+      break;
+    }
   }
   if (arguments.wait && !ReportJobOutcomes(spooler, spooler.Jobs(), *arguments.wait)) {
     status = 1;

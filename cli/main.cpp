@@ -4,6 +4,7 @@
 
 #include "cli/commands.h"
 #include "common/message_catalogue.h"
+#include "commands/stop_signals.h"
 
 namespace {
 
@@ -36,7 +37,10 @@ int main(int argc, char** argv) {
   }
   for (const Command& command : Commands()) {
     if (std::strcmp(argv[1], command.name) == 0) {
-      return vomar::cli::RunCommandLine(command, argc - 1, argv + 1);
+      const int status = vomar::cli::RunCommandLine(command, argc - 1, argv + 1);
+      // A command a signal broke off has cancelled its job: end as the signal asks.
+      vomar::EndIfStopped();
+      return status;
     }
   }
   std::fprintf(stderr, "%s: unknown command '%s'\n", kApplicationName, argv[1]);

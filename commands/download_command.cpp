@@ -10,10 +10,12 @@
 
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
-#include "common/printer_lock.h"
-#include "common/temp_directory.h"
+#include "common/output_file.h"
 #include "postscript/build_environment.h"
 #include "commands/build_files.h"
+#include "commands/build_folder.h"
+#include "commands/download_texts.h"
+#include "commands/printer_lock.h"
 #include "commands/queue_question.h"
 #include "commands/spooler_stamp_clock.h"
 #include "icc/profile_acceptance.h"
@@ -43,36 +45,37 @@ bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
 // The smallest file that holds a profile header (128 bytes) and its tag count.
 constexpr off_t kSmallestProfileBytes = 132;
 
-// Sends the files in order, each as a job of the mode's kind, and stops at the first
-// that fails: then one message tells the spooler's reason (or the file's) and which
-// resources were sent and which not. True when all were spooled.
-bool SendFiles(DownloadJob& job, DownloadMode mode, const std::string& printerName,
-               const std::vector<std::string>& paths,
-               const std::vector<std::string>& resources, FrontEnd& frontEnd) {
+// Sends the files as one job of the mode's kind, a document per file in their order.
+// When it fails, one message tells the spooler's reason (or the file's) and that no
+// resource was sent: the job is cancelled whole. A job a signal broke off shows no box
+// but a notice.
+DownloadOutcome SendFiles(DownloadJob& job, DownloadMode mode, const std::string& printerName,
+                          const std::vector<std::string>& paths,
+                          const std::vector<std::string>& resources, FrontEnd& frontEnd) {
   const JobKind& kind = mode == DownloadMode::kInkSimulation ? kInkJob : kCrdJob;
-  const std::size_t jobs = paths.size();
-  for (std::size_t k = 0; k < jobs; ++k) {
-    frontEnd.ReportProgress(
-        Progress{Progress::Step::kSending, static_cast<int>(k + 1), static_cast<int>(jobs)});
-    const std::optional<JobFailure> failure = job.TrySendJobFile(printerName, paths[k], kind);
-    if (!failure) continue;
-    const std::vector<std::string> sent(resources.begin(), resources.begin() + k);
-    const std::vector<std::string> notSent(resources.begin() + k, resources.end());
-    switch (failure->cause) {
-      case JobFailure::Cause::kSpooler:
-        frontEnd.Show(SpoolerFailureMessage(failure->reason, sent, notSent));
-        break;
-      case JobFailure::Cause::kPayloadFile:
-        frontEnd.Show(
-            FailureWithResources(MessageId::kProfileFaulty, failure->reason, sent, notSent));
-        break;
-      case JobFailure::Cause::kPathTooLong:
-        frontEnd.Show(ErrorMessage(MessageId::kJobPathTooLong));
-        break;
-    }
-    return false;
+  const int documents = static_cast<int>(paths.size());
+  const std::optional<JobFailure> failure =
+      job.TrySendJobFiles(printerName, paths, kind, [&](std::size_t k) {
+        frontEnd.ReportProgress(
+            Progress{Progress::Step::kSending, static_cast<int>(k + 1), documents});
+      });
+  if (!failure) return DownloadOutcome::kDone;
+  switch (failure->cause) {
+    case JobFailure::Cause::kSpooler:
+      frontEnd.Show(SpoolerFailureMessage(failure->reason, {}, resources));
+      break;
+    case JobFailure::Cause::kPayloadFile:  // the kind's own message
+      frontEnd.Show(
+          FailureWithResources(MessageId::kProfileFaulty, failure->reason, {}, resources));
+      break;
+    case JobFailure::Cause::kPathTooLong:
+      frontEnd.Show(ErrorMessage(MessageId::kJobPathTooLong));
+      break;
+    case JobFailure::Cause::kInterrupted:
+      frontEnd.ReportNotice(texts::SendStopped(failure->reason));
+      return DownloadOutcome::kInterrupted;
   }
-  return true;
+  return DownloadOutcome::kSpoolerFailed;
 }
 
 }  // namespace
@@ -112,19 +115,26 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
                              DownloadServices& services) {
   const PrinterInfo& printer = *request.printer;
   std::string problem;
-  const std::optional<std::string> directory =
-      services.outputDirectory.empty() ? UserTemporaryDirectory(problem)
-                                       : std::optional<std::string>(services.outputDirectory);
-  // The files of one printer have fixed names: a second download to it waits for the
-  // first to send its last file.
+  std::optional<BuildFolder> folder;
+  std::optional<std::string> directory;
+  if (!services.outputDirectory.empty()) {
+    directory = services.outputDirectory;
+  } else if ((folder = BuildFolder::Open(problem))) {
+    directory = folder->Path();
+    if (!folder->Notice().empty()) frontEnd.ReportNotice(folder->Notice());
+  }
+  // The files of one printer have fixed names in a lasting folder: a second download to
+  // it waits for the first to send its job. A fresh folder is this download's alone.
   std::optional<PrinterLock> lock;
-  if (directory) {
+  bool ready = directory.has_value();
+  if (ready && (!folder || folder->Lasting())) {
     lock = PrinterLock::Acquire(
         *directory, printer.name,
         [&] { frontEnd.ReportProgress(Progress{Progress::Step::kWaiting, 0, 0, printer.name}); },
         problem);
+    ready = lock.has_value();
   }
-  if (!lock) {
+  if (!ready) {
     Message message = ErrorMessage(MessageId::kTemporaryFolderUnusable);
     message.detail = problem;
     frontEnd.Show(message);
@@ -140,6 +150,11 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
   frontEnd.ReportProgress(Progress{Progress::Step::kBuilding, 0, 0});
   const std::optional<std::vector<std::string>> paths = BuildFiles(build, environment);
   if (!paths) {
+    // A signal stopped a stamp job: it was cancelled, and the program is ending.
+    if (clock.Failure() && services.spooler.StopSignal() != 0) {
+      frontEnd.ReportNotice(texts::SendStopped(*clock.Failure()));
+      return DownloadOutcome::kInterrupted;
+    }
     // A stamp job that failed stopped the build: the spooler is to blame, not the profile.
     if (clock.Failure()) {
       frontEnd.Show(SpoolerFailureMessage(*clock.Failure(), {}, resources));
@@ -148,9 +163,7 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
     return DownloadOutcome::kBuildFailed;
   }
   DownloadJob job(services.spooler, frontEnd);
-  return SendFiles(job, request.mode, printer.name, *paths, resources, frontEnd)
-             ? DownloadOutcome::kDone
-             : DownloadOutcome::kSpoolerFailed;
+  return SendFiles(job, request.mode, printer.name, *paths, resources, frontEnd);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ struct DownloadRequest {
 struct DownloadServices {
   Spooler& spooler;
   Diagnostics diag;
-  std::string outputDirectory;  // ends in "/"; empty: the temporary directory
+  std::string outputDirectory;  // ends in "/"; empty: the user's build folder (BuildFolder)
 };
 
 // How a run ended, for callers that need an exit status. Each has shown its message.
@@ -39,6 +39,8 @@ enum class DownloadOutcome {
   kDeclined,            // the user did not confirm
   kBuildFailed,         // the builder reported a failure; nothing was sent
   kSpoolerFailed,       // a stamp job or a send failed; nothing was sent after it
+  kInterrupted,         // a signal asked the program to stop; the job under way was
+                        // cancelled and a notice said so (no box)
   kQueued,              // every job was spooled to a stopped queue, where they wait
   kDone,                // every job was spooled and message 109 shown
 };
@@ -50,8 +52,10 @@ enum class DownloadOutcome {
 // is asked for its state: a queue that refuses jobs is reported and nothing is built; a
 // stopped one is a question of its own (the jobs would wait in the queue). The first
 // spooler failure ends the run: a stamp job that fails fails the build (no file goes out
-// without its /LATEST time), a failed send ends the sending, and one message names the
-// spooler's reason and the resources sent and not sent.
+// without its /LATEST time), and one message names the spooler's reason and the
+// resources not sent. The files travel as one spooler job, a document per file, so that
+// they reach the printer one after another whoever else sends to it; a failed job is
+// cancelled whole.
 DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
                             DownloadServices& services);
 

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "common/path_limit.h"
-#include "common/temp_directory.h"
+#include "common/output_file.h"
 #include "icc/lut.h"
 
 namespace vomar {

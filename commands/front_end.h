@@ -56,6 +56,9 @@ class FrontEnd : public MessageSink {
 
   // Called as a command moves from step to step. May come from a worker thread.
   virtual void ReportProgress(const Progress& progress) { (void)progress; }
+  // A line that tells the user something and asks nothing (the command line writes it
+  // on standard error). May come from a worker thread.
+  virtual void ReportNotice(const std::string& line) { (void)line; }
 };
 
 }  // namespace vomar

@@ -14,10 +14,13 @@ class RecordingHandle : public PrinterHandle {
                   std::vector<SpooledJob>& jobs)
       : handle_(std::move(handle)), printer_(std::move(printer)), jobs_(jobs) {}
 
-  int StartDocument(const std::string& documentName) override {
-    jobId_ = handle_->StartDocument(documentName);
+  int StartJob(const std::string& documentName, int documents) override {
+    jobId_ = handle_->StartJob(documentName, documents);
     documentName_ = documentName;
     return jobId_;
+  }
+  bool NextDocument(const std::string& documentName) override {
+    return handle_->NextDocument(documentName);
   }
   bool Write(const void* bytes, std::size_t count) override {
     return handle_->Write(bytes, count);

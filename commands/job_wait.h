@@ -43,6 +43,8 @@ class JobRecordingSpooler : public Spooler {
   std::optional<QueueState> GetQueueState(const std::string& name) override {
     return spooler_.GetQueueState(name);
   }
+  void SetStopRequest(StopRequest* request) override { spooler_.SetStopRequest(request); }
+  int StopSignal() const override { return spooler_.StopSignal(); }
   std::string LastError() const override { return spooler_.LastError(); }
 
   // The finished jobs, in the order they were finished.

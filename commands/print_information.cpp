@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "commands/build_folder.h"
+#include "commands/download_texts.h"
+#include "commands/printer_lock.h"
 #include "common/message_catalogue.h"
 #include "printer/download_job.h"
 #include "printer/information_page.h"
@@ -37,6 +40,17 @@ InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
 
   DoneReport done(ui);
   ui.SetCurrentPrinter(*printer);
+  // A download of this user to the printer sends first. Without a lasting folder there
+  // is no lock to wait for, and the page is printed all the same.
+  std::string problem;
+  std::optional<PrinterLock> lock;
+  if (const std::optional<BuildFolder> folder = BuildFolder::Open(problem);
+      folder && folder->Lasting()) {
+    lock = PrinterLock::Acquire(
+        folder->Path(), printer->name,
+        [&] { ui.ReportProgress(Progress{Progress::Step::kWaiting, 0, 0, printer->name}); },
+        problem);
+  }
   ui.ReportProgress(Progress{Progress::Step::kSending, 1, 1});
   DownloadJob job(spooler, ui);
   switch (SendInformationPage(job, printer->name)) {
@@ -48,6 +62,9 @@ InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
       return InformationPageOutcome::kPrintFailed;
     case BytesJobResult::kFailed:  // the spooler-failure message has been shown
       break;
+    case BytesJobResult::kInterrupted:
+      ui.ReportNotice(texts::SendStopped(job.LastError()));
+      return InformationPageOutcome::kInterrupted;
   }
   return InformationPageOutcome::kSpoolerFailed;
 }

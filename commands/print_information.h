@@ -17,11 +17,17 @@ enum class InformationPageOutcome {
                    // spooler-failure message with its reason)
   kPrintFailed,    // the spooler refused the page program; the job was cancelled (string 111)
   kPrinted,        // the job was spooled (string 110)
+  kInterrupted,    // a signal asked the program to stop; the job was cancelled (a notice)
 };
 
 // Asks string 119, then sends the page job to `printer` (the printer list's selection;
 // nothing when the list has none), which becomes the front end's current printer.
 // Progress goes to `ui` as job 1 of 1, then done.
+//
+// The page waits for this user's download to the same printer to send its job (it
+// takes that printer's lock in the build folder, when it can), so that it comes after
+// it; a download of anyone else travels as one job, which the page comes before or
+// after whole.
 InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
                                                 const std::optional<PrinterInfo>& printer);
 

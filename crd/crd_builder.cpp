@@ -12,7 +12,7 @@
 
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
-#include "common/temp_directory.h"
+#include "common/output_file.h"
 #include "common/text_writer.h"
 #include "crd/crd_document.h"
 #include "crd/crd_requirements.h"
@@ -259,9 +259,8 @@ BuildResult CrdBuild::Run(const std::string& profilePath, const std::string& ste
 
   std::string directory = env_.outputDirectory;
   if (directory.empty()) {
-    const std::optional<std::string> own = UserTemporaryDirectory(detail_);
-    if (!own) return Fail();
-    directory = *own;
+    detail_ = "no folder to build in";
+    return Fail();
   }
   if (directory.back() != '/') directory.push_back('/');
   if (!NamesFit(profilePath, directory, stem, paths)) return Fail();

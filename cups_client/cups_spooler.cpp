@@ -99,7 +99,8 @@ std::unique_ptr<PrinterHandle> CupsSpooler::Open(const std::string& name) {
     return nullptr;
   }
   if (!FindPrinter(*connection, name, lastError_)) return nullptr;
-  return std::make_unique<cups::QueueHandle>(server_, name, limits_, std::move(connection));
+  return std::make_unique<cups::QueueHandle>(server_, name, limits_, std::move(connection),
+                                             stopRequest_);
 }
 
 std::optional<QueueState> CupsSpooler::GetQueueState(const std::string& name) {

@@ -12,7 +12,11 @@
 //
 // No part of a failed job prints: each job is created held and released only after its
 // whole document has arrived; a job that failed or was given up is cancelled, and one
-// whose cancel did not get through stays held.
+// whose cancel did not get through stays held. A job of several documents is one job
+// on the server, its documents delivered to the queue's device one after another.
+//
+// A stop request (SetStopRequest) ends the calls of an open printer within 0.25 s and
+// cancels its job.
 #pragma once
 
 #include <memory>

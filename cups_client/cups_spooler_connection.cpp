@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace vomar::cups {
@@ -82,16 +83,30 @@ void Connection::Close() {
   http_ = nullptr;
 }
 
-void Connection::StartCall() {
+void Connection::StartCall(bool heedStop) {
   deadline_ = Clock::now() + limit_;
   timedOut_ = false;
+  heedStop_ = heedStop;
+  stopped_ = false;
 }
 
 int Connection::OnTimeout(http_t*, void* self) {
   Connection& connection = *static_cast<Connection*>(self);
+  if (connection.heedStop_ && connection.stopRequest_ != nullptr &&
+      connection.stopRequest_->signal.load() != 0) {
+    connection.stopped_ = true;
+    return 0;
+  }
   if (Clock::now() < connection.deadline_) return 1;  // keep waiting
   connection.timedOut_ = true;
   return 0;
+}
+
+std::string StopReason(const StopRequest& request) {
+  const int signal = request.signal.load();
+  const char* name = sigabbrev_np(signal);
+  return std::string("interrupted by ") +
+         (name != nullptr ? std::string("SIG") + name : "signal " + std::to_string(signal));
 }
 
 int Connection::TransportError() const { return http_ != nullptr ? httpError(http_) : 0; }
@@ -104,9 +119,10 @@ ipp_t* Connection::Request(ipp_t* request, const char* what, ipp_status_t accept
   StartCall();
   ipp_t* response = cupsDoRequest(http_, request, "/");
   const ipp_status_t status = LastIppStatus();
-  if (timedOut_) {
+  if (timedOut_ || stopped_) {
     ippDelete(response);
-    error_ = std::string(what) + ": the print server did not answer in time";
+    error_ = std::string(what) + ": " +
+             (stopped_ ? StopReason(*stopRequest_) : "the print server did not answer in time");
     Close();
     return nullptr;
   }

@@ -45,10 +45,16 @@ class Connection {
   bool IsOpen() const { return http_ != nullptr; }
   http_t* Http() const { return http_; }
 
-  // Starts the clock for one call: the call fails once `limit` passes without an answer.
-  void StartCall();
-  // True when the last call ran out of time (whatever libcups reported).
-  bool TimedOut() const { return timedOut_; }
+  // Calls that heed `request` give up once it is set (see StopRequest); nullptr: none.
+  void SetStopRequest(const StopRequest* request) { stopRequest_ = request; }
+
+  // Starts the clock for one call: the call fails once `limit` passes without an answer,
+  // or, when it heeds the stop request, once a stop is asked for.
+  void StartCall(bool heedStop = true);
+  // True when the last call ran out of time or was stopped (whatever libcups reported).
+  bool TimedOut() const { return timedOut_ || stopped_; }
+  // True when the last call gave up because a stop was asked for.
+  bool Stopped() const { return stopped_; }
   // The transport error of the connection (errno value), 0 when none.
   int TransportError() const;
   const std::string& Error() const { return error_; }
@@ -66,8 +72,14 @@ class Connection {
   http_t* http_ = nullptr;
   Clock::time_point deadline_{};
   bool timedOut_ = false;
+  const StopRequest* stopRequest_ = nullptr;
+  bool heedStop_ = false;
+  bool stopped_ = false;
   std::string error_;
 };
+
+// "interrupted by SIGINT": why a call that heeded `request` gave up.
+std::string StopReason(const StopRequest& request);
 
 // printer-uri of a queue: "ipp://localhost/printers/<name>", encoded.
 std::string PrinterUri(const std::string& name);

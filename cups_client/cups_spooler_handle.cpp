@@ -14,7 +14,8 @@ std::string Describe(const char* what, const std::string& queue, const std::stri
   return std::string(what) + " on " + queue + ": " + reason;
 }
 
-std::string CallFailure(const Connection& connection) {
+std::string CallFailure(const Connection& connection, const StopRequest* stop) {
+  if (connection.Stopped() && stop != nullptr) return StopReason(*stop);
   if (connection.TimedOut()) return "the print server did not answer in time";
   const int transport = connection.TransportError();
   if (transport != 0) return std::strerror(transport);
@@ -32,24 +33,52 @@ bool CancelConfirmed(ipp_status_t status, const Connection& connection) {
 }  // namespace
 
 QueueHandle::QueueHandle(std::string server, std::string name, Limits limits,
-                         std::unique_ptr<Connection> connection)
+                         std::unique_ptr<Connection> connection, StopRequest* stop)
     : server_(std::move(server)),
       name_(std::move(name)),
       limits_(limits),
-      connection_(std::move(connection)) {}
+      connection_(std::move(connection)),
+      stop_(stop) {
+  connection_->SetStopRequest(stop_);
+}
 
 QueueHandle::~QueueHandle() { Close(); }
 
-int QueueHandle::StartDocument(const std::string& documentName) {
+void QueueHandle::CountJob(bool open) {
+  if (stop_ == nullptr || counted_ == open) return;
+  counted_ = open;
+  stop_->openJobs.fetch_add(open ? 1 : -1);
+}
+
+bool QueueHandle::StopAsked(const char* what) {
+  if (stop_ == nullptr || stop_->signal.load() == 0) return false;
+  if (jobId_ != 0) {
+    Fail(Describe(what, name_, StopReason(*stop_)));
+  } else {
+    lastError_ = Describe(what, name_, StopReason(*stop_));
+  }
+  return true;
+}
+
+int QueueHandle::StartJob(const std::string& documentName, int documents) {
   if (jobId_ != 0) {
     lastError_ = Describe("starting a document", name_, "a document is already open");
     return 0;
   }
+  if (documents < 1) {
+    lastError_ = Describe("starting a document", name_, "a job needs a document");
+    return 0;
+  }
+  if (StopAsked("starting a document")) return 0;
   if (!connection_->IsOpen() && !connection_->Open()) {
     lastError_ = Describe("starting a document", name_, connection_->Error());
     return 0;
   }
-  connection_->StartCall();
+  // Counted before it is asked for: a signal from here on must not end the program
+  // before the job is cancelled. The request itself runs to its end, so that the job's
+  // number is known.
+  CountJob(true);
+  connection_->StartCall(false);
   // The job is held until its whole document has arrived and EndDocument releases it.
   // A server that loses the client mid-document may otherwise print the part it got
   // (it takes a broken-off chunked document as complete).
@@ -61,29 +90,54 @@ int QueueHandle::StartDocument(const std::string& documentName) {
                                   optionCount, options);
   cupsFreeOptions(optionCount, options);
   if (jobId <= 0 || connection_->TimedOut()) {
-    const std::string reason = Describe("creating a job", name_, CallFailure(*connection_));
+    const std::string reason = Describe("creating a job", name_, CallFailure(*connection_, stop_));
     // A job the server made after all must not wait there for documents.
     jobId_ = jobId > 0 ? jobId : 0;
     connection_->Close();
     if (jobId_ != 0) CancelJob();
+    CountJob(false);
     lastError_ = reason;
     return 0;
   }
   jobId_ = jobId;
+  documents_ = documents;
+  document_ = 1;
   documentName_ = documentName;
   streaming_ = false;
   jobFailed_ = false;
+  if (StopAsked("creating a job")) return 0;
   return jobId;
 }
 
+bool QueueHandle::NextDocument(const std::string& documentName) {
+  if (jobId_ == 0) {
+    if (!jobFailed_) lastError_ = Describe("starting a document", name_, "no job is open");
+    return false;
+  }
+  if (document_ >= documents_) {
+    return Fail(Describe("starting a document", name_,
+                         "the job holds " + std::to_string(documents_) + " documents"));
+  }
+  if (!streaming_) {
+    // The server refuses an empty document, and every document of a job holds bytes.
+    return Fail(Describe("finishing the document", name_, "the document is empty"));
+  }
+  if (!FinishStream()) return false;
+  ++document_;
+  documentName_ = documentName;
+  return true;
+}
+
 bool QueueHandle::StartStream() {
+  if (StopAsked("sending the document")) return false;
   connection_->StartCall();
   const http_status_t status = cupsStartDocument(
       connection_->Http(), name_.c_str(), jobId_,
-      documentName_.empty() ? nullptr : documentName_.c_str(), CUPS_FORMAT_RAW, 1);
+      documentName_.empty() ? nullptr : documentName_.c_str(), CUPS_FORMAT_RAW,
+      document_ == documents_ ? 1 : 0);
   if (status != HTTP_STATUS_CONTINUE || connection_->TimedOut() ||
       connection_->TransportError() != 0) {
-    return Fail(Describe("sending the document", name_, CallFailure(*connection_)));
+    return Fail(Describe("sending the document", name_, CallFailure(*connection_, stop_)));
   }
   streaming_ = true;
   return true;
@@ -96,6 +150,7 @@ bool QueueHandle::Write(const void* bytes, std::size_t count) {
     return false;
   }
   if (!streaming_ && !StartStream()) return false;
+  if (StopAsked("writing")) return false;
   const char* data = static_cast<const char*>(bytes);
   if (pending_.empty() && count >= kGatherBytes) return Send(data, count);
   pending_.append(data, count);
@@ -113,7 +168,7 @@ bool QueueHandle::Send(const char* bytes, std::size_t count) {
   const http_status_t status = cupsWriteRequestData(connection_->Http(), bytes, count);
   if (status != HTTP_STATUS_CONTINUE || connection_->TimedOut() ||
       connection_->TransportError() != 0) {
-    return Fail(Describe("writing", name_, CallFailure(*connection_)));
+    return Fail(Describe("writing", name_, CallFailure(*connection_, stop_)));
   }
   return true;
 }
@@ -148,28 +203,41 @@ std::optional<std::time_t> QueueHandle::SubmittedTime() {
   return time;
 }
 
-bool QueueHandle::EndDocument() {
-  if (jobId_ == 0) {
-    if (!jobFailed_) lastError_ = Describe("finishing the document", name_, "no document is open");
-    return false;
-  }
-  if (!streaming_) {
-    // The server refuses an empty document, and a job without one would stay held:
-    // a job without bytes has nothing to print, so it is cancelled and counts as done.
-    CancelJob();
-    return true;
-  }
+bool QueueHandle::FinishStream() {
   if (!SendPending()) return false;
+  if (StopAsked("finishing the document")) return false;
   connection_->StartCall();
   const ipp_status_t status = cupsFinishDocument(connection_->Http(), name_.c_str());
   // libcups can report the status of an earlier call when the answer never came, so the
   // timeout and the transport error are looked at as well.
   if (status > IPP_STATUS_OK_EVENTS_COMPLETE || connection_->TimedOut() ||
       connection_->TransportError() != 0) {
-    return Fail(Describe("finishing the document", name_, CallFailure(*connection_)));
+    return Fail(Describe("finishing the document", name_, CallFailure(*connection_, stop_)));
   }
   streaming_ = false;
-  // The whole document is there: let the job print.
+  return true;
+}
+
+bool QueueHandle::EndDocument() {
+  if (jobId_ == 0) {
+    if (!jobFailed_) lastError_ = Describe("finishing the document", name_, "no document is open");
+    return false;
+  }
+  if (document_ != documents_) {
+    return Fail(Describe("finishing the document", name_,
+                         "the job ended after " + std::to_string(document_) + " of " +
+                             std::to_string(documents_) + " documents"));
+  }
+  if (!streaming_ && documents_ == 1) {
+    // The server refuses an empty document, and a job without one would stay held:
+    // a job without bytes has nothing to print, so it is cancelled and counts as done.
+    CancelJob();
+    return true;
+  }
+  if (!streaming_) return Fail(Describe("finishing the document", name_, "the document is empty"));
+  if (!FinishStream()) return false;
+  if (StopAsked("releasing the job")) return false;
+  // The whole job is there: let it print.
   ipp_t* request = NewRequest(IPP_OP_RELEASE_JOB, "job-uri", JobUri(jobId_));
   // "Not possible" means the job is not held (a server that ignored the hold): it is
   // already on its way.
@@ -180,6 +248,7 @@ bool QueueHandle::EndDocument() {
   }
   ippDelete(response);
   jobId_ = 0;
+  CountJob(false);
   return true;
 }
 
@@ -214,20 +283,23 @@ bool QueueHandle::CancelJob() {
     connection_->Close();
     streaming_ = false;
   }
+  // A cancel runs to its end (within its time bound) even when a stop was asked for:
+  // it is what the stop asks for.
   bool cancelled = false;
   if (connection_->IsOpen()) {
-    connection_->StartCall();
+    connection_->StartCall(false);
     cancelled = CancelConfirmed(
         cupsCancelJob2(connection_->Http(), name_.c_str(), jobId_, 0), *connection_);
     if (connection_->TimedOut()) connection_->Close();
   } else {
     Connection fresh(server_, limits_.cleanup);
     if (fresh.Open()) {
-      fresh.StartCall();
+      fresh.StartCall(false);
       cancelled = CancelConfirmed(cupsCancelJob2(fresh.Http(), name_.c_str(), jobId_, 0), fresh);
     }
   }
   jobId_ = 0;
+  CountJob(false);
   return cancelled;
 }
 

@@ -11,7 +11,7 @@
 
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
-#include "common/temp_directory.h"
+#include "common/output_file.h"
 #include "postscript/downloader.h"
 #include "postscript/stamp_lines.h"
 #include "icc/lut.h"
@@ -101,9 +101,9 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
   ReleaseTagList(list_);
   if (!ProfilePathsFit(simulationProfilePath, outputProfilePath)) return BuildResult::kFailed;
 
-  std::string directory = environment_.outputDirectory;
+  const std::string& directory = environment_.outputDirectory;
   std::string problem;
-  if (directory.empty()) directory = UserTemporaryDirectory(problem).value_or("");
+  if (directory.empty()) problem = "no folder to build in";
   const std::string path = directory + stem + kFileSuffix;
   if (!directory.empty() && !OutputNameFits(stem, path)) return BuildResult::kFailed;
 

@@ -21,7 +21,7 @@ struct BuildEnvironment {
   MessageSink& messages;
   StampClock& clock;
   Diagnostics diag;
-  std::string outputDirectory;  // ends in "/"; the temporary directory by default
+  std::string outputDirectory;  // where the files go, ending in "/"; a build needs one
 };
 
 }  // namespace vomar

@@ -5,11 +5,12 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <vector>
 
 #include "common/file_handle.h"
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
-#include "common/temp_directory.h"
+#include "common/output_file.h"
 #include "printer/spooler.h"
 
 namespace vomar {
@@ -69,14 +70,14 @@ DownloadJob::DownloadJob(Spooler& spooler, MessageSink& messages)
     : spooler_(spooler), messages_(messages) {}
 
 std::unique_ptr<PrinterHandle> DownloadJob::StartJob(const std::string& printerName,
-                                                     const char* documentName,
+                                                     const char* documentName, int documents,
                                                      std::string& reason) {
   std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
   if (!printer) {
     reason = spooler_.LastError();
     return nullptr;
   }
-  if (printer->StartDocument(documentName) == 0) {
+  if (printer->StartJob(documentName, documents) == 0) {
     reason = printer->LastError();
     printer->Close();
     return nullptr;
@@ -101,6 +102,8 @@ SendResult DownloadJob::SendJobFile(const std::string& printerName, const std::s
       messages_.Show(message);
       break;
     }
+    case JobFailure::Cause::kInterrupted:  // the program is ending: no box
+      break;
   }
   return SendResult::kFailed;
 }
@@ -108,50 +111,74 @@ SendResult DownloadJob::SendJobFile(const std::string& printerName, const std::s
 std::optional<JobFailure> DownloadJob::TrySendJobFile(const std::string& printerName,
                                                       const std::string& path,
                                                       const JobKind& kind) {
-  if (!PathFits(path)) return JobFailure{JobFailure::Cause::kPathTooLong, {}};
+  return TrySendJobFiles(printerName, {path}, kind);
+}
+
+std::optional<JobFailure> DownloadJob::TrySendJobFiles(
+    const std::string& printerName, const std::vector<std::string>& paths, const JobKind& kind,
+    const std::function<void(std::size_t)>& onDocument) {
+  using Cause = JobFailure::Cause;
+  for (const std::string& path : paths) {
+    if (!PathFits(path)) return JobFailure{Cause::kPathTooLong, {}};
+  }
 
   // Nothing when the job was spooled, else why not. The printer is released before the
   // caller reports the failure, so no job stays open behind a modal box.
   std::optional<JobFailure> failure = [&]() -> std::optional<JobFailure> {
-    using Cause = JobFailure::Cause;
     std::string reason;
-    const std::unique_ptr<PrinterHandle> printer = StartJob(printerName, kind.documentName, reason);
-    if (!printer) return JobFailure{Cause::kSpooler, reason};
-    const FileHandle payload = OpenFile(path, "rb");
-    if (!payload) {
-      reason = FileErrorText("cannot open", path, errno);
-      Abandon(*printer);
-      return JobFailure{Cause::kPayloadFile, reason};
+    // Every file is opened before the job exists: a job is never started for files
+    // that cannot be sent whole.
+    std::vector<FileHandle> payloads;
+    for (const std::string& path : paths) {
+      FileHandle payload = OpenFile(path, "rb");
+      if (!payload) {
+        return JobFailure{Cause::kPayloadFile, FileErrorText("cannot open", path, errno)};
+      }
+      payloads.push_back(std::move(payload));
     }
+    const std::unique_ptr<PrinterHandle> printer =
+        StartJob(printerName, kind.documentName, static_cast<int>(paths.size()), reason);
+    if (!printer) return JobFailure{Cause::kSpooler, reason};
 
     // Every write counts: a job that lost its envelope or part of its payload would
-    // store a broken resource, so it is cancelled and the file kept.
-    bool written = WriteHeader(*printer);
-    char buffer[kChunkBytes];
-    std::size_t count = 0;
-    while (written && (count = std::fread(buffer, 1, sizeof buffer, payload.get())) > 0) {
-      written = printer->Write(buffer, count);
-    }
-    if (written && std::ferror(payload.get())) {
-      reason = FileErrorText("cannot read", path, errno);
-      Abandon(*printer);
-      return JobFailure{Cause::kPayloadFile, reason};
-    }
-    written = written && WriteTrailer(*printer);
-    if (!written) {
-      AbandonFor(*printer, reason);
-      return JobFailure{Cause::kSpooler, reason};
+    // store a broken resource, so it is cancelled and the files kept.
+    for (std::size_t k = 0; k < paths.size(); ++k) {
+      if (onDocument) onDocument(k);
+      bool written = k == 0 || printer->NextDocument(kind.documentName);
+      written = written && WriteHeader(*printer);
+      char buffer[kChunkBytes];
+      std::size_t count = 0;
+      while (written &&
+             (count = std::fread(buffer, 1, sizeof buffer, payloads[k].get())) > 0) {
+        written = printer->Write(buffer, count);
+      }
+      if (written && std::ferror(payloads[k].get())) {
+        reason = FileErrorText("cannot read", paths[k], errno);
+        Abandon(*printer);
+        return JobFailure{Cause::kPayloadFile, reason};
+      }
+      written = written && WriteTrailer(*printer);
+      if (!written) {
+        AbandonFor(*printer, reason);
+        return JobFailure{Cause::kSpooler, reason};
+      }
     }
     if (!Finish(*printer, reason)) return JobFailure{Cause::kSpooler, reason};
     return std::nullopt;
   }();
 
   if (failure) {
+    // A send that a signal broke off was cancelled, whatever call noticed it.
+    if (failure->cause == Cause::kSpooler && spooler_.StopSignal() != 0) {
+      failure->cause = Cause::kInterrupted;
+    }
     lastError_ = failure->reason;
     return failure;
   }
-  std::error_code ignored;
-  std::filesystem::remove(path, ignored);
+  for (const std::string& path : paths) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
   return std::nullopt;
 }
 
@@ -159,7 +186,7 @@ BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
                                          std::string_view payload, const char* documentName) {
   std::string reason;
   const BytesJobResult result = [&]() -> BytesJobResult {
-    const std::unique_ptr<PrinterHandle> printer = StartJob(printerName, documentName, reason);
+    const std::unique_ptr<PrinterHandle> printer = StartJob(printerName, documentName, 1, reason);
     if (!printer) return BytesJobResult::kFailed;
     bool written = WriteHeader(*printer);
     if (written && !payload.empty()) {
@@ -177,7 +204,9 @@ BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
     return Finish(*printer, reason) ? BytesJobResult::kSpooled : BytesJobResult::kFailed;
   }();
 
-  if (result != BytesJobResult::kSpooled) lastError_ = reason;
+  if (result == BytesJobResult::kSpooled) return result;
+  lastError_ = reason;
+  if (spooler_.StopSignal() != 0) return BytesJobResult::kInterrupted;  // cancelled
   if (result == BytesJobResult::kFailed) messages_.Show(SpoolerFailureMessage(reason));
   return result;
 }

@@ -1,11 +1,15 @@
-// Sends a finished file to a printer as one raw job in the PJL envelope:
-// header (66 bytes), the payload in 256-byte chunks, trailer (24 bytes).
+// Sends finished files to a printer in the PJL envelope: header (66 bytes), the payload
+// in 256-byte chunks, trailer (24 bytes). The files of one download travel as one raw
+// job with a document per file, so that the printer gets them one after another.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/messages.h"
 
@@ -34,6 +38,9 @@ enum class BytesJobResult {
   // The spooler refused the payload. Nothing has been shown; the job was cancelled and
   // the printer released, and the caller reports the failure.
   kPayloadRefused,
+  // A signal asked the program to stop (StopRequest): the job was cancelled; nothing has
+  // been shown.
+  kInterrupted,
 };
 
 // Why a file send failed, for a caller that reports it itself.
@@ -42,6 +49,7 @@ struct JobFailure {
     kPathTooLong,  // the payload path is over 255 bytes
     kSpooler,      // the printer or the print server did not take the job
     kPayloadFile,  // the payload file could not be opened or read
+    kInterrupted,  // a signal asked the program to stop; the job was cancelled
   };
   Cause cause = Cause::kSpooler;
   std::string reason;  // in the system's words; empty for kPathTooLong
@@ -63,6 +71,14 @@ class DownloadJob {
   // The same send, showing nothing: nothing when the job was spooled, else why not.
   std::optional<JobFailure> TrySendJobFile(const std::string& printerName,
                                            const std::string& path, const JobKind& kind);
+  // Sends the files at `paths` as one job of the kind, a document of the kind's name per
+  // file, each in its own envelope and in their order, showing nothing. `onDocument(k)`
+  // is called as the k-th document (from 0) starts. Nothing when the job was spooled (the
+  // files are then deleted), else why not: the job is then cancelled, so nothing of it
+  // prints, and every file stays.
+  std::optional<JobFailure> TrySendJobFiles(
+      const std::string& printerName, const std::vector<std::string>& paths,
+      const JobKind& kind, const std::function<void(std::size_t)>& onDocument = {});
   SendResult SendCrdFile(const std::string& printerName, const std::string& path) {
     return SendJobFile(printerName, path, kCrdJob);
   }
@@ -80,10 +96,11 @@ class DownloadJob {
   const std::string& LastError() const { return lastError_; }
 
  private:
-  // Opens the printer and starts a document; nothing, with the spooler's reason, when
-  // either fails (the printer is then released).
+  // Opens the printer and starts a job of `documents` documents; nothing, with the
+  // spooler's reason, when either fails (the printer is then released).
   std::unique_ptr<PrinterHandle> StartJob(const std::string& printerName,
-                                          const char* documentName, std::string& reason);
+                                          const char* documentName, int documents,
+                                          std::string& reason);
 
   Spooler& spooler_;
   MessageSink& messages_;

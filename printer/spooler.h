@@ -3,6 +3,7 @@
 // unit tests may use an in-memory implementation.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <ctime>
 #include <memory>
@@ -19,19 +20,38 @@ struct PrinterInfo {
   std::string driver;
 };
 
+// A request to stop, made by a signal handler (SIGINT, SIGTERM, SIGHUP): once `signal`
+// is set, every spooler call that waits for the server gives up within a fraction of a
+// second, no job is started, and a job under way is cancelled. `openJobs` counts the
+// jobs that may exist on the server unfinished (from just before each is created until
+// it is released or cancelled): with none, ending the program at once leaves nothing
+// behind.
+struct StopRequest {
+  std::atomic<int> signal{0};
+  std::atomic<int> openJobs{0};
+};
+
 // An open printer. Every operation is bounded in time; a failed one leaves its
 // reason in LastError(). Destroying an open handle cancels an unfinished job.
 class PrinterHandle {
  public:
   virtual ~PrinterHandle() = default;
 
-  // Starts a raw job titled `documentName`. 0 on failure, else the job's id.
-  virtual int StartDocument(const std::string& documentName) = 0;
-  // Adds bytes to the current job. False when the spooler refused them.
+  // Starts a raw job titled `documentName` of `documents` documents, the first of them
+  // under way and named like the job. 0 on failure, else the job's id. The job prints
+  // only once its last document has ended, its documents one after another.
+  virtual int StartJob(const std::string& documentName, int documents) = 0;
+  // A job of one document.
+  int StartDocument(const std::string& documentName) { return StartJob(documentName, 1); }
+  // Ends the document under way, which must hold bytes, and starts the job's next one,
+  // named `documentName`. False on failure (the job is cancelled).
+  virtual bool NextDocument(const std::string& documentName) = 0;
+  // Adds bytes to the document under way. False when the spooler refused them.
   virtual bool Write(const void* bytes, std::size_t count) = 0;
   // The time (UTC) at which the spooler received the current job.
   virtual std::optional<std::time_t> SubmittedTime() = 0;
-  // Finishes the current job so that it prints. False on failure (the job is cancelled).
+  // Ends the job's last document so that the job prints. False on failure (the job is
+  // cancelled).
   virtual bool EndDocument() = 0;
   // Cancels the current job so that nothing of it prints.
   virtual void CancelDocument() = 0;
@@ -93,7 +113,18 @@ class Spooler {
     return QueueState{};
   }
 
+  // Calls from now on heed `request` (see StopRequest); nullptr: none. A spooler that
+  // passes its calls on passes these two on too.
+  virtual void SetStopRequest(StopRequest* request) { stopRequest_ = request; }
+  // The signal that asked to stop; 0 while none has.
+  virtual int StopSignal() const {
+    return stopRequest_ != nullptr ? stopRequest_->signal.load() : 0;
+  }
+
   virtual std::string LastError() const = 0;
+
+ protected:
+  StopRequest* stopRequest_ = nullptr;
 };
 
 }  // namespace vomar

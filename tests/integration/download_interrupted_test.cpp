@@ -77,7 +77,10 @@ class HookedSpooler : public Spooler {
    public:
     Handle(HookedSpooler& owner, std::unique_ptr<PrinterHandle> handle)
         : owner_(owner), handle_(std::move(handle)) {}
-    int StartDocument(const std::string& name) override { return handle_->StartDocument(name); }
+    int StartJob(const std::string& name, int documents) override {
+      return handle_->StartJob(name, documents);
+    }
+    bool NextDocument(const std::string& name) override { return handle_->NextDocument(name); }
     bool Write(const void* bytes, std::size_t count) override {
       owner_.onWrite(++owner_.writes_);
       return handle_->Write(bytes, count);
@@ -143,6 +146,7 @@ const char* OutcomeName(DownloadOutcome outcome) {
     case DownloadOutcome::kDeclined: return "declined";
     case DownloadOutcome::kBuildFailed: return "build failed";
     case DownloadOutcome::kSpoolerFailed: return "spooler failed";
+    case DownloadOutcome::kInterrupted: return "interrupted";
     case DownloadOutcome::kQueued: return "queued";
     case DownloadOutcome::kDone: return "done";
   }

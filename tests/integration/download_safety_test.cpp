@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/printer_lock.h"
+#include "commands/printer_lock.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
 #include "tests/support/scratch_directory.h"

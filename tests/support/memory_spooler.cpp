@@ -13,7 +13,7 @@ class MemoryPrinterHandle : public PrinterHandle {
     Release();
   }
 
-  int StartDocument(const std::string& documentName) override {
+  int StartJob(const std::string& documentName, int documents) override {
     ++spooler_.documentsStarted;
     if (spooler_.faults.startDocument ||
         spooler_.documentsStarted == spooler_.faults.failStartNumber) {
@@ -22,10 +22,23 @@ class MemoryPrinterHandle : public PrinterHandle {
     MemorySpooler::Job job;
     job.printer = name_;
     job.documentName = documentName;
+    job.documentNames = {documentName};
+    job.documents = documents;
     spooler_.jobs.push_back(std::move(job));
     job_ = spooler_.jobs.size() - 1;
     writes_ = 0;
     return static_cast<int>(*job_ + 1);
+  }
+
+  bool NextDocument(const std::string& documentName) override {
+    if (!job_) return Fail("no job");
+    MemorySpooler::Job& job = spooler_.jobs[*job_];
+    if (static_cast<int>(job.documentNames.size()) >= job.documents) {
+      CancelDocument();
+      return Fail("no more documents");
+    }
+    job.documentNames.push_back(documentName);
+    return true;
   }
 
   bool Write(const void* bytes, std::size_t count) override {
@@ -45,7 +58,9 @@ class MemoryPrinterHandle : public PrinterHandle {
 
   bool EndDocument() override {
     if (!job_) return Fail("no job");
-    if (spooler_.faults.endDocument) {
+    if (spooler_.faults.endDocument ||
+        static_cast<int>(spooler_.jobs[*job_].documentNames.size()) !=
+            spooler_.jobs[*job_].documents) {
       CancelDocument();
       return Fail("end refused");
     }

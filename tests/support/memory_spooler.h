@@ -23,7 +23,9 @@ class MemorySpooler : public Spooler {
   struct Job {
     std::string printer;
     std::string documentName;
-    std::string bytes;
+    std::vector<std::string> documentNames;  // each document's, in order
+    int documents = 1;                       // as many as the job was started for
+    std::string bytes;                       // of every document, in order
     std::vector<std::size_t> writes;  // size of each write call, in order
     JobState state = JobState::kOpen;
   };

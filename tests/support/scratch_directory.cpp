@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "common/temp_directory.h"
+#include "commands/build_folder.h"
 
 namespace vomar::testing {
 

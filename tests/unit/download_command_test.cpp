@@ -8,7 +8,7 @@
 #include <future>
 #include <optional>
 
-#include "common/printer_lock.h"
+#include "commands/printer_lock.h"
 #include "common/message_catalogue.h"
 #include "tests/support/captured_stream.h"
 #include "tests/support/expected_texts.h"
@@ -91,16 +91,22 @@ class DownloadCommandTest : public ::testing::Test {
     return names;
   }
 
-  // The finished jobs as "document name: first stored line".
+  // The documents of the finished jobs as "job <n> <document name>: <stored file>DL", n
+  // counting every job started (timing jobs too) from 1.
   std::vector<std::string> FinishedJobs() const {
-    std::vector<std::string> jobs;
-    for (const MemorySpooler::Job& job : spooler.jobs) {
+    std::vector<std::string> documents;
+    for (std::size_t n = 0; n < spooler.jobs.size(); ++n) {
+      const MemorySpooler::Job& job = spooler.jobs[n];
       if (job.state != MemorySpooler::JobState::kFinished) continue;
-      const std::size_t call = job.bytes.find(")DL\n");
-      const std::size_t open = job.bytes.rfind('(', call);
-      jobs.push_back(job.documentName + ": " + job.bytes.substr(open, call + 3 - open));
+      std::size_t call = 0;
+      for (const std::string& name : job.documentNames) {
+        call = job.bytes.find(")DL\n", call + 1);
+        const std::size_t open = job.bytes.rfind('(', call);
+        documents.push_back("job " + std::to_string(n + 1) + " " + name + ": " +
+                            job.bytes.substr(open, call + 3 - open));
+      }
     }
-    return jobs;
+    return documents;
   }
 
   testing::ScratchDirectory scratch;
@@ -166,13 +172,15 @@ TEST_F(DownloadCommandTest, IccDownloadSendsPhotoColorimetricBusinessThenAnnounc
   EXPECT_EQ(ui.events, std::vector<std::string>{"current Office Printer  2F"});
   EXPECT_EQ(ui.progress, (std::vector<std::string>{"building", "sending 1/3", "sending 2/3",
                                                    "sending 3/3", "done"}));
+  // One job after the three timing jobs, a document per file.
   EXPECT_EQ(FinishedJobs(),
             (std::vector<std::string>{
-                "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_PhotoColorRendering)DL",
-                "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_ColorimetricColorRendering)DL",
-                "CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_BusinessColorRendering)DL"}));
+                "job 4 CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_PhotoColorRendering)DL",
+                "job 4 CRD_FILE: (%disk0%/Resource/ColorRendering/"
+                "Custom2_ColorimetricColorRendering)DL",
+                "job 4 CRD_FILE: (%disk0%/Resource/ColorRendering/Custom2_BusinessColorRendering)DL"}));
   // The timing jobs were cancelled, the stem keeps both blanks as "_", and every file
-  // was deleted after its job.
+  // was deleted after the job.
   int cancelled = 0;
   for (const MemorySpooler::Job& job : spooler.jobs) {
     if (job.state == MemorySpooler::JobState::kCancelled) ++cancelled;
@@ -185,24 +193,27 @@ TEST_F(DownloadCommandTest, IccDownloadSendsPhotoColorimetricBusinessThenAnnounc
 }
 
 // The first spooler failure ends the run: a failed stamp job fails the build (the
-// unstamped files are removed, nothing is sent), a failed send ends the sending. One
-// message gives the spooler's reason and the resources sent and not sent; no 109.
+// unstamped files are removed, nothing is sent); a send that fails, in any document,
+// is cancelled whole, so that no resource of the set is stored. One message gives the
+// spooler's reason and the resources not sent; no 109.
 TEST_F(DownloadCommandTest, TheFirstSpoolerFailureEndsTheRunWithOneMessage) {
+  const std::string notSent =
+      "未送信: Custom2_PhotoColorRendering, Custom2_ColorimetricColorRendering, "
+      "Custom2_BusinessColorRendering\n";
+  const std::vector<std::string> files = {"Office_C1_BusinessColorRendering",
+                                          "Office_C1_ColorimetricColorRendering",
+                                          "Office_C1_PhotoColorRendering"};
   struct Case {
     int failStart;  // the n-th job started fails: three timing jobs come first
-    std::size_t sent;
-    std::string resources;  // the lines of the resources sent and not sent
+    int failWrite;  // the n-th write of a job fails (the send's third is in its first
+                    // document's header, its 60th in the second document)
+    const char* reason;
     std::vector<std::string> kept;
   };
   const Case cases[] = {
-      {2, 0,
-       "未送信: Custom2_PhotoColorRendering, Custom2_ColorimetricColorRendering, "
-       "Custom2_BusinessColorRendering\n",
-       {"Office_C1_PhotoColorRendering"}},
-      {5, 1,
-       "送信済み: Custom2_PhotoColorRendering\n"
-       "未送信: Custom2_ColorimetricColorRendering, Custom2_BusinessColorRendering\n",
-       {"Office_C1_BusinessColorRendering", "Office_C1_ColorimetricColorRendering"}},
+      {2, 0, "start refused", {"Office_C1_PhotoColorRendering"}},
+      {4, 0, "start refused", files},
+      {0, 60, "write refused", files},
   };
   for (const Case& c : cases) {
     spooler.jobs.clear();
@@ -212,13 +223,17 @@ TEST_F(DownloadCommandTest, TheFirstSpoolerFailureEndsTheRunWithOneMessage) {
     ui = RecordingUi();
     ui.messages.answers = {kIdYes};
     spooler.faults.failStartNumber = c.failStart;
+    spooler.faults.failWriteNumber = c.failWrite;
     EXPECT_EQ(Run(IccRequest("Office_C1")), DownloadOutcome::kSpoolerFailed);
     ASSERT_EQ(ui.Summary(), (std::vector<std::string>{"8:Vomar Profile Downloader:52",
                                                       "122:Vomar Profile Downloader:16"}));
-    EXPECT_EQ(ui.messages.shown[1].text,
-              testing::SpoolerFailureText("start refused", c.resources));
-    EXPECT_EQ(spooler.documentsStarted, c.failStart) << "a job after the first failure";
-    EXPECT_EQ(FinishedJobs().size(), c.sent);
+    EXPECT_EQ(ui.messages.shown[1].text, testing::SpoolerFailureText(c.reason, notSent));
+    EXPECT_EQ(spooler.documentsStarted, c.failStart > 0 ? c.failStart : 4)
+        << "a job after the first failure";
+    EXPECT_EQ(FinishedJobs(), std::vector<std::string>{});
+    if (c.failWrite > 0) {
+      EXPECT_EQ(spooler.jobs.back().documentNames.size(), 2u);
+    }
     EXPECT_EQ(OutputFiles(), c.kept);
     EXPECT_EQ(spooler.openHandles, 0);
   }

@@ -90,6 +90,29 @@ TEST_F(DownloadJobTest, SendsTheEnvelopeAroundThePayloadInChunksAndDeletesTheFil
   const std::string path = dir.Write("Office_C1_INKSimulation", "ink");
   EXPECT_EQ(job.SendInkFile("Office_C1", path), SendResult::kSpooled);
   EXPECT_EQ(spooler.jobs.back().documentName, "TOKU_R_FILE");
+
+  // The files of a download: one job, a document per file in its own envelope.
+  spooler.jobs.clear();
+  const std::vector<std::string> payloads = {Payload(257), "", Payload(1000)};
+  std::vector<std::string> paths;
+  for (const std::string& payload : payloads) {
+    paths.push_back(dir.Write("file" + std::to_string(paths.size()), payload));
+  }
+  std::vector<std::size_t> started;
+  EXPECT_EQ(job.TrySendJobFiles("Office_C1", paths, kCrdJob,
+                                [&](std::size_t k) { started.push_back(k); }),
+            std::nullopt);
+  ASSERT_EQ(spooler.jobs.size(), 1u);
+  EXPECT_EQ(spooler.jobs[0].documentNames,
+            (std::vector<std::string>{"CRD_FILE", "CRD_FILE", "CRD_FILE"}));
+  EXPECT_EQ(spooler.jobs[0].bytes, kHeader + payloads[0] + kTrailer + kHeader + kTrailer +
+                                       kHeader + payloads[2] + kTrailer);
+  EXPECT_EQ(spooler.jobs[0].writes,
+            (std::vector<std::size_t>{18, 33, 15, 256, 1, 6, 18, 18, 33, 15, 6, 18, 18, 33, 15,
+                                      256, 256, 256, 232, 6, 18}));
+  EXPECT_EQ(spooler.jobs[0].state, JobState::kFinished);
+  EXPECT_EQ(started, (std::vector<std::size_t>{0, 1, 2}));
+  for (const std::string& sent : paths) EXPECT_FALSE(std::filesystem::exists(sent)) << sent;
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(spooler.openHandles, 0);
 }
@@ -114,9 +137,9 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
        "no such printer: Office_C1"},
       {"document cannot be started", {.startDocument = true}, "Office_C1", true, false, 0, 0,
        "start refused"},
-      {"payload missing (CRD)", {}, "Office_C1", false, false, 1, 0,
+      {"payload missing (CRD)", {}, "Office_C1", false, false, 0, 0,
        "cannot open PATH: No such file or directory"},
-      {"payload missing (ink)", {}, "Office_C1", false, true, 1, 0,
+      {"payload missing (ink)", {}, "Office_C1", false, true, 0, 0,
        "cannot open PATH: No such file or directory"},
       {"first payload write refused", {.failWriteNumber = 4}, "Office_C1", true, false, 1, 66,
        "write refused"},

@@ -1,4 +1,4 @@
-#include "common/printer_lock.h"
+#include "commands/printer_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "common/temp_directory.h"
+#include "common/output_file.h"
 
 namespace vomar {
 

@@ -1,0 +1,19 @@
+// How the builders open their output files, and how a problem with a file is told.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace vomar {
+
+// Opens `path` for writing as a regular file, created with mode 0600 or emptied, and
+// never follows a link: a link (or anything but a regular file) in its place is removed
+// and a new file made, so that the text cannot be redirected into another file. nullptr
+// with errno set when the file cannot be had.
+std::FILE* CreateOutputFile(const std::string& path);
+
+// "<action> <path>: <the system's text for error>", e.g. "cannot create /tmp/x: No space
+// left on device": the detail of a message about a file.
+std::string FileErrorText(const char* action, const std::string& path, int error);
+
+}  // namespace vomar
