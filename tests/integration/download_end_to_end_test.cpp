@@ -108,28 +108,30 @@ TEST_F(DownloadEndToEndTest, ProfileNumberTwoLandsOnThePrinterDiskAsThreeResourc
   EXPECT_NE(run.out.find("No copyright, use freely...\n"), std::string::npos);
   EXPECT_TRUE(LeftInTemp().empty()) << "sent files are deleted";
 
-  // Three timing jobs (untitled, cancelled) and three downloads (completed), in order.
-  const std::vector<testing::ServerJob> jobs = FinishedJobs(queue, jobsBefore + 6);
+  // Three timing jobs (untitled, cancelled) and the download (completed), in order.
+  const std::vector<testing::ServerJob> jobs = FinishedJobs(queue, jobsBefore + 4);
   std::vector<std::string> seen;
   for (std::size_t k = jobsBefore; k < jobs.size(); ++k) {
     seen.push_back(jobs[k].name + " " + std::to_string(jobs[k].state));
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"Untitled 7", "Untitled 7", "Untitled 7",
-                                            "CRD_FILE 9", "CRD_FILE 9", "CRD_FILE 9"}));
+                                            "CRD_FILE 9"}));
 
-  // Each stored resource is byte for byte the second half of the job that carried it.
+  // The job's three documents reached the printer as three PJL jobs in a row; each
+  // stored resource is byte for byte the second half of the one that carried it.
   const std::vector<PrintedJob> printed = testing::PrintedJobs(disk);
-  ASSERT_GE(printed.size(), 3u);
+  ASSERT_GE(printed.size(), 1u);
+  EXPECT_FALSE(printed.back().failed) << printed.back().log;
+  const std::vector<std::string> documents = testing::SplitAtTrailers(printed.back().bytes);
+  ASSERT_EQ(documents.size(), 3u);
   const GsPrinter printer(disk);
   for (int k = 0; k < 3; ++k) {
-    const PrintedJob& job = printed[printed.size() - 3 + k];
-    EXPECT_FALSE(job.failed) << job.log;
     const std::string name =
         std::string("%disk0%/Resource/ColorRendering/Custom2_") + kSuffixes[k];
-    EXPECT_NE(job.bytes.find("(" + name + ")DL\n"), std::string::npos);
+    EXPECT_NE(documents[k].find("(" + name + ")DL\n"), std::string::npos);
     const std::optional<std::string> stored = printer.ReadStoredFile(name);
     ASSERT_TRUE(stored.has_value()) << name;
-    EXPECT_TRUE(*stored == StoredHalf(job.bytes)) << name;
+    EXPECT_TRUE(*stored == StoredHalf(documents[k])) << name;
     EXPECT_EQ(stored->rfind(std::string("%/Vomar_Virtual_") + kSuffixes[k] + "\n", 0), 0u);
   }
 
@@ -179,10 +181,12 @@ TEST_F(DownloadEndToEndTest, PrinterNameWithUnderscoreGetsItsStampsAndSeveralPri
        {std::pair{std::string("Office_C1"), c1Before}, std::pair{std::string("Office_C2"), c2Before}}) {
     FinishedJobs(queue, server.Jobs(queue).size());
     const std::vector<testing::CapturedJob> captured = server.CapturedJobs(queue);
-    ASSERT_EQ(captured.size(), before + 3) << queue;
+    ASSERT_EQ(captured.size(), before + 1) << queue;
+    EXPECT_EQ(captured.back().name, "CRD_FILE");
+    const std::vector<std::string> documents = testing::SplitAtTrailers(captured.back().bytes);
+    ASSERT_EQ(documents.size(), 3u) << queue;
     for (std::size_t k = 0; k < 3; ++k) {
-      const std::string& bytes = captured[before + k].bytes;
-      EXPECT_EQ(captured[before + k].name, "CRD_FILE");
+      const std::string& bytes = documents[k];
       EXPECT_NE(bytes.find(std::string("(%disk0%/Resource/ColorRendering/Custom1_") +
                            kSuffixes[k] + ")DL\n"),
                 std::string::npos);

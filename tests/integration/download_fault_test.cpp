@@ -117,11 +117,12 @@ std::string Question(const std::string& queue) {
   return "vomar-download: downloading to " + queue + "\n" + kConfirm;
 }
 
-// The --wait report of three CRD jobs that all stood at `state` ("pending", ...).
+// The --wait report of CRD jobs, one for each state they stood at ("pending", ...).
 std::string WaitReport(const std::string& queue, int seconds,
                        const std::vector<std::string>& states) {
   std::string report = "vomar-download: waiting up to " + std::to_string(seconds) +
-                       " s for " + std::to_string(states.size()) + " jobs\n";
+                       " s for " + std::to_string(states.size()) +
+                       (states.size() == 1 ? " job\n" : " jobs\n");
   for (const std::string& state : states) {
     report += "vomar-download: job N CRD_FILE on " + queue + ": " + state + "\n";
   }
@@ -256,7 +257,7 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
   ASSERT_EQ(server_.RunClient({"cupsreject", "-r", "full", "Fault_Rejecting"}).exitStatus, 0);
   const std::size_t before = server_.CapturedJobs("Office_C1").size();
   CommandResult run = Crd("Fault_Rejecting", {"--printer", "Office_C1", "--printer", "office_c1"});
-  expectedPrinted_ = 3;
+  expectedPrinted_ = 1;
   Check("queue rejecting jobs, then a good one named twice", run, 1,
         "vomar-download: downloading to Fault_Rejecting\n"
         "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。\n"
@@ -284,7 +285,7 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
   run = Crd("Fault_Disabled", {"--wait=3"});
   const std::string pending = "still pending after 3 s; printer: no message";
   Check("queue disabled, --wait=3", run, 1,
-        stopped + WaitReport("Fault_Disabled", 3, {pending, pending, pending}),
+        stopped + WaitReport("Fault_Disabled", 3, {pending}),
         server_.CapturedJobs("Fault_Disabled").size(), 0);
 
   CommandOptions pageOptions;
@@ -309,11 +310,9 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
   Check("printer off", run, 0, Question("Fault_Off") + kDone, 0, 0);
   server_.RunClient({"cancel", "-a", "Fault_Off"});
   run = Crd("Fault_Off", {"--wait=5"});
-  const std::string pending5 = "still pending after 5 s; printer: no message";
   Check("printer off, --wait=5", run, 1,
         Question("Fault_Off") + kDone +
-            WaitReport("Fault_Off", 5,
-                       {"still processing after 5 s; printer: ...", pending5, pending5}),
+            WaitReport("Fault_Off", 5, {"still processing after 5 s; printer: ..."}),
         0, 0);
 
   DeafListener deaf;
@@ -322,8 +321,7 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
   run = Crd("Fault_Deaf", {"--wait=5"});
   Check("printer never reads, --wait=5", run, 1,
         Question("Fault_Deaf") + kDone +
-            WaitReport("Fault_Deaf", 5,
-                       {"still processing after 5 s; printer: ...", pending5, pending5}),
+            WaitReport("Fault_Deaf", 5, {"still processing after 5 s; printer: ..."}),
         0, 0);
 }
 
@@ -411,7 +409,7 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   const std::size_t before = server_.CapturedJobs("Office_C1").size();
   // Missing: the system's temporary folder is taken instead, and the download works.
   CommandResult run = Crd("Office_C1", {}, scratch_.File("missing/tmp"));
-  expectedPrinted_ = 3;
+  expectedPrinted_ = 1;
   Check("temporary folder missing", run, 0, Question("Office_C1") + kDone,
         Captured("Office_C1") - before, 0, temp_);
 

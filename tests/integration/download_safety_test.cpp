@@ -37,6 +37,13 @@ const bool kUsesCups = testing::RegisterCupsTestEnvironment();
 constexpr const char* kSuffixes[] = {"PhotoColorRendering", "ColorimetricColorRendering",
                                      "BusinessColorRendering"};
 
+// What a download with --yes writes on standard error around its build.
+const std::string kQuestionLines =
+    "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n"
+    "Vomar Profile Downloader: 作業を継続しますか？\n"
+    "Vomar Profile Downloader: [yes]\n";
+const std::string kDoneLine = "Vomar Profile Downloader: ダウンロードが完了しました。\n";
+
 class DownloadSafetyTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -111,13 +118,18 @@ TEST_F(DownloadSafetyTest, ControlBytesInFileNamesStayInsideTheirStrings) {
     EXPECT_EQ(run.exitStatus, 0) << c.label << "\n" << run.err;
     fs::remove(path);
 
+    // The job's three documents ran as three PostScript segments: no name cut one.
     const std::vector<testing::PrintedJob> jobs = testing::PrintedJobs(disk);
-    ASSERT_GE(jobs.size(), 3u) << c.label;
-    for (std::size_t k = jobs.size() - 3; k < jobs.size(); ++k) {
-      EXPECT_FALSE(jobs[k].failed) << c.label << "\n" << jobs[k].log;
-      EXPECT_EQ(jobs[k].log.find("run-job: segment"), std::string::npos)
-          << c.label << ": the job was cut into segments\n" << jobs[k].log;
+    ASSERT_GE(jobs.size(), 1u) << c.label;
+    EXPECT_FALSE(jobs.back().failed) << c.label << "\n" << jobs.back().log;
+    std::string segments;
+    static const std::regex kSegment("run-job: segment \\d+\n");
+    for (std::sregex_iterator it(jobs.back().log.begin(), jobs.back().log.end(), kSegment), end;
+         it != end; ++it) {
+      segments += it->str();
     }
+    EXPECT_EQ(segments, "run-job: segment 2\nrun-job: segment 3\n")
+        << c.label << "\n" << jobs.back().log;
     EXPECT_FALSE(fs::exists(disk / "pwned")) << c.label;
     for (const char* suffix : kSuffixes) {
       const testing::GsResult query = printer.RunQuery(
@@ -130,9 +142,10 @@ TEST_F(DownloadSafetyTest, ControlBytesInFileNamesStayInsideTheirStrings) {
 }
 
 // A temporary folder others may write to: a link planted under a file's name there, or in
-// place of the user's own folder, never makes the download write through it, and a
-// folder that is not the user's own is refused with a message naming it.
-TEST_F(DownloadSafetyTest, LinksPlantedInASharedTemporaryFolderAreNeverFollowed) {
+// place of the user's own folder, never makes the download write through it; a name
+// that is not the user's own folder does not deny the download either, which builds in
+// a fresh folder and says so in one line.
+TEST_F(DownloadSafetyTest, NamesPlantedInASharedTemporaryFolderAreNeverFollowedNorDenyADownload) {
   ASSERT_EQ(chmod(temp().c_str(), 01777), 0);
   const std::string victim = scratch.Write("victim", "keep");
   const std::string elsewhere = scratch.File("elsewhere");
@@ -153,22 +166,26 @@ TEST_F(DownloadSafetyTest, LinksPlantedInASharedTemporaryFolderAreNeverFollowed)
   EXPECT_FALSE(fs::exists(UserFolder() + "/Office_C1_ColorimetricColorRendering"));
   EXPECT_TRUE(testing::ReadFileBytes(victim) == "keep") << "the link's target was written";
 
-  // In place of the user's own folder: a link, or a folder of another user.
+  // In place of the user's own folder: a link, or a folder of another user (root can
+  // make one). Nothing is written under the name, and the fresh folder goes afterwards.
+  const auto expectFreshFolder = [&](const std::string& why, const std::string& untouched) {
+    run = Run(download);
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(std::regex_replace(run.err, std::regex(UserFolder() + "-[A-Za-z0-9]{6}"), "FRESH"),
+              "vomar-download: downloading to Office_C1\n" + kQuestionLines + "vomar-download: " +
+                  UserFolder() + " " + why + "; building in FRESH instead\n" + kDoneLine)
+        << why;
+    EXPECT_TRUE(fs::is_empty(untouched)) << why;
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp()), fs::directory_iterator()), 2) << why;
+  };
   fs::remove_all(UserFolder());
   fs::create_directory_symlink(elsewhere, UserFolder());
-  run = Run(download);
-  EXPECT_NE(run.exitStatus, 0);
-  EXPECT_NE(run.err.find(UserFolder() + " is not a folder"), std::string::npos) << run.err;
-  EXPECT_TRUE(fs::is_empty(elsewhere));
-  fs::remove(UserFolder());
+  expectFreshFolder("is a link", elsewhere);
   if (geteuid() == 0) {
+    fs::remove(UserFolder());
     fs::create_directory(UserFolder());
     ASSERT_EQ(chown(UserFolder().c_str(), 65534, 65534), 0);
-    run = Run(download);
-    EXPECT_NE(run.exitStatus, 0);
-    EXPECT_NE(run.err.find(UserFolder() + " belongs to another user"), std::string::npos)
-        << run.err;
-    EXPECT_TRUE(fs::is_empty(UserFolder()));
+    expectFreshFolder("belongs to another user", UserFolder());
   }
   EXPECT_TRUE(testing::ReadFileBytes(victim) == "keep") << "the link's target was written";
 }
@@ -195,8 +212,8 @@ std::string WithoutTime(const std::string& job) {
 }
 
 // A dozen downloads of two profiles started together to one printer all wait for the one
-// that holds the printer, then run one after another: each succeeds, and its three jobs
-// follow one another, each the whole file of its own profile.
+// that holds the printer, then run one after another: each succeeds, and its job holds
+// the three files of its own profile, whole and in order.
 TEST_F(DownloadSafetyTest, ADozenDownloadsToOnePrinterTakeTurnsWithIntactJobs) {
   CupsTestServer& server = CupsTestServer::Shared();
   const std::string queue = "Dozen_At_Once";
@@ -249,14 +266,16 @@ TEST_F(DownloadSafetyTest, ADozenDownloadsToOnePrinterTakeTurnsWithIntactJobs) {
   }
   const std::vector<testing::CapturedJob> jobs = server.CapturedJobs(queue);
   server.DeleteQueue(queue);
-  ASSERT_EQ(jobs.size(), 36u);
-  for (std::size_t k = 0; k < jobs.size(); k += 3) {
-    const int p = jobs[k].bytes.find("Custom1_") != std::string::npos ? 0 : 1;
+  ASSERT_EQ(jobs.size(), 12u);
+  for (const testing::CapturedJob& job : jobs) {
+    const int p = job.bytes.find("Custom1_") != std::string::npos ? 0 : 1;
+    const std::vector<std::string> documents = testing::SplitAtTrailers(job.bytes);
+    ASSERT_EQ(documents.size(), 3u) << "job " << job.id;
+    EXPECT_EQ(job.name, "CRD_FILE");
     for (std::size_t j = 0; j < 3; ++j) {
-      EXPECT_EQ(jobs[k + j].name, "CRD_FILE");
-      EXPECT_TRUE(WithoutTime(jobs[k + j].bytes) == expected[p][j])
-          << "job " << jobs[k + j].id << " is not the whole " << kSuffixes[j] << " file of "
-          << profiles[p];
+      EXPECT_TRUE(WithoutTime(documents[j]) == expected[p][j])
+          << "job " << job.id << " does not hold the whole " << kSuffixes[j] << " file of "
+          << profiles[p] << " as its document " << j + 1;
     }
   }
   EXPECT_TRUE(fs::is_empty(UserFolder())) << "files and locks are removed after the sends";

@@ -160,6 +160,18 @@ std::string WrapInJobEnvelope(std::string_view payload) {
   return job;
 }
 
+std::vector<std::string> SplitAtTrailers(const std::string& job) {
+  static const std::string kTrailer = "\x1b%-12345X@PJL EOJ\n";
+  std::vector<std::string> envelopes;
+  std::size_t start = 0;
+  for (std::size_t end; (end = job.find(kTrailer, start)) != std::string::npos;) {
+    envelopes.push_back(job.substr(start, end + kTrailer.size() - start));
+    start = end + kTrailer.size();
+  }
+  if (start < job.size()) envelopes.push_back(job.substr(start));
+  return envelopes;
+}
+
 std::string PostScriptString(std::string_view text) {
   std::string literal = "(";
   for (const char c : text) {

@@ -97,6 +97,10 @@ std::vector<PrintedJob> PrintedJobs(const std::filesystem::path& disk);
 // PostScript header line, the payload, "%%EOF" and the PJL trailer.
 std::string WrapInJobEnvelope(std::string_view payload);
 
+// The envelopes of a job of several documents, each up to and including its trailer's
+// "@PJL EOJ" line, in order.
+std::vector<std::string> SplitAtTrailers(const std::string& job);
+
 // A PostScript string literal holding `text` (parentheses and backslashes escaped).
 std::string PostScriptString(std::string_view text);
 

@@ -112,7 +112,9 @@ TEST(BuildFolderTest, ChoosesAFolderNoOtherAccountCanTake) {
       if (!folder->Lasting()) fresh = folder->Path();
     }
     // A fresh folder goes with its download; nothing was made through the planted name.
-    if (fresh) EXPECT_FALSE(fs::exists(*fresh)) << c.name;
+    if (fresh) {
+      EXPECT_FALSE(fs::exists(*fresh)) << c.name;
+    }
     EXPECT_TRUE(fs::is_empty(run) || c.runtime) << c.name;
   }
 
@@ -128,7 +130,7 @@ TEST(BuildFolderTest, ChoosesAFolderNoOtherAccountCanTake) {
     std::string problem;
     const std::optional<BuildFolder> folder = BuildFolder::Open(problem);
     ASSERT_TRUE(folder) << problem;
-    EXPECT_EQ(std::regex_replace(folder->Notice(), std::regex("-[A-Za-z0-9]{6}"), "-XXXXXX"),
+    EXPECT_EQ(std::regex_replace(folder->Notice(), std::regex("0-[A-Za-z0-9]{6}"), "0-XXXXXX"),
               own + " belongs to another user; building in " + own + "-XXXXXX instead");
     EXPECT_TRUE(fs::is_empty(own));
   }
