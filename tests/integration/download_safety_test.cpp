@@ -4,11 +4,14 @@
 // shared temporary folder is never followed, and downloads started together to one
 // printer take turns, each job intact.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "commands/printer_lock.h"
+#include "icc/signatures.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
 #include "tests/support/scratch_directory.h"
@@ -279,6 +283,157 @@ TEST_F(DownloadSafetyTest, ADozenDownloadsToOnePrinterTakeTurnsWithIntactJobs) {
     }
   }
   EXPECT_TRUE(fs::is_empty(UserFolder())) << "files and locks are removed after the sends";
+}
+
+}  // namespace
+}  // namespace vomar
+
+namespace vomar {
+namespace {
+
+// A second local account for one test: made with useradd, removed with userdel.
+class SecondAccount {
+ public:
+  SecondAccount() : name_("vomar-t" + std::to_string(getpid())) {
+    const CommandResult made = testing::RunCommand(
+        {"useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", name_});
+    problem_ = made.exitStatus == 0 ? "" : "useradd failed: " + made.err;
+  }
+  ~SecondAccount() {
+    if (problem_.empty()) testing::RunCommand({"userdel", name_});
+  }
+  const std::string& Problem() const { return problem_; }
+  // `argv` run as this account, with the environment of `options`.
+  CommandResult Run(std::vector<std::string> argv, CommandOptions options) const {
+    std::vector<std::string> command = {"runuser", "-u", name_, "--", "env"};
+    for (const auto& [name, value] : options.environment) command.push_back(name + "=" + *value);
+    command.insert(command.end(), argv.begin(), argv.end());
+    return testing::RunCommand(command, options);
+  }
+
+ private:
+  std::string name_;
+  std::string problem_;
+};
+
+// Two accounts download two profiles to slot 1 of one printer at once, run after run:
+// each download's three resources arrive as one job, so the slot always holds the three
+// of one profile, never a mix (runs: VOMAR_TWO_ACCOUNT_RUNS, 5 by default).
+TEST_F(DownloadSafetyTest, TwoAccountsDownloadingToOnePrinterNeverMixASlot) {
+  if (geteuid() != 0) GTEST_SKIP() << "a second account can be made by root only";
+  const SecondAccount other;
+  if (!other.Problem().empty()) GTEST_SKIP() << other.Problem();
+  const fs::path disk = testing::QueueDisk(CupsTestServer::Shared().Dir(), "Vomar_Virtual");
+  ASSERT_TRUE(fs::is_directory(disk)) << "no virtual printer queue";
+  // Both read the profiles and the configuration and share the temporary folder.
+  const std::string second = MakeProfile("Second.icc", 3);
+  ASSERT_EQ(chmod(scratch.path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(temp().c_str(), 01777), 0);
+  for (const std::string& file : {profile, second, scratch.File("KZProFDw.INI")}) {
+    ASSERT_EQ(chmod(file.c_str(), 0644), 0);
+  }
+  CommandOptions options;
+  options.environment["TMPDIR"] = temp();
+  options.environment["CUPS_SERVER"] = CupsTestServer::Shared().Socket();
+  options.workingDirectory = scratch.path();
+  if (other.Run({"test", "-x", testing::VomarDownloadPath()}, options).exitStatus != 0) {
+    GTEST_SKIP() << "the second account cannot run " << testing::VomarDownloadPath();
+  }
+
+  const char* wanted = std::getenv("VOMAR_TWO_ACCOUNT_RUNS");
+  const int runs = wanted != nullptr ? std::atoi(wanted) : 5;
+  const testing::GsPrinter printer(disk);
+  int mixed = 0;
+  for (int run = 1; run <= runs; ++run) {
+    const auto download = [&](const std::string& file) -> std::vector<std::string> {
+      return {"crd", "--printer", "Vomar_Virtual", "--number", "1", "--yes", "--quiet", "--wait",
+              file};
+    };
+    std::future<CommandResult> mine =
+        std::async(std::launch::async, [&] { return Run(download(profile)); });
+    std::vector<std::string> argv = download(second);
+    argv.insert(argv.begin(), testing::VomarDownloadPath());
+    const CommandResult theirs = other.Run(argv, options);
+    const CommandResult own = mine.get();
+    ASSERT_EQ(own.exitStatus, 0) << own.err;
+    ASSERT_EQ(theirs.exitStatus, 0) << theirs.err;
+    const testing::GsResult slot = printer.RunQuery(
+        "[/Custom1_PhotoColorRendering /Custom1_ColorimetricColorRendering\n"
+        " /Custom1_BusinessColorRendering] { /ColorRendering findresource /ICCFILE get = } forall\n");
+    ASSERT_TRUE(slot.ok) << slot.log;
+    const bool whole = slot.out == "Office C1 Gloss.icc\nOffice C1 Gloss.icc\nOffice C1 Gloss.icc\n" ||
+                       slot.out == "Second.icc\nSecond.icc\nSecond.icc\n";
+    if (!whole) ++mixed;
+    EXPECT_TRUE(whole) << "run " << run << ": slot 1 holds\n" << slot.out;
+  }
+  std::printf("[  RUNS    ] two accounts, one printer: %d runs, %d with a mixed slot\n", runs, mixed);
+}
+
+// SIGINT, SIGTERM or SIGHUP while the job is being sent: the job is cancelled before the
+// program ends by that signal, one line saying so; nothing of it prints and no job stays
+// held in the queue. (The server is held still once the job exists, so that the signal
+// finds it being sent; a run whose job was finished first is tried again.)
+TEST_F(DownloadSafetyTest, ASignalWhileTheJobIsSentCancelsIt) {
+  CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-signal-test");
+  ASSERT_TRUE(server.Start());
+  testing::TestProfileOptions options;
+  options.manufacturer = sig::kTavn;
+  options.gridPoints = 33;  // a 7 MB ink file, which takes a while to send
+  options.modelDescription = "Vomar Press INK : DA";
+  const std::string simulation = scratch.File("Sim.icc");
+  ASSERT_TRUE(testing::WriteTestProfile(options, simulation));
+  options.gridPoints = 5;
+  options.modelDescription = "Vomar Color A3 : EA";
+  const std::string output = scratch.File("Out.icc");
+  ASSERT_TRUE(testing::WriteTestProfile(options, output));
+
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    std::optional<testing::ServerJob> sent;
+    CommandResult run;
+    for (int attempt = 0; attempt < 5 && (!sent || sent->state == testing::kJobCompleted);
+         ++attempt) {
+      std::promise<int> started;
+      CommandOptions options;
+      options.environment["TMPDIR"] = temp();
+      options.environment["CUPS_SERVER"] = server.Socket();
+      options.workingDirectory = scratch.path();
+      options.onStart = [&](int pid) { started.set_value(pid); };
+      std::future<CommandResult> result = std::async(std::launch::async, [&] {
+        return testing::RunCommand({testing::VomarDownloadPath(), "ink", "--printer",
+                                    "Office_C1", "--number", "3", "--yes", "--quiet",
+                                    simulation, output},
+                                   options);
+      });
+      const int pid = started.get_future().get();
+      sent.reset();
+      while (!sent && result.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
+        for (const testing::ServerJob& job : server.Jobs("Office_C1")) {
+          if (job.name == "TOKU_R_FILE" && job.state == testing::kJobHeld) sent = job;
+        }
+      }
+      if (sent) {
+        kill(server.Pid(), SIGSTOP);
+        kill(pid, signal);
+        kill(server.Pid(), SIGCONT);
+      }
+      run = result.get();
+      ASSERT_TRUE(sent) << "the job was never seen being sent\n" << run.err;
+      sent->state = server.WaitForFinalState(sent->id);
+    }
+    const std::string name = std::string("SIG") + sigabbrev_np(signal);
+    EXPECT_EQ(sent->state, testing::kJobCanceled) << name;
+    EXPECT_EQ(run.exitStatus, 128 + signal) << name << "\n" << run.err;
+    EXPECT_EQ(std::regex_replace(run.err.substr(run.err.rfind("vomar-download: ")),
+                                 std::regex("^vomar-download: [a-z ]+ on"), "vomar-download: ON"),
+              "vomar-download: ON Office_C1: interrupted by " + name +
+                  "; nothing of this job prints\n")
+        << run.err;
+    for (const testing::ServerJob& job : server.Jobs("Office_C1")) {
+      EXPECT_NE(job.state, testing::kJobHeld) << name << ": job " << job.id << " stays held";
+    }
+  }
+  EXPECT_TRUE(server.CapturedJobs("Office_C1").empty());
+  server.Stop();
 }
 
 }  // namespace

@@ -91,6 +91,7 @@ CommandResult RunCommand(const std::vector<std::string>& argv, const CommandOpti
     CloseFd(errFd);
     return result;
   }
+  if (options.onStart) options.onStart(pid);
   fcntl(inFd, F_SETFL, O_NONBLOCK);
   if (options.input.empty()) CloseFd(inFd);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ struct CommandOptions {
   std::string workingDirectory;  // empty: this process's
   std::string input;             // standard input
   std::chrono::milliseconds timeLimit{60000};
+  // Called with the child's process id once it runs (from the thread that runs it).
+  std::function<void(int)> onStart;
 };
 
 // Runs argv[0] (looked up in PATH when it holds no "/") with the arguments that follow.
