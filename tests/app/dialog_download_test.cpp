@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <functional>
+#include <optional>
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -15,13 +16,17 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/downloader_app.h"
+#include "commands/stop_signals.h"
 #include "common/message_catalogue.h"
 #include "config/model_match.h"
+#include "icc/signatures.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
 #include "tests/support/scratch_directory.h"
+#include "tools/profile_generator/test_profile.h"
 
 namespace vomar::testing {
 namespace {
@@ -169,6 +174,55 @@ class DialogDownloadTest : public QObject {
     QCOMPARE(printed.back().name, std::string("HDD_INFORMATION_FILE"));
     QVERIFY2(!printed.back().failed, printed.back().log.c_str());
     QVERIFY(fs::is_regular_file(printed.back().picture));
+  }
+
+  // The session ends (SIGTERM) while the job is being sent: the dialog goes, and the job
+  // is cancelled rather than finished: nothing prints, no job stays held, no box comes.
+  // (The server is held still once the job exists; a run whose job was finished first
+  // is tried again.)
+  void SessionEndWhileSendingCancelsTheJob() {
+    CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-signal-test");
+    QVERIFY(server.Start());
+    TestProfileOptions options;
+    options.gridPoints = 33;  // a 7 MB ink file, which takes a while to send
+    options.manufacturer = sig::kTavn;
+    options.modelDescription = "Vomar Color A3 INK";
+    const std::string simulation = scratch_.File("Signal sim.icc");
+    QVERIFY(WriteTestProfile(options, simulation));
+    const std::string output = WriteOutputProfile(scratch_.File("Signal out.icc"));
+    std::optional<ServerJob> sent;
+    for (int attempt = 0; attempt < 3 && (!sent || sent->state == kJobCompleted); ++attempt) {
+      DialogHarness h(server.Socket());
+      app::QuitOnSignals(h.spooler());
+      QVERIFY(h.Start());
+      ChoosePrinter(h.c().printerList, "Office_C1");
+      h.Click(h.c().inkRadio);
+      h.c().simulationPathBox->setFocus();
+      QTest::keyClicks(h.c().simulationPathBox, QString::fromStdString(simulation));
+      h.c().outputPathBox->setFocus();
+      QTest::keyClicks(h.c().outputPathBox, QString::fromStdString(output));
+      h.answers = {kIdYes};
+      QTest::mouseClick(h.c().downloadButton, Qt::LeftButton);
+      sent.reset();
+      while (!sent && h.dialog().Busy()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        for (const ServerJob& job : server.Jobs("Office_C1")) {
+          if (job.name == "TOKU_R_FILE" && job.state == kJobHeld) sent = job;
+        }
+      }
+      QVERIFY2(sent.has_value(), "the job was never seen being sent");
+      kill(server.Pid(), SIGSTOP);
+      raise(SIGTERM);
+      kill(server.Pid(), SIGCONT);
+      app::RunMainDialog(h.dialog());
+      sent->state = server.WaitForFinalState(sent->id);
+      QCOMPARE(h.boxes, QStringList{MainBox(8, "Warning", "Yes+No")});
+      ProcessStopRequest().signal = 0;  // for the tests that follow
+    }
+    QCOMPARE(sent->state, int(kJobCanceled));
+    for (const ServerJob& job : server.Jobs("Office_C1")) QVERIFY(job.state != kJobHeld);
+    QVERIFY(server.CapturedJobs("Office_C1").empty());
+    server.Stop();
   }
 
   // While the spooler waits for a server that stops answering once the download is

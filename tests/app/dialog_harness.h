@@ -53,6 +53,7 @@ class DialogHarness {
   bool Start();
 
   app::CDownloaderDialog& dialog() { return *dialog_; }
+  CupsSpooler& spooler() { return *spooler_; }
   const app::MainDialogControls& c() { return dialog_->controls(); }
 
   // Every box shown so far, one line each: "caption|icon|buttons|owner|text" with the

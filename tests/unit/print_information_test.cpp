@@ -2,15 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "commands/build_folder.h"
+#include "commands/printer_lock.h"
 #include "common/message_catalogue.h"
 #include "printer/information_page.h"
 #include "tests/support/memory_spooler.h"
 #include "tests/support/recording_front_end.h"
+#include "tests/support/scratch_directory.h"
 
 namespace vomar {
 namespace {
@@ -135,6 +140,42 @@ TEST(PrintDownloadInformation, SendsTheProgramInOneWriteInsideTheEnvelope) {
                 program + "%%EOF\n\x1B%-12345X@PJL EOJ\n");
   EXPECT_EQ(spooler.jobs[0].writes,
             (std::vector<std::size_t>{18, 33, 15, program.size(), 6, 18}));
+}
+
+// The page waits for a download of this user to the same printer (its lock in the
+// build folder), so that it comes after it; it says for which printer it waits.
+TEST(PrintDownloadInformation, WaitsForADownloadToTheSamePrinter) {
+  testing::ScratchDirectory scratch;
+  setenv("TMPDIR", scratch.path().c_str(), 1);
+  unsetenv("XDG_RUNTIME_DIR");
+  std::string problem;
+  const std::optional<BuildFolder> folder = BuildFolder::Open(problem);
+  ASSERT_TRUE(folder) << problem;
+  std::optional<PrinterLock> download =
+      PrinterLock::Acquire(folder->Path(), "Office_C1", nullptr, problem);
+  ASSERT_TRUE(download) << problem;
+
+  struct WaitingUi : RecordingFrontEnd {
+    void ReportProgress(const Progress& progress) override {
+      RecordingFrontEnd::ReportProgress(progress);
+      if (progress.step == Progress::Step::kWaiting) waiting.set_value();
+    }
+    std::promise<void> waiting;
+  } ui;
+  ui.messages.answers = {kIdYes};
+  MemorySpooler spooler;
+  spooler.printers = {{"Office_C1", "capture:/c1", "Vomar PS Color A3"}};
+  std::future<InformationPageOutcome> page = std::async(std::launch::async, [&] {
+    return PrintDownloadInformation(ui, spooler, spooler.printers[0]);
+  });
+  ASSERT_EQ(ui.waiting.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
+  EXPECT_EQ(spooler.opens, 0);
+  download.reset();
+  EXPECT_EQ(page.get(), InformationPageOutcome::kPrinted);
+  EXPECT_EQ(ui.progress,
+            (std::vector<std::string>{"waiting for Office_C1", "sending 1/1", "done"}));
+  EXPECT_EQ(spooler.jobs.size(), 1u);
+  unsetenv("TMPDIR");
 }
 
 }  // namespace
