@@ -176,10 +176,9 @@ class DialogDownloadTest : public QObject {
     QVERIFY(fs::is_regular_file(printed.back().picture));
   }
 
-  // The session ends (SIGTERM) while the job is being sent: the dialog goes, and the job
-  // is cancelled rather than finished: nothing prints, no job stays held, no box comes.
-  // (The server is held still once the job exists; a run whose job was finished first
-  // is tried again.)
+  // The session ends (SIGTERM) while the job is being sent (the server held still once the
+  // job exists; a run that finished first is redone): the dialog goes, and the job is
+  // cancelled rather than finished: nothing prints, no job stays held, no box comes.
   void SessionEndWhileSendingCancelsTheJob() {
     CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-signal-test");
     QVERIFY(server.Start());
@@ -187,9 +186,8 @@ class DialogDownloadTest : public QObject {
     options.gridPoints = 33;  // a 7 MB ink file, which takes a while to send
     options.manufacturer = sig::kTavn;
     options.modelDescription = "Vomar Color A3 INK";
-    const std::string simulation = scratch_.File("Signal sim.icc");
-    QVERIFY(WriteTestProfile(options, simulation));
-    const std::string output = WriteOutputProfile(scratch_.File("Signal out.icc"));
+    QVERIFY(WriteTestProfile(options, scratch_.File("Signal sim.icc")));
+    WriteOutputProfile(scratch_.File("Signal out.icc"));
     std::optional<ServerJob> sent;
     for (int attempt = 0; attempt < 3 && (!sent || sent->state == kJobCompleted); ++attempt) {
       DialogHarness h(server.Socket());
@@ -198,22 +196,19 @@ class DialogDownloadTest : public QObject {
       ChoosePrinter(h.c().printerList, "Office_C1");
       h.Click(h.c().inkRadio);
       h.c().simulationPathBox->setFocus();
-      QTest::keyClicks(h.c().simulationPathBox, QString::fromStdString(simulation));
+      QTest::keyClicks(h.c().simulationPathBox, QString::fromStdString(scratch_.File("Signal sim.icc")));
       h.c().outputPathBox->setFocus();
-      QTest::keyClicks(h.c().outputPathBox, QString::fromStdString(output));
+      QTest::keyClicks(h.c().outputPathBox, QString::fromStdString(scratch_.File("Signal out.icc")));
       h.answers = {kIdYes};
       QTest::mouseClick(h.c().downloadButton, Qt::LeftButton);
-      sent.reset();
-      while (!sent && h.dialog().Busy()) {
+      for (sent.reset(); !sent && h.dialog().Busy();) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
         for (const ServerJob& job : server.Jobs("Office_C1")) {
           if (job.name == "TOKU_R_FILE" && job.state == kJobHeld) sent = job;
         }
       }
       QVERIFY2(sent.has_value(), "the job was never seen being sent");
-      kill(server.Pid(), SIGSTOP);
-      raise(SIGTERM);
-      kill(server.Pid(), SIGCONT);
+      kill(server.Pid(), SIGSTOP), raise(SIGTERM), kill(server.Pid(), SIGCONT);
       app::RunMainDialog(h.dialog());
       sent->state = server.WaitForFinalState(sent->id);
       QCOMPARE(h.boxes, QStringList{MainBox(8, "Warning", "Yes+No")});
@@ -224,6 +219,7 @@ class DialogDownloadTest : public QObject {
     QVERIFY(server.CapturedJobs("Office_C1").empty());
     server.Stop();
   }
+
 
   // While the spooler waits for a server that stops answering once the download is
   // confirmed, the dialog keeps handling events, painting and showing its step; the first

@@ -32,12 +32,9 @@ class MemoryPrinterHandle : public PrinterHandle {
 
   bool NextDocument(const std::string& documentName) override {
     if (!job_) return Fail("no job");
-    MemorySpooler::Job& job = spooler_.jobs[*job_];
-    if (static_cast<int>(job.documentNames.size()) >= job.documents) {
-      CancelDocument();
-      return Fail("no more documents");
-    }
-    job.documentNames.push_back(documentName);
+    std::vector<std::string>& names = spooler_.jobs[*job_].documentNames;
+    if (static_cast<int>(names.size()) >= spooler_.jobs[*job_].documents) return Fail("no more");
+    names.push_back(documentName);
     return true;
   }
 
