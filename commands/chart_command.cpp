@@ -6,10 +6,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "commands/build_folder.h"
+#include "commands/download_texts.h"
+#include "commands/printer_lock.h"
 #include "commands/queue_question.h"
-#include "common/printer_lock.h"
 #include "common/message_catalogue.h"
-#include "common/temp_directory.h"
+#include "common/output_file.h"
 #include "common/text_writer.h"
 #include "printer/download_job.h"
 #include "proof/chart_program.h"
@@ -126,17 +128,18 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
     ui.Show(ErrorWithDetail(MessageId::kReferenceUnwritable, problem));
     return ChartOutcome::kReferenceFailed;
   }
-  // The chart reads what the stored resources hold: a download to the printer under
-  // way finishes first.
-  const std::optional<std::string> folder = UserTemporaryDirectory(problem);
+  // The chart reads what the stored resources hold: a download of this user to the
+  // printer under way finishes first (its lock in the build folder); anyone else's
+  // download is one job, which the chart comes before or after whole.
+  const std::optional<BuildFolder> folder = BuildFolder::Open(problem);
   std::optional<PrinterLock> lock;
-  if (folder) {
+  if (folder && folder->Lasting()) {
     lock = PrinterLock::Acquire(
-        *folder, printer->name,
+        folder->Path(), printer->name,
         [&] { ui.ReportProgress(Progress{Progress::Step::kWaiting, 0, 0, printer->name}); },
         problem);
   }
-  if (!lock) {
+  if (!folder || (folder->Lasting() && !lock)) {
     ui.Show(ErrorWithDetail(MessageId::kTemporaryFolderUnusable, problem));
     return ChartOutcome::kSpoolerFailed;
   }
@@ -151,6 +154,9 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
       ui.Show(UncaptionedDialogMessage(MessageId::kPageFailed));
       return ChartOutcome::kPrintFailed;
     case BytesJobResult::kFailed:  // the spooler-failure message has been shown
+      return ChartOutcome::kSpoolerFailed;
+    case BytesJobResult::kInterrupted:  // a signal: the job was cancelled, no box
+      ui.ReportNotice(texts::SendStopped(job.LastError()));
       return ChartOutcome::kSpoolerFailed;
   }
   if (!file.Place(problem)) {
