@@ -26,7 +26,7 @@ struct CommandOptions {
   std::string input;             // standard input
   std::chrono::milliseconds timeLimit{60000};
   // Called with the child's process id once it runs (from the thread that runs it).
-  std::function<void(int)> onStart;
+  std::function<void(int)> onStart = nullptr;
 };
 
 // Runs argv[0] (looked up in PATH when it holds no "/") with the arguments that follow.
