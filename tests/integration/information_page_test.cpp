@@ -6,12 +6,16 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "commands/print_information.h"
+#include "common/message_catalogue.h"
+#include "printer/information_page.h"
 #include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/gs_printer.h"
@@ -56,57 +60,94 @@ SlotView Ink(std::string latest, std::string simulation, std::string output) {
 }
 SlotView NotRegistered() { return {SlotView::kNotRegistered, "", "", ""}; }
 
+// A page's texts, their fonts and the places that depend on the language. The stored
+// values are in the Shift-JIS Mincho on either page.
+struct PageLook {
+  const char* headingFont;
+  int titleX, titleY, titleSize;
+  const char* title;
+  const char* iccHeading;
+  const char* inkHeading;
+  const char* slotFont;  // slot lines and labels
+  int labelX;            // the slot's label, after the one-space item mark
+  const char* labels[3];
+  const char* exist;
+  const char* none;
+  const char* latest;
+  const char* profile;
+  const char* notRegistered;
+  const char* simulation;  // before the simulation profile's name
+  const char* output;      // before the output profile's name
+  int simulationNameX, outputNameX;  // 0: the name is in the same span as its prefix
+};
+
+const PageLook kJapanesePage = {
+    kGothic, 46, 750, 36, "プロファイルダウンロード状況", "カラープロファイル(ICCプロファイル)",
+    "CMYKシミュレーションプロファイル(インクシミュレーションプロファイル)", kMincho, 109,
+    {"カスタム１", "カスタム２", "カスタム３"}, "ダウンロード済み", "無", "更新日時",
+    "プロファイル名", "is not CMYKsimulation Profile.", "シミュレーション用: ", "出力用: ", 0, 0};
+// Within what A4 and Letter both hold; the title centred on A4's width here.
+const PageLook kEnglishPage = {
+    "Helvetica-Bold", 125, 715, 30, "Profile Download Status", "Colour Profiles (ICC Profiles)",
+    "CMYK Simulation Profiles (Ink Simulation Profiles)", "Times-Roman", 105,
+    {"Custom 1", "Custom 2", "Custom 3"}, "Downloaded", "None", "Updated", "Profile name",
+    "not a CMYK simulation profile", "Simulation: ", "Output: ", 319, 296};
+
+const PageLook& LookOf(Language language) {
+  return language == Language::kEnglish ? kEnglishPage : kJapanesePage;
+}
+
 // The whole page: title, headings, and the slots at their baselines (the detail lines
 // 27, 48.6 and 70.2 points below the slot line, as whole points).
-std::string ExpectedPage(const std::vector<SlotView>& icc, const std::vector<SlotView>& ink) {
+std::string ExpectedPage(const PageLook& look, const std::vector<SlotView>& icc,
+                         const std::vector<SlotView>& ink) {
   struct Place {
     int y, first, second, third;
   };
   const Place iccPlaces[] = {{620, 593, 571, 0}, {530, 503, 481, 0}};
   const Place inkPlaces[] = {{380, 353, 331, 310}, {272, 245, 223, 202}, {164, 137, 115, 94}};
-  const char* labels[] = {"カスタム１", "カスタム２", "カスタム３"};
+  const char* font = look.slotFont;
+  // A profile's name after its prefix: in one span, or in the Mincho after the prefix.
+  auto named = [&](int y, const char* prefix, int nameX, const std::string& name) {
+    if (nameX == 0) return Span(250, y, kMincho, 14, prefix + name);
+    return Span(250, y, font, 14, prefix) + Span(nameX, y, kMincho, 14, name);
+  };
 
   std::string page = "page\n";
-  page += Span(46, 750, kGothic, 36, "プロファイルダウンロード状況");
-  page += Span(50, 650, kGothic, 14, "カラープロファイル(ICCプロファイル)");
+  page += Span(look.titleX, look.titleY, look.headingFont, look.titleSize, look.title);
+  page += Span(50, 650, look.headingFont, 14, look.iccHeading);
   auto slot = [&](const Place& at, const char* label, const SlotView& view) {
-    page += Span(100, at.y, kMincho, 18, " ") + Span(109, at.y, kMincho, 18, label);
-    switch (view.kind) {
-      case SlotView::kNone:
-        page += Span(350, at.y, kMincho, 18, "無");
-        break;
-      case SlotView::kIcc:
-        page += Span(350, at.y, kMincho, 18, "ダウンロード済み") +
-                Span(130, at.first, kMincho, 14, "更新日時") +
-                Span(250, at.first, kMincho, 14, view.latest) +
-                Span(130, at.second, kMincho, 14, "プロファイル名") +
-                Span(250, at.second, kMincho, 14, view.profile);
-        break;
-      case SlotView::kInk:
-        page += Span(350, at.y, kMincho, 18, "ダウンロード済み") +
-                Span(130, at.first, kMincho, 14, "更新日時") +
-                Span(250, at.first, kMincho, 14, view.latest) +
-                Span(130, at.second, kMincho, 14, "プロファイル名") +
-                Span(250, at.second, kMincho, 14, "シミュレーション用: " + view.profile) +
-                Span(250, at.third, kMincho, 14, "出力用: " + view.output);
-        break;
-      case SlotView::kNotRegistered:
-        page += Span(350, at.y, kMincho, 18, "ダウンロード済み") +
-                Span(130, at.first, kMincho, 14, "is not CMYKsimulation Profile.");
-        break;
+    page += Span(100, at.y, font, 18, " ") + Span(look.labelX, at.y, font, 18, label);
+    if (view.kind == SlotView::kNone) {
+      page += Span(350, at.y, font, 18, look.none);
+      return;
+    }
+    page += Span(350, at.y, font, 18, look.exist);
+    if (view.kind == SlotView::kNotRegistered) {
+      page += Span(130, at.first, font, 14, look.notRegistered);
+      return;
+    }
+    page += Span(130, at.first, font, 14, look.latest) + Span(250, at.first, kMincho, 14, view.latest) +
+            Span(130, at.second, font, 14, look.profile);
+    if (view.kind == SlotView::kIcc) {
+      page += Span(250, at.second, kMincho, 14, view.profile);
+    } else {
+      page += named(at.second, look.simulation, look.simulationNameX, view.profile) +
+              named(at.third, look.output, look.outputNameX, view.output);
     }
   };
-  for (std::size_t k = 0; k < icc.size(); ++k) slot(iccPlaces[k], labels[k], icc[k]);
-  page += Span(50, 410, kGothic, 14,
-               "CMYKシミュレーションプロファイル(インクシミュレーションプロファイル)");
-  for (std::size_t k = 0; k < ink.size(); ++k) slot(inkPlaces[k], labels[k], ink[k]);
+  for (std::size_t k = 0; k < icc.size(); ++k) slot(iccPlaces[k], look.labels[k], icc[k]);
+  page += Span(50, 410, look.headingFont, 14, look.inkHeading);
+  for (std::size_t k = 0; k < ink.size(); ++k) slot(inkPlaces[k], look.labels[k], ink[k]);
   return page;
 }
 
 // The job exactly as the program sends it: envelope around the page program's source.
-std::string ExpectedJob() {
+std::string ExpectedJob(Language language = Language::kJapanese) {
+  const char* program = language == Language::kEnglish ? "printer/information_page_en.ps"
+                                                        : "printer/information_page.ps";
   return "\x1B%-12345X@PJL JOB\n@PJL ENTER LANGUAGE = POSTSCRIPT\n%!PS-Adobe-3.0\n" +
-         testing::ReadFileBytes(testing::SourcePath("printer/information_page.ps")) +
+         testing::ReadFileBytes(testing::SourcePath(program)) +
          "%%EOF\n\x1B%-12345X@PJL EOJ\n";
 }
 
@@ -151,9 +192,11 @@ class InformationPageTest : public ::testing::Test {
     ASSERT_TRUE(testing::WriteTestProfile(options, scratch.File(name), &error)) << error;
   }
 
-  CommandResult Cli(std::vector<std::string> arguments) {
+  CommandResult Cli(std::vector<std::string> arguments,
+                    std::map<std::string, std::optional<std::string>> environment = {}) {
     arguments.insert(arguments.begin(), testing::VomarDownloadPath());
     CommandOptions options;
+    options.environment = std::move(environment);
     options.workingDirectory = scratch.path();
     options.environment["TMPDIR"] = scratch.path();
     return testing::RunCommand(arguments, options);
@@ -229,15 +272,18 @@ constexpr const char* kRegistersOtherSlot =
     "/CMYKSimulation << /Custom9_Ink << >> /LATEST (2026/01/02  03:04:05) >> def\n"
     "end\n%%EOF\n";
 
+// The slots of a page: the ICC slots, then the ink slots.
+using Slots = std::pair<std::vector<SlotView>, std::vector<SlotView>>;
+
+// Each case in each language: the core sends the program of the messages' language.
 TEST_F(InformationPageTest, EachDiskStateGivesItsPage) {
   struct Case {
     const char* name;
     std::function<void()> prepare;
-    std::function<std::string()> expected;
+    std::function<Slots()> expected;
   };
   const Case cases[] = {
-      {"empty disk", [] {},
-       [] { return ExpectedPage({Empty(), Empty()}, {Empty(), Empty(), Empty()}); }},
+      {"empty disk", [] {}, [] { return Slots({Empty(), Empty()}, {Empty(), Empty(), Empty()}); }},
       {"a Photo resource without /ICCFILE, a slot lacking one resource, and an ink file "
        "that registers nothing before one that does",
        [&] {
@@ -251,10 +297,9 @@ TEST_F(InformationPageTest, EachDiskStateGivesItsPage) {
          StoreInk(3);
        },
        [&] {
-         return ExpectedPage(
-             {Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "not defined"), Empty()},
-             {NotRegistered(), Empty(),
-              Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc", "Vomar A3 Output.icc")});
+         return Slots({Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "not defined"), Empty()},
+                      {NotRegistered(), Empty(),
+                       Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc", "Vomar A3 Output.icc")});
        }},
       {"ink files failing each test of the registration in turn",
        [&] {
@@ -262,28 +307,32 @@ TEST_F(InformationPageTest, EachDiskStateGivesItsPage) {
          WriteOnDisk(InkName(2), kRegistersOtherSlot);
          WriteOnDisk(InkName(3), kRegistersNothing);
        },
-       [] {
-         return ExpectedPage({Empty(), Empty()}, {NotRegistered(), NotRegistered(), NotRegistered()});
-       }},
+       [] { return Slots({Empty(), Empty()}, {NotRegistered(), NotRegistered(), NotRegistered()}); }},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
     fs::remove_all(disk / "Resource" / "ColorRendering");
     fs::remove_all(disk / "Ink");
     fs::create_directories(disk / "Resource" / "ColorRendering");
     fs::create_directories(disk / "Ink");
     c.prepare();
-
-    const PrintedJob job = PrintPage();
-    EXPECT_FALSE(job.failed) << job.log;
-    EXPECT_EQ(job.name, "HDD_INFORMATION_FILE");
-    EXPECT_TRUE(job.bytes == ExpectedJob()) << "the job is not header + page program + trailer";
-    EXPECT_EQ(job.pages, c.expected());
+    const Slots slots = c.expected();
+    for (Language language : {Language::kJapanese, Language::kEnglish}) {
+      SCOPED_TRACE(std::string(c.name) + (language == Language::kEnglish ? ", English" : ""));
+      SetMessageLanguage(language);
+      const PrintedJob job = PrintPage();
+      SetMessageLanguage(Language::kJapanese);
+      EXPECT_FALSE(job.failed) << job.log;
+      EXPECT_EQ(job.name, "HDD_INFORMATION_FILE");
+      EXPECT_TRUE(job.bytes == ExpectedJob(language))
+          << "the job is not header + page program + trailer";
+      EXPECT_EQ(job.pages, ExpectedPage(LookOf(language), slots.first, slots.second));
+    }
   }
 }
 
-// Both downloads go through the queue; the printer then draws the page in the two fonts
-// it names, and keeps a picture and the text of the page (and of nothing else).
+// Both downloads go through the queue; then the command line has the page printed in
+// the user's language. The printer draws it in the fonts it names, and keeps a picture
+// and the text of each page (and of nothing else).
 TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
   CommandResult run = Cli({"crd", "--printer", kQueue, "--number", "1", "--yes", "Office Gloss.icc"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
@@ -292,15 +341,59 @@ TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const PrintedJob ink = LastPrintedJob();
   EXPECT_EQ(ink.name, "TOKU_R_FILE");
+  const Slots slots = {
+      {Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "Office Gloss.icc"), Empty()},
+      {Empty(), Empty(),
+       Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc", "Vomar A3 Output.icc")}};
 
-  const PrintedJob page = PrintPage();
-  ASSERT_FALSE(page.failed) << page.log;
-  EXPECT_EQ(page.pages,
-            ExpectedPage({Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "Office Gloss.icc"), Empty()},
-                         {Empty(), Empty(),
-                          Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc",
-                              "Vomar A3 Output.icc")}));
-  EXPECT_TRUE(page.bytes == ExpectedJob());
+  // The fonts: how the printer finds each, and that it substitutes none.
+  const std::string japaneseFonts =
+      "Querying operating system for font files...\n"
+      "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-gothic.ttf to "
+      "emulate a CID font Japanese-Gothic-Regular ... Done.\n"
+      "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-mincho.ttf to "
+      "emulate a CID font Japanese-Mincho-Regular ... Done.\n";
+  const std::string englishFonts =
+      "Loading NimbusSans-Bold font ... done.\n"
+      "Loading NimbusRoman-Regular font ... done.\n"
+      "Querying operating system for font files...\n"
+      "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-mincho.ttf to "
+      "emulate a CID font Japanese-Mincho-Regular ... Done.\n";
+  const struct {
+    Language language;
+    const char* lang;
+    const std::string& fonts;
+  } languages[] = {{Language::kJapanese, "ja_JP.UTF-8", japaneseFonts},
+                   {Language::kEnglish, "en_US.UTF-8", englishFonts}};
+  for (const auto& l : languages) {
+    SCOPED_TRACE(l.lang);
+    run = Cli({"info-page", "--printer", kQueue, "--yes"}, {{"LC_ALL", std::nullopt}, {"LANG", l.lang}});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const PrintedJob page = LastPrintedJob();
+    ASSERT_FALSE(page.failed) << page.log;
+    EXPECT_EQ(page.pages, ExpectedPage(LookOf(l.language), slots.first, slots.second));
+    EXPECT_TRUE(page.bytes == ExpectedJob(l.language));
+    EXPECT_EQ(page.keptText.value_or(""),
+              testing::ReadFileBytes(fs::path(disk.parent_path() / "jobs" /
+                                              (std::to_string(page.id) + "-HDD_INFORMATION_FILE.txt"))
+                                         .string()));
+    EXPECT_EQ(testing::ReadFileBytes(page.picture.string()).substr(1, 3), "PNG");
+
+    const testing::GsResult again =
+        testing::GsPrinter(disk).RunJob(page.bytes, testing::PageOutput{"nullpage", {}, true});
+    ASSERT_TRUE(again.ok) << again.log;
+    std::string fontLines;
+    std::istringstream log(again.out + again.log);
+    for (std::string line; std::getline(log, line);) {
+      if (line.find("font") != std::string::npos || line.find("Font") != std::string::npos ||
+          line.find("Substitut") != std::string::npos) {
+        // Ghostscript's own fonts: without their folder and the memory figures.
+        fontLines += std::regex_replace(line, std::regex(" from \\S+\\.\\.\\.[ 0-9]*done"),
+                                        " ... done") + "\n";
+      }
+    }
+    EXPECT_EQ(fontLines, l.fonts);
+  }
 
   // Each page-printing job leaves a picture and its text beside the disk; downloads none.
   std::vector<std::string> kept;
@@ -308,31 +401,34 @@ TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
     if (job.picture.empty() && !job.keptText) continue;
     kept.push_back(job.name + (job.picture.empty() ? "" : " png") + (job.keptText ? " txt" : ""));
   }
-  EXPECT_EQ(kept, (std::vector<std::string>{"HDD_INFORMATION_FILE png txt"}));
-  EXPECT_EQ(page.keptText.value_or(""),
-            testing::ReadFileBytes(fs::path(disk.parent_path() / "jobs" /
-                                            (std::to_string(page.id) + "-HDD_INFORMATION_FILE.txt"))
-                                       .string()));
-  EXPECT_EQ(testing::ReadFileBytes(page.picture.string()).substr(1, 3), "PNG");
+  EXPECT_EQ(kept, (std::vector<std::string>{"HDD_INFORMATION_FILE png txt",
+                                            "HDD_INFORMATION_FILE png txt"}));
+}
 
-  // The printer finds both Japanese fonts the page names, and substitutes none.
-  const testing::GsResult again =
-      testing::GsPrinter(disk).RunJob(page.bytes, testing::PageOutput{"nullpage", {}, true});
-  ASSERT_TRUE(again.ok) << again.log;
-  std::string fontLines;
-  std::istringstream log(again.out + again.log);
-  for (std::string line; std::getline(log, line);) {
-    if (line.find("font") != std::string::npos || line.find("Font") != std::string::npos ||
-        line.find("Substitut") != std::string::npos) {
-      fontLines += line + "\n";
-    }
+// With every slot filled, whatever the English page prints lies at least a quarter inch
+// inside the edges of an A4 and of a Letter page.
+TEST_F(InformationPageTest, TheEnglishPageFitsA4AndLetter) {
+  StoreCrd(1);
+  StoreCrd(2);
+  for (int number : {1, 2, 3}) StoreInk(number);
+  for (const auto& [width, height] : {std::pair{595, 842}, std::pair{612, 792}}) {
+    SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+    const std::string size = "<< /PageSize [" + std::to_string(width) + " " +
+                             std::to_string(height) + "] >> setpagedevice\n";
+    const testing::GsResult run = testing::GsPrinter(disk).RunJob(
+        testing::WrapInJobEnvelope(size + std::string(InformationPageProgram(Language::kEnglish))),
+        testing::PageOutput{"bbox", {}});
+    ASSERT_TRUE(run.ok) << run.log;
+    std::smatch box;
+    const std::string reported = run.out + run.log;
+    ASSERT_TRUE(std::regex_search(reported, box,
+                                  std::regex("%%BoundingBox: (\\d+) (\\d+) (\\d+) (\\d+)")))
+        << reported;
+    EXPECT_GE(std::stoi(box[1]), 18);
+    EXPECT_GE(std::stoi(box[2]), 18);
+    EXPECT_LE(std::stoi(box[3]), width - 18);
+    EXPECT_LE(std::stoi(box[4]), height - 18);
   }
-  EXPECT_EQ(fontLines,
-            "Querying operating system for font files...\n"
-            "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-gothic.ttf to "
-            "emulate a CID font Japanese-Gothic-Regular ... Done.\n"
-            "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-mincho.ttf to "
-            "emulate a CID font Japanese-Mincho-Regular ... Done.\n");
 }
 
 // vomar-download info-page: the question answered by --yes or refused without a terminal,
@@ -406,7 +502,8 @@ TEST(InformationPageCommandTest, SendsThePageOnlyWhenConfirmed) {
     const std::optional<testing::CapturedJob> captured =
         server.WaitForCapturedJob("Office_C1", jobs.back().id);
     ASSERT_TRUE(captured.has_value());
-    EXPECT_TRUE(captured->bytes == ExpectedJob()) << "the job is not header + program + trailer";
+    EXPECT_TRUE(captured->bytes == ExpectedJob(c.lang ? Language::kEnglish : Language::kJapanese))
+        << "the job is not header + program + trailer";
   }
 }
 
