@@ -1,14 +1,19 @@
-// The dialog on a real X server (the Xvfb that main.cpp starts for this class): a
-// right-click into a path box holding a refused path, switching to another window, and
-// the application quitting while a check or a download waits for a hung spooler.
+// The dialog on a real X server (the Xvfb that main.cpp starts for this class): the
+// program itself in each language, a right-click into a path box holding a refused path,
+// switching to another window, and the application quitting while a check or a download
+// waits for a hung spooler.
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 
+#include "app/dialog_units.h"
 #include "app/downloader_app.h"
 #include "common/message_catalogue.h"
 #include "tests/app/dialog_harness.h"
@@ -19,6 +24,19 @@
 
 namespace vomar::testing {
 namespace {
+
+// Starts the dialog program in the current folder with the locale variables given
+// (LC_ALL removed where null); gives its PID.
+pid_t StartProgram(const char* lcAll, const char* lang) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    lcAll != nullptr ? setenv("LC_ALL", lcAll, 1) : unsetenv("LC_ALL");
+    setenv("LANG", lang, 1);
+    execl(VOMAR_DIALOG_PATH, VOMAR_DIALOG_PATH, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
+}
 
 // Presses `button` of the real pointer at the middle of `widget`.
 void XClick(QWidget* widget, const char* button) {
@@ -64,6 +82,47 @@ class DialogX11Test : public QObject {
     QVERIFY(h.boxes.front().startsWith(MessageText(MessageId::kErrorCaption)));
     QVERIFY(h.WaitForIdle());
     QCOMPARE(h.c().outputPathBox->toPlainText(), QString());
+  }
+
+  // The program itself in each language: its version button opens a box whose caption
+  // is the translated one. The button is clicked until the printer list has come and the
+  // box appears.
+  void TheProgramSpeaksTheLocalesLanguage_data() {
+    QTest::addColumn<QByteArray>("lcAll");
+    QTest::addColumn<QByteArray>("lang");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("C") << QByteArray("C.UTF-8") << QByteArray("en_US.UTF-8")
+                       << QString("ﾊﾞｰｼﾞｮﾝ情報");
+    QTest::newRow("English") << QByteArray() << QByteArray("en_US.UTF-8")
+                             << QString("Version Information");
+  }
+
+  void TheProgramSpeaksTheLocalesLanguage() {
+    QFETCH(QByteArray, lcAll);
+    QFETCH(QByteArray, lang);
+    QFETCH(QString, caption);
+    const pid_t pid = StartProgram(lcAll.isNull() ? nullptr : lcAll.constData(), lang);
+    QVERIFY(pid > 0);
+    const std::string byPid = std::to_string(pid);
+    const CommandResult main =
+        RunCommand({"xdotool", "search", "--sync", "--all", "--onlyvisible", "--pid", byPid,
+                    "--name", "^Vomar Profile Downloader$"},
+                   {{}, "", "", std::chrono::seconds(30)});
+    const QPoint button = app::DluRect(6, 189, 47, 14).center();
+    bool shown = false;
+    for (QDeadlineTimer deadline(30000); !shown && !main.out.empty() && !deadline.hasExpired();) {
+      RunCommand({"xdotool", "mousemove", "--window", main.out.substr(0, main.out.find('\n')),
+                  std::to_string(button.x()), std::to_string(button.y()), "click", "1"});
+      shown = !RunCommand({"xdotool", "search", "--all", "--onlyvisible", "--pid", byPid,
+                           "--name", "^" + caption.toStdString() + "$"})
+                   .out.empty();
+    }
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    QVERIFY2(!main.out.empty(), main.err.c_str());
+    QVERIFY(shown);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
 
   // QCoreApplication::quit (as a session's end) and exit cannot be refused: the dialog
