@@ -60,42 +60,27 @@ SlotView Ink(std::string latest, std::string simulation, std::string output) {
 }
 SlotView NotRegistered() { return {SlotView::kNotRegistered, "", "", ""}; }
 
-// A page's texts, their fonts and the places that depend on the language. The stored
+// A page's texts and fonts, and the places that depend on its language. The stored
 // values are in the Shift-JIS Mincho on either page.
 struct PageLook {
-  const char* headingFont;
-  int titleX, titleY, titleSize;
-  const char* title;
-  const char* iccHeading;
-  const char* inkHeading;
-  const char* slotFont;  // slot lines and labels
-  int labelX;            // the slot's label, after the one-space item mark
-  const char* labels[3];
-  const char* exist;
-  const char* none;
-  const char* latest;
-  const char* profile;
-  const char* notRegistered;
-  const char* simulation;  // before the simulation profile's name
-  const char* output;      // before the output profile's name
-  int simulationNameX, outputNameX;  // 0: the name is in the same span as its prefix
+  const char *headingFont, *slotFont;     // title and headings; slot lines and labels
+  int titleX, titleY, titleSize, labelX;  // labelX: after the one-space item mark
+  const char *title, *iccHeading, *inkHeading, *labels[3], *exist, *none, *latest, *profile,
+      *notRegistered, *simulation, *output;
+  int simulationNameX, outputNameX;  // 0: the name in one span with its prefix
 };
-
 const PageLook kJapanesePage = {
-    kGothic, 46, 750, 36, "プロファイルダウンロード状況", "カラープロファイル(ICCプロファイル)",
-    "CMYKシミュレーションプロファイル(インクシミュレーションプロファイル)", kMincho, 109,
+    kGothic, kMincho, 46, 750, 36, 109, "プロファイルダウンロード状況",
+    "カラープロファイル(ICCプロファイル)",
+    "CMYKシミュレーションプロファイル(インクシミュレーションプロファイル)",
     {"カスタム１", "カスタム２", "カスタム３"}, "ダウンロード済み", "無", "更新日時",
     "プロファイル名", "is not CMYKsimulation Profile.", "シミュレーション用: ", "出力用: ", 0, 0};
 // Within what A4 and Letter both hold; the title centred on A4's width here.
 const PageLook kEnglishPage = {
-    "Helvetica-Bold", 125, 715, 30, "Profile Download Status", "Colour Profiles (ICC Profiles)",
-    "CMYK Simulation Profiles (Ink Simulation Profiles)", "Times-Roman", 105,
+    "Helvetica-Bold", "Times-Roman", 125, 715, 30, 105, "Profile Download Status",
+    "Colour Profiles (ICC Profiles)", "CMYK Simulation Profiles (Ink Simulation Profiles)",
     {"Custom 1", "Custom 2", "Custom 3"}, "Downloaded", "None", "Updated", "Profile name",
     "not a CMYK simulation profile", "Simulation: ", "Output: ", 319, 296};
-
-const PageLook& LookOf(Language language) {
-  return language == Language::kEnglish ? kEnglishPage : kJapanesePage;
-}
 
 // The whole page: title, headings, and the slots at their baselines (the detail lines
 // 27, 48.6 and 70.2 points below the slot line, as whole points).
@@ -127,7 +112,8 @@ std::string ExpectedPage(const PageLook& look, const std::vector<SlotView>& icc,
       page += Span(130, at.first, font, 14, look.notRegistered);
       return;
     }
-    page += Span(130, at.first, font, 14, look.latest) + Span(250, at.first, kMincho, 14, view.latest) +
+    page += Span(130, at.first, font, 14, look.latest) +
+            Span(250, at.first, kMincho, 14, view.latest) +
             Span(130, at.second, font, 14, look.profile);
     if (view.kind == SlotView::kIcc) {
       page += Span(250, at.second, kMincho, 14, view.profile);
@@ -272,18 +258,17 @@ constexpr const char* kRegistersOtherSlot =
     "/CMYKSimulation << /Custom9_Ink << >> /LATEST (2026/01/02  03:04:05) >> def\n"
     "end\n%%EOF\n";
 
-// The slots of a page: the ICC slots, then the ink slots.
-using Slots = std::pair<std::vector<SlotView>, std::vector<SlotView>>;
-
-// Each case in each language: the core sends the program of the messages' language.
 TEST_F(InformationPageTest, EachDiskStateGivesItsPage) {
   struct Case {
     const char* name;
     std::function<void()> prepare;
-    std::function<Slots()> expected;
+    std::function<std::string(const PageLook&)> expected;
   };
   const Case cases[] = {
-      {"empty disk", [] {}, [] { return Slots({Empty(), Empty()}, {Empty(), Empty(), Empty()}); }},
+      {"empty disk", [] {},
+       [](const PageLook& look) {
+         return ExpectedPage(look, {Empty(), Empty()}, {Empty(), Empty(), Empty()});
+       }},
       {"a Photo resource without /ICCFILE, a slot lacking one resource, and an ink file "
        "that registers nothing before one that does",
        [&] {
@@ -296,10 +281,11 @@ TEST_F(InformationPageTest, EachDiskStateGivesItsPage) {
          WriteOnDisk(InkName(1), kRegistersNothing);
          StoreInk(3);
        },
-       [&] {
-         return Slots({Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "not defined"), Empty()},
-                      {NotRegistered(), Empty(),
-                       Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc", "Vomar A3 Output.icc")});
+       [&](const PageLook& look) {
+         return ExpectedPage(
+             look, {Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "not defined"), Empty()},
+             {NotRegistered(), Empty(),
+              Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc", "Vomar A3 Output.icc")});
        }},
       {"ink files failing each test of the registration in turn",
        [&] {
@@ -307,7 +293,10 @@ TEST_F(InformationPageTest, EachDiskStateGivesItsPage) {
          WriteOnDisk(InkName(2), kRegistersOtherSlot);
          WriteOnDisk(InkName(3), kRegistersNothing);
        },
-       [] { return Slots({Empty(), Empty()}, {NotRegistered(), NotRegistered(), NotRegistered()}); }},
+       [](const PageLook& look) {
+         return ExpectedPage(look, {Empty(), Empty()},
+                             {NotRegistered(), NotRegistered(), NotRegistered()});
+       }},
   };
   for (const Case& c : cases) {
     fs::remove_all(disk / "Resource" / "ColorRendering");
@@ -315,24 +304,24 @@ TEST_F(InformationPageTest, EachDiskStateGivesItsPage) {
     fs::create_directories(disk / "Resource" / "ColorRendering");
     fs::create_directories(disk / "Ink");
     c.prepare();
-    const Slots slots = c.expected();
-    for (Language language : {Language::kJapanese, Language::kEnglish}) {
+    // In each language: the core sends the program of the messages' language.
+    for (const auto& [language, look] : {std::pair{Language::kJapanese, &kJapanesePage},
+                                         std::pair{Language::kEnglish, &kEnglishPage}}) {
       SCOPED_TRACE(std::string(c.name) + (language == Language::kEnglish ? ", English" : ""));
       SetMessageLanguage(language);
       const PrintedJob job = PrintPage();
       SetMessageLanguage(Language::kJapanese);
       EXPECT_FALSE(job.failed) << job.log;
       EXPECT_EQ(job.name, "HDD_INFORMATION_FILE");
-      EXPECT_TRUE(job.bytes == ExpectedJob(language))
-          << "the job is not header + page program + trailer";
-      EXPECT_EQ(job.pages, ExpectedPage(LookOf(language), slots.first, slots.second));
+      EXPECT_TRUE(job.bytes == ExpectedJob(language)) << "not header + page program + trailer";
+      EXPECT_EQ(job.pages, c.expected(*look));
     }
   }
 }
 
-// Both downloads go through the queue; then the command line has the page printed in
-// the user's language. The printer draws it in the fonts it names, and keeps a picture
-// and the text of each page (and of nothing else).
+// Both downloads go through the queue; the printer then draws the page in the two fonts
+// it names, and keeps a picture and the text of the page (and of nothing else); in
+// English too, asked for by the command line.
 TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
   CommandResult run = Cli({"crd", "--printer", kQueue, "--number", "1", "--yes", "Office Gloss.icc"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
@@ -341,59 +330,23 @@ TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const PrintedJob ink = LastPrintedJob();
   EXPECT_EQ(ink.name, "TOKU_R_FILE");
-  const Slots slots = {
-      {Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "Office Gloss.icc"), Empty()},
-      {Empty(), Empty(),
-       Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc", "Vomar A3 Output.icc")}};
 
-  // The fonts: how the printer finds each, and that it substitutes none.
-  const std::string japaneseFonts =
-      "Querying operating system for font files...\n"
-      "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-gothic.ttf to "
-      "emulate a CID font Japanese-Gothic-Regular ... Done.\n"
-      "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-mincho.ttf to "
-      "emulate a CID font Japanese-Mincho-Regular ... Done.\n";
-  const std::string englishFonts =
-      "Loading NimbusSans-Bold font ... done.\n"
-      "Loading NimbusRoman-Regular font ... done.\n"
-      "Querying operating system for font files...\n"
-      "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-mincho.ttf to "
-      "emulate a CID font Japanese-Mincho-Regular ... Done.\n";
-  const struct {
-    Language language;
-    const char* lang;
-    const std::string& fonts;
-  } languages[] = {{Language::kJapanese, "ja_JP.UTF-8", japaneseFonts},
-                   {Language::kEnglish, "en_US.UTF-8", englishFonts}};
-  for (const auto& l : languages) {
-    SCOPED_TRACE(l.lang);
-    run = Cli({"info-page", "--printer", kQueue, "--yes"}, {{"LC_ALL", std::nullopt}, {"LANG", l.lang}});
-    ASSERT_EQ(run.exitStatus, 0) << run.err;
-    const PrintedJob page = LastPrintedJob();
-    ASSERT_FALSE(page.failed) << page.log;
-    EXPECT_EQ(page.pages, ExpectedPage(LookOf(l.language), slots.first, slots.second));
-    EXPECT_TRUE(page.bytes == ExpectedJob(l.language));
-    EXPECT_EQ(page.keptText.value_or(""),
-              testing::ReadFileBytes(fs::path(disk.parent_path() / "jobs" /
-                                              (std::to_string(page.id) + "-HDD_INFORMATION_FILE.txt"))
-                                         .string()));
-    EXPECT_EQ(testing::ReadFileBytes(page.picture.string()).substr(1, 3), "PNG");
-
-    const testing::GsResult again =
-        testing::GsPrinter(disk).RunJob(page.bytes, testing::PageOutput{"nullpage", {}, true});
-    ASSERT_TRUE(again.ok) << again.log;
-    std::string fontLines;
-    std::istringstream log(again.out + again.log);
-    for (std::string line; std::getline(log, line);) {
-      if (line.find("font") != std::string::npos || line.find("Font") != std::string::npos ||
-          line.find("Substitut") != std::string::npos) {
-        // Ghostscript's own fonts: without their folder and the memory figures.
-        fontLines += std::regex_replace(line, std::regex(" from \\S+\\.\\.\\.[ 0-9]*done"),
-                                        " ... done") + "\n";
-      }
-    }
-    EXPECT_EQ(fontLines, l.fonts);
-  }
+  const std::vector<SlotView> iccSlots = {
+      Icc(LatestIn(OnDisk(CrdName(1, "Photo"))), "Office Gloss.icc"), Empty()};
+  const std::vector<SlotView> inkSlots = {
+      Empty(), Empty(),
+      Ink(LatestIn(OnDisk(InkName(3))), "Japan Coated.icc", "Vomar A3 Output.icc")};
+  const PrintedJob page = PrintPage();
+  ASSERT_FALSE(page.failed) << page.log;
+  EXPECT_EQ(page.pages, ExpectedPage(kJapanesePage, iccSlots, inkSlots));
+  EXPECT_TRUE(page.bytes == ExpectedJob());
+  // The command line under an English locale has the English page printed.
+  run = Cli({"info-page", "--printer", kQueue, "--yes"},
+            {{"LC_ALL", std::nullopt}, {"LANG", "en_US.UTF-8"}});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const PrintedJob english = LastPrintedJob();
+  EXPECT_EQ(english.pages, ExpectedPage(kEnglishPage, iccSlots, inkSlots));
+  EXPECT_TRUE(english.bytes == ExpectedJob(Language::kEnglish));
 
   // Each page-printing job leaves a picture and its text beside the disk; downloads none.
   std::vector<std::string> kept;
@@ -403,6 +356,30 @@ TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
   }
   EXPECT_EQ(kept, (std::vector<std::string>{"HDD_INFORMATION_FILE png txt",
                                             "HDD_INFORMATION_FILE png txt"}));
+  EXPECT_EQ(page.keptText.value_or(""),
+            testing::ReadFileBytes(fs::path(disk.parent_path() / "jobs" /
+                                            (std::to_string(page.id) + "-HDD_INFORMATION_FILE.txt"))
+                                       .string()));
+  EXPECT_EQ(testing::ReadFileBytes(page.picture.string()).substr(1, 3), "PNG");
+
+  // The printer finds both Japanese fonts the page names, and substitutes none.
+  const testing::GsResult again =
+      testing::GsPrinter(disk).RunJob(page.bytes, testing::PageOutput{"nullpage", {}, true});
+  ASSERT_TRUE(again.ok) << again.log;
+  std::string fontLines;
+  std::istringstream log(again.out + again.log);
+  for (std::string line; std::getline(log, line);) {
+    if (line.find("font") != std::string::npos || line.find("Font") != std::string::npos ||
+        line.find("Substitut") != std::string::npos) {
+      fontLines += line + "\n";
+    }
+  }
+  EXPECT_EQ(fontLines,
+            "Querying operating system for font files...\n"
+            "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-gothic.ttf to "
+            "emulate a CID font Japanese-Gothic-Regular ... Done.\n"
+            "Loading a TT font from /usr/share/fonts/truetype/fonts-japanese-mincho.ttf to "
+            "emulate a CID font Japanese-Mincho-Regular ... Done.\n");
 }
 
 // With every slot filled, whatever the English page prints lies at least a quarter inch

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
+#include <set>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace vomar {
@@ -58,58 +59,41 @@ TEST(MessageCatalogueTest, SpoolerFailureHoldsReasonAndResourcesBetweenItsTwoLin
   }
 }
 
-// The "%1", "%2", ... of a text, in order.
-std::vector<std::string> Placeholders(std::string_view text) {
-  std::vector<std::string> found;
-  for (std::size_t at = text.find('%'); at != std::string_view::npos; at = text.find('%', at + 1)) {
-    if (at + 1 < text.size() && text[at + 1] >= '1' && text[at + 1] <= '9') {
-      found.emplace_back(text.substr(at, 2));
-    }
-  }
-  std::sort(found.begin(), found.end());
-  return found;
+// The "%1", "%2", ... of a text, sorted.
+std::multiset<std::string> Placeholders(const std::string& text) {
+  const std::regex placeholder("%[1-9]");
+  return {std::sregex_token_iterator(text.begin(), text.end(), placeholder), {}};
 }
 
 // Every entry, present and future, has an English text that fills in what its Japanese
 // one fills in, written in ASCII (not a Japanese text copied into the English slot).
 TEST(MessageCatalogueTest, EveryEntryHasItsEnglishText) {
   for (const CatalogueEntry& entry : CatalogueEntries()) {
-    SCOPED_TRACE("message " + std::to_string(static_cast<int>(entry.id)) + ": " + entry.japanese);
+    SCOPED_TRACE(entry.japanese);
     ASSERT_NE(entry.english, nullptr);
-    const std::string_view english = entry.english;
+    const std::string english = entry.english;
     EXPECT_FALSE(english.empty());
-    EXPECT_TRUE(std::all_of(english.begin(), english.end(),
-                            [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+    EXPECT_TRUE(std::all_of(english.begin(), english.end(), [](unsigned char c) { return c < 0x80; }));
     EXPECT_EQ(Placeholders(english), Placeholders(entry.japanese));
   }
 }
 
-// The language comes from LC_ALL, LC_MESSAGES and LANG in the C library's order: the
-// first that is set and not empty decides, English only for "en...".
+// LC_ALL, LC_MESSAGES and LANG in the C library's order: the first that is set and not
+// empty decides, English only for "en...".
 TEST(MessageCatalogueTest, LanguageFollowsTheLocaleThatDecidesMessages) {
+  const Language ja = Language::kJapanese, en = Language::kEnglish;
   const struct {
-    const char* lcAll;
-    const char* lcMessages;
-    const char* lang;
+    const char *lcAll, *lcMessages, *lang;
     Language expected;
   } cases[] = {
-      {nullptr, nullptr, nullptr, Language::kJapanese},
-      {nullptr, nullptr, "en_US.UTF-8", Language::kEnglish},
-      {nullptr, nullptr, "en", Language::kEnglish},
-      {nullptr, nullptr, "ja_JP.UTF-8", Language::kJapanese},
-      {nullptr, nullptr, "de_DE.UTF-8", Language::kJapanese},
-      {nullptr, nullptr, "C.UTF-8", Language::kJapanese},
-      {nullptr, "en_GB.UTF-8", "ja_JP.UTF-8", Language::kEnglish},
-      {nullptr, "ja_JP.UTF-8", "en_US.UTF-8", Language::kJapanese},
-      {"C", "en_GB.UTF-8", "en_US.UTF-8", Language::kJapanese},
-      {"en_AU.UTF-8", "ja_JP.UTF-8", "C", Language::kEnglish},
-      {"", "", "en_US.UTF-8", Language::kEnglish},
-      {"", "POSIX", "en_US.UTF-8", Language::kJapanese},
+      {nullptr, nullptr, nullptr, ja},        {nullptr, nullptr, "en_US.UTF-8", en},
+      {nullptr, nullptr, "de_DE.UTF-8", ja},  {nullptr, "en_GB.UTF-8", "ja_JP.UTF-8", en},
+      {nullptr, "ja_JP.UTF-8", "en", ja},     {"C", "en_GB.UTF-8", "en_US.UTF-8", ja},
+      {"en_AU.UTF-8", "ja_JP.UTF-8", "C", en}, {"", "", "en_US.UTF-8", en},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.lcAll ? c.lcAll : "-") + " " + (c.lcMessages ? c.lcMessages : "-") +
-                 " " + (c.lang ? c.lang : "-"));
-    EXPECT_EQ(LanguageOfLocale(c.lcAll, c.lcMessages, c.lang), c.expected);
+    EXPECT_EQ(LanguageOfLocale(c.lcAll, c.lcMessages, c.lang), c.expected)
+        << (c.lcAll ? c.lcAll : "-") << " " << (c.lcMessages ? c.lcMessages : "-");
   }
 }
 
