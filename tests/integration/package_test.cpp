@@ -220,20 +220,17 @@ TEST(PackageTest, UnpackedPackageRunsAgainstThePrivateServer) {
   dialog.environment["HOME"] = home.path();
   dialog.environment["XDG_CONFIG_HOME"] = std::nullopt;
   dialog.environment["VOMAR_DIAGNOSTICS"] = "1";
-  // As in a session (Qt would warn on standard error without one).
-  fs::create_directories(home.File("runtime"));
-  fs::permissions(home.File("runtime"), fs::perms::owner_all);
-  dialog.environment["XDG_RUNTIME_DIR"] = home.File("runtime");
+  fs::create_directory(home.File("run"));  // as in a session: else Qt warns
+  fs::permissions(home.File("run"), fs::perms::owner_all);
+  dialog.environment["XDG_RUNTIME_DIR"] = home.File("run");
   dialog.workingDirectory = home.path();
-  for (const char* lang : {"ja_JP.UTF-8", "en_US.UTF-8"}) {
-    dialog.environment["LC_ALL"] = std::nullopt;
-    dialog.environment["LANG"] = lang;
-    EXPECT_EQ(StartDialogThenEndSession(program, dialog),
-              std::make_pair("vomar-profile-downloader: configuration " +
-                                 home.File(".config/vomar-profile-downloader/KZProFDw.INI"),
-                             0))
-        << lang;
-  }
+  const auto started = std::make_pair("vomar-profile-downloader: configuration " +
+                                          home.File(".config/vomar-profile-downloader/KZProFDw.INI"),
+                                      0);
+  EXPECT_EQ(StartDialogThenEndSession(program, dialog), started);
+  dialog.environment["LC_ALL"] = std::nullopt;
+  dialog.environment["LANG"] = "en_US.UTF-8";
+  EXPECT_EQ(StartDialogThenEndSession(program, dialog), started);
 }
 
 }  // namespace

@@ -17,7 +17,6 @@ TEST(MessageCatalogueTest, SpoolerFailureHoldsReasonAndResourcesBetweenItsTwoLin
   const struct {
     std::vector<std::string> sent, notSent;
     std::string text;
-    Language language = Language::kJapanese;
   } cases[] = {
       {{},
        {},
@@ -37,19 +36,9 @@ TEST(MessageCatalogueTest, SpoolerFailureHoldsReasonAndResourcesBetweenItsTwoLin
        "送信済み: A, B\n"
        "未送信: C\n"
        "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。"},
-      {{"A", "B"},
-       {"C"},
-       "The printer or the print server did not accept the job.\n"
-       "Q: not accepting jobs\n"
-       "Sent: A, B\n"
-       "Not sent: C\n"
-       "Check the printer and the print server, then try again.",
-       Language::kEnglish},
   };
   for (const auto& c : cases) {
-    SetMessageLanguage(c.language);
     const Message message = SpoolerFailureMessage("Q: not accepting jobs", c.sent, c.notSent);
-    SetMessageLanguage(Language::kJapanese);
     EXPECT_EQ(message.text, c.text);
     EXPECT_EQ(message.caption, std::optional<std::string>("Vomar Profile Downloader"));
     EXPECT_EQ(message.flags, unsigned{kMbOk | kMbIconHand});
