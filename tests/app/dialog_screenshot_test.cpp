@@ -4,7 +4,7 @@
 // user sees it, taken with QWidget::grab(): the README shows them (docs/dialog.png,
 // docs/dialog-en.png), written into the folder VOMAR_SCREENSHOT names when set, else into
 // the build tree. (Which locale gives which language is the core's rule; the X11 test
-// runs the program itself in each.)
+// runs the program itself in English.)
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -59,10 +59,8 @@ QStringList CutTexts(QWidget* dialog) {
   }
   for (QRadioButton* radio : dialog->findChildren<QRadioButton*>()) {
     for (QGroupBox* group : dialog->findChildren<QGroupBox*>()) {
-      if (group->geometry().contains(radio->geometry().center()) &&
-          radio->x() + radio->sizeHint().width() > group->geometry().right()) {
-        cut << radio->text();
-      }
+      const QRect r = radio->geometry(), g = group->geometry();
+      if (g.contains(r.center()) && r.right() > g.right()) cut << radio->text();
     }
   }
   return cut;

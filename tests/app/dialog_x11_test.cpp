@@ -1,5 +1,5 @@
 // The dialog on a real X server (the Xvfb that main.cpp starts for this class): the
-// program itself in each language, a right-click into a path box holding a refused path,
+// program itself in English, a right-click into a path box holding a refused path,
 // switching to another window, and the application quitting while a check or a download
 // waits for a hung spooler.
 #include <signal.h>
@@ -71,39 +71,35 @@ class DialogX11Test : public QObject {
     QCOMPARE(h.c().outputPathBox->toPlainText(), QString());
   }
 
-  // The program itself, with LANG=en_US.UTF-8 under LC_ALL=C and alone: its version
-  // button (clicked until the printer list has come) opens a box captioned in Japanese,
-  // then in English.
-  void TheProgramSpeaksTheLocalesLanguage() {
-    for (const auto& [english, caption] : {std::pair{false, "ﾊﾞｰｼﾞｮﾝ情報"},
-                                           std::pair{true, "Version Information"}}) {
-      const pid_t pid = fork();
-      if (pid == 0) {
-        english ? unsetenv("LC_ALL") : setenv("LC_ALL", "C.UTF-8", 1);
-        setenv("LANG", "en_US.UTF-8", 1);
-        execl(VOMAR_DIALOG_PATH, VOMAR_DIALOG_PATH, static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      auto search = [pid](const std::string& name, std::vector<std::string> options) {
-        options.insert(options.end(), {"--all", "--onlyvisible", "--pid", std::to_string(pid),
-                                       "--name", "^" + name + "$"});
-        options.insert(options.begin(), {"xdotool", "search"});
-        return RunCommand(options, {{}, "", "", std::chrono::seconds(30)}).out;
-      };
-      const std::string window = search("Vomar Profile Downloader", {"--sync"});
-      const QPoint button = app::DluRect(6, 189, 47, 14).center();
-      bool shown = false;
-      for (QDeadlineTimer deadline(30000); !shown && !window.empty() && !deadline.hasExpired();) {
-        RunCommand({"xdotool", "mousemove", "--window", window.substr(0, window.find('\n')),
-                    std::to_string(button.x()), std::to_string(button.y()), "click", "1"});
-        shown = !search(caption, {}).empty();
-      }
-      kill(pid, SIGTERM);
-      int status = 0;
-      waitpid(pid, &status, 0);
-      QVERIFY2(shown, caption);
-      QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  // The program itself under an English locale: its version button (clicked until the
+  // printer list has come) opens a box with the English caption.
+  void TheProgramSpeaksEnglishUnderAnEnglishLocale() {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      unsetenv("LC_ALL");
+      setenv("LANG", "en_US.UTF-8", 1);
+      execl(VOMAR_DIALOG_PATH, VOMAR_DIALOG_PATH, static_cast<char*>(nullptr));
+      _exit(127);
     }
+    auto search = [pid](const std::string& name, std::vector<std::string> options) {
+      options.insert(options.end(), {"--all", "--onlyvisible", "--pid", std::to_string(pid),
+                                     "--name", "^" + name + "$"});
+      options.insert(options.begin(), {"xdotool", "search"});
+      return RunCommand(options, {{}, "", "", std::chrono::seconds(30)}).out;
+    };
+    const std::string window = search("Vomar Profile Downloader", {"--sync"});
+    const QPoint button = app::DluRect(6, 189, 47, 14).center();
+    bool shown = false;
+    for (QDeadlineTimer deadline(30000); !shown && !window.empty() && !deadline.hasExpired();) {
+      RunCommand({"xdotool", "mousemove", "--window", window.substr(0, window.find('\n')),
+                  std::to_string(button.x()), std::to_string(button.y()), "click", "1"});
+      shown = !search("Version Information", {}).empty();
+    }
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    QVERIFY(shown);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
 
   // QCoreApplication::quit (as a session's end) and exit cannot be refused: the dialog
