@@ -82,8 +82,7 @@ const std::pair<const char*, const char*> kTexts[] = {
     {"Copyright (C) Vomar", "Copyright (C) Vomar"}, {"1: OK", "1: OK"},
     {"ﾌﾟﾘﾝﾀｰの一覧を取得しています...", "Listing the printers..."},
     {"ﾌﾟﾛﾌｧｲﾙを確認しています...", "Checking the profiles..."},
-    {"Office_C1 への別のﾀﾞｳﾝﾛｰﾄﾞの終了を待っています...",
-     "Waiting for another download to Office_C1 to finish..."},
+    {"C1 への別のﾀﾞｳﾝﾛｰﾄﾞの終了を待っています...", "Waiting for another download to C1 to finish..."},
     {"ﾌｧｲﾙを作成しています...", "Making the files..."},
     {"ﾌﾟﾘﾝﾀｰへ送信しています (2/3)...", "Sending to the printer (2/3)..."},
     {"ColorProfile (*.icm *.icc)", "Colour profiles (*.icm *.icc)"},
@@ -129,10 +128,9 @@ class DialogScreenshotTest : public QObject {
     QStringList shown = ControlTexts(&h.dialog()) + ControlTexts(&about);
     const QStringList cut = CutTexts(&h.dialog()) + CutTexts(&about);
     shown << progress.front().front().toString();
-    for (const Progress& step : {Progress{Progress::Step::kChecking, 0, 0},
-                                 Progress{Progress::Step::kWaiting, 0, 0, "Office_C1"},
-                                 Progress{Progress::Step::kBuilding, 0, 0},
-                                 Progress{Progress::Step::kSending, 2, 3}}) {
+    using Step = Progress::Step;
+    for (const Progress& step : {Progress{Step::kChecking}, Progress{Step::kWaiting, 0, 0, "C1"},
+                                 Progress{Step::kBuilding}, Progress{Step::kSending, 2, 3}}) {
       shown << app::ProgressText(step);
     }
     shown << app::CCustomFileDialog().nameFilters() << MessageText(MessageId::kVersionCommand);

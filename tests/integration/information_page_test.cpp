@@ -391,8 +391,7 @@ TEST_F(InformationPageTest, AfterDownloadsThroughTheQueueThePageShowsThem) {
 // With every slot filled, whatever the English page prints lies at least a quarter inch
 // inside the edges of an A4 and of a Letter page (Ghostscript's bounding box of the marks).
 TEST_F(InformationPageTest, TheEnglishPageFitsA4AndLetter) {
-  StoreCrd(1);
-  StoreCrd(2);
+  for (int number : {1, 2}) StoreCrd(number);
   for (int number : {1, 2, 3}) StoreInk(number);
   for (const auto& [width, height] : {std::pair{595, 842}, std::pair{612, 792}}) {
     const std::string size = "<< /PageSize [" + std::to_string(width) + " " +
