@@ -61,8 +61,8 @@ TEST(MessageCatalogueTest, EveryEntryHasItsEnglishText) {
     SCOPED_TRACE(entry.japanese);
     ASSERT_NE(entry.english, nullptr);
     const std::string english = entry.english;
-    EXPECT_FALSE(english.empty());
-    EXPECT_TRUE(std::all_of(english.begin(), english.end(), [](unsigned char c) { return c < 0x80; }));
+    const auto ascii = [](unsigned char c) { return c < 0x80; };
+    EXPECT_TRUE(!english.empty() && std::all_of(english.begin(), english.end(), ascii));
     EXPECT_EQ(Placeholders(english), Placeholders(entry.japanese));
   }
 }
@@ -71,10 +71,7 @@ TEST(MessageCatalogueTest, EveryEntryHasItsEnglishText) {
 // empty decides, English only for "en...".
 TEST(MessageCatalogueTest, LanguageFollowsTheLocaleThatDecidesMessages) {
   const Language ja = Language::kJapanese, en = Language::kEnglish;
-  const struct {
-    const char *lcAll, *lcMessages, *lang;
-    Language expected;
-  } cases[] = {
+  const struct { const char *lcAll, *lcMessages, *lang; Language expected; } cases[] = {
       {nullptr, nullptr, nullptr, ja},        {nullptr, nullptr, "en_US.UTF-8", en},
       {nullptr, nullptr, "de_DE.UTF-8", ja},  {nullptr, "en_GB.UTF-8", "ja_JP.UTF-8", en},
       {nullptr, "ja_JP.UTF-8", "en", ja},     {"C", "en_GB.UTF-8", "en_US.UTF-8", ja},
