@@ -103,9 +103,9 @@ CDownloaderDialog::~CDownloaderDialog() {
 }
 
 bool CDownloaderDialog::OnInitDialog() {
-  const std::optional<std::string> iniPath = CheckStartupConfiguration(messages_);
-  if (!iniPath) return false;
-  iniPath_ = *iniPath;
+  const std::optional<SupportConfig> config = CheckStartupConfiguration(messages_);
+  if (!config) return false;
+  iniPath_ = config->iniPath();
 
   c_.iccRadio->setChecked(true);
   c_.simulationBrowseButton->setEnabled(false);
@@ -122,16 +122,15 @@ bool CDownloaderDialog::OnInitDialog() {
   if (DialogDiagnostics().out != nullptr) {
     std::fprintf(stderr, "%s: configuration %s\n", kApplicationName, iniPath_.c_str());
   }
-  ListPrinters();
+  ListPrinters(*config);
   return true;
 }
 
-void CDownloaderDialog::ListPrinters() {
+void CDownloaderDialog::ListPrinters(const SupportConfig& config) {
   // The spooler may take up to its time limit to answer: the dialog is shown meanwhile,
   // with the controls disabled, and the list is filled when the answer comes.
   auto listed = std::make_shared<PrinterList>();
   Spooler& spooler = spooler_;
-  const SupportConfig config(iniPath_);
   busy_ = true;
   commandRunning_ = true;
   panel_->setEnabled(false);

@@ -97,7 +97,8 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   void PostCheck(std::function<void(FrontEnd&)> check);
   // Called when a piece of work has ended: runs what waited for it.
   void WorkEnded();
-  void ListPrinters();
+  // Fills the printer list from `config`, read at start-up.
+  void ListPrinters(const SupportConfig& config);
   void ValidateSimulationBox();
   void ValidateOutputBox();
   void OnPrinterConfirmed();

@@ -6,6 +6,8 @@
 #include <iostream>
 #include <string_view>
 
+#include "common/terminal_text.h"
+
 namespace vomar::cli {
 
 ConsoleMessages::ConsoleMessages(std::string applicationName, bool assumeYes)
@@ -17,13 +19,14 @@ int ConsoleMessages::Show(const Message& message) {
   while (true) {
     const std::size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);
-    std::fprintf(stderr, "%s: %.*s\n", caption.c_str(), static_cast<int>(line.size()),
-                 line.data());
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), TerminalText(line).c_str());
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }
   // The system's reason follows as a diagnostic line of its own.
-  if (!message.detail.empty()) std::fprintf(stderr, "%s\n", message.detail.c_str());
+  if (!message.detail.empty()) {
+    std::fprintf(stderr, "%s\n", TerminalText(message.detail).c_str());
+  }
   if ((message.flags & 0x0F) != kMbYesNo) return kIdOk;
   if (assumeYes_) {
     std::fprintf(stderr, "%s: [yes]\n", caption.c_str());

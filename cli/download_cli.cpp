@@ -9,6 +9,7 @@
 #include "cli/console_spooler.h"
 #include "cli/download_preflight.h"
 #include "cli/job_waiting.h"
+#include "common/terminal_text.h"
 #include "config/printer_list.h"
 
 namespace vomar::cli {
@@ -45,7 +46,7 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
     modelCheck.emplace(ModelCheckServices{spooler, *printers.config});
   } else if (arguments.mode == DownloadMode::kInkSimulation) {
     std::fprintf(stderr, "%s: no model check: %s names no model for '%s'\n", kApplicationName,
-                 kConfigFileName, first.name.c_str());
+                 kConfigFileName, TerminalText(first.name).c_str());
   }
   if (ValidateBoxes(frontEnd, modelCheck ? &*modelCheck : nullptr, arguments.diag)
           .AnyRefused()) {
@@ -56,7 +57,8 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   int status = printers.allAccepted ? 0 : 1;
   for (const NamedPrinter& printer : printers.accepted) {
     request.printer = printer.info;
-    std::fprintf(stderr, "%s: downloading to %s\n", kApplicationName, printer.name.c_str());
+    std::fprintf(stderr, "%s: downloading to %s\n", kApplicationName,
+                 TerminalText(printer.name).c_str());
     const DownloadOutcome outcome = RunDownload(request, frontEnd, services);
     // Jobs spooled to a stopped queue are where the user chose to put them.
     if (outcome != DownloadOutcome::kDone && outcome != DownloadOutcome::kQueued) status = 1;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/command_line.h"
+#include "common/terminal_text.h"
 #include "config/printer_list.h"
 
 namespace vomar::cli {
@@ -15,15 +16,14 @@ bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,
       printers.config.emplace(*path);
     }
   } else {
-    const std::optional<std::string> path = CheckStartupConfiguration(messages);
-    if (!path) return false;
-    printers.config.emplace(*path);
+    printers.config = CheckStartupConfiguration(messages);
+    if (!printers.config) return false;
   }
 
   std::vector<PrinterInfo> installed;
   if (!spooler.ListPrinters(installed)) {
     std::fprintf(stderr, "%s: the printers cannot be listed: %s\n", kApplicationName,
-                 spooler.LastError().c_str());
+                 TerminalText(spooler.LastError()).c_str());
     return false;
   }
   for (const PrinterChoice& choice :
@@ -31,7 +31,7 @@ bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,
     switch (choice.outcome) {
       case PrinterChoice::Outcome::kUnknown:
         std::fprintf(stderr, "%s: no printer named '%s'\n", kApplicationName,
-                     choice.name.c_str());
+                     TerminalText(choice.name).c_str());
         printers.allAccepted = false;
         break;
       case PrinterChoice::Outcome::kUnsupported:
@@ -39,8 +39,8 @@ bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,
         std::fprintf(stderr,
                      "%s: '%s' is not a printer %s supports: its driver '%s' is not listed "
                      "there (see '%s printers'%s)\n",
-                     kApplicationName, choice.printer.name.c_str(), kConfigFileName,
-                     choice.printer.driver.c_str(), kApplicationName,
+                     kApplicationName, TerminalText(choice.printer.name).c_str(), kConfigFileName,
+                     TerminalText(choice.printer.driver).c_str(), kApplicationName,
                      offerAnyPrinter ? "; --any-printer sends to it anyway" : "");
         printers.allAccepted = false;
         break;

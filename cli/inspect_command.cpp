@@ -1,8 +1,11 @@
 // vomar-download inspect PROFILE...: what the reader sees in each profile.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "cli/commands.h"
+#include "commands/download_command.h"
+#include "common/terminal_text.h"
 #include "common/text_writer.h"
 #include "icc/byte_order.h"
 #include "icc/lut.h"
@@ -20,13 +23,6 @@ std::string ShowSignature(Signature signature) {
     if (c < 0x20 || c >= 0x7F) return FormatC("0x%08X", signature);
   }
   return "'" + SignatureText(signature) + "'";
-}
-
-// Control characters would break the one-line layout.
-std::string ShowText(const std::string& text) {
-  std::string shown;
-  for (char c : text) shown.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
-  return shown;
 }
 
 void PrintHeader(const ProfileHeader& header, std::size_t tagCount, std::FILE* out) {
@@ -88,7 +84,7 @@ void PrintTexts(const TagTableList& list, std::FILE* out) {
     if (entry == nullptr) {
       std::fprintf(out, "%s: (no tag)\n", name.c_str());
     } else {
-      std::fprintf(out, "%s: \"%s\"\n", name.c_str(), ShowText(TagText(*entry)).c_str());
+      std::fprintf(out, "%s: \"%s\"\n", name.c_str(), TerminalText(TagText(*entry)).c_str());
     }
   }
   std::string missing;
@@ -100,16 +96,16 @@ void PrintTexts(const TagTableList& list, std::FILE* out) {
 
 // Prints one profile; false when it could not be read (the reader's lines on `err`).
 bool InspectProfile(const std::string& path, std::FILE* out, std::FILE* err) {
-  std::fprintf(out, "profile: %s\n", path.c_str());
+  std::fprintf(out, "profile: %s\n", TerminalText(path).c_str());
   TagTableList list;
   ProfileHeader header;
   const ProfileRead result = ReadProfileTags(path, list, false, false, header, {out, err});
-  if (result == ProfileRead::kCannotOpen) {
-    std::fprintf(err, "%s: cannot open %s\n", kApplicationName, path.c_str());
-    return false;
-  }
   if (result != ProfileRead::kRead) {
-    std::fprintf(err, "%s: cannot read %s\n", kApplicationName, path.c_str());
+    // The system's reason where there is one (a missing file, a folder, no permission).
+    const std::optional<std::string> reason = UnreadableReason(path);
+    std::fprintf(err, "%s: cannot %s %s%s%s\n", kApplicationName,
+                 result == ProfileRead::kCannotOpen ? "open" : "read", path.c_str(),
+                 reason ? ": " : "", reason ? reason->c_str() : "");
     return false;
   }
   PrintHeader(header, list.entries.size(), out);

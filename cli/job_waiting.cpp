@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/terminal_text.h"
+
 namespace vomar::cli {
 
 bool ParseWaitOption(const Arguments& arguments, std::optional<std::chrono::seconds>& wait,
@@ -40,8 +42,9 @@ bool ReportJobOutcomes(Spooler& spooler, const std::vector<SpooledJob>& jobs,
       message = outcome.status->printerMessage;
     }
     std::fprintf(stderr, "%s: job %d %s on %s: %s; printer: %s\n", kApplicationName, job.id,
-                 job.documentName.c_str(), job.printer.c_str(), state.c_str(),
-                 message.empty() ? "no message" : ("\"" + message + "\"").c_str());
+                 job.documentName.c_str(), TerminalText(job.printer).c_str(),
+                 TerminalText(state).c_str(),
+                 message.empty() ? "no message" : ("\"" + TerminalText(message) + "\"").c_str());
     if (!outcome.Completed()) allCompleted = false;
   }
   return allCompleted;

@@ -20,6 +20,7 @@
 #include "cli/console_spooler.h"
 #include "cli/console_messages.h"
 #include "common/message_catalogue.h"
+#include "common/terminal_text.h"
 #include "config/printer_list.h"
 #include "config/support_config.h"
 
@@ -32,27 +33,30 @@ void PrintPrinters(const std::vector<PrinterInfo>& printers, const std::string& 
                    std::FILE* out) {
   for (const PrinterInfo& printer : printers) {
     std::fprintf(out, "%c %s\t%s\t%s\n", printer.name == defaultName ? '*' : ' ',
-                 printer.name.c_str(), printer.port.c_str(), printer.driver.c_str());
+                 TerminalText(printer.name).c_str(), TerminalText(printer.port).c_str(),
+                 TerminalText(printer.driver).c_str());
   }
 }
 
 // The supported printers, as the dialog's list holds them.
 int PrintSupportedPrinters(Spooler& spooler) {
   ConsoleMessages messages(kApplicationName, false);
-  const std::optional<std::string> iniPath = CheckStartupConfiguration(messages);
-  if (!iniPath) return kExitFailure;
+  const std::optional<SupportConfig> config = CheckStartupConfiguration(messages);
+  if (!config) return kExitFailure;
   // The file may come from any of the places searched: say which one decides.
-  std::fprintf(stderr, "%s printers: configuration %s\n", kApplicationName, iniPath->c_str());
-  const PrinterList list = FillPrinterList(spooler, SupportConfig(*iniPath), messages, {});
+  std::fprintf(stderr, "%s printers: configuration %s\n", kApplicationName,
+               config->iniPath().c_str());
+  const PrinterList list = FillPrinterList(spooler, *config, messages, {});
   if (list.selected < 0) {
     if (!list.closeDialog) {
-      std::fprintf(stderr, "%s printers: %s\n", kApplicationName, spooler.LastError().c_str());
+      std::fprintf(stderr, "%s printers: %s\n", kApplicationName,
+                   TerminalText(spooler.LastError()).c_str());
     }
     return kExitFailure;
   }
   for (std::size_t i = 0; i < list.entries.size(); ++i) {
     std::printf("%c %s\n", static_cast<int>(i) == list.selected ? '*' : ' ',
-                list.entries[i].text.c_str());
+                TerminalText(list.entries[i].text).c_str());
   }
   return 0;
 }
@@ -71,7 +75,8 @@ int RunPrintersCommand(const Arguments& arguments) {
   if (!spooler.ListPrinters(printers)) {
     ConsoleMessages messages(kApplicationName, false);
     messages.Show(OwnerlessMessage(MessageId::kCannotListPrinters, kMbOk | kMbIconHand));
-    std::fprintf(stderr, "%s printers: %s\n", kApplicationName, spooler.LastError().c_str());
+    std::fprintf(stderr, "%s printers: %s\n", kApplicationName,
+                 TerminalText(spooler.LastError()).c_str());
     return kExitFailure;
   }
   const std::string defaultName = spooler.DefaultPrinterName();

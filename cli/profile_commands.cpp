@@ -16,6 +16,7 @@
 #include "cli/console_messages.h"
 #include "cli/download_cli.h"
 #include "cli/job_waiting.h"
+#include "common/regular_file.h"
 #include "postscript/build_environment.h"
 #include "postscript/stamp_lines.h"
 #include "commands/build_files.h"
@@ -64,6 +65,16 @@ int BuildWithoutPrinter(const DownloadArguments& files, const std::string& direc
   const BuildEnvironment environment{messages, clock, files.diag, directory};
   const FileBuild build{files.mode, files.simulationProfilePath, files.outputProfilePath, stem,
                         files.profileNumber};
+  // A FIFO or a device is refused with its path, before anything would wait on it.
+  for (const std::string* path : {&files.simulationProfilePath, &files.outputProfilePath}) {
+    if (path->empty()) continue;
+    const RegularFile opened = OpenRegularFile(*path);
+    if (opened.problem == RegularFile::Problem::kNotRegular) {
+      std::fprintf(stderr, "%s: %s: %s\n", kApplicationName, path->c_str(),
+                   opened.Reason().c_str());
+      return 1;
+    }
+  }
   if (const auto refusal = FolderBuildRefusal(build)) {
     std::fprintf(stderr, "%s: %s\n", kApplicationName, FolderRefusalLine(*refusal).c_str());
     return 1;

@@ -1,16 +1,11 @@
 #include "commands/download_command.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
 #include "common/output_file.h"
+#include "common/regular_file.h"
 #include "postscript/build_environment.h"
 #include "commands/build_files.h"
 #include "commands/build_folder.h"
@@ -169,20 +164,11 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
 }  // namespace
 
 std::optional<std::string> UnreadableReason(const std::string& path) {
-  // Opened as the builders open it, without blocking on a FIFO or a device.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::string(std::strerror(errno));
-  struct stat info {};
-  const int statResult = ::fstat(fd, &info);
-  const int statError = errno;
-  ::close(fd);
-  if (statResult != 0) return std::string(std::strerror(statError));
-  if (S_ISDIR(info.st_mode)) return std::string(std::strerror(EISDIR));
-  if (!S_ISREG(info.st_mode)) return std::string("not a regular file");
-  if (info.st_size == 0) return std::string("the file is empty");
-  if (info.st_size < kSmallestProfileBytes) {
-    return "the file is too short to be a profile (" + std::to_string(info.st_size) +
-           " bytes)";
+  const RegularFile opened = OpenRegularFile(path);
+  if (!opened) return opened.Reason();
+  if (opened.size == 0) return std::string("the file is empty");
+  if (opened.size < kSmallestProfileBytes) {
+    return "the file is too short to be a profile (" + std::to_string(opened.size) + " bytes)";
   }
   return std::nullopt;
 }

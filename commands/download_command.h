@@ -60,8 +60,8 @@ DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
                             DownloadServices& services);
 
 // Why a profile file cannot be read, in the system's words ("No such file or
-// directory", "Is a directory", "Permission denied", empty, too short for a profile's
-// header and tag count); nothing when it can be.
+// directory", "Is a directory", "Permission denied"), not a regular file (a FIFO, a
+// device), empty, too short for a profile's header and tag count; nothing when it can be.
 std::optional<std::string> UnreadableReason(const std::string& path);
 
 // The files the request names for its mode (the simulation profile first; an empty path

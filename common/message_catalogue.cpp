@@ -240,6 +240,9 @@ constexpr CatalogueEntry kEntries[] = {
      "The data of tag %1 do not cover its table."},
     {kRefusalTableUnreadable, "タグ %1（型 %2）をルックアップテーブルとして読めません。",
      "Tag %1 (type %2) cannot be read as a lookup table."},
+    {kConfigurationUnreadable, "%1 を読み込めません: %2", "%1 cannot be read: %2"},
+    {kConfigurationTooLarge, "%1 は %2 バイトあり､設定ファイルの上限 (%3 バイト) を超えています。",
+     "%1 holds %2 bytes, more than a configuration file may (%3 bytes)."},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from
@@ -377,9 +380,9 @@ Message SpoolerFailureMessage(const std::string& reason, const std::vector<std::
   return FailureWithResources(kSpoolerFailed, reason, sent, notSent);
 }
 
-Message StartupFailureMessage(const std::string& path) {
+Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_view> arguments) {
   Message message = ErrorMessage(kStartupFailed, MessageOwner::kMainDialog, kMbOk);
-  message.text += "\n" + MessageText(kNoValidCount, {path});
+  message.text += "\n" + MessageText(line, arguments);
   return message;
 }
 

@@ -107,6 +107,8 @@ enum class MessageId : int {
   kRefusalTableGrid,         // %1: the tag, %2: its grid points
   kRefusalTableData,         // %1: the tag
   kRefusalTableUnreadable,   // %1: the tag, %2: its type
+  kConfigurationUnreadable,  // %1: the configuration file, %2: why
+  kConfigurationTooLarge,    // %1: the configuration file, %2: its size, %3: the limit
   kEnd,  // no text: one past the last
 };
 
@@ -171,8 +173,9 @@ Message SpoolerFailureMessage(const std::string& reason,
                               const std::vector<std::string>& sent = {},
                               const std::vector<std::string>& notSent = {});
 
-// The start-up failure when the configuration file at `path` has no usable entry count.
-Message StartupFailureMessage(const std::string& path);
+// The start-up failure followed by the text `line` (which says what is wrong with the
+// configuration file) with its arguments.
+Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_view> arguments);
 // The start-up failure when no file `fileName` is at any of `places`, which it lists.
 Message StartupFailureMessage(const std::string& fileName, const std::vector<std::string>& places);
 

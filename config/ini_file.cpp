@@ -1,26 +1,13 @@
 #include "config/ini_file.h"
 
+#include <algorithm>
 #include <cstdio>
 
-#include "common/file_handle.h"
+#include "common/regular_file.h"
 
 namespace vomar {
 
 namespace {
-
-
-// The whole file, or nothing when it cannot be read.
-std::string ReadWholeFile(const std::string& path) {
-  const FileHandle file = OpenFile(path, "rb");
-  std::string text;
-  if (!file) return text;
-  char chunk[4096];
-  std::size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-    text.append(chunk, count);
-  }
-  return text;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -32,12 +19,14 @@ std::string_view Trim(std::string_view text) {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+// The lookup key of a section and a key name.
+std::string ValueKey(std::string_view section, std::string_view key) {
+  std::string joined;
+  joined.reserve(section.size() + 1 + key.size());
+  for (char c : Trim(section)) joined.push_back(LowerAscii(c));
+  joined.push_back('\n');
+  for (char c : Trim(key)) joined.push_back(LowerAscii(c));
+  return joined;
 }
 
 // One pair of matching quotes around the whole value is removed.
@@ -56,16 +45,10 @@ std::string Limited(std::string_view value) {
 
 }  // namespace
 
-std::string ReadProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::string_view defaultValue) {
-  const std::string text = ReadWholeFile(path);
-  std::string_view rest = text;
+IniFile::IniFile(std::string_view rest) {
   // A byte-order mark some editors put at the start is no part of the first line.
   if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
-
-  const std::string_view wantedSection = Trim(section);
-  const std::string_view wantedKey = Trim(key);
-  bool inSection = false;
+  std::optional<std::string_view> section;  // none before the first section line
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');
     const std::string_view line = Trim(rest.substr(0, end));
@@ -74,19 +57,47 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
-      const std::string_view name =
-          Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos
-                                                              : close - 1));
-      inSection = EqualsIgnoringCase(name, wantedSection);
+      section = line.substr(1, close == std::string_view::npos ? std::string_view::npos
+                                                               : close - 1);
       continue;
     }
-    if (!inSection) continue;
     const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    if (!EqualsIgnoringCase(Trim(line.substr(0, equals)), wantedKey)) continue;
-    return Limited(Unquote(Trim(line.substr(equals + 1))));
+    if (!section || equals == std::string_view::npos) continue;
+    // The first occurrence wins, in whichever of a section's repeats it stands.
+    values_.try_emplace(ValueKey(*section, line.substr(0, equals)),
+                        Limited(Unquote(Trim(line.substr(equals + 1)))));
   }
-  return Limited(defaultValue);
+}
+
+std::optional<IniFile> IniFile::Load(const std::string& path, IniFileProblem& problem) {
+  const RegularFile opened = OpenRegularFile(path);
+  if (!opened) {
+    problem = IniFileProblem{IniFileProblem::Kind::kCannotOpen, opened.Reason(), 0};
+    return std::nullopt;
+  }
+  // The size the file has now bounds the read; one that grows meanwhile is cut there,
+  // and over the limit by one byte is refused like a larger one.
+  const std::uint64_t wanted = std::min(opened.size, kMaxIniFileBytes + 1);
+  std::string text(wanted, '\0');
+  text.resize(std::fread(text.data(), 1, text.size(), opened.file.get()));
+  if (opened.size > kMaxIniFileBytes || text.size() > kMaxIniFileBytes) {
+    problem = IniFileProblem{IniFileProblem::Kind::kTooLarge, {}, opened.size};
+    return std::nullopt;
+  }
+  return IniFile(text);
+}
+
+std::string IniFile::Value(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const {
+  const auto found = values_.find(ValueKey(section, key));
+  return found != values_.end() ? found->second : Limited(defaultValue);
+}
+
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue) {
+  IniFileProblem problem;
+  const std::optional<IniFile> file = IniFile::Load(path, problem);
+  return file ? file->Value(section, key, defaultValue) : Limited(defaultValue);
 }
 
 }  // namespace vomar

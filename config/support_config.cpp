@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "common/message_catalogue.h"
-#include "config/ini_file.h"
 
 namespace vomar {
 
@@ -27,8 +26,17 @@ constexpr std::size_t kMaxIniPathBytes = 1023;
 
 }  // namespace
 
+SupportConfig::SupportConfig(std::string iniPath) : iniPath_(std::move(iniPath)) {
+  IniFileProblem problem;
+  if (std::optional<IniFile> file = IniFile::Load(iniPath_, problem)) {
+    file_ = std::make_shared<const IniFile>(std::move(*file));
+  } else {
+    problem_ = std::move(problem);
+  }
+}
+
 std::string SupportConfig::ReadValue(const std::string& key) const {
-  return ReadProfileString(iniPath_, kSupportSection, key, kAbsent);
+  return file_ ? file_->Value(kSupportSection, key, kAbsent) : std::string(kAbsent);
 }
 
 int SupportConfig::QuerySupport(int kind, const SupportQuery& query) const {
@@ -166,20 +174,31 @@ std::optional<std::string> FindConfiguration(const std::vector<std::string>& pla
   return std::nullopt;
 }
 
-std::optional<std::string> CheckStartupConfiguration(MessageSink& messages,
-                                                     const std::vector<std::string>& places) {
+std::optional<SupportConfig> CheckStartupConfiguration(MessageSink& messages,
+                                                       const std::vector<std::string>& places) {
   const std::optional<std::string> path = FindConfiguration(places);
-  if (path && SupportConfig(*path).QuerySupport(kQueryPresence) == kQuerySucceeded) {
-    return path;
+  if (!path) {
+    messages.Show(StartupFailureMessage(kConfigFileName, places));
+    return std::nullopt;
   }
+  SupportConfig config(*path);
+  if (config.QuerySupport(kQueryPresence) == kQuerySucceeded) return config;
   // The Windows text says only that the start failed; the user also needs to know which
-  // file is missing, or which file lacks its entry count, to mend it.
-  messages.Show(path ? StartupFailureMessage(*path)
-                     : StartupFailureMessage(kConfigFileName, places));
+  // file is missing, cannot be read, or lacks its entry count, to mend it.
+  if (const std::optional<IniFileProblem>& problem = config.problem()) {
+    messages.Show(problem->kind == IniFileProblem::Kind::kTooLarge
+                      ? StartupFailureMessage(MessageId::kConfigurationTooLarge,
+                                              {*path, std::to_string(problem->size),
+                                               std::to_string(kMaxIniFileBytes)})
+                      : StartupFailureMessage(MessageId::kConfigurationUnreadable,
+                                              {*path, problem->reason}));
+  } else {
+    messages.Show(StartupFailureMessage(MessageId::kNoValidCount, {*path}));
+  }
   return std::nullopt;
 }
 
-std::optional<std::string> CheckStartupConfiguration(MessageSink& messages) {
+std::optional<SupportConfig> CheckStartupConfiguration(MessageSink& messages) {
   return CheckStartupConfiguration(messages, ConfigurationPlaces());
 }
 

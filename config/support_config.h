@@ -8,15 +8,17 @@
 //   Driver2=Example PS Driver 3
 //   OutIcm2=Example Model 3
 //
-// The file is only read, and read afresh at every query.
+// The file is only read: once for each SupportConfig, which every query then asks.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/messages.h"
+#include "config/ini_file.h"
 
 namespace vomar {
 
@@ -56,9 +58,13 @@ struct SupportEntryMatch {
 
 class SupportConfig {
  public:
-  explicit SupportConfig(std::string iniPath) : iniPath_(std::move(iniPath)) {}
+  // Reads and parses the file at `iniPath` once. A file that cannot be read (missing, not
+  // a regular file, over kMaxIniFileBytes) answers every query as one without keys.
+  explicit SupportConfig(std::string iniPath);
 
   const std::string& iniPath() const { return iniPath_; }
+  // Why the file could not be read; nothing when it was.
+  const std::optional<IniFileProblem>& problem() const { return problem_; }
 
   // 0 on success, 2 on failure; see the kinds above. Any other kind fails.
   int QuerySupport(int kind, const SupportQuery& query = {}) const;
@@ -71,6 +77,8 @@ class SupportConfig {
   std::string ReadValue(const std::string& key) const;
 
   std::string iniPath_;
+  std::shared_ptr<const IniFile> file_;  // copies of a SupportConfig share one reading
+  std::optional<IniFileProblem> problem_;
 };
 
 // Whether `driverName` begins with one of the names of `list` (separated by ", "). An
@@ -100,12 +108,14 @@ std::vector<std::string> ConfigurationPlaces();
 // The first of `places` where a file (not a folder) of that name exists.
 std::optional<std::string> FindConfiguration(const std::vector<std::string>& places);
 
-// The start-up check: finds the file and asks kind 1. On failure shows "初期設定に失敗
-// しました。" (caption "Voma Profile Downloader Err"), followed by the places looked at
-// when there is no file, or by the file's path when it has no usable "No", and returns
-// nothing: the program then ends.
-std::optional<std::string> CheckStartupConfiguration(MessageSink& messages,
-                                                     const std::vector<std::string>& places);
-std::optional<std::string> CheckStartupConfiguration(MessageSink& messages);
+// The start-up check: finds the file, reads it and asks kind 1. On failure shows "初期設定に
+// 失敗しました。" (caption "Voma Profile Downloader Err"), followed by the places looked
+// at when there is no file, by the file's path and why it cannot be read (not a regular
+// file, over kMaxIniFileBytes, ...), or by its path when it has no usable "No", and
+// returns nothing: the program then ends. The configuration read, for the queries that
+// follow.
+std::optional<SupportConfig> CheckStartupConfiguration(MessageSink& messages,
+                                                       const std::vector<std::string>& places);
+std::optional<SupportConfig> CheckStartupConfiguration(MessageSink& messages);
 
 }  // namespace vomar

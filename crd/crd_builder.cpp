@@ -13,6 +13,7 @@
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
 #include "common/output_file.h"
+#include "common/terminal_text.h"
 #include "common/text_writer.h"
 #include "crd/crd_document.h"
 #include "crd/crd_requirements.h"
@@ -207,7 +208,7 @@ void CrdBuild::WriteTagBlocks() {
     if (entry.signature == sig::kWtpt || entry.signature == sig::kBkpt) {
       for (auto& file : files_) WriteWhitePoint(file->writer(), white_, header_.pcs);
     } else if (entry.signature == sig::kCprt) {
-      env_.diag.Out(CopyrightText(entry) + "...\n");
+      env_.diag.Out(TerminalText(CopyrightText(entry)) + "...\n");
     }
   }
 }

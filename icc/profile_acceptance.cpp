@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "common/file_handle.h"
+#include "common/regular_file.h"
 #include "common/message_catalogue.h"
 #include "icc/tag_text.h"
 
@@ -20,10 +20,10 @@ bool IsMarkerAt(const std::string& text, std::size_t i) {
 
 HeaderReading ReadHeaderOnly(const std::string& path, const Diagnostics& diag) {
   HeaderReading reading;
-  const FileHandle file = OpenFile(path, "rb");
-  if (!file) return reading;
+  const RegularFile opened = OpenRegularFile(path);
+  if (!opened) return reading;
   std::int32_t tagCount = 0;
-  if (!ReadHeaderBlock(file.get(), reading.header, tagCount)) {
+  if (!ReadHeaderBlock(opened.file.get(), reading.header, tagCount)) {
     diag.Err("Unable to read the file.\n");
     reading.result = HeaderReadResult::kShort;
     return reading;

@@ -14,7 +14,7 @@ namespace vomar {
 // Outcome of reading the 128-byte header and the tag count of a profile.
 enum class HeaderReadResult {
   kRead,        // `header` is filled
-  kCannotOpen,  // the file cannot be opened; nothing was written
+  kCannotOpen,  // the file cannot be opened or is not a regular file; nothing was written
   kShort,       // fewer than 132 bytes; "Unable to read the file.\n" was written
 };
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/file_handle.h"
+#include "common/regular_file.h"
 
 namespace vomar {
 namespace {
@@ -66,8 +66,9 @@ bool ReadDirectoryEntry(std::FILE* file, TagDirectoryEntry& entry) {
 }
 
 TagLookup ReadFirstTag(const std::string& path, Signature signature, TagEntry& entry) {
-  const FileHandle file = OpenFile(path, "rb");
-  if (!file) return TagLookup::kUnreadable;
+  const RegularFile opened = OpenRegularFile(path);
+  if (!opened) return TagLookup::kUnreadable;
+  const FileHandle& file = opened.file;
   ProfileHeader header;
   std::int32_t count = 0;
   if (!ReadHeaderBlock(file.get(), header, count)) return TagLookup::kUnreadable;
@@ -139,10 +140,10 @@ ProfileRead ReadProfileTags(const std::string& path, TagTableList& list,
                             bool demandPrinterClass, bool demandRequiredTags,
                             ProfileHeader& header, const Diagnostics& diag, TagSelection load,
                             ReadFailure* failure) {
-  const FileHandle file = OpenFile(path, "rb");
-  if (!file) return ProfileRead::kCannotOpen;
-  return ReadProfileTagsFrom(file.get(), list, demandPrinterClass, demandRequiredTags, header,
-                             diag, load, failure);
+  const RegularFile opened = OpenRegularFile(path);
+  if (!opened) return ProfileRead::kCannotOpen;
+  return ReadProfileTagsFrom(opened.file.get(), list, demandPrinterClass, demandRequiredTags,
+                             header, diag, load, failure);
 }
 
 }  // namespace vomar

@@ -25,8 +25,8 @@ enum class TagResult {
 enum class ProfileRead {
   kRead,    // header and list filled
   kFailed,  // its lines are on the error stream
-  // The file could not be opened; nothing was written to the error stream and the
-  // caller shows its own message.
+  // The file could not be opened, or is not a regular file (OpenRegularFile); nothing
+  // was written to the error stream and the caller shows its own message.
   kCannotOpen,
 };
 

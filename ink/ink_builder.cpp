@@ -12,6 +12,7 @@
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
 #include "common/output_file.h"
+#include "common/terminal_text.h"
 #include "postscript/downloader.h"
 #include "postscript/stamp_lines.h"
 #include "icc/lut.h"
@@ -52,7 +53,7 @@ BuildResult WriteWhitePointsAndEchoCopyright(const TagTableList& list,
         result = BuildResult::kFailed;
       }
     } else if (entry->signature == sig::kCprt) {
-      diag.Out(CopyrightText(*entry) + "...\n");
+      diag.Out(TerminalText(CopyrightText(*entry)) + "...\n");
     }
   }
   return result;

@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app/about_dialog.h"
@@ -247,13 +249,17 @@ class DialogControlsTest : public QObject {
   void FocusLossRunsTheCheck_data() {
     QTest::addColumn<bool>("ink");
     QTest::addColumn<QString>("box");
-    // "missing", "output", "simulation", "scanner", "no-gamt"
+    // "missing", "fifo", "output", "simulation", "scanner", "no-gamt"
     QTest::addColumn<QString>("profile");
     QTest::addColumn<QString>("leave");    // "tab" or "download"
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<bool>("kept");
     QTest::newRow("icc output missing, tab")
         << false << "1006" << "missing" << "tab" << QStringList{ErrorBox(kCannotOpenOutput)}
+        << false;
+    // A FIFO is refused at once, as a file that cannot be opened; nothing waits on it.
+    QTest::newRow("icc output FIFO, tab")
+        << false << "1006" << "fifo" << "tab" << QStringList{ErrorBox(kCannotOpenOutput)}
         << false;
     QTest::newRow("icc output scanner, tab")
         << false << "1006" << "scanner" << "tab"
@@ -294,6 +300,7 @@ class DialogControlsTest : public QObject {
     std::string path = files.File(profile.toStdString() + ".icc");
     if (profile == "output") WriteOutputProfile(path);
     if (profile == "simulation") WriteSimulationProfile(path);
+    if (profile == "fifo") QCOMPARE(mkfifo(path.c_str(), 0600), 0);
     if (profile == "scanner" || profile == "no-gamt") {
       TestProfileOptions options;
       if (profile == "scanner") options.deviceClass = MakeSignature("scnr");

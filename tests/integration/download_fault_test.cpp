@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -375,6 +376,8 @@ TEST_F(CommandFaultTest, ServerNotRunningAndBrokenConfigurationsStopBeforeAnyFil
 TEST_F(CommandFaultTest, UnreadableProfilesAreRefusedWithPathAndReasonBeforeTheQuestion) {
   const std::string folder = scratch_.File("folder.icc");
   fs::create_directory(folder);
+  const std::string fifo = scratch_.File("fifo.icc");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const struct {
     const char* fault;
     std::string path;
@@ -382,6 +385,8 @@ TEST_F(CommandFaultTest, UnreadableProfilesAreRefusedWithPathAndReasonBeforeTheQ
   } cases[] = {
       {"profile missing", scratch_.File("missing.icc"), "No such file or directory"},
       {"profile is a folder", folder, "Is a directory"},
+      {"profile is a FIFO", fifo, "not a regular file"},
+      {"profile is a device", "/dev/zero", "not a regular file"},
       {"profile empty", scratch_.Write("empty.icc", ""), "the file is empty"},
       {"profile of 100 bytes", scratch_.Write("short.icc", std::string(100, 'x')),
        "the file is too short to be a profile (100 bytes)"},

@@ -76,8 +76,10 @@ TEST(InspectCommandTest, UnreadableFilesGiveExitStatusOneAndTheOthersAreStillSho
   const testing::CommandResult result = Inspect({shortPath, missingPath, goodPath});
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.err, "Unable to read the file.\n"
-                        "vomar-download: cannot read " + shortPath + "\n"
-                        "vomar-download: cannot open " + missingPath + "\n");
+                        "vomar-download: cannot read " + shortPath +
+                        ": the file is too short to be a profile (100 bytes)\n"
+                        "vomar-download: cannot open " + missingPath +
+                        ": No such file or directory\n");
   const std::string expectedStart =
       "profile: " + shortPath + "\n\nprofile: " + missingPath + "\n\nprofile: " + goodPath + "\n";
   EXPECT_EQ(result.out.substr(0, expectedStart.size()), expectedStart);

@@ -156,12 +156,16 @@ TEST(FindOutputModelTest, GivesTheModelTextOfTheSelectedPrinter) {
 
   const PrinterInfo color{"Color", "usb://c", ""};
   std::string modelText;
-  dir.Write("KZProFDw.INI", "[Support]\nNo=NG\n");
-  EXPECT_EQ(Code(FindOutputModel(color, spooler, config, modelText)), 2);
-  dir.Write("KZProFDw.INI", "[Support]\nNo=2\nDriver1=Other\nOutIcm1=M\n");
-  EXPECT_EQ(Code(FindOutputModel(color, spooler, config, modelText)), 2);
+  const auto configOf = [&dir](const char* text) {
+    return SupportConfig(dir.Write("KZProFDw.INI", text));
+  };
+  EXPECT_EQ(Code(FindOutputModel(color, spooler, configOf("[Support]\nNo=NG\n"), modelText)),
+            2);
+  EXPECT_EQ(Code(FindOutputModel(color, spooler,
+                                 configOf("[Support]\nNo=2\nDriver1=Other\nOutIcm1=M\n"),
+                                 modelText)),
+            2);
   spooler.faults.getPrinter = true;
-  dir.Write("KZProFDw.INI", kConfig);
   EXPECT_EQ(Code(FindOutputModel(color, spooler, config, modelText)), 1);
 }
 
@@ -176,8 +180,6 @@ RecordingFrontEnd InkModeFrontEnd(const std::string& outputPath) {
 
 TEST(CheckOutputProfileForPrinterTest, ShowsTheMessageOfEachFailureAndEmptiesTheBox) {
   ScratchDirectory dir;
-  const std::string iniPath = dir.Write("KZProFDw.INI", kConfig);
-  const SupportConfig config(iniPath);
   MemorySpooler spooler;
   spooler.printers = {{"Color", "usb://c", "Vomar PS Color A3"},
                       {"Laser", "usb://l", "Other Laser PS"}};
@@ -209,7 +211,7 @@ TEST(CheckOutputProfileForPrinterTest, ShowsTheMessageOfEachFailureAndEmptiesThe
        "指定ドライバに対応する出力プロファイルを設定してください。"},
   };
   for (const auto& c : cases) {
-    dir.Write("KZProFDw.INI", c.config);
+    const SupportConfig config(dir.Write("KZProFDw.INI", c.config));
     RecordingFrontEnd host = InkModeFrontEnd(c.path);
     host.printer = spooler.GetPrinter(c.printer);
     const RecordingMessages& messages = host.messages;

@@ -147,7 +147,7 @@ TEST_F(PrinterListTest, FailuresShowTheirMessages) {
   messages.shown.clear();
   spooler.faults.list = false;
   spooler.printers = {{"A", "p1", "Vomar PS Mono"}};
-  dir.Write("KZProFDw.INI", "[Support]\nNo=0\nDriver1=Vomar\nOutIcm1=M\n");
+  config = SupportConfig(dir.Write("KZProFDw.INI", "[Support]\nNo=0\nDriver1=Vomar\nOutIcm1=M\n"));
   EXPECT_TRUE(Fill().closeDialog);
 }
 

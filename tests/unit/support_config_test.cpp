@@ -58,19 +58,20 @@ TEST(SupportConfigTest, KindsOneAndTwoReadTheNumberOfEntries) {
       {"no section", "No=4\n", 2, 2, -7},
   };
   ScratchDirectory dir;
-  const SupportConfig config(dir.File("KZProFDw.INI"));
+  // Each SupportConfig reads the file once, as it stands when it is made.
+  const auto config = [&dir] { return SupportConfig(dir.File("KZProFDw.INI")); };
   for (const auto& c : cases) {
     dir.Write("KZProFDw.INI", c.file);
     int count = -7;
-    EXPECT_EQ(config.QuerySupport(kQueryPresence), c.kind1) << c.name;
-    EXPECT_EQ(config.QuerySupport(kQueryCount, {.count = &count}), c.kind2) << c.name;
+    EXPECT_EQ(config().QuerySupport(kQueryPresence), c.kind1) << c.name;
+    EXPECT_EQ(config().QuerySupport(kQueryCount, {.count = &count}), c.kind2) << c.name;
     EXPECT_EQ(count, c.count) << c.name;
   }
   // Without a place for the count, and for kinds the file does not know.
   dir.Write("KZProFDw.INI", "[Support]\nNo=2\nDriver2=A\nOutIcm2=M\n");
-  EXPECT_EQ(config.QuerySupport(kQueryCount), kQueryFailed);
-  EXPECT_EQ(config.QuerySupport(0), kQueryFailed);
-  EXPECT_EQ(config.QuerySupport(4), kQueryFailed);
+  EXPECT_EQ(config().QuerySupport(kQueryCount), kQueryFailed);
+  EXPECT_EQ(config().QuerySupport(0), kQueryFailed);
+  EXPECT_EQ(config().QuerySupport(4), kQueryFailed);
   // The missing file.
   EXPECT_EQ(SupportConfig(dir.File("absent.ini")).QuerySupport(kQueryPresence), kQueryFailed);
 }
@@ -95,12 +96,13 @@ TEST(SupportConfigTest, KindThreeReadsDriverThenOutIcm) {
       {"other entry's keys", "Driver2=A\nOutIcm2=M\n", 2, "-", "-"},
   };
   ScratchDirectory dir;
-  const SupportConfig config(dir.File("KZProFDw.INI"));
+  // Each SupportConfig reads the file once, as it stands when it is made.
+  const auto config = [&dir] { return SupportConfig(dir.File("KZProFDw.INI")); };
   for (const auto& c : cases) {
     dir.Write("KZProFDw.INI", std::string("[Support]\nNo=1\n") + c.entry);
     std::string driver = "-";
     std::string outIcm = "-";
-    EXPECT_EQ(config.QuerySupport(kQueryEntry, {.entry = 1, .driver = &driver, .outIcm = &outIcm}),
+    EXPECT_EQ(config().QuerySupport(kQueryEntry, {.entry = 1, .driver = &driver, .outIcm = &outIcm}),
               c.result)
         << c.name;
     EXPECT_EQ(driver, c.driver) << c.name;
@@ -110,9 +112,9 @@ TEST(SupportConfigTest, KindThreeReadsDriverThenOutIcm) {
   dir.Write("KZProFDw.INI", "[Support]\nNo=1\nDriver1=A\nOutIcm1=M\nDriver0=A\nOutIcm0=M\n");
   std::string driver;
   std::string outIcm;
-  EXPECT_EQ(config.QuerySupport(kQueryEntry, {.entry = 1, .outIcm = &outIcm}), kQueryFailed);
-  EXPECT_EQ(config.QuerySupport(kQueryEntry, {.entry = 1, .driver = &driver}), kQueryFailed);
-  EXPECT_EQ(config.QuerySupport(kQueryEntry, {.driver = &driver, .outIcm = &outIcm}),
+  EXPECT_EQ(config().QuerySupport(kQueryEntry, {.entry = 1, .outIcm = &outIcm}), kQueryFailed);
+  EXPECT_EQ(config().QuerySupport(kQueryEntry, {.entry = 1, .driver = &driver}), kQueryFailed);
+  EXPECT_EQ(config().QuerySupport(kQueryEntry, {.driver = &driver, .outIcm = &outIcm}),
             kQueryFailed);
 }
 
@@ -147,7 +149,8 @@ TEST(SupportConfigTest, DriverListsMatchByPrefix) {
 
 TEST(SupportConfigTest, EntryScanTakesTheFirstMatchingReadableEntry) {
   ScratchDirectory dir;
-  const SupportConfig config(dir.File("KZProFDw.INI"));
+  // Each SupportConfig reads the file once, as it stands when it is made.
+  const auto config = [&dir] { return SupportConfig(dir.File("KZProFDw.INI")); };
   // Entry 2 is absent; entry 3 lies beyond the count.
   dir.Write("KZProFDw.INI",
             "[Support]\nNo=2\n"
@@ -164,7 +167,7 @@ TEST(SupportConfigTest, EntryScanTakesTheFirstMatchingReadableEntry) {
       {"Third PS", 2, 0, ""},  // entry 2, the last examined, is unreadable
   };
   for (const auto& c : cases) {
-    const SupportEntryMatch match = config.FindEntryForDriver(c.driver);
+    const SupportEntryMatch match = config().FindEntryForDriver(c.driver);
     EXPECT_EQ(static_cast<int>(match.result), c.result) << c.driver;
     EXPECT_EQ(match.entry, c.entry) << c.driver;
     EXPECT_EQ(match.outIcm, c.outIcm) << c.driver;
@@ -173,13 +176,13 @@ TEST(SupportConfigTest, EntryScanTakesTheFirstMatchingReadableEntry) {
   dir.Write("KZProFDw.INI",
             "[Support]\nNo=3\nDriver1=One\nOutIcm1=\nDriver2=Two\nOutIcm2=M2\n"
             "Driver3=Three\nOutIcm3=M3\n");
-  EXPECT_EQ(config.FindEntryForDriver("Four").result, DriverMatch::kNotListed);
+  EXPECT_EQ(config().FindEntryForDriver("Four").result, DriverMatch::kNotListed);
   // Entry 1 is skipped (empty OutIcm).
-  EXPECT_EQ(config.FindEntryForDriver("One").result, DriverMatch::kNotListed);
-  EXPECT_EQ(config.FindEntryForDriver("Three").outIcm, "M3");
+  EXPECT_EQ(config().FindEntryForDriver("One").result, DriverMatch::kNotListed);
+  EXPECT_EQ(config().FindEntryForDriver("Three").outIcm, "M3");
 
   dir.Write("KZProFDw.INI", "[Support]\nNo=abc\nDriver1=One\nOutIcm1=M\n");
-  EXPECT_EQ(config.FindEntryForDriver("One").result, DriverMatch::kUnreadable);  // no count
+  EXPECT_EQ(config().FindEntryForDriver("One").result, DriverMatch::kUnreadable);  // no count
 }
 
 // Runs a test body in another working directory and comes back.
@@ -263,7 +266,8 @@ TEST(SupportConfigTest, StartUpCheckTakesTheFirstFileFound) {
   };
   for (const auto& c : cases) {
     RecordingMessages messages;
-    EXPECT_EQ(CheckStartupConfiguration(messages, c.places), c.found) << c.places[0];
+    const std::optional<SupportConfig> config = CheckStartupConfiguration(messages, c.places);
+    EXPECT_EQ(config ? std::optional(config->iniPath()) : std::nullopt, c.found) << c.places[0];
     if (c.found) {
       EXPECT_TRUE(messages.shown.empty());
       continue;
