@@ -9,6 +9,8 @@
 
 #include "common/path_limit.h"
 #include "common/output_file.h"
+#include "commands/printer_lock.h"
+#include "commands/staging_folder.h"
 #include "icc/lut.h"
 
 namespace vomar {
@@ -61,32 +63,30 @@ std::optional<FolderRefusal> FolderBuildRefusal(const FileBuild& build) {
 
 std::optional<std::vector<std::string>> BuildIntoFolder(const FileBuild& build,
                                                         const BuildEnvironment& environment) {
-  namespace fs = std::filesystem;
   const std::string& directory = environment.outputDirectory;
+  // Builds of one stem into one folder take turns; without a lock (another account's
+  // lock file, say) a build still replaces its set whole or not at all.
+  std::string problem;
+  const std::optional<PrinterLock> turn = PrinterLock::Acquire(
+      directory, kStagingPrefix + build.stem,
+      [&] { environment.diag.Err("waiting for another build of " + build.stem + " in " +
+                                 directory + "\n"); },
+      problem);
+  RemoveAbandonedStagingFolders(directory);
+
   std::string staging = directory + ".vomar-XXXXXX";
   bool fits = true;
   for (const std::string& name : FileNames(build)) {
     fits = fits && PathFits(staging + "/" + name);
   }
-  if (!fits || mkdtemp(staging.data()) == nullptr) return BuildFiles(build, environment);
+  std::optional<StagingFolder> folder =
+      fits ? StagingFolder::Make(directory) : std::optional<StagingFolder>();
+  if (!folder) return BuildFiles(build, environment);
 
   const BuildEnvironment staged{environment.messages, environment.clock, environment.diag,
-                                staging + "/"};
+                                folder->Path() + "/"};
   std::optional<std::vector<std::string>> paths = BuildFiles(build, staged);
-  if (paths) {
-    for (std::string& path : *paths) {
-      const std::string final = directory + fs::path(path).filename().string();
-      if (std::rename(path.c_str(), final.c_str()) != 0) {
-        const std::string action = "cannot move " + path + " to";
-        environment.diag.Err(FileErrorText(action.c_str(), final, errno) + "\n");
-        paths.reset();
-        break;
-      }
-      path = final;
-    }
-  }
-  std::error_code ignored;
-  fs::remove_all(staging, ignored);
+  if (paths && !folder->MoveIntoPlace(*paths, directory, environment.diag)) paths.reset();
   return paths;
 }
 

@@ -28,11 +28,14 @@ struct FolderRefusal {
 std::optional<FolderRefusal> FolderBuildRefusal(const FileBuild& build);
 
 // BuildFiles into `environment.outputDirectory` (ending in "/") without damaging what
-// it holds: the files are made in a new folder inside it and renamed into place only
-// when the whole build succeeded; after a failure the folder is as it was. The final
-// paths, or nothing (the builder, or a line on the error stream, has said why). Where
-// no folder can be made there, or the longer paths would pass the length limit that
-// the final ones keep, the build writes in place as BuildFiles does.
+// it holds: the files are made in a staging folder inside it and moved into place only
+// when the whole build succeeded, and only as a whole set (StagingFolder); after a
+// failure the folder is as it was. Builds of one stem into one folder take turns (a lock
+// file ".vomar-<stem>.lock" there while one runs), and each first removes the staging
+// folders of builds that were killed. The final paths, or nothing (the builder, or a
+// line on the error stream, has said why). Where no folder can be made there, or the
+// longer paths would pass the length limit that the final ones keep, the build writes
+// in place as BuildFiles does.
 std::optional<std::vector<std::string>> BuildIntoFolder(const FileBuild& build,
                                                         const BuildEnvironment& environment);
 

@@ -1,13 +1,18 @@
 // The crd command end to end: the vomar-download executable builds the three files, and
 // Ghostscript, acting as the printer, stores and uses them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/command_runner.h"
@@ -254,7 +259,8 @@ TEST_F(CrdCommandTest, FailuresPrintTheirLinesAndTheBoxOnStandardError) {
 std::map<std::string, std::string> FolderContent(const std::string& folder) {
   std::map<std::string, std::string> content;
   for (const auto& entry : fs::directory_iterator(folder)) {
-    content[entry.path().filename().string()] = ReadFileText(entry.path().string());
+    content[entry.path().filename().string()] =
+        entry.is_directory() ? "(folder)" : ReadFileText(entry.path().string());
   }
   return content;
 }
@@ -276,6 +282,68 @@ TEST_F(CrdCommandTest, AFailedBuildLeavesTheFolderAsItWas) {
   EXPECT_EQ(failed.exitStatus, 1);
   EXPECT_EQ(failed.err.substr(0, failed.err.find('\n') + 1), "Error in B2A0 Tag\n");
   EXPECT_EQ(FolderContent(out), before);  // no emptied files, nothing left over
+}
+
+// The folder gets a whole set or keeps its own: a move that fails puts back the files
+// already replaced; two builds of one stem take turns; what a killed build left (its
+// staging folder, an earlier file it had moved aside, its lock) is cleaned up by the next
+// build, and a staging folder a build still holds is left alone.
+TEST_F(CrdCommandTest, TheFolderGetsAWholeSetOrKeepsItsOwn) {
+  testing::TestProfileOptions options;
+  options.gridPoints = 17;  // builds long enough to overlap
+  const std::string a = MakeProfile("a.icc", options);
+  const std::string b = MakeProfile("b.icc", options);
+  const std::string out = dir_ + "out/";
+  const std::string name = out + "Office_C1";
+  ASSERT_EQ(Build(a, out).exitStatus, 0);
+  fs::remove(name + kSuffixes[1]);
+  fs::create_directory(name + kSuffixes[1]);
+  const auto before = FolderContent(out);
+  const CommandResult failed = Build(b, out);
+  EXPECT_EQ(failed.exitStatus, 1);
+  EXPECT_EQ(std::regex_replace(failed.err, std::regex(R"(\.vomar-\w{6}/)"), ".vomar-XXXXXX/"),
+            "cannot move " + out + ".vomar-XXXXXX/Office_C1" + kSuffixes[1] + " to " + name +
+                kSuffixes[1] + ": Is a directory\n");
+  EXPECT_EQ(FolderContent(out), before);
+  fs::remove(name + kSuffixes[1]);
+
+  // Whichever of two builds at once ends last, the three files are its own.
+  const auto profileOf = [&](const char* suffix) {
+    const std::string text = ReadFileText(name + suffix);
+    const std::size_t start = text.find("/ICCFILE");
+    return text.substr(start, text.find('\n', start) - start);
+  };
+  for (int run = 0; run < 40; ++run) {
+    std::thread other([&] { Build(b, out); });
+    Build(a, out);
+    other.join();
+    EXPECT_EQ(profileOf(kSuffixes[0]), profileOf(kSuffixes[1])) << "run " << run;
+    EXPECT_EQ(profileOf(kSuffixes[0]), profileOf(kSuffixes[2])) << "run " << run;
+  }
+
+  // What a build killed while moving its files leaves, and a staging folder in use.
+  const std::string business = ReadFileText(name + kSuffixes[2]);
+  fs::create_directories(out + ".vomar-Killed/previous");
+  fs::rename(name + kSuffixes[2], out + ".vomar-Killed/previous/Office_C1" + kSuffixes[2]);
+  testing::WriteBytes(out + ".vomar-Killed/Office_C1" + kSuffixes[0], {'%', '!'});
+  testing::WriteBytes(out + ".vomar-office_c1.lock", {});
+  fs::create_directory(out + ".vomar-InUse1");
+  const int held = open((out + ".vomar-InUse1").c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  ASSERT_EQ(Crd({"--output-dir", out, "--stem", "Other", "--number", "1", a}).exitStatus, 0);
+  close(held);
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(out)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".vomar-InUse1", "Office_C1" + std::string(kSuffixes[2]),
+                                             "Office_C1" + std::string(kSuffixes[1]),
+                                             "Office_C1" + std::string(kSuffixes[0]),
+                                             "Other" + std::string(kSuffixes[2]),
+                                             "Other" + std::string(kSuffixes[1]),
+                                             "Other" + std::string(kSuffixes[0])}));
+  EXPECT_EQ(ReadFileText(name + kSuffixes[2]), business);
 }
 
 TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
