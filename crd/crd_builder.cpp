@@ -192,11 +192,12 @@ void CrdBuild::WriteHeads(const std::string& stem) {
     const ByteLut& lut = *tables_[k];
     clutDigits_[k] = ClutDigits(lut);
     TextWriter& out = files_[intent]->writer();
+    const std::string tablePrefix = TableNamePrefix(kCrdIntents[intent], profileNumber_);
     WriteDownloader(out);
     WriteIntentLines(out, kCrdIntents[intent], profileNumber_, stem);
     WriteHeaderComments(out);
-    WriteTableStrings(out, lut, clutDigits_[k], env_.diag);
-    WriteFixedKeys(out, header_.pcs);
+    WriteTableStrings(out, lut, clutDigits_[k], env_.diag, tablePrefix);
+    WriteFixedKeys(out, header_.pcs, tablePrefix);
     WriteMatrixAbc(out, lut, header_.pcs);
   }
 }
@@ -226,7 +227,8 @@ void CrdBuild::WriteRenderTables() {
 bool CrdBuild::FinishFiles(const std::string& profilePath,
                            const std::array<std::string, 3>& paths) {
   for (std::size_t k = 0; k < files_.size(); ++k) {
-    if (!WriteCrdTrailer(files_[k]->writer(), env_.clock, profilePath)) {
+    if (!WriteCrdTrailer(files_[k]->writer(), env_.clock, profilePath,
+                         TableNamePrefix(kCrdIntents[k], profileNumber_))) {
       messageShown_ = true;
       for (std::size_t j = k; j < files_.size(); ++j) {
         files_[j].reset();

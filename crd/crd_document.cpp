@@ -7,37 +7,48 @@
 namespace vomar {
 namespace {
 
+// The rows below are formats whose one conversion is the table names' prefix.
+
 // EncodeABC for Lab: A (L* + 16) to L*/100, B and C (a*, b*) to (value + 128)/255, then each
 // through its 256-entry input table with linear interpolation; the last closes the array.
 constexpr const char* kLabEncodeAbc[] = {
-    "{16 sub 100 div dup 1.0 le{ dup 0.0 ge{ Inp_0A2B0\n\t dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind\n\t",
-    "{128 add 255 div dup 1.0 le{ dup 0.0 ge{ Inp_0A2B1\n\t dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind\n\t",
-    "{128 add 255 div dup 1.0 le{ dup 0.0 ge{ Inp_0A2B2\n\t dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind]\n",
+    "{16 sub 100 div dup 1.0 le{ dup 0.0 ge{ %.*sInp_0A2B0\n\t dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind\n\t",
+    "{128 add 255 div dup 1.0 le{ dup 0.0 ge{ %.*sInp_0A2B1\n\t dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind\n\t",
+    "{128 add 255 div dup 1.0 le{ dup 0.0 ge{ %.*sInp_0A2B2\n\t dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind]\n",
 };
 
 // EncodeABC for XYZ: each value straight through its input table.
 constexpr const char* kXyzEncodeAbc[] = {
-    "{dup 1.0 le{dup 0.0 ge{Inp_0A2B0  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor cvi sub mul add 255 div }if}if }bind\n\t",
-    "{dup 1.0 le{dup 0.0 ge{Inp_0A2B1  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor cvi sub mul add 255 div }if}if }bind\n\t",
-    "{dup 1.0 le{dup 0.0 ge{Inp_0A2B2  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor cvi sub mul add 255 div }if}if }bind ]\n",
+    "{dup 1.0 le{dup 0.0 ge{%.*sInp_0A2B0  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor cvi sub mul add 255 div }if}if }bind\n\t",
+    "{dup 1.0 le{dup 0.0 ge{%.*sInp_0A2B1  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor cvi sub mul add 255 div }if}if }bind\n\t",
+    "{dup 1.0 le{dup 0.0 ge{%.*sInp_0A2B2  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor cvi sub mul add 255 div }if}if }bind ]\n",
 };
 
 constexpr const char* kRangeAbc = "/RangeABC [ 0 1 0 1 0 1 ]\n";
 
 // The four output procedures of the render table; the last closes the RenderTable array.
 constexpr const char* kOutputProcedures[] = {
-    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse Out_0A2B0 exch 255 mul round cvi get 255 div }bind\n",
-    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse Out_0A2B1 exch 255 mul round cvi get 255 div }bind\n",
-    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse Out_0A2B2 exch 255 mul round cvi get 255 div }bind\n",
-    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse Out_0A2B3 exch 255 mul round cvi get 255 div }bind ]\n",
+    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse %.*sOut_0A2B0 exch 255 mul round cvi get 255 div }bind\n",
+    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse %.*sOut_0A2B1 exch 255 mul round cvi get 255 div }bind\n",
+    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse %.*sOut_0A2B2 exch 255 mul round cvi get 255 div }bind\n",
+    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse %.*sOut_0A2B3 exch 255 mul round cvi get 255 div }bind ]\n",
 };
 
 // s15Fixed16 times 2^-17: half the real value, exact in double precision.
 double HalfFixed(std::int32_t value) { return static_cast<double>(value) * 7.62939453125e-06; }
 
+// One row with the table names' prefix put in.
+void PutRow(TextWriter& out, const char* row, std::string_view prefix) {
+  out.Format(row, static_cast<int>(prefix.size()), prefix.data());
+}
+
 }  // namespace
 
 bool IsCrdPcs(Signature pcs) { return pcs == sig::kLab || pcs == sig::kXyz; }
+
+std::string TableNamePrefix(const CrdIntent& intent, int profileNumber) {
+  return FormatC("Custom%d_%s_", profileNumber, intent.kind);
+}
 
 void WriteIntentLines(TextWriter& out, const CrdIntent& intent, int profileNumber,
                       const std::string& stem) {
@@ -60,12 +71,14 @@ void WriteHeaderComments(TextWriter& out) {
   out.Put("%%\t\tXYZ D65 => RGB/CMYK CRD\n");
 }
 
-void WriteFixedKeys(TextWriter& out, Signature pcs) {
+void WriteFixedKeys(TextWriter& out, Signature pcs, std::string_view tablePrefix) {
   if (!IsCrdPcs(pcs)) return;
   out.Put("\n");
   WritePqrKeys(out, kCrdKeyLayout);
   out.Put("/EncodeABC [\n\t");
-  for (const char* row : pcs == sig::kLab ? kLabEncodeAbc : kXyzEncodeAbc) out.Put(row);
+  for (const char* row : pcs == sig::kLab ? kLabEncodeAbc : kXyzEncodeAbc) {
+    PutRow(out, row, tablePrefix);
+  }
   out.Put(kRangeAbc);
 }
 
@@ -85,9 +98,10 @@ void WriteWhitePoint(TextWriter& out, const SingleWhitePoint& white, Signature p
   out.Format("/WhitePoint [%f %f %f]\n", double{white.x}, 1.0, double{white.z});
 }
 
-bool WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath) {
+bool WriteCrdTrailer(TextWriter& out, StampClock& clock, const std::string& profilePath,
+                     std::string_view tablePrefix) {
   out.Put("\n");
-  for (const char* row : kOutputProcedures) out.Put(row);
+  for (const char* row : kOutputProcedures) PutRow(out, row, tablePrefix);
   out.Put("\n");
   if (WriteLatestLine(out, clock) != StampResult::kWritten) return false;
   WriteIccFileLine(out, profilePath);

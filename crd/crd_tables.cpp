@@ -12,8 +12,9 @@ constexpr std::size_t kTableEntries = 256;
 constexpr int kCrdInputTables = 3;
 constexpr int kCrdOutputTables = 4;
 
-void WriteTable(TextWriter& out, const char* name, const std::uint8_t* table) {
-  out.Format("/%s<", name);
+void WriteTable(TextWriter& out, std::string_view prefix, const char* name,
+                const std::uint8_t* table) {
+  out.Format("/%.*s%s<", static_cast<int>(prefix.size()), prefix.data(), name);
   out.PutHexBytes(table, kTableEntries);
   out.Put(">def\n");
 }
@@ -27,7 +28,7 @@ std::string ClutDigits(const ByteLut& lut) {
 }
 
 void WriteTableStrings(TextWriter& out, const ByteLut& lut, std::string_view clutDigits,
-                       const Diagnostics& diag) {
+                       const Diagnostics& diag, std::string_view tablePrefix) {
   // The builder passes only tables of three inputs and four outputs; the sizes are checked
   // again here so that no other table is ever read past its end.
   if (lut.inputTables.size() < kCrdInputTables * kTableEntries ||
@@ -41,7 +42,7 @@ void WriteTableStrings(TextWriter& out, const ByteLut& lut, std::string_view clu
   out.Put("currentglobal true setglobal\n");
   out.Put("globaldict begin\n");
   for (int k = 0; k < kCrdInputTables; ++k) {
-    WriteTable(out, kInputNames[k], lut.inputTables.data() + kTableEntries * k);
+    WriteTable(out, tablePrefix, kInputNames[k], lut.inputTables.data() + kTableEntries * k);
   }
   // Nothing is formatted for a progress stream that is thrown away.
   if (diag.out != nullptr) {
@@ -52,7 +53,7 @@ void WriteTableStrings(TextWriter& out, const ByteLut& lut, std::string_view clu
     diag.Out(FormatC("mft1: OUTPUT Table data:[%d]\n", 256 * lut.outputChannels));
   }
   for (int k = 0; k < kCrdOutputTables; ++k) {
-    WriteTable(out, kOutputNames[k], lut.outputTables.data() + kTableEntries * k);
+    WriteTable(out, tablePrefix, kOutputNames[k], lut.outputTables.data() + kTableEntries * k);
   }
   out.Put("end setglobal\n");
 }

@@ -53,9 +53,10 @@ std::vector<int> HexBytes(const std::string& text) {
 std::optional<CrdTables> ParseCrd(const std::string& text) {
   CrdTables tables;
   auto table = [&text](const std::string& name) {
-    const std::size_t start = text.find("/" + name + "<");
+    // The definition, whatever the resource's prefix of the name.
+    const std::size_t start = text.find(name + "<");
     if (start == std::string::npos) return std::vector<int>();
-    const std::size_t open = start + name.size() + 2;
+    const std::size_t open = start + name.size() + 1;
     return HexBytes(text.substr(open, text.find('>', open) - open));
   };
   for (int k = 0; k < 3; ++k) tables.input[k] = table("Inp_0A2B" + std::to_string(k));

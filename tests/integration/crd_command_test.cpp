@@ -2,11 +2,14 @@
 // Ghostscript, acting as the printer, stores and uses them.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <lcms2.h>
 #include <stdlib.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -30,6 +33,7 @@ using testing::RunCommand;
 
 const std::string kCli = VOMAR_BINARY_DIR "/vomar-download";
 const std::string kRunPs = VOMAR_SOURCE_DIR "/tools/gs-printer/run-ps";
+const std::string kEvaluateCrd = VOMAR_SOURCE_DIR "/tools/gs-printer/evaluate-crd.ps";
 
 constexpr const char* kSuffixes[] = {"_PhotoColorRendering", "_ColorimetricColorRendering",
                                      "_BusinessColorRendering"};
@@ -95,8 +99,13 @@ class CrdCommandTest : public ::testing::Test {
                "/RenderTable get dup 0 get =only ( ) print dup 3 get length =only ( ) print\n"
                "dup 3 get 0 get length =only ( ) print 4 get =\n";
     }
-    query += "[/Inp_0A2B0 /Inp_0A2B1 /Inp_0A2B2 /Out_0A2B0 /Out_0A2B1 /Out_0A2B2 /Out_0A2B3]\n"
-             "{ globaldict exch get length =only ( ) print } forall () =\n";
+    // Each file's seven tables under names of its own.
+    for (const char* kind : {"Photo", "Colorimetric", "Business"}) {
+      const std::string prefix = " /Custom" + std::to_string(number) + "_" + kind + "_";
+      query += "[" + prefix + "Inp_0A2B0" + prefix + "Inp_0A2B1" + prefix + "Inp_0A2B2" +
+               prefix + "Out_0A2B0" + prefix + "Out_0A2B1" + prefix + "Out_0A2B2" + prefix +
+               "Out_0A2B3 ]\n{ globaldict exch get length =only ( ) print } forall () =\n";
+    }
     const std::string program = disk + "-query.ps";
     testing::WriteBytes(program, testing::Bytes(query.begin(), query.end()));
     const CommandResult result = RunCommand({kRunPs, disk, program});
@@ -117,7 +126,8 @@ class CrdCommandTest : public ::testing::Test {
                   std::to_string(grid) + " " + std::to_string(grid) + " " +
                   std::to_string(grid * grid * 4) + " 4\n";
     }
-    return expected + "256 256 256 256 256 256 256 \n";
+    for (int k = 0; k < 3; ++k) expected += "256 256 256 256 256 256 256 \n";
+    return expected;
   }
 
   std::string dir_;
@@ -195,6 +205,93 @@ TEST_F(CrdCommandTest, GeneratedProfilesGiveFilesThatGhostscriptStoresAndUses) {
     EXPECT_EQ(StoreAndQuery(out, row.number),
               ExpectedQuery(out, row.grid, "p" + std::to_string(index - 1) + ".icc"));
   }
+}
+
+// CMYK (0..1) of each colour through LittleCMS with the profile and the intent.
+std::vector<std::array<double, 4>> LittleCmsCmyk(const std::string& profile, int intent,
+                                                 const std::vector<cmsCIELab>& colours) {
+  cmsHPROFILE lab = cmsCreateLab4Profile(nullptr);
+  cmsHPROFILE printer = cmsOpenProfileFromFile(profile.c_str(), "r");
+  cmsHTRANSFORM transform = cmsCreateTransform(lab, TYPE_Lab_DBL, printer, TYPE_CMYK_DBL,
+                                               intent, cmsFLAGS_NOOPTIMIZE);
+  std::vector<std::array<double, 4>> cmyk(colours.size());
+  cmsDoTransform(transform, colours.data(), cmyk.data(),
+                 static_cast<cmsUInt32Number>(colours.size()));
+  for (auto& value : cmyk) {
+    for (double& ink : value) ink /= 100;
+  }
+  cmsDeleteTransform(transform);
+  cmsCloseProfile(printer);
+  cmsCloseProfile(lab);
+  return cmyk;
+}
+
+// A printer that has run the CRDs of two profiles (a job that renders images with Photo and
+// graphics with Business, or a printer loading its resources at start) renders through
+// each with that CRD's own curves: every one agrees with LittleCMS using its own profile.
+TEST_F(CrdCommandTest, SixStoredCrdsOfTwoProfilesEachRenderWithTheirOwnTables) {
+  testing::TestProfileOptions curved;
+  curved.gridPoints = 9;
+  curved.curvedInputs = true;
+  curved.curvedOutputs = true;
+  testing::TestProfileOptions straight;
+  straight.gridPoints = 9;
+  const std::string profiles[] = {MakeProfile("curved.icc", curved),
+                                  MakeProfile("straight.icc", straight)};
+  const std::string disk = dir_ + "disk";
+  fs::create_directories(disk);
+  for (int number : {1, 2}) {
+    const std::string out = dir_ + "slot" + std::to_string(number) + "/";
+    ASSERT_EQ(Build(profiles[number - 1], out, number).exitStatus, 0);
+    for (const char* suffix : kSuffixes) {
+      ASSERT_EQ(RunCommand({kRunPs, disk, out + "Office_C1" + suffix}).exitStatus, 0);
+    }
+  }
+
+  std::vector<cmsCIELab> colours;
+  for (double l : {25.0, 50.0, 75.0}) {
+    for (double a : {-30.0, 0.0, 30.0}) {
+      for (double b : {-30.0, 0.0, 30.0}) colours.push_back({l, a, b});
+    }
+  }
+  // One run: the printer's start-up defines all six, then each renders every colour.
+  std::ostringstream query;
+  query << ReadFileText(kEvaluateCrd);
+  for (int number : {1, 2}) {
+    for (const char* suffix : kSuffixes) {
+      query << "/Custom" << number << suffix << " /ColorRendering findresource "
+            << "evaluatecrd-select\n";
+      for (const cmsCIELab& colour : colours) {
+        cmsCIEXYZ xyz;
+        cmsLab2XYZ(nullptr, &xyz, &colour);
+        query << xyz.X << " " << xyz.Y << " " << xyz.Z << " evaluatecrd\n";
+      }
+    }
+  }
+  const std::string program = dir_ + "query.ps";
+  const std::string text = query.str();
+  ASSERT_TRUE(testing::WriteBytes(program, testing::Bytes(text.begin(), text.end())));
+  const CommandResult result = RunCommand({kRunPs, disk, program});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+
+  std::istringstream printed(result.out);
+  for (int number : {1, 2}) {
+    for (int intent = 0; intent < 3; ++intent) {
+      SCOPED_TRACE(::testing::Message() << "Custom" << number << kSuffixes[intent]);
+      const auto expected = LittleCmsCmyk(profiles[number - 1], intent, colours);
+      double largest = 0;
+      for (const auto& inks : expected) {
+        for (double ink : inks) {
+          double got = -1;
+          printed >> got;
+          largest = std::max(largest, std::fabs(got - ink));
+        }
+      }
+      // Multilinear against tetrahedral interpolation on a 9-point grid, and bytes.
+      EXPECT_LT(largest, 0.01);
+    }
+  }
+  EXPECT_TRUE(printed.good());
 }
 
 TEST_F(CrdCommandTest, DebianLut16ProfilesGiveThreeValidFiles) {

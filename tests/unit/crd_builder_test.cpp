@@ -97,10 +97,17 @@ void SetTag(ProfileSpec& profile, Signature signature, Bytes data) {
 struct IntentText {
   const char* suffix;
   const char* name;
+  const char* kind;
 };
-constexpr IntentText kPhoto = {"_PhotoColorRendering", "Perceptual"};
-constexpr IntentText kColorimetric = {"_ColorimetricColorRendering", "Relative Colorimetry"};
-constexpr IntentText kBusiness = {"_BusinessColorRendering", "Saturation"};
+constexpr IntentText kPhoto = {"_PhotoColorRendering", "Perceptual", "Photo"};
+constexpr IntentText kColorimetric = {"_ColorimetricColorRendering", "Relative Colorimetry",
+                                      "Colorimetric"};
+constexpr IntentText kBusiness = {"_BusinessColorRendering", "Saturation", "Business"};
+
+// The start of the names of a file's seven tables.
+std::string Prefix(const IntentText& intent, int number = 1) {
+  return "Custom" + std::to_string(number) + "_" + intent.kind + "_";
+}
 
 std::string IntentLines(const IntentText& intent, int number, const std::string& stem) {
   const std::string n = std::to_string(number);
@@ -109,12 +116,13 @@ std::string IntentLines(const IntentText& intent, int number, const std::string&
          intent.name + ")\n";
 }
 
-std::string TableStrings(int t) {
+std::string TableStrings(int t, const std::string& prefix) {
   std::string text = "\ncurrentglobal true setglobal\nglobaldict begin\n";
   for (int k = 0; k < 3; ++k)
-    text += "/Inp_0A2B" + std::to_string(k) + "<" + HexRamp(16 * k + t, 1) + ">def\n";
+    text += "/" + prefix + "Inp_0A2B" + std::to_string(k) + "<" + HexRamp(16 * k + t, 1) + ">def\n";
   for (int k = 0; k < 4; ++k)
-    text += "/Out_0A2B" + std::to_string(k) + "<" + HexRamp(255 - 8 * k - t, -1) + ">def\n";
+    text += "/" + prefix + "Out_0A2B" + std::to_string(k) + "<" + HexRamp(255 - 8 * k - t, -1) +
+            ">def\n";
   return text + "end setglobal\n";
 }
 
@@ -135,19 +143,22 @@ std::string RenderTable(int t) {
   return std::string("/RenderTable [ 2 2 2 [ \n") + kRenderStrings[t] + "] 4\n";
 }
 
-std::string Trailer(const std::string& iccFile) {
-  return kOutputProcedures + "/LATEST (2009/03/05  14:07:09)\n/ICCFILE (" + iccFile + ")\n" +
+std::string Trailer(const std::string& iccFile, const std::string& prefix) {
+  return OutputProcedures(prefix) + "/LATEST (2009/03/05  14:07:09)\n/ICCFILE (" + iccFile + ")\n" +
          kTrailerEnd;
 }
 
 std::string LabHead(const IntentText& intent, int t, int number = 1,
                     const std::string& stem = "Office_C1") {
-  return kDownloader + IntentLines(intent, number, stem) + kHeaderComments + TableStrings(t) +
-         kFixedKeysHead + kLabEncodeAbc + kRangeAbc + kLabMatrixAbc;
+  const std::string prefix = Prefix(intent, number);
+  return kDownloader + IntentLines(intent, number, stem) + kHeaderComments +
+         TableStrings(t, prefix) + kFixedKeysHead + LabEncodeAbc(prefix) + kRangeAbc +
+         kLabMatrixAbc;
 }
 
 std::string LabFile(const IntentText& intent, int t) {
-  return LabHead(intent, t) + kD50LabWhitePoint + RenderTable(t) + Trailer("printer.icc");
+  return LabHead(intent, t) + kD50LabWhitePoint + RenderTable(t) +
+         Trailer("printer.icc", Prefix(intent));
 }
 
 std::string TableTrace(int t) {
@@ -259,20 +270,23 @@ TEST_F(CrdBuilderTest, XyzProfileUsesTheTransposedHalvedMatrixAndEveryWhitePoint
   profile.tags.emplace_back(sig::kBkpt, testing::XyzTag({0, 0, 0}));
   ASSERT_EQ(Build(profile), BuildResult::kBuilt);
 
-  const std::string xyzKeys = kFixedKeysHead + kXyzEncodeAbc + kRangeAbc;
+  auto xyzKeys = [](const IntentText& intent) {
+    return kFixedKeysHead + XyzEncodeAbc(Prefix(intent)) + kRangeAbc;
+  };
   const std::string white = "/WhitePoint [0.644304 1.000000 0.644946]\n";
   const std::string identityHalf =
       "/MatrixABC [ 0.500000 0.000000 0.000000 0.000000 0.500000 0.000000 0.000000 0.000000 "
       "0.500000 ]\n";
   EXPECT_EQ(File(kPhoto),
             kDownloader + IntentLines(kPhoto, 1, "Office_C1") + kHeaderComments +
-                TableStrings(0) + xyzKeys +
+                TableStrings(0, Prefix(kPhoto)) + xyzKeys(kPhoto) +
                 "/MatrixABC [ 0.500000 -0.500000 0.000000 0.250000 0.500000 0.000000 "
                 "0.000000 0.125000 1.000000 ]\n" +
-                white + white + RenderTable(0) + Trailer("printer.icc"));
+                white + white + RenderTable(0) + Trailer("printer.icc", Prefix(kPhoto)));
   EXPECT_EQ(File(kBusiness), kDownloader + IntentLines(kBusiness, 1, "Office_C1") +
-                                 kHeaderComments + TableStrings(2) + xyzKeys + identityHalf +
-                                 white + white + RenderTable(2) + Trailer("printer.icc"));
+                                 kHeaderComments + TableStrings(2, Prefix(kBusiness)) +
+                                 xyzKeys(kBusiness) + identityHalf + white + white +
+                                 RenderTable(2) + Trailer("printer.icc", Prefix(kBusiness)));
 }
 
 TEST_F(CrdBuilderTest, DuplicateTablesAreEachWrittenInReverseDirectoryOrder) {
@@ -283,10 +297,10 @@ TEST_F(CrdBuilderTest, DuplicateTablesAreEachWrittenInReverseDirectoryOrder) {
   auto head = [](const IntentText& intent, int t) { return LabHead(intent, t, 2); };
   EXPECT_EQ(File(kPhoto), head(kPhoto, 3) + head(kPhoto, 0) + kD50LabWhitePoint +
                               kD50LabWhitePoint + RenderTable(3) + RenderTable(0) +
-                              Trailer("printer.icc"));
+                              Trailer("printer.icc", Prefix(kPhoto, 2)));
   EXPECT_EQ(File(kColorimetric), head(kColorimetric, 1) + kD50LabWhitePoint +
                                      kD50LabWhitePoint + RenderTable(1) +
-                                     Trailer("printer.icc"));
+                                     Trailer("printer.icc", Prefix(kColorimetric, 2)));
   EXPECT_EQ(out_.Text(), "Making a CRD...\n" + TableTrace(3) + TableTrace(2) + TableTrace(1) +
                              TableTrace(0) + "Sample Text...\n");
 }
@@ -297,10 +311,10 @@ TEST_F(CrdBuilderTest, StemIsWrittenInShiftJisAndLeftoverFilesAreEmptiedFirst) {
                                   Bytes(100000, static_cast<std::uint8_t>('z'))));
   ASSERT_EQ(Build(CompleteProfile(), stem), BuildResult::kBuilt);
   EXPECT_EQ(File(kPhoto, stem), kDownloader + IntentLines(kPhoto, 1, "\xCC\xDF\xD8\xDD\xC0_1") +
-                                    kHeaderComments + TableStrings(0) + kFixedKeysHead +
-                                    kLabEncodeAbc + kRangeAbc + kLabMatrixAbc +
-                                    kD50LabWhitePoint + RenderTable(0) +
-                                    Trailer("printer.icc"));
+                                    kHeaderComments + TableStrings(0, Prefix(kPhoto)) +
+                                    kFixedKeysHead + LabEncodeAbc(Prefix(kPhoto)) + kRangeAbc +
+                                    kLabMatrixAbc + kD50LabWhitePoint + RenderTable(0) +
+                                    Trailer("printer.icc", Prefix(kPhoto)));
 }
 
 TEST_F(CrdBuilderTest, CopyrightTagOfEightBytesEchoesAnEmptyText) {

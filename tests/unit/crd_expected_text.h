@@ -31,27 +31,26 @@ inline const std::string kFixedKeysHead =
     "/RangePQR [ 0.0 1.4 0.0 1.4 0.0 1.4 ]\n"
     "/EncodeABC [\n\t";
 
-inline const std::string kLabEncodeAbc =
-    "{16 sub 100 div dup 1.0 le{ dup 0.0 ge{ Inp_0A2B0\n\t dup length 1 sub 3 -1 roll mul dup "
-    "dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll "
-    "sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind\n\t"
-    "{128 add 255 div dup 1.0 le{ dup 0.0 ge{ Inp_0A2B1\n\t dup length 1 sub 3 -1 roll mul dup "
-    "dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll "
-    "sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind\n\t"
-    "{128 add 255 div dup 1.0 le{ dup 0.0 ge{ Inp_0A2B2\n\t dup length 1 sub 3 -1 roll mul dup "
-    "dup floor cvi exch ceiling cvi 3\n\t index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll "
-    "sub\n\t 3 -1 roll dup floor cvi sub mul add 255 div} if} if} bind]\n";
+// The procedures read the tables whose names begin with `prefix` ("Custom1_Photo_").
+inline std::string LabEncodeAbc(const std::string& prefix) {
+  const std::string lookup =
+      "\n\t dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3\n\t index "
+      "exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub\n\t 3 -1 roll dup floor cvi sub mul "
+      "add 255 div} if} if} bind";
+  return "{16 sub 100 div dup 1.0 le{ dup 0.0 ge{ " + prefix + "Inp_0A2B0" + lookup + "\n\t" +
+         "{128 add 255 div dup 1.0 le{ dup 0.0 ge{ " + prefix + "Inp_0A2B1" + lookup + "\n\t" +
+         "{128 add 255 div dup 1.0 le{ dup 0.0 ge{ " + prefix + "Inp_0A2B2" + lookup + "]\n";
+}
 
-inline const std::string kXyzEncodeAbc =
-    "{dup 1.0 le{dup 0.0 ge{Inp_0A2B0  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch "
-    "ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor "
-    "cvi sub mul add 255 div }if}if }bind\n\t"
-    "{dup 1.0 le{dup 0.0 ge{Inp_0A2B1  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch "
-    "ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor "
-    "cvi sub mul add 255 div }if}if }bind\n\t"
-    "{dup 1.0 le{dup 0.0 ge{Inp_0A2B2  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch "
-    "ceiling cvi 3 index exch get 4 -1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor "
-    "cvi sub mul add 255 div }if}if }bind ]\n";
+inline std::string XyzEncodeAbc(const std::string& prefix) {
+  const std::string lookup =
+      "  dup length 1 sub 3 -1 roll mul dup dup floor cvi exch ceiling cvi 3 index exch get 4 "
+      "-1 roll 3 -1 roll get dup 3 1 roll sub 3 -1 roll dup floor cvi sub mul add 255 div }if}if "
+      "}bind";
+  return "{dup 1.0 le{dup 0.0 ge{" + prefix + "Inp_0A2B0" + lookup + "\n\t" +
+         "{dup 1.0 le{dup 0.0 ge{" + prefix + "Inp_0A2B1" + lookup + "\n\t" +
+         "{dup 1.0 le{dup 0.0 ge{" + prefix + "Inp_0A2B2" + lookup + " ]\n";
+}
 
 inline const std::string kRangeAbc = "/RangeABC [ 0 1 0 1 0 1 ]\n";
 
@@ -63,13 +62,15 @@ inline const std::string kD50LabWhitePoint =
     "{ 0.824905 div dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add} ifelse} bind]\n"
     "/WhitePoint [0.964203 1.000000 0.824905]\n";
 
-inline const std::string kOutputProcedures =
-    "\n"
-    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse Out_0A2B0 exch 255 mul round cvi get 255 div }bind\n"
-    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse Out_0A2B1 exch 255 mul round cvi get 255 div }bind\n"
-    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse Out_0A2B2 exch 255 mul round cvi get 255 div }bind\n"
-    "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse Out_0A2B3 exch 255 mul round cvi get 255 div }bind ]\n"
-    "\n";
+inline std::string OutputProcedures(const std::string& prefix) {
+  std::string text = "\n";
+  for (int k = 0; k < 4; ++k) {
+    text += "{dup 1.0 ge{pop 1.0}{dup 0.0 lt{pop 0.0}if}ifelse " + prefix + "Out_0A2B" +
+            std::to_string(k) + " exch 255 mul round cvi get 255 div }bind" +
+            (k == 3 ? " ]\n" : "\n");
+  }
+  return text + "\n";
+}
 
 inline const std::string kTrailerEnd =
     ">>\nreadonly /ColorRendering defineresource\n%\n% End of file\n%\n";
