@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
@@ -96,8 +97,9 @@ class CrdBuild {
   TagTableList list_;
   ProfileHeader header_;
   SingleWhitePoint white_;
-  std::vector<std::optional<ByteLut>> tables_;  // parallel to list_.entries
-  std::vector<std::string> clutDigits_;          // each table's CLUT in hexadecimal
+  std::vector<std::shared_ptr<const ByteLut>> tables_;  // parallel to list_.entries
+  // Each table's CLUT in hexadecimal, formatted once however many entries share it.
+  std::map<const ByteLut*, std::string> clutDigits_;
   std::array<std::unique_ptr<OutputFile>, 3> files_;
 };
 
@@ -148,25 +150,14 @@ bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
 }
 
 // Every table a pass will write from, duplicates included, in document order, as the
-// requirements take it (ReadCrdTable); then the profile connection space and the white
-// point that every file needs (CrdHeaderRefusal). False after the line of the first
-// refusal.
+// requirements take it (ReadCrdTables, each table read once); then the profile connection
+// space and the white point that every file needs (CrdHeaderRefusal). False after the
+// line of the first refusal.
 bool CrdBuild::CheckTables() {
-  tables_.resize(list_.entries.size());
-  clutDigits_.resize(list_.entries.size());
+  tables_ = ReadCrdTables(list_, header_);
   for (const CrdIntent& intent : kCrdIntents) {
     for (std::size_t k = 0; k < list_.entries.size(); ++k) {
-      const TagEntry& entry = list_.entries[k];
-      if (entry.signature != intent.tag) continue;
-      // Intents often share one table: an entry with the same place in the file is
-      // read once.
-      for (std::size_t read = 0; read < tables_.size() && !tables_[k]; ++read) {
-        const TagEntry& other = list_.entries[read];
-        if (tables_[read] && other.offset == entry.offset && other.size == entry.size) {
-          tables_[k] = tables_[read];
-        }
-      }
-      if (!tables_[k]) tables_[k] = ReadCrdTable(header_, entry);
+      if (list_.entries[k].signature != intent.tag) continue;
       if (!tables_[k]) {
         env_.diag.Err(FormatC("Error in %s Tag\n", SignatureText(intent.tag).c_str()));
         return false;
@@ -190,13 +181,14 @@ void CrdBuild::WriteHeads(const std::string& stem) {
     const int intent = IntentIndex(list_.entries[k].signature);
     if (intent < 0) continue;
     const ByteLut& lut = *tables_[k];
-    clutDigits_[k] = ClutDigits(lut);
+    std::string& digits = clutDigits_[&lut];
+    if (digits.empty()) digits = ClutDigits(lut);
     TextWriter& out = files_[intent]->writer();
     const std::string tablePrefix = TableNamePrefix(kCrdIntents[intent], profileNumber_);
     WriteDownloader(out);
     WriteIntentLines(out, kCrdIntents[intent], profileNumber_, stem);
     WriteHeaderComments(out);
-    WriteTableStrings(out, lut, clutDigits_[k], env_.diag, tablePrefix);
+    WriteTableStrings(out, lut, digits, env_.diag, tablePrefix);
     WriteFixedKeys(out, header_.pcs, tablePrefix);
     WriteMatrixAbc(out, lut, header_.pcs);
   }
@@ -218,7 +210,9 @@ void CrdBuild::WriteTagBlocks() {
 void CrdBuild::WriteRenderTables() {
   for (std::size_t k = list_.entries.size(); k-- > 0;) {
     const int intent = IntentIndex(list_.entries[k].signature);
-    if (intent >= 0) WriteRenderTable(files_[intent]->writer(), *tables_[k], clutDigits_[k]);
+    if (intent >= 0) {
+      WriteRenderTable(files_[intent]->writer(), *tables_[k], clutDigits_[tables_[k].get()]);
+    }
   }
 }
 
@@ -249,7 +243,8 @@ bool CrdBuild::FinishFiles(const std::string& profilePath,
 BuildResult CrdBuild::Run(const std::string& profilePath, const std::string& stem,
                   std::array<std::string, 3>& paths) {
   // Only the tables and the copyright text are read from the tags.
-  static constexpr Signature kRead[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2, sig::kCprt};
+  static constexpr Signature kRead[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2, sig::kB2D0,
+                                        sig::kB2D1, sig::kB2D2, sig::kCprt};
   const ProfileRead read = ReadProfileTags(profilePath, list_, /*demandPrinterClass=*/true,
                                            /*demandRequiredTags=*/true, header_, env_.diag,
                                            TagSelection::Only(kRead));

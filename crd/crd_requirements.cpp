@@ -8,7 +8,9 @@ std::optional<BuildRefusal> CrdRequirements(const ProfileHeader& header, const T
   for (const CrdIntent& intent : kCrdIntents) {
     for (const TagEntry& entry : list.entries) {
       if (entry.signature != intent.tag) continue;
-      if (auto refusal = TableRefusal(header, entry, SampledTableUse::kCrdRenderTable)) {
+      // A version-4 profile's floating-point table where it holds one.
+      const TagEntry& table = TableToSample(list, header, entry);
+      if (auto refusal = TableRefusal(header, table, SampledTableUse::kCrdRenderTable)) {
         return refusal;
       }
     }
@@ -24,7 +26,8 @@ std::optional<BuildRefusal> CrdHeaderRefusal(const ProfileHeader& header) {
 }
 
 std::optional<BuildRefusal> CrdBuildRefusal(const std::string& path) {
-  static constexpr Signature kTables[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2};
+  static constexpr Signature kTables[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2,
+                                          sig::kB2D0, sig::kB2D1, sig::kB2D2};
   BuildReading reading = ReadForBuild(path, kTables);
   if (reading.refusal) return reading.refusal;
   return CrdRequirements(reading.header, reading.list);

@@ -10,7 +10,8 @@
 namespace vomar {
 
 // Why a CRD build refuses a profile already read, at the first of its rules that fails:
-// every B2Ax table it writes from (ReadCrdTable), duplicates included, in document order;
+// every B2Ax table it writes from (ReadCrdTables: a version-4 profile's B2Dn in its
+// place where it holds one), duplicates included, in document order;
 // then what its header must give every file (CrdHeaderRefusal).
 std::optional<BuildRefusal> CrdRequirements(const ProfileHeader& header, const TagTableList& list);
 

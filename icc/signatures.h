@@ -38,6 +38,11 @@ inline constexpr Signature kA2B2 = MakeSignature("A2B2");
 inline constexpr Signature kB2A0 = MakeSignature("B2A0");
 inline constexpr Signature kB2A1 = MakeSignature("B2A1");
 inline constexpr Signature kB2A2 = MakeSignature("B2A2");
+// Floating-point tables ('mpet') of version-4 profiles, used in preference where present.
+inline constexpr Signature kD2B0 = MakeSignature("D2B0");
+inline constexpr Signature kB2D0 = MakeSignature("B2D0");
+inline constexpr Signature kB2D1 = MakeSignature("B2D1");
+inline constexpr Signature kB2D2 = MakeSignature("B2D2");
 inline constexpr Signature kMft1 = MakeSignature("mft1");
 inline constexpr Signature kMft2 = MakeSignature("mft2");
 // The device manufacturer of the printers the downloads are made for.

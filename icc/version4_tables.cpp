@@ -1,12 +1,18 @@
 #include "icc/version4_tables.h"
 
 #include <lcms2.h>
+#include <lcms2_plugin.h>
+#include <sched.h>
 
 #include <algorithm>
-#include <array>
+#include <atomic>
 #include <cmath>
+#include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -14,11 +20,11 @@ namespace vomar {
 namespace {
 
 constexpr std::size_t kHeaderBytes = 128;
-constexpr std::size_t kTagDataOffset = kHeaderBytes + 4 + 12;  // one directory entry
 constexpr std::size_t kTableEntries = 256;
 constexpr Signature kAcsp = MakeSignature("acsp");
 constexpr Signature kMAB = MakeSignature("mAB ");
 constexpr Signature kMBA = MakeSignature("mBA ");
+constexpr Signature kMpet = MakeSignature("mpet");
 
 // 'mft2' tables hold L*a*b* in the older 16-bit encoding in every profile version
 // (L* 100 = 0xFF00, a* 0 = 0x8000, ICC.1:2010 10.10); LittleCMS hands their values on
@@ -38,50 +44,134 @@ struct ContextDeleter {
 struct ProfileCloser {
   void operator()(void* profile) const { cmsCloseProfile(profile); }
 };
+struct PipelineDeleter {
+  void operator()(cmsPipeline* pipeline) const { cmsPipelineFree(pipeline); }
+};
+using Pipeline = std::unique_ptr<cmsPipeline, PipelineDeleter>;
 
 void IgnoreError(cmsContext, cmsUInt32Number, const char*) {}
 
-// One tag of a profile as LittleCMS reads it. The tag alone is handed over, in a profile
-// of its own with the original header, so LittleCMS sees exactly the bytes the reader
-// loaded and checked; the pipeline belongs to that profile.
-class TagPipeline {
+// A profile for LittleCMS made of the original header and the given tags only, so that
+// LittleCMS sees exactly the bytes the reader loaded and checked. LittleCMS reads it
+// through a handler of its own over those bytes: its memory handler would copy them, and
+// reads tables one value at a time.
+class LcmsProfile {
  public:
-  TagPipeline(const ProfileHeader& header, const TagEntry& tag) {
-    if (!tag.loaded) return;
-    const std::size_t dataBytes = (tag.data.size() + 3) / 4 * 4;
-    std::vector<std::uint8_t> bytes(kTagDataOffset + dataBytes, 0);
-    std::copy(header.raw.begin(), header.raw.end(), bytes.begin());
-    PutBigEndian32(bytes, 0, static_cast<std::uint32_t>(bytes.size()));
-    PutBigEndian32(bytes, 36, kAcsp);
-    PutBigEndian32(bytes, kHeaderBytes, 1);
-    PutBigEndian32(bytes, kHeaderBytes + 4, tag.signature);
-    PutBigEndian32(bytes, kHeaderBytes + 8, static_cast<std::uint32_t>(kTagDataOffset));
-    PutBigEndian32(bytes, kHeaderBytes + 12, static_cast<std::uint32_t>(tag.data.size()));
-    std::copy(tag.data.begin(), tag.data.end(), bytes.begin() + kTagDataOffset);
-
+  LcmsProfile(const ProfileHeader& header, std::span<const TagEntry* const> tags) {
+    std::vector<const TagEntry*> loaded;
+    for (const TagEntry* tag : tags) {
+      if (tag != nullptr && tag->loaded) loaded.push_back(tag);
+    }
+    std::size_t size = kHeaderBytes + 4 + 12 * loaded.size();
+    std::vector<std::size_t> offsets;
+    for (const TagEntry* tag : loaded) {
+      offsets.push_back(size);
+      size += (tag->data.size() + 3) / 4 * 4;
+    }
+    if (size > UINT32_MAX) return;
+    bytes_.assign(size, 0);
+    std::copy(header.raw.begin(), header.raw.end(), bytes_.begin());
+    PutBigEndian32(bytes_, 0, static_cast<std::uint32_t>(size));
+    PutBigEndian32(bytes_, 36, kAcsp);
+    PutBigEndian32(bytes_, kHeaderBytes, static_cast<std::uint32_t>(loaded.size()));
+    for (std::size_t k = 0; k < loaded.size(); ++k) {
+      const std::size_t entry = kHeaderBytes + 4 + 12 * k;
+      PutBigEndian32(bytes_, entry, loaded[k]->signature);
+      PutBigEndian32(bytes_, entry + 4, static_cast<std::uint32_t>(offsets[k]));
+      PutBigEndian32(bytes_, entry + 8, static_cast<std::uint32_t>(loaded[k]->data.size()));
+      std::copy(loaded[k]->data.begin(), loaded[k]->data.end(), bytes_.begin() + offsets[k]);
+    }
     context_.reset(cmsCreateContext(nullptr, nullptr));
     if (!context_) return;
     cmsSetLogErrorHandlerTHR(context_.get(), IgnoreError);
-    profile_.reset(cmsOpenProfileFromMemTHR(context_.get(), bytes.data(),
-                                            static_cast<cmsUInt32Number>(bytes.size())));
-    if (!profile_) return;
+    io_.stream = this;
+    io_.ContextID = context_.get();
+    io_.ReportedSize = static_cast<cmsUInt32Number>(size);
+    io_.Read = Read;
+    io_.Seek = Seek;
+    io_.Close = [](cmsIOHANDLER*) -> cmsBool { return TRUE; };  // the bytes are this object's
+    io_.Tell = [](cmsIOHANDLER* io) { return static_cast<LcmsProfile*>(io->stream)->at_; };
+    io_.Write = [](cmsIOHANDLER*, cmsUInt32Number, const void*) -> cmsBool { return FALSE; };
+    profile_.reset(cmsOpenProfileFromIOhandlerTHR(context_.get(), &io_));
+  }
+  LcmsProfile(const LcmsProfile&) = delete;
+  LcmsProfile& operator=(const LcmsProfile&) = delete;
+
+  cmsHPROFILE get() const { return profile_.get(); }
+
+ private:
+  static cmsUInt32Number Read(cmsIOHANDLER* io, void* buffer, cmsUInt32Number size,
+                              cmsUInt32Number count) {
+    auto* self = static_cast<LcmsProfile*>(io->stream);
+    const std::uint64_t bytes = std::uint64_t{size} * count;
+    if (bytes > self->bytes_.size() - self->at_) return 0;
+    const std::uint8_t* from = self->bytes_.data() + self->at_;
+    if (bytes == 2) {  // most reads: one 16-bit table value
+      static_cast<std::uint8_t*>(buffer)[0] = from[0];
+      static_cast<std::uint8_t*>(buffer)[1] = from[1];
+    } else {
+      std::memcpy(buffer, from, static_cast<std::size_t>(bytes));
+    }
+    self->at_ += static_cast<cmsUInt32Number>(bytes);
+    return count;
+  }
+  static cmsBool Seek(cmsIOHANDLER* io, cmsUInt32Number offset) {
+    auto* self = static_cast<LcmsProfile*>(io->stream);
+    if (offset > self->bytes_.size()) return FALSE;
+    self->at_ = offset;
+    return TRUE;
+  }
+
+  std::vector<std::uint8_t> bytes_;
+  cmsUInt32Number at_ = 0;
+  cmsIOHANDLER io_{};
+  // Closed before the handler and the bytes it reads go.
+  std::unique_ptr<std::remove_pointer_t<cmsContext>, ContextDeleter> context_;
+  std::unique_ptr<void, ProfileCloser> profile_;
+};
+
+// How a table's connection-space values are scaled.
+enum class TableScale {
+  kEncoded,    // 0..1 in the newer encodings (and the files' own)
+  kLegacyLab,  // 'mft2': L* 100 at 0xFF00
+  kReal,       // floating-point tables: L* 0..100, a* and b* as numbers, XYZ as is
+};
+
+// 'D2B0'..'D2B2' or 'B2D0'..'B2D2'.
+bool IsFloatingPointTable(Signature tag) {
+  const Signature prefix = tag & ~0xFFu, intent = tag & 0xFF;
+  return (prefix == (MakeSignature("D2B0") & ~0xFFu) ||
+          prefix == (MakeSignature("B2D0") & ~0xFFu)) &&
+         intent >= '0' && intent <= '2';
+}
+
+// One tag as LittleCMS reads it; the pipeline belongs to the tag's own profile.
+class TagPipeline {
+ public:
+  TagPipeline(const ProfileHeader& header, const TagEntry& tag) : profile_(header, Tags(tag)) {
+    if (!tag.loaded || profile_.get() == nullptr) return;
     const Signature type = tag.data.size() >= 4 ? ReadBigEndian32(tag.data.data()) : 0;
-    // Only lookup-table types: LittleCMS would read others (a multi-processing element
-    // tag, say) that no writer here is meant for.
-    if (type != sig::kMft1 && type != sig::kMft2 && type != kMAB && type != kMBA) return;
-    legacyLab_ = type == sig::kMft2;
+    // Only lookup-table types, and multi-process elements in the floating-point tags:
+    // LittleCMS would read other types that no writer here is meant for.
+    if (type == kMpet ? !IsFloatingPointTable(tag.signature)
+                      : type != sig::kMft1 && type != sig::kMft2 && type != kMAB && type != kMBA) {
+      return;
+    }
+    scale_ = type == kMpet ? TableScale::kReal
+                           : (type == sig::kMft2 ? TableScale::kLegacyLab : TableScale::kEncoded);
     pipeline_ = static_cast<cmsPipeline*>(
         cmsReadTag(profile_.get(), static_cast<cmsTagSignature>(tag.signature)));
   }
 
   const cmsPipeline* get() const { return pipeline_; }
-  bool legacyLab() const { return legacyLab_; }
+  TableScale scale() const { return scale_; }
 
  private:
-  std::unique_ptr<std::remove_pointer_t<cmsContext>, ContextDeleter> context_;
-  std::unique_ptr<void, ProfileCloser> profile_;
+  static std::array<const TagEntry*, 1> Tags(const TagEntry& tag) { return {&tag}; }
+
+  LcmsProfile profile_;
   cmsPipeline* pipeline_ = nullptr;  // owned by the profile
-  bool legacyLab_ = false;
+  TableScale scale_ = TableScale::kEncoded;
 };
 
 struct Channels {
@@ -118,13 +208,43 @@ SampledTableCheck Check(const ProfileHeader& header, const TagPipeline& table,
   return check;
 }
 
-// The value LittleCMS takes as input at grid node j of g along input `channel`.
-double NodeInput(SampledTableUse use, Signature pcs, bool legacyLab, int channel, int j, int g) {
+int GridPointsFor(SampledTableUse use) {
+  return use == SampledTableUse::kInkSimulationTable ? kSampledSimulationGridPoints
+                                                     : kSampledRenderGridPoints;
+}
+
+// The colour, in real units, that grid node j of g stands for along input `channel`.
+double RealNode(SampledTableUse use, Signature pcs, int channel, int j, int g) {
+  const double position = static_cast<double>(j) / (g - 1);
+  switch (use) {
+    case SampledTableUse::kInkSimulationTable:
+      return position;  // device values
+    case SampledTableUse::kCrdRenderTable:
+      if (pcs == sig::kXyz) return 2 * position;
+      return channel == 0 ? 100 * position : 255 * position - 128;
+    case SampledTableUse::kInkRenderTable:
+      return channel == 0 ? 100 * position : 256 * position - 128;
+  }
+  return position;
+}
+
+// A colour in real units as the table takes it.
+double Encode(SampledTableUse use, Signature pcs, TableScale scale, int channel, double value) {
+  if (use == SampledTableUse::kInkSimulationTable || scale == TableScale::kReal) return value;
+  if (pcs == sig::kXyz) return std::clamp(value * kXyzScale, 0.0, 1.0);
+  const double unit = channel == 0 ? value / 100 : (value + 128) / 255;
+  return std::clamp(scale == TableScale::kLegacyLab ? unit * kLegacyLabScale : unit, 0.0, 1.0);
+}
+
+// The value the table takes at grid node j of g along `channel`, with no scaling.
+double EncodedNode(SampledTableUse use, Signature pcs, TableScale scale, int channel, int j,
+                   int g) {
+  if (scale == TableScale::kReal) return RealNode(use, pcs, channel, j, g);
   const double position = static_cast<double>(j) / (g - 1);
   double value = position;
   switch (use) {
     case SampledTableUse::kInkSimulationTable:
-      return position;  // device values
+      return position;
     case SampledTableUse::kCrdRenderTable:
       if (pcs == sig::kXyz) return std::min(1.0, 2 * position * kXyzScale);
       break;
@@ -133,12 +253,100 @@ double NodeInput(SampledTableUse use, Signature pcs, bool legacyLab, int channel
       if (channel > 0) value = std::min(1.0, position * 256 / 255);
       break;
   }
-  return legacyLab ? value * kLegacyLabScale : value;
+  return scale == TableScale::kLegacyLab ? value * kLegacyLabScale : value;
 }
 
-std::uint8_t ToByte(double value) {
-  return static_cast<std::uint8_t>(std::clamp(std::lround(value * 255), 0L, 255L));
+// Moves one colour (real units of the PCS) by the scaling, in XYZ.
+void Scale(const BlackPointScaling& scaling, Signature pcs, double* values) {
+  cmsCIEXYZ xyz{values[0], values[1], values[2]};
+  const cmsCIELab lab{values[0], values[1], values[2]};
+  if (pcs == sig::kLab) cmsLab2XYZ(nullptr, &xyz, &lab);
+  const cmsCIEXYZ* white = cmsD50_XYZ();
+  auto move = [](double v, double from, double to, double n) {
+    return (v - from) * (n - to) / (n - from) + to;
+  };
+  xyz = {move(xyz.X, scaling.from[0], scaling.to[0], white->X),
+         move(xyz.Y, scaling.from[1], scaling.to[1], white->Y),
+         move(xyz.Z, scaling.from[2], scaling.to[2], white->Z)};
+  if (pcs == sig::kXyz) {
+    values[0] = xyz.X, values[1] = xyz.Y, values[2] = xyz.Z;
+    return;
+  }
+  cmsCIELab moved;
+  cmsXYZ2Lab(nullptr, &moved, &xyz);
+  values[0] = moved.L, values[1] = moved.a, values[2] = moved.b;
 }
+
+// The inputs of a three-input table along its axes. Black-point scaling is separable:
+// L* (or X, Y, Z) depends on its own axis, a* on L* and a*, b* on L* and b*; so the first
+// axis holds g values and the other two g·g, indexed [first][own].
+struct GridAxes {
+  int g = 0;
+  std::vector<float> first;   // g
+  std::vector<float> second;  // g·g
+  std::vector<float> third;   // g·g
+};
+
+GridAxes AxesFor(SampledTableUse use, Signature pcs, TableScale scale,
+                 const std::optional<BlackPointScaling>& scaling) {
+  GridAxes axes;
+  const int g = axes.g = GridPointsFor(use);
+  const auto n = static_cast<std::size_t>(g);
+  axes.first.resize(n);
+  axes.second.resize(n * n);
+  axes.third.resize(n * n);
+  for (int i = 0; i < g; ++i) {
+    for (int j = 0; j < g; ++j) {
+      const std::size_t at = static_cast<std::size_t>(i) * n + static_cast<std::size_t>(j);
+      if (!scaling) {
+        axes.first[static_cast<std::size_t>(i)] =
+            static_cast<float>(EncodedNode(use, pcs, scale, 0, i, g));
+        axes.second[at] = static_cast<float>(EncodedNode(use, pcs, scale, 1, j, g));
+        axes.third[at] = static_cast<float>(EncodedNode(use, pcs, scale, 2, j, g));
+        continue;
+      }
+      double colour[3] = {RealNode(use, pcs, 0, i, g), RealNode(use, pcs, 1, j, g),
+                          RealNode(use, pcs, 2, j, g)};
+      Scale(*scaling, pcs, colour);
+      axes.first[static_cast<std::size_t>(i)] =
+          static_cast<float>(Encode(use, pcs, scale, 0, colour[0]));
+      axes.second[at] = static_cast<float>(Encode(use, pcs, scale, 1, colour[1]));
+      axes.third[at] = static_cast<float>(Encode(use, pcs, scale, 2, colour[2]));
+    }
+  }
+  return axes;
+}
+
+// A value 0..1 as the nearest of 255 steps.
+std::uint8_t ToByte(double value) {
+  if (!(value > 0)) return 0;  // also NaN
+  if (value >= 1) return 255;
+  return static_cast<std::uint8_t>(value * 255 + 0.5);
+}
+
+// Writes one point's outputs as bytes in the file's encoding.
+class OutputBytes {
+ public:
+  OutputBytes(SampledTableUse use, TableScale scale) {
+    if (use != SampledTableUse::kInkSimulationTable) return;
+    // Lab out of an 'mft2' table is rescaled to the file's 8-bit encoding; Lab in real
+    // units becomes L*/100, (a* + 128)/255.
+    if (scale == TableScale::kLegacyLab) multiply_ = {1 / kLegacyLabScale, 1 / kLegacyLabScale,
+                                                      1 / kLegacyLabScale, 1};
+    if (scale == TableScale::kReal) {
+      multiply_ = {0.01, 1 / 255.0, 1 / 255.0, 1};
+      add_ = {0, 128 / 255.0, 128 / 255.0, 0};
+    }
+  }
+  std::uint8_t operator()(int channel, double value) const {
+    const auto k = static_cast<std::size_t>(channel);
+    return ToByte(value * multiply_[k] + add_[k]);
+  }
+
+ private:
+  std::array<double, 4> multiply_ = {1, 1, 1, 1};
+  std::array<double, 4> add_ = {0, 0, 0, 0};
+};
 
 ByteLut IdentityByteLut(int inputs, int outputs, int grid) {
   ByteLut lut;
@@ -157,46 +365,412 @@ ByteLut IdentityByteLut(int inputs, int outputs, int grid) {
   return lut;
 }
 
-ByteLut Sample(const ProfileHeader& header, const TagPipeline& table, SampledTableUse use) {
-  const Channels channels = ChannelsFor(use);
-  const int g = use == SampledTableUse::kInkSimulationTable ? kSampledSimulationGridPoints
-                                                            : kSampledRenderGridPoints;
-  ByteLut lut = IdentityByteLut(channels.inputs, channels.outputs, g);
-  std::array<std::vector<float>, 4> nodes;
-  for (int channel = 0; channel < channels.inputs; ++channel) {
-    for (int j = 0; j < g; ++j) {
-      nodes[static_cast<std::size_t>(channel)].push_back(static_cast<float>(
-          NodeInput(use, header.pcs, table.legacyLab(), channel, j, g)));
+// One curve of a curve set, evaluated as LittleCMS defines it: a tabulated curve by linear
+// interpolation between its entries, any other through LittleCMS.
+class CurveValue {
+ public:
+  explicit CurveValue(const cmsToneCurve* curve) : curve_(curve) {
+    if (cmsGetToneCurveParametricType(curve) == 0 && !cmsIsToneCurveMultisegment(curve) &&
+        cmsGetToneCurveEstimatedTableEntries(curve) >= 2) {
+      table_ = cmsGetToneCurveEstimatedTable(curve);
+      last_ = cmsGetToneCurveEstimatedTableEntries(curve) - 1;
     }
   }
-  // Encoded Lab out of an 'mft2' table is rescaled to the file's 8-bit encoding.
-  const double outputScale =
-      use == SampledTableUse::kInkSimulationTable && table.legacyLab() ? 1 / kLegacyLabScale : 1;
+  // A table whose entries lie on the straight line from 0 to 1: the value passes unchanged.
+  bool Identity() const {
+    if (table_ == nullptr) return false;
+    for (std::size_t k = 0; k <= last_; ++k) {
+      if (table_[k] != static_cast<cmsUInt16Number>(std::lround(65535.0 * k / last_))) return false;
+    }
+    return true;
+  }
+  double operator()(double value) const {
+    if (table_ == nullptr) return cmsEvalToneCurveFloat(curve_, static_cast<float>(value));
+    const double position = std::clamp(value, 0.0, 1.0) * last_;
+    const std::size_t at = std::min(static_cast<std::size_t>(position), last_ - 1);
+    const double low = table_[at];
+    return (low + (table_[at + 1] - low) * (position - static_cast<double>(at))) / 65535.0;
+  }
 
+ private:
+  const cmsToneCurve* curve_;
+  const cmsUInt16Number* table_ = nullptr;
+  std::size_t last_ = 0;
+};
+
+// Where a value falls between two grid points of a CLUT axis.
+struct Cell {
+  std::size_t offset;  // of the lower point along the axis, in table entries
+  double fraction;
+};
+
+// How the grid of a three-input table is read between its points.
+enum class Interpolation {
+  // By LittleCMS, as it reads the tag: the stages after those that act per channel run
+  // node by node, so the bytes are those of the whole pipeline evaluated at each node.
+  kAsStored,
+  // Here, trilinearly: as LittleCMS's transforms read the PCS-to-device tables of Lab
+  // profiles (such profiles are built for it).
+  kTrilinear,
+  // Here, tetrahedrally: as they read the others.
+  kTetrahedral,
+};
+
+// A three-input table whose grid sampling separates: the stages before the CLUT that act
+// on each channel alone (curve sets, diagonal matrices) run once per axis value through
+// LittleCMS. The rest runs per node: through LittleCMS (kAsStored), or, where it is a CLUT
+// and curve sets, here (the grid interpolated, the curves by their own definition).
+class SeparableTable {
+ public:
+  // Nothing when `interpolation` is not kAsStored and the table is not a CLUT and curve
+  // sets after its per-channel stages.
+  static std::unique_ptr<SeparableTable> Of(const cmsPipeline* pipeline,
+                                            Interpolation interpolation) {
+    auto table = std::unique_ptr<SeparableTable>(new SeparableTable);
+    table->interpolation_ = interpolation;
+    const cmsContext context = cmsGetPipelineContextID(pipeline);
+    table->outputs_ = cmsPipelineOutputChannels(pipeline);
+    table->front_.reset(cmsPipelineAlloc(context, 3, 3));
+    table->rest_.reset(cmsPipelineAlloc(context, 3, static_cast<cmsUInt32Number>(table->outputs_)));
+    if (!table->front_ || !table->rest_) return nullptr;
+    cmsStage* stage = cmsPipelineGetPtrToFirstStage(pipeline);
+    for (; stage != nullptr && ActsPerChannel(stage); stage = cmsStageNext(stage)) {
+      if (!Append(table->front_.get(), stage)) return nullptr;
+    }
+    if (interpolation == Interpolation::kAsStored) {
+      // A CLUT followed by curve sets only: the curves are applied here, through LittleCMS,
+      // once per value the CLUT gives rather than once per node.
+      if (stage != nullptr && cmsStageType(stage) == cmsSigCLutElemType &&
+          table->TakeStoredCurves(cmsStageNext(stage))) {
+        return Append(table->rest_.get(), stage) ? std::move(table) : nullptr;
+      }
+      table->storedCurves_.clear();
+      for (; stage != nullptr; stage = cmsStageNext(stage)) {
+        if (!Append(table->rest_.get(), stage)) return nullptr;
+      }
+      return table;
+    }
+    if (stage == nullptr || !table->TakeClut(stage)) return nullptr;
+    table->curves_.resize(table->outputs_);
+    for (stage = cmsStageNext(stage); stage != nullptr; stage = cmsStageNext(stage)) {
+      // Curves after a float CLUT may reach beyond 0..1, where only LittleCMS knows them.
+      if (cmsStageType(stage) != cmsSigCurveSetElemType || table->floatClut_) return nullptr;
+      const auto* set = static_cast<const _cmsStageToneCurvesData*>(cmsStageData(stage));
+      if (set == nullptr || set->nCurves != table->outputs_) return nullptr;
+      for (std::size_t k = 0; k < table->outputs_; ++k) {
+        const CurveValue curve(set->TheCurves[k]);
+        if (!curve.Identity()) table->curves_[k].push_back(curve);
+      }
+    }
+    return table;
+  }
+
+  // Each node (i, j, k) of the axes: the outputs into `write(point, channel, value)`.
+  template <typename Write>
+  void Sample(const GridAxes& axes, Write write) const {
+    const auto g = static_cast<std::size_t>(axes.g);
+    // The per-channel stages at each axis value: the first axis's values depend on it
+    // alone, the others' on the first and their own.
+    std::vector<float> first(g), second(g * g), third(g * g);
+    for (std::size_t i = 0; i < g; ++i) {
+      for (std::size_t j = 0; j < g; ++j) {
+        const std::size_t at = i * g + j;
+        const float in[3] = {axes.first[i], axes.second[at], axes.third[at]};
+        float out[3];
+        cmsPipelineEvalFloat(in, out, front_.get());
+        first[i] = out[0];
+        second[at] = out[1];
+        third[at] = out[2];
+      }
+    }
+    if (interpolation_ == Interpolation::kAsStored) {
+      StoredCurveValues curves(storedCurves_);
+      ForEachNode(g, [&](std::size_t point, std::size_t i, std::size_t j, std::size_t k) {
+        const float in[3] = {first[i], second[i * g + j], third[i * g + k]};
+        float out[4];
+        cmsPipelineEvalFloat(in, out, rest_.get());
+        for (std::size_t c = 0; c < outputs_; ++c) {
+          write(point, static_cast<int>(c), curves(c, out[c]));
+        }
+      });
+      return;
+    }
+    std::vector<Cell> firstCells(g), secondCells(g * g), thirdCells(g * g);
+    for (std::size_t at = 0; at < g * g; ++at) {
+      if (at < g) firstCells[at] = CellOf(0, first[at]);
+      secondCells[at] = CellOf(1, second[at]);
+      thirdCells[at] = CellOf(2, third[at]);
+    }
+    double values[4];
+    ForEachNode(g, [&](std::size_t point, std::size_t i, std::size_t j, std::size_t k) {
+      const Cell &x = firstCells[i], &y = secondCells[i * g + j], &z = thirdCells[i * g + k];
+      if (interpolation_ == Interpolation::kTrilinear) {
+        InterpolateTrilinear(x, y, z, values);
+      } else {
+        InterpolateTetrahedral(x, y, z, values);
+      }
+      for (std::size_t c = 0; c < outputs_; ++c) {
+        double value = values[c];
+        for (const CurveValue& curve : curves_[c]) value = curve(value);
+        write(point, static_cast<int>(c), value);
+      }
+    });
+  }
+
+ private:
+  SeparableTable() = default;
+
+  static bool ActsPerChannel(const cmsStage* stage) {
+    if (cmsStageInputChannels(stage) != 3 || cmsStageOutputChannels(stage) != 3) return false;
+    if (cmsStageType(stage) == cmsSigCurveSetElemType) return true;
+    if (cmsStageType(stage) != cmsSigMatrixElemType) return false;
+    const auto* matrix = static_cast<const _cmsStageMatrixData*>(cmsStageData(stage));
+    for (int row = 0; row < 3; ++row) {
+      for (int column = 0; column < 3; ++column) {
+        if (row != column && matrix->Double[row * 3 + column] != 0) return false;
+      }
+    }
+    return true;
+  }
+
+  // A copy of `stage` at the end of `pipeline`, which owns it.
+  static bool Append(cmsPipeline* pipeline, const cmsStage* stage) {
+    cmsStage* copy = cmsStageDup(const_cast<cmsStage*>(stage));
+    return copy != nullptr && cmsPipelineInsertStage(pipeline, cmsAT_END, copy);
+  }
+
+  // The curve sets from `stage` on, when nothing else follows, as each output's curves in
+  // order.
+  bool TakeStoredCurves(const cmsStage* stage) {
+    storedCurves_.assign(outputs_, {});
+    for (; stage != nullptr; stage = cmsStageNext(stage)) {
+      if (cmsStageType(stage) != cmsSigCurveSetElemType) return false;
+      const auto* set = static_cast<const _cmsStageToneCurvesData*>(cmsStageData(stage));
+      if (set == nullptr || set->nCurves != outputs_) return false;
+      for (std::size_t k = 0; k < outputs_; ++k) storedCurves_[k].push_back(set->TheCurves[k]);
+    }
+    return true;
+  }
+
+  // Each output's curves applied to a value as LittleCMS applies them. A 16-bit CLUT gives
+  // at most 65,536 different values per output: each one's result is kept once computed.
+  class StoredCurveValues {
+   public:
+    explicit StoredCurveValues(const std::vector<std::vector<const cmsToneCurve*>>& curves)
+        : curves_(curves), known_(curves.size()) {}
+    float operator()(std::size_t channel, float value) {
+      if (channel >= curves_.size() || curves_[channel].empty()) return value;
+      const long key = value >= 0 ? static_cast<long>(value * 65535.0 + 0.5) : -1;
+      const bool keyed = key >= 0 && key <= 65535 && static_cast<float>(key) / 65535.0f == value;
+      std::vector<float>& known = known_[channel];
+      if (keyed && !known.empty() && !std::isnan(known[static_cast<std::size_t>(key)])) {
+        return known[static_cast<std::size_t>(key)];
+      }
+      float result = value;
+      for (const cmsToneCurve* curve : curves_[channel]) result = cmsEvalToneCurveFloat(curve, result);
+      if (keyed) {
+        if (known.empty()) known.assign(65536, std::numeric_limits<float>::quiet_NaN());
+        known[static_cast<std::size_t>(key)] = result;
+      }
+      return result;
+    }
+
+   private:
+    const std::vector<std::vector<const cmsToneCurve*>>& curves_;
+    std::vector<std::vector<float>> known_;
+  };
+
+  // `stage` as the grid interpolated here: a CLUT of three inputs and at least two points
+  // along each, its values converted to 0..1 once rather than at every corner of every cell.
+  bool TakeClut(const cmsStage* stage) {
+    if (cmsStageType(stage) != cmsSigCLutElemType || cmsStageInputChannels(stage) != 3 ||
+        cmsStageOutputChannels(stage) != outputs_ || outputs_ > 4) {
+      return false;
+    }
+    const auto* clut = static_cast<const _cmsStageCLutData*>(cmsStageData(stage));
+    if (clut == nullptr || clut->Params == nullptr) return false;
+    std::size_t stride = outputs_;
+    for (int d = 2; d >= 0; --d) {
+      points_[d] = clut->Params->nSamples[d];
+      stride_[d] = stride;
+      if (points_[d] < 2) return false;
+      stride *= points_[d];
+    }
+    if (clut->nEntries != stride) return false;
+    floatClut_ = clut->HasFloatValues;
+    if (floatClut_) {
+      clut_.assign(clut->Tab.TFloat, clut->Tab.TFloat + stride);
+    } else {
+      clut_.resize(stride);
+      for (std::size_t k = 0; k < stride; ++k) clut_[k] = clut->Tab.T[k] / 65535.0f;
+    }
+    return true;
+  }
+
+  // Calls `visit(point, i, j, k)` for every node, the last index fastest.
+  template <typename Visit>
+  static void ForEachNode(std::size_t g, Visit visit) {
+    std::size_t point = 0;
+    for (std::size_t i = 0; i < g; ++i) {
+      for (std::size_t j = 0; j < g; ++j) {
+        for (std::size_t k = 0; k < g; ++k) visit(point++, i, j, k);
+      }
+    }
+  }
+
+  Cell CellOf(int axis, float value) const {
+    const double unit = value > 0 ? std::min(1.0, static_cast<double>(value)) : 0.0;  // NaN: 0
+    const double position = unit * static_cast<double>(points_[axis] - 1);
+    const std::size_t low = std::min(static_cast<std::size_t>(position), points_[axis] - 2);
+    return {low * stride_[axis], position - static_cast<double>(low)};
+  }
+
+  void InterpolateTrilinear(const Cell& x, const Cell& y, const Cell& z, double* out) const {
+    const float* p = clut_.data() + x.offset + y.offset + z.offset;
+    const std::size_t dx = stride_[0], dy = stride_[1], dz = stride_[2];
+    const double rx = x.fraction, ry = y.fraction, rz = z.fraction;
+    auto lerp = [](double a, double b, double t) { return a + (b - a) * t; };
+    for (std::size_t k = 0; k < outputs_; ++k) {
+      const double c00 = lerp(p[k], p[dz + k], rz);
+      const double c01 = lerp(p[dy + k], p[dy + dz + k], rz);
+      const double c10 = lerp(p[dx + k], p[dx + dz + k], rz);
+      const double c11 = lerp(p[dx + dy + k], p[dx + dy + dz + k], rz);
+      out[k] = lerp(lerp(c00, c01, ry), lerp(c10, c11, ry), rx);
+    }
+  }
+
+  // The cell split into six tetrahedra by the order of the fractions; the value is
+  // interpolated along the path from the low corner to the high one through that order.
+  void InterpolateTetrahedral(const Cell& x, const Cell& y, const Cell& z, double* out) const {
+    const std::size_t dx = stride_[0], dy = stride_[1], dz = stride_[2];
+    const double rx = x.fraction, ry = y.fraction, rz = z.fraction;
+    std::size_t step1, step2;
+    double f1, f2, f3;
+    if (rx >= ry && ry >= rz) {
+      step1 = dx, step2 = dy, f1 = rx, f2 = ry, f3 = rz;
+    } else if (rx >= rz && rz >= ry) {
+      step1 = dx, step2 = dz, f1 = rx, f2 = rz, f3 = ry;
+    } else if (rz >= rx && rx >= ry) {
+      step1 = dz, step2 = dx, f1 = rz, f2 = rx, f3 = ry;
+    } else if (ry >= rx && rx >= rz) {
+      step1 = dy, step2 = dx, f1 = ry, f2 = rx, f3 = rz;
+    } else if (ry >= rz && rz >= rx) {
+      step1 = dy, step2 = dz, f1 = ry, f2 = rz, f3 = rx;
+    } else {
+      step1 = dz, step2 = dy, f1 = rz, f2 = ry, f3 = rx;
+    }
+    const float* p0 = clut_.data() + x.offset + y.offset + z.offset;
+    const float* p1 = p0 + step1;
+    const float* p2 = p1 + step2;
+    const float* p3 = p0 + dx + dy + dz;
+    for (std::size_t k = 0; k < outputs_; ++k) {
+      out[k] = p0[k] + (p1[k] - p0[k]) * f1 + (p2[k] - p1[k]) * f2 + (p3[k] - p2[k]) * f3;
+    }
+  }
+
+  Interpolation interpolation_ = Interpolation::kAsStored;
+  std::size_t outputs_ = 0;
+  Pipeline front_;
+  Pipeline rest_;  // kAsStored
+  std::vector<std::vector<const cmsToneCurve*>> storedCurves_;  // kAsStored, after rest_
+  std::size_t points_[3] = {};
+  std::size_t stride_[3] = {};
+  bool floatClut_ = false;
+  std::vector<float> clut_;
+  std::vector<std::vector<CurveValue>> curves_;  // per output, in order
+};
+
+// Every node through the whole pipeline, one at a time: tables that do not separate, and
+// the four-dimensional one.
+template <typename Write>
+void SampleNodeByNode(const cmsPipeline* pipeline, const GridAxes& axes, int inputs,
+                      int outputs, Write write) {
+  const auto g = static_cast<std::size_t>(axes.g);
   std::size_t points = 1;
-  for (int k = 0; k < channels.inputs; ++k) points *= static_cast<std::size_t>(g);
-  lut.clut.resize(points * static_cast<std::size_t>(channels.outputs));
-  std::array<int, 4> index{};  // the last input varies fastest
+  for (int k = 0; k < inputs; ++k) points *= g;
+  std::array<std::size_t, 4> index{};  // the last input varies fastest
   float in[4] = {};
   float out[4] = {};
-  std::uint8_t* bytes = lut.clut.data();
   for (std::size_t point = 0; point < points; ++point) {
-    for (int channel = 0; channel < channels.inputs; ++channel) {
-      in[channel] = nodes[static_cast<std::size_t>(channel)][static_cast<std::size_t>(index[channel])];
+    if (inputs == 4) {
+      for (std::size_t c = 0; c < 4; ++c) in[c] = axes.first[index[c]];
+    } else {
+      in[0] = axes.first[index[0]];
+      in[1] = axes.second[index[0] * g + index[1]];
+      in[2] = axes.third[index[0] * g + index[2]];
     }
-    cmsPipelineEvalFloat(in, out, table.get());
-    for (int k = 0; k < channels.outputs; ++k) *bytes++ = ToByte(out[k] * outputScale);
-    for (int channel = channels.inputs - 1; channel >= 0; --channel) {
-      if (++index[channel] < g) break;
-      index[channel] = 0;
+    cmsPipelineEvalFloat(in, out, pipeline);
+    for (int k = 0; k < outputs; ++k) write(point, k, out[k]);
+    for (int channel = inputs - 1; channel >= 0; --channel) {
+      if (++index[static_cast<std::size_t>(channel)] < g) break;
+      index[static_cast<std::size_t>(channel)] = 0;
     }
   }
+}
+
+ByteLut Sample(const ProfileHeader& header, const TagPipeline& table, SampledTableUse use,
+               const std::optional<BlackPointScaling>& scaling) {
+  const Channels channels = ChannelsFor(use);
+  const GridAxes axes = AxesFor(use, header.pcs, table.scale(),
+                                use == SampledTableUse::kInkSimulationTable ? std::nullopt
+                                                                            : scaling);
+  ByteLut lut = IdentityByteLut(channels.inputs, channels.outputs, axes.g);
+  std::size_t points = 1;
+  for (int k = 0; k < channels.inputs; ++k) points *= static_cast<std::size_t>(axes.g);
+  const auto outputs = static_cast<std::size_t>(channels.outputs);
+  lut.clut.resize(points * outputs);
+  const OutputBytes bytes(use, table.scale());
+  auto write = [&](std::size_t point, int channel, double value) {
+    lut.clut[point * outputs + static_cast<std::size_t>(channel)] = bytes(channel, value);
+  };
+  // A table sampled at its own colours keeps the bytes of the whole pipeline at each node;
+  // one sampled elsewhere (a scaled black, floating-point tables) is read as LittleCMS's
+  // transforms read it.
+  Interpolation interpolation = Interpolation::kAsStored;
+  if (scaling || table.scale() == TableScale::kReal) {
+    interpolation = header.pcs == sig::kLab && table.scale() != TableScale::kReal
+                        ? Interpolation::kTrilinear
+                        : Interpolation::kTetrahedral;
+  }
+  std::unique_ptr<SeparableTable> separable;
+  if (channels.inputs == 3) {
+    separable = SeparableTable::Of(table.get(), interpolation);
+    if (!separable) separable = SeparableTable::Of(table.get(), Interpolation::kAsStored);
+  }
+  if (separable) {
+    separable->Sample(axes, write);
+  } else {
+    SampleNodeByNode(table.get(), axes, channels.inputs, channels.outputs, write);
+  }
   return lut;
+}
+
+// Processors this process may run on.
+unsigned AvailableCores() {
+  cpu_set_t set;
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(CPU_COUNT(&set));
+  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 }  // namespace
 
 bool IsVersion4Profile(const ProfileHeader& header) { return header.raw[8] == 4; }
+
+Signature FloatingPointTableOf(Signature tag) {
+  const Signature intent = tag & 0xFF;
+  if (intent < '0' || intent > '2') return 0;
+  if (tag - intent == (sig::kB2A0 & ~0xFFu)) return (MakeSignature("B2D0") & ~0xFFu) | intent;
+  if (tag - intent == (sig::kA2B0 & ~0xFFu)) return (MakeSignature("D2B0") & ~0xFFu) | intent;
+  return 0;
+}
+
+const TagEntry& TableToSample(const TagTableList& list, const ProfileHeader& header,
+                              const TagEntry& entry) {
+  const Signature floating = FloatingPointTableOf(entry.signature);
+  if (!IsVersion4Profile(header) || floating == 0) return entry;
+  const TagEntry* table = list.Find(floating);
+  return table != nullptr ? *table : entry;
+}
 
 SampledTableCheck CheckSampledTable(const ProfileHeader& header, const TagEntry& tag,
                                     SampledTableUse use) {
@@ -207,15 +781,56 @@ SampledTableCheck CheckSampledTable(const ProfileHeader& header, const TagEntry&
   }
 }
 
-std::optional<ByteLut> SampleVersion4Table(const ProfileHeader& header, const TagEntry& tag,
-                                           SampledTableUse use) {
+std::optional<XyzColour> DetectBlackPoint(const ProfileHeader& header,
+                                          std::span<const TagEntry* const> tags, int intent,
+                                          BlackPointRole role) {
   try {
-    const TagPipeline table(header, tag);
-    if (Check(header, table, use).problem != SampledTableProblem::kNone) return std::nullopt;
-    return Sample(header, table, use);
+    const LcmsProfile profile(header, tags);
+    if (profile.get() == nullptr) return std::nullopt;
+    cmsCIEXYZ black{};
+    const auto lcmsIntent = static_cast<cmsUInt32Number>(intent);
+    const bool found = role == BlackPointRole::kSource
+                           ? cmsDetectBlackPoint(&black, profile.get(), lcmsIntent, 0)
+                           : cmsDetectDestinationBlackPoint(&black, profile.get(), lcmsIntent, 0);
+    if (!found) return std::nullopt;
+    return XyzColour{black.X, black.Y, black.Z};
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
+}
+
+std::optional<ByteLut> SampleVersion4Table(const ProfileHeader& header, const TagEntry& tag,
+                                           SampledTableUse use,
+                                           const std::optional<BlackPointScaling>& scaling) {
+  try {
+    const TagPipeline table(header, tag);
+    if (Check(header, table, use).problem != SampledTableProblem::kNone) return std::nullopt;
+    return Sample(header, table, use, scaling);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+void SampleVersion4Tables(std::span<SamplingJob> jobs) {
+  std::atomic<std::size_t> next{0};
+  auto work = [&jobs, &next] {
+    for (std::size_t k = next++; k < jobs.size(); k = next++) {
+      SamplingJob& job = jobs[k];
+      job.result = SampleVersion4Table(*job.header, *job.tag, job.use, job.scaling);
+    }
+  };
+  const std::size_t helpers =
+      std::min<std::size_t>(jobs.size(), AvailableCores()) - (jobs.empty() ? 0 : 1);
+  std::vector<std::thread> threads;
+  for (std::size_t k = 0; k < helpers; ++k) {
+    try {
+      threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no thread to spare: this one does the rest
+    }
+  }
+  work();
+  for (std::thread& thread : threads) thread.join();
 }
 
 }  // namespace vomar

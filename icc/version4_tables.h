@@ -1,12 +1,17 @@
-// Version-4 printer profiles: their lookup tables ('mAB ', 'mBA ', and the 'mft1'/'mft2'
-// tables a version-4 profile may still hold) are read by LittleCMS as pipelines and
-// evaluated directly, the profile's own table for the intent and nothing else (no
-// rendering intent or black-point handling of a colour transform), and sampled on a grid
-// into the byte form the PostScript writers print: identity input and output tables, an
-// identity matrix and a byte CLUT. Version-2 profiles never come here.
+// Version-4 printer profiles: their lookup tables ('mAB ', 'mBA ', the 'mft1'/'mft2'
+// tables a version-4 profile may still hold, and the floating-point 'mpet' tables
+// 'D2Bx'/'B2Dx', which are used in preference where present) are read by LittleCMS as
+// pipelines and evaluated directly, the profile's own table for the intent, at the colour
+// each node of the file's grid stands for, and sampled into the byte form the PostScript
+// writers print: identity input and output tables, an identity matrix and a byte CLUT.
+// Where a source whose black differs from the table's meets it, the node's colour is
+// first moved by the black-point scaling the field's colour engines apply. Version-2
+// profiles never come here.
 #pragma once
 
+#include <array>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "icc/lut.h"
@@ -16,6 +21,16 @@ namespace vomar {
 
 // True when the profile's major version (byte 8) is 4.
 bool IsVersion4Profile(const ProfileHeader& header);
+
+// The floating-point table that stands beside an integer one: 'B2D0'..'B2D2' for
+// 'B2A0'..'B2A2', 'D2B0'..'D2B2' for 'A2B0'..'A2B2'; 0 for any other tag.
+Signature FloatingPointTableOf(Signature tag);
+
+// The table a file is written from for `entry`, an A2Bx or B2Ax entry of `list`: in a
+// version-4 profile the floating-point table of the same intent where the list holds one
+// (the first in directory order), else the entry itself.
+const TagEntry& TableToSample(const TagTableList& list, const ProfileHeader& header,
+                              const TagEntry& entry);
 
 // The table a file is written from decides where its grid nodes lie and what its bytes
 // mean, so it decides where the profile's table is sampled.
@@ -54,9 +69,47 @@ struct SampledTableCheck {
 SampledTableCheck CheckSampledTable(const ProfileHeader& header, const TagEntry& tag,
                                     SampledTableUse use);
 
-// The sampled byte form of the tag for `use`; nothing when CheckSampledTable finds a
+// A colour in CIE XYZ (D50), Y 1 for the white.
+using XyzColour = std::array<double, 3>;
+
+// Black-point scaling: each XYZ component moved so that the black `from` becomes `to`
+// while the D50 white stays, X' = (X - from)·(Xn - to)/(Xn - from) + to.
+struct BlackPointScaling {
+  XyzColour from{};
+  XyzColour to{};
+  bool operator<(const BlackPointScaling& other) const {
+    return from != other.from ? from < other.from : to < other.to;
+  }
+  bool operator==(const BlackPointScaling& other) const = default;
+};
+
+// Whether the profile is the source or the destination of the connection.
+enum class BlackPointRole { kSource, kDestination };
+
+// The black point LittleCMS detects for the profile made of `header` and `tags` (the
+// tables the detection may read) in ICC rendering intent `intent`; nothing when it
+// detects none or cannot read the profile.
+std::optional<XyzColour> DetectBlackPoint(const ProfileHeader& header,
+                                          std::span<const TagEntry* const> tags, int intent,
+                                          BlackPointRole role);
+
+// The sampled byte form of the tag for `use`, each node's colour first moved by
+// `scaling` where given (render tables only); nothing when CheckSampledTable finds a
 // problem or memory runs out.
 std::optional<ByteLut> SampleVersion4Table(const ProfileHeader& header, const TagEntry& tag,
-                                           SampledTableUse use);
+                                           SampledTableUse use,
+                                           const std::optional<BlackPointScaling>& scaling = {});
+
+// One table to sample, and its result.
+struct SamplingJob {
+  const ProfileHeader* header = nullptr;
+  const TagEntry* tag = nullptr;
+  SampledTableUse use = SampledTableUse::kCrdRenderTable;
+  std::optional<BlackPointScaling> scaling;
+  std::optional<ByteLut> result;
+};
+
+// SampleVersion4Table for every job, several at once where the machine has cores to spare.
+void SampleVersion4Tables(std::span<SamplingJob> jobs);
 
 }  // namespace vomar

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string_view>
@@ -25,6 +26,8 @@ namespace vomar {
 namespace {
 
 constexpr const char* kFileSuffix = "_INKSimulation";
+// The ink file connects the simulation's A2B0 to the output's B2A0: the perceptual intent.
+constexpr int kPerceptual = 0;
 // The file name is held in 256 bytes: the stem leaves room for the suffix.
 constexpr std::size_t kMaxStemBytes = 241;
 
@@ -60,23 +63,23 @@ BuildResult WriteWhitePointsAndEchoCopyright(const TagTableList& list,
 }
 
 using TableWriter = TableResult (*)(const std::uint8_t*, std::size_t, TextWriter&);
-using SampledTableWriter = TableResult (*)(const ProfileHeader&, const TagEntry&, TextWriter&);
+using SampledTableWriter = std::function<TableResult(const TagEntry&)>;
 
 // Writes every table of the profile in `role`, walking from the last, with `write`
-// (version-2 profiles) or `writeSampled` (version-4 profiles, whose sampler checks the
-// table by the rule InkTableRefusal applies): kFailed after `failure` at the first the
-// requirements refuse (or whose writer runs out of memory). `written` is set once a table
-// has been written.
+// (version-2 profiles) or `writeSampled` (version-4 profiles, given the table the entry is
+// written from, whose sampler checks it by the rule InkTableRefusal applies): kFailed
+// after `failure` at the first the requirements refuse (or whose writer runs out of
+// memory). `written` is set once a table has been written.
 BuildResult WriteTableTags(const TagTableList& list, const ProfileHeader& header,
-                           InkProfileRole role, TableWriter write, SampledTableWriter writeSampled,
-                           TextWriter& out, const Diagnostics& diag, const char* failure,
-                           bool& written) {
+                           InkProfileRole role, TableWriter write,
+                           const SampledTableWriter& writeSampled, TextWriter& out,
+                           const Diagnostics& diag, const char* failure, bool& written) {
   const bool sampled = IsVersion4Profile(header);
   for (auto entry = list.entries.rbegin(); entry != list.entries.rend(); ++entry) {
     if (entry->signature != InkTableTag(role) || IsPassedOver(header, *entry)) continue;
     const bool fits = sampled || !InkTableRefusal(header, *entry, role);
     const TableResult result = !fits    ? TableResult::kRefused
-                               : sampled ? writeSampled(header, *entry, out)
+                               : sampled ? writeSampled(TableToSample(list, header, *entry))
                                          : write(entry->data.data(), entry->data.size(), out);
     if (result != TableResult::kWritten) {
       diag.Err(failure);
@@ -99,6 +102,7 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
   written_ = Written{};
   messageShown_ = false;
   stampFailed_ = false;
+  simulationTable_.reset();
   ReleaseTagList(list_);
   if (!ProfilePathsFit(simulationProfilePath, outputProfilePath)) return BuildResult::kFailed;
 
@@ -188,7 +192,7 @@ BuildResult InkSimulationBuilder::WriteInkHeader(TextWriter& out,
 BuildResult InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
                                                const std::string& simulationProfilePath) {
   ProfileHeader header;
-  static constexpr Signature kRead[] = {sig::kA2B0, sig::kCprt};
+  static constexpr Signature kRead[] = {sig::kA2B0, sig::kD2B0, sig::kCprt};
   if (!ReadProfile(simulationProfilePath, true, header, TagSelection::Only(kRead))) return BuildResult::kFailed;
   environment_.diag.Out("Making a CRD...\n");
 
@@ -196,10 +200,19 @@ BuildResult InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
       list_, header, environment_.diag, [&] { WriteSimulationWhitePoint(out, header); });
 
   if (header.pcs != sig::kLab) return result;
+  const auto writeSampled = [&](const TagEntry& table) {
+    return WriteSampledSimulationLut(header, table, out);
+  };
   if (WriteTableTags(list_, header, InkProfileRole::kSimulation, WriteSimulationLut,
-                     WriteSampledSimulationLut, out, environment_.diag, "Error in A2B0 Tag\n",
+                     writeSampled, out, environment_.diag, "Error in A2B0 Tag\n",
                      written_.simulationTable) != BuildResult::kBuilt) {
     return BuildResult::kFailed;
+  }
+  // The list goes when the step ends: its table is kept rather than copied.
+  if (const TagEntry* entry = list_.Find(sig::kA2B0)) {
+    const TagEntry& table = TableToSample(list_, header, *entry);
+    simulationHeader_ = header;
+    simulationTable_ = std::move(list_.entries[static_cast<std::size_t>(&table - list_.entries.data())]);
   }
   return result;
 }
@@ -218,7 +231,7 @@ BuildResult InkSimulationBuilder::WriteRenderingHeader(TextWriter& out,
 BuildResult InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
                                               const std::string& outputProfilePath) {
   ProfileHeader header;
-  static constexpr Signature kRead[] = {sig::kB2A0, sig::kCprt};
+  static constexpr Signature kRead[] = {sig::kB2A0, sig::kB2D0, sig::kCprt};
   if (!ReadProfile(outputProfilePath, true, header, TagSelection::Only(kRead))) return BuildResult::kFailed;
   environment_.diag.Out("Making a CRD...\n");
 
@@ -229,12 +242,29 @@ BuildResult InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
   });
 
   if (!lab) return result;
-  if (WriteTableTags(list_, header, InkProfileRole::kOutput, WriteRenderingLut,
-                     WriteSampledRenderingLut, out, environment_.diag, "Error in B2A0 Tag\n",
+  const auto writeSampled = [&](const TagEntry& table) {
+    // A version-4 output table is connected to the simulation as LittleCMS connects them:
+    // from the simulation's black to the output's where they differ.
+    std::optional<BlackPointScaling> scaling;
+    const TagEntry* tags[] = {&table};
+    const std::optional<XyzColour> from = SimulationBlackPoint();
+    const std::optional<XyzColour> to =
+        DetectBlackPoint(header, tags, kPerceptual, BlackPointRole::kDestination);
+    if (from && to && *from != *to) scaling = BlackPointScaling{*from, *to};
+    return WriteSampledRenderingLut(header, table, out, scaling);
+  };
+  if (WriteTableTags(list_, header, InkProfileRole::kOutput, WriteRenderingLut, writeSampled,
+                     out, environment_.diag, "Error in B2A0 Tag\n",
                      written_.renderTable) != BuildResult::kBuilt) {
     return BuildResult::kFailed;
   }
   return result;
+}
+
+std::optional<XyzColour> InkSimulationBuilder::SimulationBlackPoint() {
+  if (!simulationTable_) return std::nullopt;
+  const TagEntry* tags[] = {&*simulationTable_};
+  return DetectBlackPoint(simulationHeader_, tags, kPerceptual, BlackPointRole::kSource);
 }
 
 BuildResult InkSimulationBuilder::WriteInkTrailer(TextWriter& out,

@@ -1,11 +1,13 @@
 // Turns a CMYK simulation profile and an output profile into one ink-simulation file.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/text_writer.h"
 #include "postscript/build_environment.h"
 #include "icc/profile_reader.h"
+#include "icc/version4_tables.h"
 
 namespace vomar {
 
@@ -57,8 +59,16 @@ class InkSimulationBuilder {
   bool OutputNameFits(const std::string& stem, const std::string& path);
   bool Refuse(MessageId id);
 
+  // The black point the simulation profile gives a connection (as LittleCMS detects it
+  // for the table the file holds), for an output profile of version 4.
+  std::optional<XyzColour> SimulationBlackPoint();
+
   BuildEnvironment environment_;
   TagTableList list_;
+  // The simulation profile's header and the table its /Table was made from, kept from
+  // step 2 for the black point of step 4.
+  ProfileHeader simulationHeader_;
+  std::optional<TagEntry> simulationTable_;
   Written written_;
   bool messageShown_ = false;
   bool stampFailed_ = false;  // the file has no /LATEST line: it is removed

@@ -28,13 +28,15 @@ std::optional<BuildRefusal> InkRequirements(const ProfileHeader& header,
   if (auto refusal = WhitePointRefusal(header)) return refusal;
   for (const TagEntry& entry : list.entries) {
     if (entry.signature != InkTableTag(role)) continue;
-    if (auto refusal = InkTableRefusal(header, entry, role)) return refusal;
+    // A version-4 profile's floating-point table where it holds one.
+    const TagEntry& table = TableToSample(list, header, entry);
+    if (auto refusal = InkTableRefusal(header, table, role)) return refusal;
   }
   return std::nullopt;
 }
 
 std::optional<BuildRefusal> InkBuildRefusal(const std::string& path, InkProfileRole role) {
-  const Signature tables[] = {InkTableTag(role)};
+  const Signature tables[] = {InkTableTag(role), FloatingPointTableOf(InkTableTag(role))};
   BuildReading reading = ReadForBuild(path, tables);
   if (reading.refusal) return reading.refusal;
   return InkRequirements(reading.header, reading.list, role);

@@ -25,8 +25,9 @@ std::optional<BuildRefusal> InkTableRefusal(const ProfileHeader& header, const T
                                             InkProfileRole role);
 
 // Why an ink build refuses the profile in `role`, already read, at the first of its rules
-// that fails: for a Lab profile, the white point, then every table of the role,
-// duplicates included, in directory order. A PCS other than Lab is left to the pair
+// that fails: for a Lab profile, the white point, then every table of the role (a
+// version-4 profile's D2B0 or B2D0 in its place where it holds one), duplicates included,
+// in directory order. A PCS other than Lab is left to the pair
 // check: the builder writes no table from such a profile.
 std::optional<BuildRefusal> InkRequirements(const ProfileHeader& header,
                                             const TagTableList& list, InkProfileRole role);

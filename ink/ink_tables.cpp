@@ -139,8 +139,9 @@ TableResult WriteSampledSimulationLut(const ProfileHeader& header, const TagEntr
 }
 
 TableResult WriteSampledRenderingLut(const ProfileHeader& header, const TagEntry& tag,
-                                     TextWriter& out) {
-  const auto table = SampleVersion4Table(header, tag, SampledTableUse::kInkRenderTable);
+                                     TextWriter& out,
+                                     const std::optional<BlackPointScaling>& scaling) {
+  const auto table = SampleVersion4Table(header, tag, SampledTableUse::kInkRenderTable, scaling);
   if (!table) return TableResult::kRefused;
   PutRenderTable(GridView{table->gridPoints, table->outputChannels, table->clut.data()}, out);
   return TableResult::kWritten;

@@ -8,8 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <optional>
+
 #include "common/text_writer.h"
 #include "icc/profile_reader.h"
+#include "icc/version4_tables.h"
 
 namespace vomar {
 
@@ -30,11 +33,13 @@ TableResult WriteSimulationLut(const std::uint8_t* data, std::size_t size, TextW
 TableResult WriteRenderingLut(const std::uint8_t* data, std::size_t size, TextWriter& out);
 
 // A version-4 profile's table sampled through LittleCMS (icc/version4_tables.h), in the
-// same text: refused when LittleCMS cannot read it as a table of the right channels.
+// same text: refused when LittleCMS cannot read it as a table of the right channels. The
+// render table's nodes are first moved by `scaling` where given.
 TableResult WriteSampledSimulationLut(const ProfileHeader& header, const TagEntry& tag,
                                       TextWriter& out);
 TableResult WriteSampledRenderingLut(const ProfileHeader& header, const TagEntry& tag,
-                                     TextWriter& out);
+                                     TextWriter& out,
+                                     const std::optional<BlackPointScaling>& scaling = {});
 
 // One lut8 ('mft1') tag, its type not looked at.
 TableResult WriteDefgTable(const std::uint8_t* data, std::size_t size, TextWriter& out);

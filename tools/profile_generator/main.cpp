@@ -33,7 +33,11 @@ constexpr const char* kUsage =
     "  --ktrc               add 'kTRC'\n"
     "  --illuminant X,Y,Z   header illuminant (default 0.9642,1.0,0.8249)\n"
     "  --curved-inputs      input tables x^0.5 on every table, the grid sampled to match\n"
-    "  --curved-outputs     output tables y^2 on every table, the grid sampled to match\n";
+    "  --curved-outputs     output tables y^2 on every table, the grid sampled to match\n"
+    "  --perceptual-black   perceptual and saturation tables on the perceptual reference\n"
+    "                       medium (black at L* 3.14), as in version-4 profiles\n"
+    "  --float-tables       D2B0..2/B2D0..2 floating-point tables holding the transform,\n"
+    "                       and A2Bx/B2Ax tables that differ from them (L*, inks x0.7)\n";
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "make-test-profile: %s\n", problem);
@@ -95,6 +99,10 @@ int main(int argc, char** argv) {
       options.curvedInputs = true;
     } else if (option == "--curved-outputs") {
       options.curvedOutputs = true;
+    } else if (option == "--perceptual-black") {
+      options.perceptualReferenceBlack = true;
+    } else if (option == "--float-tables") {
+      options.floatTables = true;
     } else if (option.rfind("--", 0) == 0) {
       if (!hasValue) return Usage(("missing value after " + option).c_str());
       ++k;

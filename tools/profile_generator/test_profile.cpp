@@ -89,6 +89,30 @@ cmsInt32Number StoreValue(const cmsUInt16Number[], cmsUInt16Number out[], void* 
   return TRUE;
 }
 
+// The same for a float CLUT: nodes and values as real numbers.
+struct FloatSamplerCargo {
+  int inputs = 0;
+  int outputs = 0;
+  std::vector<double> nodes;
+  std::vector<double> values;
+  std::size_t next = 0;
+};
+
+cmsInt32Number CollectFloatNode(const cmsFloat32Number in[], cmsFloat32Number[], void* cargo) {
+  auto* state = static_cast<FloatSamplerCargo*>(cargo);
+  state->nodes.insert(state->nodes.end(), in, in + state->inputs);
+  return TRUE;
+}
+
+cmsInt32Number StoreFloatValue(const cmsFloat32Number[], cmsFloat32Number out[], void* cargo) {
+  auto* state = static_cast<FloatSamplerCargo*>(cargo);
+  const std::size_t at = state->next++ * static_cast<std::size_t>(state->outputs);
+  for (int k = 0; k < state->outputs; ++k) {
+    out[k] = static_cast<cmsFloat32Number>(state->values[at + static_cast<std::size_t>(k)]);
+  }
+  return TRUE;
+}
+
 // The curved tables: the square root on the way in, the square on the way out. The grid
 // is sampled through their inverses.
 double CurveIn(double x) { return std::sqrt(x); }
@@ -199,6 +223,58 @@ void PatchHeader(const TestProfileOptions& options, std::vector<std::uint8_t>& b
   }
 }
 
+// Connection-space colours in real units (L*, a*, b* or X, Y, Z), three numbers each,
+// and the 16-bit encodings tables hold them in.
+enum class PcsEncoding { kLab, kLegacyLab, kXyz };
+
+void DecodePcs(PcsEncoding encoding, const cmsUInt16Number* words, double* values) {
+  if (encoding == PcsEncoding::kXyz) {
+    cmsCIEXYZ xyz;
+    cmsXYZEncoded2Float(&xyz, words);
+    values[0] = xyz.X, values[1] = xyz.Y, values[2] = xyz.Z;
+    return;
+  }
+  cmsCIELab lab;
+  (encoding == PcsEncoding::kLab ? cmsLabEncoded2Float : cmsLabEncoded2FloatV2)(&lab, words);
+  values[0] = lab.L, values[1] = lab.a, values[2] = lab.b;
+}
+
+void EncodePcs(PcsEncoding encoding, const double* values, cmsUInt16Number* words) {
+  if (encoding == PcsEncoding::kXyz) {
+    const cmsCIEXYZ xyz{values[0], values[1], values[2]};
+    cmsFloat2XYZEncoded(words, &xyz);
+    return;
+  }
+  const cmsCIELab lab{values[0], values[1], values[2]};
+  (encoding == PcsEncoding::kLab ? cmsFloat2LabEncoded : cmsFloat2LabEncodedV2)(words, &lab);
+}
+
+// Moves the black of a connection-space colour (real units) from `from` to `to` (XYZ),
+// each XYZ component scaled about the D50 white, as black-point scaling does.
+void MoveBlack(bool xyzPcs, const cmsCIEXYZ& from, const cmsCIEXYZ& to, double* values) {
+  cmsCIEXYZ xyz{values[0], values[1], values[2]};
+  cmsCIELab lab{values[0], values[1], values[2]};
+  if (!xyzPcs) cmsLab2XYZ(nullptr, &xyz, &lab);
+  const cmsCIEXYZ* white = cmsD50_XYZ();
+  auto move = [](double v, double a, double b, double n) {
+    return std::max(0.0, (v - a) * (n - b) / (n - a) + b);
+  };
+  xyz = {move(xyz.X, from.X, to.X, white->X), move(xyz.Y, from.Y, to.Y, white->Y),
+         move(xyz.Z, from.Z, to.Z, white->Z)};
+  if (xyzPcs) {
+    values[0] = xyz.X, values[1] = xyz.Y, values[2] = xyz.Z;
+    return;
+  }
+  cmsXYZ2Lab(nullptr, &lab, &xyz);
+  values[0] = lab.L, values[1] = lab.a, values[2] = lab.b;
+}
+
+constexpr cmsCIEXYZ kZeroBlack = {0, 0, 0};
+constexpr cmsCIEXYZ kPerceptualBlack = {cmsPERCEPTUAL_BLACK_X, cmsPERCEPTUAL_BLACK_Y,
+                                        cmsPERCEPTUAL_BLACK_Z};
+// How far the integer tables of a profile with floating-point tables stray from them.
+constexpr double kStrayFactor = 0.7;
+
 // The tables of one profile: transforms between the source profile and the PCS.
 class TableMaker {
  public:
@@ -217,31 +293,63 @@ class TableMaker {
     // lut16 tables hold Lab in the older 16-bit encoding, 'mAB '/'mBA ' in the newer.
     const bool legacyLab = options_.lut16 && !options_.multiFunctionTables;
     pcsFormat_ = xyz ? TYPE_XYZ_16 : (legacyLab ? TYPE_LabV2_16 : TYPE_Lab_16);
+    encoding_ = xyz ? PcsEncoding::kXyz : (legacyLab ? PcsEncoding::kLegacyLab : PcsEncoding::kLab);
+    realFormat_ = xyz ? TYPE_XYZ_DBL : TYPE_Lab_DBL;
     return pcs_ && lab_;
   }
 
   Pipeline DeviceToPcs(int intent) {
-    Transform transform(Make(source_.get(), TYPE_CMYK_16, pcs_.get(), pcsFormat_, intent));
-    if (!transform) return nullptr;
     return Build(4, 3, [&](const auto& nodes, auto& values, std::size_t count) {
-      cmsDoTransform(transform.get(), nodes.data(), values.data(),
-                     static_cast<cmsUInt32Number>(count));
+      std::vector<double> device(nodes.begin(), nodes.end());
+      for (double& value : device) value /= 65535.0;
+      std::vector<double> pcs(count * 3);
+      if (!ToPcs(intent, device, pcs, /*stray=*/options_.floatTables)) return;
+      for (std::size_t k = 0; k < count; ++k) EncodePcs(encoding_, &pcs[3 * k], &values[3 * k]);
     });
   }
+
+  // False once a transform could not be made: the tables built since are not to be used.
+  bool ok() const { return ok_; }
 
   // The tables of the three intents differ (the source shares one table among them):
   // intent k scales the ink amounts by 1 - 0.05k.
   Pipeline PcsToDevice(int intent) {
-    Transform transform(Make(pcs_.get(), pcsFormat_, source_.get(), TYPE_CMYK_16, intent));
-    if (!transform) return nullptr;
-    const double scale = 1.0 - 0.05 * intent;
     return Build(3, 4, [&](const auto& nodes, auto& values, std::size_t count) {
-      cmsDoTransform(transform.get(), nodes.data(), values.data(),
-                     static_cast<cmsUInt32Number>(count));
-      for (auto& value : values) {
-        value = static_cast<cmsUInt16Number>(std::lround(value * scale));
-      }
+      std::vector<double> pcs(count * 3);
+      for (std::size_t k = 0; k < count; ++k) DecodePcs(encoding_, &nodes[3 * k], &pcs[3 * k]);
+      std::vector<double> device(count * 4);
+      if (!ToDevice(intent, pcs, device, /*stray=*/options_.floatTables)) return;
+      for (std::size_t k = 0; k < values.size(); ++k) values[k] = Word(device[k]);
     });
+  }
+
+  // 'D2Bx': a float CLUT from device values straight to the PCS in real units.
+  Pipeline FloatDeviceToPcs(int intent) {
+    FloatSamplerCargo cargo{4, 3, {}, {}, 0};
+    cmsStage* clut = SampleFloatClut(cargo, [&](std::size_t count) {
+      cargo.values.assign(count * 3, 0);
+      return ToPcs(intent, cargo.nodes, cargo.values, /*stray=*/false);
+    });
+    return FloatPipeline(4, 3, nullptr, clut);
+  }
+
+  // 'B2Dx': a matrix taking the PCS in real units onto the CLUT's 0..1 axes (L*/100,
+  // (a* + 128)/255; X/2), then a float CLUT to device values.
+  Pipeline FloatPcsToDevice(int intent) {
+    const bool xyz = options_.pcs == sig::kXyz;
+    const double scale[3] = {xyz ? 0.5 : 0.01, xyz ? 0.5 : 1 / 255.0, xyz ? 0.5 : 1 / 255.0};
+    const double diagonal[9] = {scale[0], 0, 0, 0, scale[1], 0, 0, 0, scale[2]};
+    const double offset[3] = {0, xyz ? 0 : 128 / 255.0, xyz ? 0 : 128 / 255.0};
+    FloatSamplerCargo cargo{3, 4, {}, {}, 0};
+    cmsStage* clut = SampleFloatClut(cargo, [&](std::size_t count) {
+      std::vector<double> pcs(cargo.nodes);
+      for (std::size_t k = 0; k < pcs.size(); ++k) {
+        pcs[k] = (pcs[k] - offset[k % 3]) / scale[k % 3];
+      }
+      cargo.values.assign(count * 4, 0);
+      return ToDevice(intent, pcs, cargo.values, /*stray=*/false);
+    });
+    return FloatPipeline(3, 4, cmsStageAllocMatrix(context_, 3, 3, diagonal, offset), clut);
   }
 
   // 0 where a PCS colour survives the trip through the device, full scale where not.
@@ -268,6 +376,48 @@ class TableMaker {
   }
 
  private:
+  // The perceptual and saturation tables of a profile on the perceptual reference medium.
+  bool MovesBlack(int intent) const {
+    return options_.perceptualReferenceBlack && intent != INTENT_RELATIVE_COLORIMETRIC;
+  }
+
+  // PCS colours (real units) of device values (0..1), four numbers in, three out.
+  bool ToPcs(int intent, const std::vector<double>& device, std::vector<double>& pcs,
+             bool stray) {
+    Transform transform(Make(source_.get(), TYPE_CMYK_DBL, pcs_.get(), realFormat_, intent));
+    if (!transform) return ok_ = false;
+    std::vector<double> percent(device);
+    for (double& value : percent) value *= 100;
+    cmsDoTransform(transform.get(), percent.data(), pcs.data(),
+                   static_cast<cmsUInt32Number>(pcs.size() / 3));
+    const bool xyz = options_.pcs == sig::kXyz;
+    for (std::size_t k = 0; k < pcs.size(); k += 3) {
+      if (MovesBlack(intent)) MoveBlack(xyz, kZeroBlack, kPerceptualBlack, &pcs[k]);
+      if (stray) {
+        for (int c = 0; c < (xyz ? 3 : 1); ++c) pcs[k + static_cast<std::size_t>(c)] *= kStrayFactor;
+      }
+    }
+    return true;
+  }
+
+  // Device values (0..1) of PCS colours (real units), three numbers in, four out.
+  bool ToDevice(int intent, const std::vector<double>& pcs, std::vector<double>& device,
+                bool stray) {
+    Transform transform(Make(pcs_.get(), realFormat_, source_.get(), TYPE_CMYK_DBL, intent));
+    if (!transform) return ok_ = false;
+    std::vector<double> moved(pcs);
+    if (MovesBlack(intent)) {
+      for (std::size_t k = 0; k < moved.size(); k += 3) {
+        MoveBlack(options_.pcs == sig::kXyz, kPerceptualBlack, kZeroBlack, &moved[k]);
+      }
+    }
+    cmsDoTransform(transform.get(), moved.data(), device.data(),
+                   static_cast<cmsUInt32Number>(moved.size() / 3));
+    const double scale = (1.0 - 0.05 * intent) * (stray ? kStrayFactor : 1.0) / 100;
+    for (double& value : device) value = std::clamp(value * scale, 0.0, 1.0);
+    return true;
+  }
+
   void* Make(void* in, cmsUInt32Number inFormat, void* out, cmsUInt32Number outFormat,
              int intent) {
     return cmsCreateTransformTHR(context_, in, inFormat, out, outFormat,
@@ -283,12 +433,51 @@ class TableMaker {
                       function);
   }
 
+  // A float CLUT of the profile's grid whose node values `fill` computes from the nodes
+  // collected in `cargo`; nullptr on failure.
+  template <typename Fill>
+  cmsStage* SampleFloatClut(FloatSamplerCargo& cargo, Fill fill) {
+    cmsStage* clut = cmsStageAllocCLutFloat(
+        context_, static_cast<cmsUInt32Number>(options_.gridPoints),
+        static_cast<cmsUInt32Number>(cargo.inputs), static_cast<cmsUInt32Number>(cargo.outputs),
+        nullptr);
+    if (clut == nullptr) return nullptr;
+    if (!cmsStageSampleCLutFloat(clut, CollectFloatNode, &cargo, SAMPLER_INSPECT) ||
+        !fill(cargo.nodes.size() / static_cast<std::size_t>(cargo.inputs)) ||
+        !cmsStageSampleCLutFloat(clut, StoreFloatValue, &cargo, 0)) {
+      cmsStageFree(clut);
+      return nullptr;
+    }
+    return clut;
+  }
+
+  // `first` (optional) then `clut`, owned by the pipeline; nullptr when either is missing.
+  Pipeline FloatPipeline(int inputs, int outputs, cmsStage* first, cmsStage* clut) {
+    Pipeline pipeline(cmsPipelineAlloc(context_, static_cast<cmsUInt32Number>(inputs),
+                                       static_cast<cmsUInt32Number>(outputs)));
+    bool built = pipeline != nullptr && clut != nullptr;
+    if (built && first != nullptr) {
+      built = cmsPipelineInsertStage(pipeline.get(), cmsAT_END, first);
+      first = nullptr;
+    }
+    if (built) {
+      built = cmsPipelineInsertStage(pipeline.get(), cmsAT_END, clut);
+      clut = nullptr;
+    }
+    if (first != nullptr) cmsStageFree(first);
+    if (clut != nullptr) cmsStageFree(clut);
+    return built ? std::move(pipeline) : nullptr;
+  }
+
   cmsContext context_;
   const TestProfileOptions& options_;
   Profile source_;
   Profile pcs_;
   Profile lab_;
   cmsUInt32Number pcsFormat_ = 0;
+  cmsUInt32Number realFormat_ = 0;
+  PcsEncoding encoding_ = PcsEncoding::kLab;
+  bool ok_ = true;
 };
 
 bool Fail(std::string* error, const std::string& text, const Lcms& lcms) {
@@ -305,7 +494,7 @@ bool WriteTables(cmsContext context, cmsHPROFILE profile, const TestProfileOptio
   for (int intent = 0; intent < 3; ++intent) {
     if (Omitted(options, deviceToPcs[intent])) continue;
     Pipeline table = maker.DeviceToPcs(intent);
-    if (!table || !cmsWriteTag(profile, deviceToPcs[intent], table.get())) {
+    if (!table || !maker.ok() || !cmsWriteTag(profile, deviceToPcs[intent], table.get())) {
       *error = "cannot write " + SignatureText(deviceToPcs[intent]);
       return false;
     }
@@ -313,8 +502,19 @@ bool WriteTables(cmsContext context, cmsHPROFILE profile, const TestProfileOptio
   for (int intent = 0; intent < 3; ++intent) {
     if (Omitted(options, pcsToDevice[intent])) continue;
     Pipeline table = maker.PcsToDevice(intent);
-    if (!table || !cmsWriteTag(profile, pcsToDevice[intent], table.get())) {
+    if (!table || !maker.ok() || !cmsWriteTag(profile, pcsToDevice[intent], table.get())) {
       *error = "cannot write " + SignatureText(pcsToDevice[intent]);
+      return false;
+    }
+  }
+  const cmsTagSignature floatDeviceToPcs[3] = {cmsSigDToB0Tag, cmsSigDToB1Tag, cmsSigDToB2Tag};
+  const cmsTagSignature floatPcsToDevice[3] = {cmsSigBToD0Tag, cmsSigBToD1Tag, cmsSigBToD2Tag};
+  for (int intent = 0; options.floatTables && intent < 3; ++intent) {
+    Pipeline toPcs = maker.FloatDeviceToPcs(intent);
+    Pipeline toDevice = maker.FloatPcsToDevice(intent);
+    if (!toPcs || !toDevice || !cmsWriteTag(profile, floatDeviceToPcs[intent], toPcs.get()) ||
+        !cmsWriteTag(profile, floatPcsToDevice[intent], toDevice.get())) {
+      *error = "cannot write the floating-point tables";
       return false;
     }
   }

@@ -1,8 +1,9 @@
 // CMYK printer profiles for tests, written with LittleCMS from tables sampled out of
 // Ghostscript's default CMYK profile (or another). Every A2Bx/B2Ax table is a lut8
 // ('mft1') or lut16 ('mft2') table of the chosen grid, with identity or curved input and
-// output tables, or for a version-4 profile an 'mAB '/'mBA ' table; the output is the
-// same for the same options.
+// output tables, or for a version-4 profile an 'mAB '/'mBA ' table; optionally with
+// floating-point D2Bx/B2Dx tables beside them. The output is the same for the same
+// options.
 #pragma once
 
 #include <array>
@@ -42,6 +43,15 @@ struct TestProfileOptions {
   // same transform: the form of press profiles whose lut8 tables have curved inputs.
   bool curvedInputs = false;
   bool curvedOutputs = false;
+  // The perceptual and saturation tables on the ICC's perceptual reference medium, whose
+  // black is not zero (L* about 3.14), as in version-4 profiles: the source's perceptual
+  // black (taken as zero, as in a version-2 profile) is moved there.
+  bool perceptualReferenceBlack = false;
+  // Floating-point tables 'D2B0'..'D2B2' and 'B2D0'..'B2D2' ('mpet': a matrix and a float
+  // CLUT of the chosen grid, the connection space in real units) holding the transform,
+  // and A2Bx/B2Ax tables that deliberately differ from them (L* times 0.7 out of A2Bx,
+  // inks times 0.7 out of B2Ax), as in profiles made to show which table an engine reads.
+  bool floatTables = false;
 };
 
 // The profile's bytes; false (and `error` set) when LittleCMS could not build or save it.
