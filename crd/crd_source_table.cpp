@@ -20,12 +20,11 @@ int IntentOf(Signature tag) {
 // The scaling a version-4 table of `intent` is sampled with: none for the colorimetric
 // intent, whose tables are relative to the medium; for the others, from a zero black to
 // the table's own (the ICC's perceptual reference black for version 4).
-std::optional<BlackPointScaling> ScalingFor(const ProfileHeader& header, const TagEntry& table,
-                                            int intent) {
+std::optional<BlackPointScaling> ScalingFor(const ProfileHeader& header, int intent) {
   if (intent == 1) return std::nullopt;
-  const TagEntry* tags[] = {&table};
+  // For a version-4 CMYK profile the detection reads no table: the header decides.
   const std::optional<XyzColour> black =
-      DetectBlackPoint(header, tags, intent, BlackPointRole::kDestination);
+      DetectBlackPoint(header, {}, intent, BlackPointRole::kDestination);
   if (!black || *black == XyzColour{}) return std::nullopt;
   return BlackPointScaling{XyzColour{}, *black};
 }
@@ -54,7 +53,7 @@ std::vector<std::shared_ptr<const ByteLut>> ReadCrdTables(const TagTableList& li
     if (intent < 0) continue;
     const TagEntry& table = sampled ? TableToSample(list, header, entry) : entry;
     std::optional<BlackPointScaling> scaling;
-    if (sampled) scaling = ScalingFor(header, table, intent);
+    if (sampled) scaling = ScalingFor(header, intent);
     const auto [known, added] = firstWithKey.try_emplace({table.offset, table.size, scaling}, k);
     if (!added) {
       jobOf[k] = jobOf[known->second];

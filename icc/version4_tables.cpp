@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -53,8 +52,8 @@ void IgnoreError(cmsContext, cmsUInt32Number, const char*) {}
 
 // A profile for LittleCMS made of the original header and the given tags only, so that
 // LittleCMS sees exactly the bytes the reader loaded and checked. LittleCMS reads it
-// through a handler of its own over those bytes: its memory handler would copy them, and
-// reads tables one value at a time.
+// through a handler of its own over the header, a directory and the tags' own bytes: its
+// memory handler would copy them all, and it reads tables one value at a time.
 class LcmsProfile {
  public:
   LcmsProfile(const ProfileHeader& header, std::span<const TagEntry* const> tags) {
@@ -63,24 +62,21 @@ class LcmsProfile {
       if (tag != nullptr && tag->loaded) loaded.push_back(tag);
     }
     std::size_t size = kHeaderBytes + 4 + 12 * loaded.size();
-    std::vector<std::size_t> offsets;
-    for (const TagEntry* tag : loaded) {
-      offsets.push_back(size);
-      size += (tag->data.size() + 3) / 4 * 4;
-    }
-    if (size > UINT32_MAX) return;
-    bytes_.assign(size, 0);
-    std::copy(header.raw.begin(), header.raw.end(), bytes_.begin());
-    PutBigEndian32(bytes_, 0, static_cast<std::uint32_t>(size));
-    PutBigEndian32(bytes_, 36, kAcsp);
-    PutBigEndian32(bytes_, kHeaderBytes, static_cast<std::uint32_t>(loaded.size()));
+    head_.assign(size, 0);
+    std::copy(header.raw.begin(), header.raw.end(), head_.begin());
+    PutBigEndian32(head_, 36, kAcsp);
+    PutBigEndian32(head_, kHeaderBytes, static_cast<std::uint32_t>(loaded.size()));
     for (std::size_t k = 0; k < loaded.size(); ++k) {
       const std::size_t entry = kHeaderBytes + 4 + 12 * k;
-      PutBigEndian32(bytes_, entry, loaded[k]->signature);
-      PutBigEndian32(bytes_, entry + 4, static_cast<std::uint32_t>(offsets[k]));
-      PutBigEndian32(bytes_, entry + 8, static_cast<std::uint32_t>(loaded[k]->data.size()));
-      std::copy(loaded[k]->data.begin(), loaded[k]->data.end(), bytes_.begin() + offsets[k]);
+      PutBigEndian32(head_, entry, loaded[k]->signature);
+      PutBigEndian32(head_, entry + 4, static_cast<std::uint32_t>(size));
+      PutBigEndian32(head_, entry + 8, static_cast<std::uint32_t>(loaded[k]->data.size()));
+      tags_.push_back({size, loaded[k]->data.data(), loaded[k]->data.size()});
+      size += (loaded[k]->data.size() + 3) / 4 * 4;
+      if (size > UINT32_MAX) return;
     }
+    size_ = size;
+    PutBigEndian32(head_, 0, static_cast<std::uint32_t>(size));
     context_.reset(cmsCreateContext(nullptr, nullptr));
     if (!context_) return;
     cmsSetLogErrorHandlerTHR(context_.get(), IgnoreError);
@@ -88,10 +84,18 @@ class LcmsProfile {
     io_.ContextID = context_.get();
     io_.ReportedSize = static_cast<cmsUInt32Number>(size);
     io_.Read = Read;
-    io_.Seek = Seek;
-    io_.Close = [](cmsIOHANDLER*) -> cmsBool { return TRUE; };  // the bytes are this object's
-    io_.Tell = [](cmsIOHANDLER* io) { return static_cast<LcmsProfile*>(io->stream)->at_; };
+    io_.Seek = [](cmsIOHANDLER* io, cmsUInt32Number offset) -> cmsBool {
+      auto* self = static_cast<LcmsProfile*>(io->stream);
+      if (offset > self->size_) return FALSE;
+      self->MoveTo(offset);
+      return TRUE;
+    };
+    io_.Close = [](cmsIOHANDLER*) -> cmsBool { return TRUE; };  // nothing of its own
+    io_.Tell = [](cmsIOHANDLER* io) {
+      return static_cast<cmsUInt32Number>(static_cast<LcmsProfile*>(io->stream)->at_);
+    };
     io_.Write = [](cmsIOHANDLER*, cmsUInt32Number, const void*) -> cmsBool { return FALSE; };
+    MoveTo(0);
     profile_.reset(cmsOpenProfileFromIOhandlerTHR(context_.get(), &io_));
   }
   LcmsProfile(const LcmsProfile&) = delete;
@@ -100,30 +104,94 @@ class LcmsProfile {
   cmsHPROFILE get() const { return profile_.get(); }
 
  private:
+  // Where a tag's bytes lie in the profile.
+  struct Piece {
+    std::size_t offset;
+    const std::uint8_t* data;
+    std::size_t size;
+  };
+
   static cmsUInt32Number Read(cmsIOHANDLER* io, void* buffer, cmsUInt32Number size,
                               cmsUInt32Number count) {
     auto* self = static_cast<LcmsProfile*>(io->stream);
-    const std::uint64_t bytes = std::uint64_t{size} * count;
-    if (bytes > self->bytes_.size() - self->at_) return 0;
-    const std::uint8_t* from = self->bytes_.data() + self->at_;
-    if (bytes == 2) {  // most reads: one 16-bit table value
-      static_cast<std::uint8_t*>(buffer)[0] = from[0];
-      static_cast<std::uint8_t*>(buffer)[1] = from[1];
-    } else {
-      std::memcpy(buffer, from, static_cast<std::size_t>(bytes));
+    const std::size_t bytes = std::size_t{size} * count;
+    if (bytes > self->size_ - self->at_) return 0;
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    // Most reads: a value or a few from the stretch the last one read from.
+    if (bytes <= self->available_) {
+      if (bytes <= 8) {  // one value, or a grid point's few: no call for them
+        for (std::size_t k = 0; k < bytes; ++k) out[k] = self->next_[k];
+      } else {
+        std::memcpy(out, self->next_, bytes);
+      }
+      self->next_ += bytes;
+      self->available_ -= bytes;
+      self->at_ += bytes;
+      return count;
     }
-    self->at_ += static_cast<cmsUInt32Number>(bytes);
+    for (std::size_t done = 0; done < bytes;) {
+      const std::size_t at = self->at_ + done;
+      const std::uint8_t* from = nullptr;
+      std::size_t available = 0;  // bytes from `at` that `from` holds, or that are padding
+      if (at < self->head_.size()) {
+        from = self->head_.data() + at;
+        available = self->head_.size() - at;
+      } else {
+        const Piece* piece = self->PieceAt(at);
+        const std::size_t into = at - piece->offset;
+        if (into < piece->size) {
+          from = piece->data + into;
+          available = piece->size - into;
+        } else {
+          available = (piece->size + 3) / 4 * 4 - into;
+        }
+      }
+      const std::size_t now = std::min(available, bytes - done);
+      if (from == nullptr) {
+        std::fill_n(out + done, now, 0);
+      } else {
+        std::memcpy(out + done, from, now);
+      }
+      done += now;
+    }
+    self->MoveTo(self->at_ + bytes);
     return count;
   }
-  static cmsBool Seek(cmsIOHANDLER* io, cmsUInt32Number offset) {
-    auto* self = static_cast<LcmsProfile*>(io->stream);
-    if (offset > self->bytes_.size()) return FALSE;
-    self->at_ = offset;
-    return TRUE;
+
+  // Reads go on from `at`: the stretch of loaded bytes there, if any, is remembered.
+  void MoveTo(std::size_t at) {
+    at_ = at;
+    next_ = nullptr;
+    available_ = 0;
+    if (at < head_.size()) {
+      next_ = head_.data() + at;
+      available_ = head_.size() - at;
+    } else if (at < size_) {
+      const Piece* piece = PieceAt(at);
+      if (at - piece->offset < piece->size) {
+        next_ = piece->data + (at - piece->offset);
+        available_ = piece->size - (at - piece->offset);
+      }
+    }
   }
 
-  std::vector<std::uint8_t> bytes_;
-  cmsUInt32Number at_ = 0;
+  // The tag whose bytes (or padding) hold `at`, which lies past the head.
+  const Piece* PieceAt(std::size_t at) {
+    if (last_ >= tags_.size() || at < tags_[last_].offset ||
+        (last_ + 1 < tags_.size() && at >= tags_[last_ + 1].offset)) {
+      last_ = 0;
+      while (last_ + 1 < tags_.size() && at >= tags_[last_ + 1].offset) ++last_;
+    }
+    return &tags_[last_];
+  }
+
+  std::vector<std::uint8_t> head_;  // header, tag count, directory
+  std::vector<Piece> tags_;
+  std::size_t size_ = 0;
+  std::size_t at_ = 0;
+  const std::uint8_t* next_ = nullptr;  // the bytes at at_, when loaded ones
+  std::size_t available_ = 0;           // how many of them there are
+  std::size_t last_ = 0;                // the piece the last read met
   cmsIOHANDLER io_{};
   // Closed before the handler and the bytes it reads go.
   std::unique_ptr<std::remove_pointer_t<cmsContext>, ContextDeleter> context_;
@@ -438,13 +506,6 @@ class SeparableTable {
       if (!Append(table->front_.get(), stage)) return nullptr;
     }
     if (interpolation == Interpolation::kAsStored) {
-      // A CLUT followed by curve sets only: the curves are applied here, through LittleCMS,
-      // once per value the CLUT gives rather than once per node.
-      if (stage != nullptr && cmsStageType(stage) == cmsSigCLutElemType &&
-          table->TakeStoredCurves(cmsStageNext(stage))) {
-        return Append(table->rest_.get(), stage) ? std::move(table) : nullptr;
-      }
-      table->storedCurves_.clear();
       for (; stage != nullptr; stage = cmsStageNext(stage)) {
         if (!Append(table->rest_.get(), stage)) return nullptr;
       }
@@ -484,14 +545,11 @@ class SeparableTable {
       }
     }
     if (interpolation_ == Interpolation::kAsStored) {
-      StoredCurveValues curves(storedCurves_);
       ForEachNode(g, [&](std::size_t point, std::size_t i, std::size_t j, std::size_t k) {
         const float in[3] = {first[i], second[i * g + j], third[i * g + k]};
         float out[4];
         cmsPipelineEvalFloat(in, out, rest_.get());
-        for (std::size_t c = 0; c < outputs_; ++c) {
-          write(point, static_cast<int>(c), curves(c, out[c]));
-        }
+        for (std::size_t c = 0; c < outputs_; ++c) write(point, static_cast<int>(c), out[c]);
       });
       return;
     }
@@ -504,10 +562,10 @@ class SeparableTable {
     double values[4];
     ForEachNode(g, [&](std::size_t point, std::size_t i, std::size_t j, std::size_t k) {
       const Cell &x = firstCells[i], &y = secondCells[i * g + j], &z = thirdCells[i * g + k];
-      if (interpolation_ == Interpolation::kTrilinear) {
-        InterpolateTrilinear(x, y, z, values);
+      if (floatClut_) {
+        Interpolate(floats_, 1.0, x, y, z, values);
       } else {
-        InterpolateTetrahedral(x, y, z, values);
+        Interpolate(words_, 1 / 65535.0, x, y, z, values);
       }
       for (std::size_t c = 0; c < outputs_; ++c) {
         double value = values[c];
@@ -539,49 +597,8 @@ class SeparableTable {
     return copy != nullptr && cmsPipelineInsertStage(pipeline, cmsAT_END, copy);
   }
 
-  // The curve sets from `stage` on, when nothing else follows, as each output's curves in
-  // order.
-  bool TakeStoredCurves(const cmsStage* stage) {
-    storedCurves_.assign(outputs_, {});
-    for (; stage != nullptr; stage = cmsStageNext(stage)) {
-      if (cmsStageType(stage) != cmsSigCurveSetElemType) return false;
-      const auto* set = static_cast<const _cmsStageToneCurvesData*>(cmsStageData(stage));
-      if (set == nullptr || set->nCurves != outputs_) return false;
-      for (std::size_t k = 0; k < outputs_; ++k) storedCurves_[k].push_back(set->TheCurves[k]);
-    }
-    return true;
-  }
-
-  // Each output's curves applied to a value as LittleCMS applies them. A 16-bit CLUT gives
-  // at most 65,536 different values per output: each one's result is kept once computed.
-  class StoredCurveValues {
-   public:
-    explicit StoredCurveValues(const std::vector<std::vector<const cmsToneCurve*>>& curves)
-        : curves_(curves), known_(curves.size()) {}
-    float operator()(std::size_t channel, float value) {
-      if (channel >= curves_.size() || curves_[channel].empty()) return value;
-      const long key = value >= 0 ? static_cast<long>(value * 65535.0 + 0.5) : -1;
-      const bool keyed = key >= 0 && key <= 65535 && static_cast<float>(key) / 65535.0f == value;
-      std::vector<float>& known = known_[channel];
-      if (keyed && !known.empty() && !std::isnan(known[static_cast<std::size_t>(key)])) {
-        return known[static_cast<std::size_t>(key)];
-      }
-      float result = value;
-      for (const cmsToneCurve* curve : curves_[channel]) result = cmsEvalToneCurveFloat(curve, result);
-      if (keyed) {
-        if (known.empty()) known.assign(65536, std::numeric_limits<float>::quiet_NaN());
-        known[static_cast<std::size_t>(key)] = result;
-      }
-      return result;
-    }
-
-   private:
-    const std::vector<std::vector<const cmsToneCurve*>>& curves_;
-    std::vector<std::vector<float>> known_;
-  };
-
   // `stage` as the grid interpolated here: a CLUT of three inputs and at least two points
-  // along each, its values converted to 0..1 once rather than at every corner of every cell.
+  // along each (its table stays the pipeline's).
   bool TakeClut(const cmsStage* stage) {
     if (cmsStageType(stage) != cmsSigCLutElemType || cmsStageInputChannels(stage) != 3 ||
         cmsStageOutputChannels(stage) != outputs_ || outputs_ > 4) {
@@ -598,12 +615,8 @@ class SeparableTable {
     }
     if (clut->nEntries != stride) return false;
     floatClut_ = clut->HasFloatValues;
-    if (floatClut_) {
-      clut_.assign(clut->Tab.TFloat, clut->Tab.TFloat + stride);
-    } else {
-      clut_.resize(stride);
-      for (std::size_t k = 0; k < stride; ++k) clut_[k] = clut->Tab.T[k] / 65535.0f;
-    }
+    words_ = clut->Tab.T;
+    floats_ = clut->Tab.TFloat;
     return true;
   }
 
@@ -625,8 +638,22 @@ class SeparableTable {
     return {low * stride_[axis], position - static_cast<double>(low)};
   }
 
-  void InterpolateTrilinear(const Cell& x, const Cell& y, const Cell& z, double* out) const {
-    const float* p = clut_.data() + x.offset + y.offset + z.offset;
+  // The grid `table` (values times `scale` in 0..1) at the cell's point.
+  template <typename Value>
+  void Interpolate(const Value* table, double scale, const Cell& x, const Cell& y,
+                   const Cell& z, double* out) const {
+    if (interpolation_ == Interpolation::kTrilinear) {
+      InterpolateTrilinear(table, x, y, z, out);
+    } else {
+      InterpolateTetrahedral(table, x, y, z, out);
+    }
+    for (std::size_t k = 0; k < outputs_; ++k) out[k] *= scale;
+  }
+
+  template <typename Value>
+  void InterpolateTrilinear(const Value* table, const Cell& x, const Cell& y, const Cell& z,
+                            double* out) const {
+    const Value* p = table + x.offset + y.offset + z.offset;
     const std::size_t dx = stride_[0], dy = stride_[1], dz = stride_[2];
     const double rx = x.fraction, ry = y.fraction, rz = z.fraction;
     auto lerp = [](double a, double b, double t) { return a + (b - a) * t; };
@@ -641,7 +668,9 @@ class SeparableTable {
 
   // The cell split into six tetrahedra by the order of the fractions; the value is
   // interpolated along the path from the low corner to the high one through that order.
-  void InterpolateTetrahedral(const Cell& x, const Cell& y, const Cell& z, double* out) const {
+  template <typename Value>
+  void InterpolateTetrahedral(const Value* table, const Cell& x, const Cell& y, const Cell& z,
+                              double* out) const {
     const std::size_t dx = stride_[0], dy = stride_[1], dz = stride_[2];
     const double rx = x.fraction, ry = y.fraction, rz = z.fraction;
     std::size_t step1, step2;
@@ -659,12 +688,13 @@ class SeparableTable {
     } else {
       step1 = dz, step2 = dy, f1 = rz, f2 = ry, f3 = rx;
     }
-    const float* p0 = clut_.data() + x.offset + y.offset + z.offset;
-    const float* p1 = p0 + step1;
-    const float* p2 = p1 + step2;
-    const float* p3 = p0 + dx + dy + dz;
+    const Value* p0 = table + x.offset + y.offset + z.offset;
+    const Value* p1 = p0 + step1;
+    const Value* p2 = p1 + step2;
+    const Value* p3 = p0 + dx + dy + dz;
     for (std::size_t k = 0; k < outputs_; ++k) {
-      out[k] = p0[k] + (p1[k] - p0[k]) * f1 + (p2[k] - p1[k]) * f2 + (p3[k] - p2[k]) * f3;
+      const double v0 = p0[k], v1 = p1[k], v2 = p2[k], v3 = p3[k];
+      out[k] = v0 + (v1 - v0) * f1 + (v2 - v1) * f2 + (v3 - v2) * f3;
     }
   }
 
@@ -672,11 +702,11 @@ class SeparableTable {
   std::size_t outputs_ = 0;
   Pipeline front_;
   Pipeline rest_;  // kAsStored
-  std::vector<std::vector<const cmsToneCurve*>> storedCurves_;  // kAsStored, after rest_
   std::size_t points_[3] = {};
   std::size_t stride_[3] = {};
   bool floatClut_ = false;
-  std::vector<float> clut_;
+  const cmsUInt16Number* words_ = nullptr;    // the pipeline's grid, 16-bit
+  const cmsFloat32Number* floats_ = nullptr;  // or floating-point
   std::vector<std::vector<CurveValue>> curves_;  // per output, in order
 };
 

@@ -12,68 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ink_file_grids.h"
 #include "tests/unit/ink_build_fixture.h"
 #include "tools/profile_generator/test_profile.h"
 
 namespace vomar::ink_text {
 namespace {
-
-// A grid of `inputs` dimensions from the hexadecimal strings after `head` in the text.
-struct Grid {
-  int points = 0;
-  int inputs = 0;
-  int outputs = 0;
-  std::vector<int> bytes;
-
-  // Multilinear interpolation at `position` (0..1 along each input).
-  std::vector<double> At(const std::vector<double>& position) const {
-    std::vector<double> result(static_cast<std::size_t>(outputs), 0.0);
-    std::vector<int> base(static_cast<std::size_t>(inputs));
-    std::vector<double> fraction(static_cast<std::size_t>(inputs));
-    for (std::size_t d = 0; d < base.size(); ++d) {
-      const double x = std::clamp(position[d], 0.0, 1.0) * (points - 1);
-      base[d] = std::min(static_cast<int>(x), points - 2);
-      fraction[d] = x - base[d];
-    }
-    for (int corner = 0; corner < (1 << inputs); ++corner) {
-      double weight = 1;
-      std::size_t index = 0;
-      for (std::size_t d = 0; d < base.size(); ++d) {
-        const int bit = (corner >> (inputs - 1 - static_cast<int>(d))) & 1;
-        weight *= bit ? fraction[d] : 1 - fraction[d];
-        index = index * static_cast<std::size_t>(points) + static_cast<std::size_t>(base[d] + bit);
-      }
-      for (int k = 0; k < outputs; ++k) {
-        result[static_cast<std::size_t>(k)] +=
-            weight * bytes[index * static_cast<std::size_t>(outputs) + static_cast<std::size_t>(k)] / 255.0;
-      }
-    }
-    return result;
-  }
-};
-
-Grid ReadGrid(const std::string& text, const std::string& head, int inputs, int outputs) {
-  Grid grid{0, inputs, outputs, {}};
-  const std::size_t at = text.find(head);
-  if (at == std::string::npos) return grid;
-  grid.points = std::stoi(text.substr(at + head.size()));
-  std::string digits;
-  bool inside = false;
-  const std::size_t expected = static_cast<std::size_t>(std::pow(grid.points, inputs)) * outputs;
-  for (std::size_t k = at; k < text.size() && grid.bytes.size() < expected; ++k) {
-    const char c = text[k];
-    if (c == '<' || c == '>') {
-      inside = c == '<';
-    } else if (inside && std::isxdigit(static_cast<unsigned char>(c))) {
-      digits += c;
-      if (digits.size() == 2) {
-        grid.bytes.push_back(std::stoi(digits, nullptr, 16));
-        digits.clear();
-      }
-    }
-  }
-  return grid;
-}
 
 class InkPairingTest : public InkBuildFixture {
  protected:
@@ -107,8 +51,8 @@ TEST_F(InkPairingTest, EveryPairingOfVersionsAgreesWithLittleCmsLink) {
     const std::string output = Make("out.icc", pairing.output4, testing::kDefaultCmykProfile);
     ASSERT_EQ(BuildFromPaths(simulation, output), BuildResult::kBuilt) << err.Text();
     const std::string text = FileText();
-    const Grid table = ReadGrid(text, "/Table [", 4, 3);
-    const Grid render = ReadGrid(text, "/RenderTable [ ", 3, 4);
+    const testing::FileGrid table = testing::ReadFileGrid(text, "/Table [", 4, 3);
+    const testing::FileGrid render = testing::ReadFileGrid(text, "/RenderTable [ ", 3, 4);
 
     cmsHPROFILE from = cmsOpenProfileFromFile(simulation.c_str(), "r");
     cmsHPROFILE to = cmsOpenProfileFromFile(output.c_str(), "r");
