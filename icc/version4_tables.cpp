@@ -115,20 +115,30 @@ class LcmsProfile {
                               cmsUInt32Number count) {
     auto* self = static_cast<LcmsProfile*>(io->stream);
     const std::size_t bytes = std::size_t{size} * count;
-    if (bytes > self->size_ - self->at_) return 0;
-    auto* out = static_cast<std::uint8_t*>(buffer);
-    // Most reads: a value or a few from the stretch the last one read from.
-    if (bytes <= self->available_) {
-      if (bytes <= 8) {  // one value, or a grid point's few: no call for them
-        for (std::size_t k = 0; k < bytes; ++k) out[k] = self->next_[k];
-      } else {
-        std::memcpy(out, self->next_, bytes);
-      }
+    // Most reads: a table value or a grid point's few from the stretch the last one read
+    // from.
+    if (bytes <= 8 && bytes <= self->available_) {
+      auto* out = static_cast<std::uint8_t*>(buffer);
+      for (std::size_t k = 0; k < bytes; ++k) out[k] = self->next_[k];
       self->next_ += bytes;
       self->available_ -= bytes;
       self->at_ += bytes;
       return count;
     }
+    return self->ReadAcross(static_cast<std::uint8_t*>(buffer), bytes) ? count : 0;
+  }
+
+  // Any read: from the head, the tags' bytes and the padding between them.
+  [[gnu::noinline]] bool ReadAcross(std::uint8_t* out, std::size_t bytes) {
+    if (bytes > size_ - at_) return false;
+    if (bytes <= available_) {
+      std::memcpy(out, next_, bytes);
+      next_ += bytes;
+      available_ -= bytes;
+      at_ += bytes;
+      return true;
+    }
+    LcmsProfile* self = this;
     for (std::size_t done = 0; done < bytes;) {
       const std::size_t at = self->at_ + done;
       const std::uint8_t* from = nullptr;
@@ -154,8 +164,8 @@ class LcmsProfile {
       }
       done += now;
     }
-    self->MoveTo(self->at_ + bytes);
-    return count;
+    MoveTo(at_ + bytes);
+    return true;
   }
 
   // Reads go on from `at`: the stretch of loaded bytes there, if any, is remembered.
@@ -526,53 +536,64 @@ class SeparableTable {
     return table;
   }
 
-  // Each node (i, j, k) of the axes: the outputs into `write(point, channel, value)`.
-  template <typename Write>
-  void Sample(const GridAxes& axes, Write write) const {
-    const auto g = static_cast<std::size_t>(axes.g);
-    // The per-channel stages at each axis value: the first axis's values depend on it
-    // alone, the others' on the first and their own.
-    std::vector<float> first(g), second(g * g), third(g * g);
-    for (std::size_t i = 0; i < g; ++i) {
-      for (std::size_t j = 0; j < g; ++j) {
-        const std::size_t at = i * g + j;
+  // The per-channel stages at each axis value, once: the first axis's values depend on it
+  // alone, the others' on the first and their own.
+  void Prepare(const GridAxes& axes) {
+    g_ = static_cast<std::size_t>(axes.g);
+    first_.resize(g_);
+    second_.resize(g_ * g_);
+    third_.resize(g_ * g_);
+    for (std::size_t i = 0; i < g_; ++i) {
+      for (std::size_t j = 0; j < g_; ++j) {
+        const std::size_t at = i * g_ + j;
         const float in[3] = {axes.first[i], axes.second[at], axes.third[at]};
         float out[3];
         cmsPipelineEvalFloat(in, out, front_.get());
-        first[i] = out[0];
-        second[at] = out[1];
-        third[at] = out[2];
+        first_[i] = out[0];
+        second_[at] = out[1];
+        third_[at] = out[2];
       }
     }
-    if (interpolation_ == Interpolation::kAsStored) {
-      ForEachNode(g, [&](std::size_t point, std::size_t i, std::size_t j, std::size_t k) {
-        const float in[3] = {first[i], second[i * g + j], third[i * g + k]};
-        float out[4];
-        cmsPipelineEvalFloat(in, out, rest_.get());
-        for (std::size_t c = 0; c < outputs_; ++c) write(point, static_cast<int>(c), out[c]);
-      });
-      return;
+    if (interpolation_ == Interpolation::kAsStored) return;
+    firstCells_.resize(g_);
+    secondCells_.resize(g_ * g_);
+    thirdCells_.resize(g_ * g_);
+    for (std::size_t at = 0; at < g_ * g_; ++at) {
+      if (at < g_) firstCells_[at] = CellOf(0, first_[at]);
+      secondCells_[at] = CellOf(1, second_[at]);
+      thirdCells_[at] = CellOf(2, third_[at]);
     }
-    std::vector<Cell> firstCells(g), secondCells(g * g), thirdCells(g * g);
-    for (std::size_t at = 0; at < g * g; ++at) {
-      if (at < g) firstCells[at] = CellOf(0, first[at]);
-      secondCells[at] = CellOf(1, second[at]);
-      thirdCells[at] = CellOf(2, third[at]);
-    }
+  }
+
+  // The nodes (i, j, k) of one value i of the first axis, after Prepare: the outputs into
+  // `write(point, channel, value)`. Slices may run at the same time.
+  template <typename Write>
+  void SampleSlice(std::size_t i, Write write) const {
+    std::size_t point = i * g_ * g_;
     double values[4];
-    ForEachNode(g, [&](std::size_t point, std::size_t i, std::size_t j, std::size_t k) {
-      const Cell &x = firstCells[i], &y = secondCells[i * g + j], &z = thirdCells[i * g + k];
-      if (floatClut_) {
-        Interpolate(floats_, 1.0, x, y, z, values);
-      } else {
-        Interpolate(words_, 1 / 65535.0, x, y, z, values);
+    float in[3], out[4];
+    for (std::size_t j = 0; j < g_; ++j) {
+      for (std::size_t k = 0; k < g_; ++k, ++point) {
+        if (interpolation_ == Interpolation::kAsStored) {
+          in[0] = first_[i], in[1] = second_[i * g_ + j], in[2] = third_[i * g_ + k];
+          cmsPipelineEvalFloat(in, out, rest_.get());
+          for (std::size_t c = 0; c < outputs_; ++c) write(point, static_cast<int>(c), out[c]);
+          continue;
+        }
+        const Cell &x = firstCells_[i], &y = secondCells_[i * g_ + j],
+                   &z = thirdCells_[i * g_ + k];
+        if (floatClut_) {
+          Interpolate(floats_, 1.0, x, y, z, values);
+        } else {
+          Interpolate(words_, 1 / 65535.0, x, y, z, values);
+        }
+        for (std::size_t c = 0; c < outputs_; ++c) {
+          double value = values[c];
+          for (const CurveValue& curve : curves_[c]) value = curve(value);
+          write(point, static_cast<int>(c), value);
+        }
       }
-      for (std::size_t c = 0; c < outputs_; ++c) {
-        double value = values[c];
-        for (const CurveValue& curve : curves_[c]) value = curve(value);
-        write(point, static_cast<int>(c), value);
-      }
-    });
+    }
   }
 
  private:
@@ -618,17 +639,6 @@ class SeparableTable {
     words_ = clut->Tab.T;
     floats_ = clut->Tab.TFloat;
     return true;
-  }
-
-  // Calls `visit(point, i, j, k)` for every node, the last index fastest.
-  template <typename Visit>
-  static void ForEachNode(std::size_t g, Visit visit) {
-    std::size_t point = 0;
-    for (std::size_t i = 0; i < g; ++i) {
-      for (std::size_t j = 0; j < g; ++j) {
-        for (std::size_t k = 0; k < g; ++k) visit(point++, i, j, k);
-      }
-    }
   }
 
   Cell CellOf(int axis, float value) const {
@@ -708,20 +718,24 @@ class SeparableTable {
   const cmsUInt16Number* words_ = nullptr;    // the pipeline's grid, 16-bit
   const cmsFloat32Number* floats_ = nullptr;  // or floating-point
   std::vector<std::vector<CurveValue>> curves_;  // per output, in order
+  // Prepare's values: the per-channel stages' outputs along the axes, and their cells.
+  std::size_t g_ = 0;
+  std::vector<float> first_, second_, third_;
+  std::vector<Cell> firstCells_, secondCells_, thirdCells_;
 };
 
-// Every node through the whole pipeline, one at a time: tables that do not separate, and
-// the four-dimensional one.
+// The nodes of one value of the first input through the whole pipeline, one at a time:
+// tables that do not separate, and the four-dimensional one.
 template <typename Write>
-void SampleNodeByNode(const cmsPipeline* pipeline, const GridAxes& axes, int inputs,
-                      int outputs, Write write) {
+void SampleSliceNodeByNode(const cmsPipeline* pipeline, const GridAxes& axes, int inputs,
+                           int outputs, std::size_t first, Write write) {
   const auto g = static_cast<std::size_t>(axes.g);
   std::size_t points = 1;
-  for (int k = 0; k < inputs; ++k) points *= g;
-  std::array<std::size_t, 4> index{};  // the last input varies fastest
+  for (int k = 1; k < inputs; ++k) points *= g;
+  std::array<std::size_t, 4> index{first, 0, 0, 0};  // the last input varies fastest
   float in[4] = {};
   float out[4] = {};
-  for (std::size_t point = 0; point < points; ++point) {
+  for (std::size_t point = first * points; point < (first + 1) * points; ++point) {
     if (inputs == 4) {
       for (std::size_t c = 0; c < 4; ++c) in[c] = axes.first[index[c]];
     } else {
@@ -731,55 +745,98 @@ void SampleNodeByNode(const cmsPipeline* pipeline, const GridAxes& axes, int inp
     }
     cmsPipelineEvalFloat(in, out, pipeline);
     for (int k = 0; k < outputs; ++k) write(point, k, out[k]);
-    for (int channel = inputs - 1; channel >= 0; --channel) {
+    for (int channel = inputs - 1; channel > 0; --channel) {
       if (++index[static_cast<std::size_t>(channel)] < g) break;
       index[static_cast<std::size_t>(channel)] = 0;
     }
   }
 }
 
-ByteLut Sample(const ProfileHeader& header, const TagPipeline& table, SampledTableUse use,
-               const std::optional<BlackPointScaling>& scaling) {
-  const Channels channels = ChannelsFor(use);
-  const GridAxes axes = AxesFor(use, header.pcs, table.scale(),
-                                use == SampledTableUse::kInkSimulationTable ? std::nullopt
-                                                                            : scaling);
-  ByteLut lut = IdentityByteLut(channels.inputs, channels.outputs, axes.g);
-  std::size_t points = 1;
-  for (int k = 0; k < channels.inputs; ++k) points *= static_cast<std::size_t>(axes.g);
-  const auto outputs = static_cast<std::size_t>(channels.outputs);
-  lut.clut.resize(points * outputs);
-  const OutputBytes bytes(use, table.scale());
-  auto write = [&](std::size_t point, int channel, double value) {
-    lut.clut[point * outputs + static_cast<std::size_t>(channel)] = bytes(channel, value);
-  };
-  // A table sampled at its own colours keeps the bytes of the whole pipeline at each node;
-  // one sampled elsewhere (a scaled black, floating-point tables) is read as LittleCMS's
-  // transforms read it.
-  Interpolation interpolation = Interpolation::kAsStored;
-  if (scaling || table.scale() == TableScale::kReal) {
-    interpolation = header.pcs == sig::kLab && table.scale() != TableScale::kReal
-                        ? Interpolation::kTrilinear
-                        : Interpolation::kTetrahedral;
+// One table read and made ready to be sampled, then sampled a slice (a value of the first
+// input) at a time: slices of several tables may run at once.
+class TableSampler {
+ public:
+  TableSampler(const ProfileHeader& header, const TagEntry& tag, SampledTableUse use,
+               const std::optional<BlackPointScaling>& scaling)
+      : table_(header, tag), channels_(ChannelsFor(use)), bytes_(use, table_.scale()) {
+    if (Check(header, table_, use).problem != SampledTableProblem::kNone) return;
+    axes_ = AxesFor(use, header.pcs, table_.scale(),
+                    use == SampledTableUse::kInkSimulationTable ? std::nullopt : scaling);
+    lut_ = IdentityByteLut(channels_.inputs, channels_.outputs, axes_.g);
+    std::size_t points = 1;
+    for (int k = 0; k < channels_.inputs; ++k) points *= static_cast<std::size_t>(axes_.g);
+    lut_.clut.resize(points * static_cast<std::size_t>(channels_.outputs));
+    // A table sampled at its own colours keeps the bytes of the whole pipeline at each
+    // node; one sampled elsewhere (a scaled black, floating-point tables) is read as
+    // LittleCMS's transforms read it.
+    Interpolation interpolation = Interpolation::kAsStored;
+    if (scaling || table_.scale() == TableScale::kReal) {
+      interpolation = header.pcs == sig::kLab && table_.scale() != TableScale::kReal
+                          ? Interpolation::kTrilinear
+                          : Interpolation::kTetrahedral;
+    }
+    if (channels_.inputs == 3) {
+      separable_ = SeparableTable::Of(table_.get(), interpolation);
+      if (!separable_) separable_ = SeparableTable::Of(table_.get(), Interpolation::kAsStored);
+      if (separable_) separable_->Prepare(axes_);
+    }
+    ready_ = true;
   }
-  std::unique_ptr<SeparableTable> separable;
-  if (channels.inputs == 3) {
-    separable = SeparableTable::Of(table.get(), interpolation);
-    if (!separable) separable = SeparableTable::Of(table.get(), Interpolation::kAsStored);
+
+  bool ready() const { return ready_; }
+  std::size_t slices() const { return ready_ ? static_cast<std::size_t>(axes_.g) : 0; }
+
+  void SampleSlice(std::size_t first) {
+    const auto outputs = static_cast<std::size_t>(channels_.outputs);
+    auto write = [this, outputs](std::size_t point, int channel, double value) {
+      lut_.clut[point * outputs + static_cast<std::size_t>(channel)] = bytes_(channel, value);
+    };
+    if (separable_) {
+      separable_->SampleSlice(first, write);
+    } else {
+      SampleSliceNodeByNode(table_.get(), axes_, channels_.inputs, channels_.outputs, first,
+                            write);
+    }
   }
-  if (separable) {
-    separable->Sample(axes, write);
-  } else {
-    SampleNodeByNode(table.get(), axes, channels.inputs, channels.outputs, write);
-  }
-  return lut;
-}
+
+  ByteLut Take() { return std::move(lut_); }
+
+ private:
+  TagPipeline table_;
+  Channels channels_;
+  OutputBytes bytes_;
+  GridAxes axes_;
+  ByteLut lut_;
+  std::unique_ptr<SeparableTable> separable_;
+  bool ready_ = false;
+};
 
 // Processors this process may run on.
 unsigned AvailableCores() {
   cpu_set_t set;
   if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(CPU_COUNT(&set));
   return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// work(0) .. work(count - 1), on this thread and as many more as there are cores to spare
+// (none when no thread can be made); `work` must not throw.
+template <typename Work>
+void RunOnCores(std::size_t count, Work work) {
+  std::atomic<std::size_t> next{0};
+  auto run = [&next, count, &work] {
+    for (std::size_t k = next++; k < count; k = next++) work(k);
+  };
+  const std::size_t helpers = std::min<std::size_t>(count, AvailableCores()) - (count > 0 ? 1 : 0);
+  std::vector<std::thread> threads;
+  for (std::size_t k = 0; k < helpers; ++k) {
+    try {
+      threads.emplace_back(run);
+    } catch (const std::system_error&) {
+      break;  // no thread to spare: this one does the rest
+    }
+  }
+  run();
+  for (std::thread& thread : threads) thread.join();
 }
 
 }  // namespace
@@ -833,34 +890,37 @@ std::optional<ByteLut> SampleVersion4Table(const ProfileHeader& header, const Ta
                                            SampledTableUse use,
                                            const std::optional<BlackPointScaling>& scaling) {
   try {
-    const TagPipeline table(header, tag);
-    if (Check(header, table, use).problem != SampledTableProblem::kNone) return std::nullopt;
-    return Sample(header, table, use, scaling);
+    SamplingJob job{&header, &tag, use, scaling, {}};
+    SampleVersion4Tables(std::span<SamplingJob>(&job, 1));
+    return std::move(job.result);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
 }
 
 void SampleVersion4Tables(std::span<SamplingJob> jobs) {
-  std::atomic<std::size_t> next{0};
-  auto work = [&jobs, &next] {
-    for (std::size_t k = next++; k < jobs.size(); k = next++) {
-      SamplingJob& job = jobs[k];
-      job.result = SampleVersion4Table(*job.header, *job.tag, job.use, job.scaling);
-    }
-  };
-  const std::size_t helpers =
-      std::min<std::size_t>(jobs.size(), AvailableCores()) - (jobs.empty() ? 0 : 1);
-  std::vector<std::thread> threads;
-  for (std::size_t k = 0; k < helpers; ++k) {
+  // Each table is read and made ready, then every table's slices are sampled, each step
+  // on as many threads as there are cores to spare.
+  std::vector<std::unique_ptr<TableSampler>> samplers(jobs.size());
+  RunOnCores(jobs.size(), [&](std::size_t k) {
     try {
-      threads.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // no thread to spare: this one does the rest
+      samplers[k] = std::make_unique<TableSampler>(*jobs[k].header, *jobs[k].tag, jobs[k].use,
+                                                   jobs[k].scaling);
+    } catch (const std::bad_alloc&) {
+      samplers[k].reset();  // memory ran out: this table is not sampled
     }
+  });
+  std::vector<std::pair<std::size_t, std::size_t>> slices;  // (job, slice)
+  for (std::size_t k = 0; k < jobs.size(); ++k) {
+    if (!samplers[k] || !samplers[k]->ready()) continue;
+    for (std::size_t slice = 0; slice < samplers[k]->slices(); ++slice) slices.push_back({k, slice});
   }
-  work();
-  for (std::thread& thread : threads) thread.join();
+  RunOnCores(slices.size(), [&](std::size_t n) {
+    samplers[slices[n].first]->SampleSlice(slices[n].second);
+  });
+  for (std::size_t k = 0; k < jobs.size(); ++k) {
+    if (samplers[k] && samplers[k]->ready()) jobs[k].result = samplers[k]->Take();
+  }
 }
 
 }  // namespace vomar
