@@ -6,8 +6,8 @@
 //
 // Version-2 profiles are the ones Debian ships (ISO Coated v2 from scribus-data as the
 // simulation, krita-data's cmyk.icm as the output); their version-4 forms are made here
-// with LittleCMS, 33-point 'mAB '/'mBA ' tables with the perceptual ones on the perceptual
-// reference medium. A CMYK grid (6 steps per ink) goes through the file's /Table
+// with LittleCMS, 33-point 'mAB '/'mBA ' tables of 16-bit values with the perceptual ones on
+// the perceptual reference medium. A CMYK grid (6 steps per ink) goes through the file's /Table
 // (quadrilinear, decoded to L*a*b*) and its /RenderTable (trilinear); |dCMYK| in percent,
 // mean / 95th percentile / max, and the 95th percentile of the colours darker than
 // L* 20. With VOMAR_BASELINE naming another vomar-download, its files are measured too.
@@ -117,8 +117,8 @@ int main() {
   const std::string simulation4 = (directory / "simulation4.icc").string();
   const std::string output4 = (directory / "output4.icc").string();
   for (const auto& [source, made] : {std::pair{kSimulation, simulation4}, {kOutput, output4}}) {
-    if (!vomar::bench::RunQuietly({kMakeProfile, "--grid", "33", "--mab", "--perceptual-black",
-                                   "--source", source, made}).ok) {
+    if (!vomar::bench::RunQuietly({kMakeProfile, "--grid", "33", "--mab", "--lut16",
+                                   "--perceptual-black", "--source", source, made}).ok) {
       std::fprintf(stderr, "make-test-profile failed\n");
       return 1;
     }

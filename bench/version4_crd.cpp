@@ -4,9 +4,10 @@
 //
 // The profiles are made here with LittleCMS from ISO Coated v2 (scribus-data), or from
 // Ghostscript's default CMYK profile where that is missing, as version-4 profiles are:
-// 33-point tables, the perceptual and saturation ones on the perceptual reference medium;
-// once as 'mAB '/'mBA ' (version 4.3), once as 'mft2' in a profile marked 4.2, and once
-// with floating-point D2Bx/B2Dx tables beside 'mBA ' tables that differ from them.
+// 33-point tables of 16-bit values, the perceptual and saturation ones on the perceptual
+// reference medium; once as 'mAB '/'mBA ' (version 4.3), once as 'mft2' in a profile marked
+// 4.2, and once with floating-point D2Bx/B2Dx tables beside 'mBA ' tables that differ from
+// them.
 //
 // Accuracy (printed before the timings): Ghostscript evaluates each CRD from its own
 // text (tools/gs-printer/evaluate-crd.ps) for colours that can exist: an sRGB grid and
@@ -168,9 +169,9 @@ struct Fixture {
     directory = fs::temp_directory_path() / ("bench_version4_crd." + std::to_string(getpid()));
     fs::create_directories(directory / "out");
     const std::string source = fs::exists(kIso) ? kIso : kGhostscriptCmyk;
-    kinds["mBA"].options = {"--mab"};
+    kinds["mBA"].options = {"--mab", "--lut16"};  // 16-bit grid values, as press profiles have
     kinds["lut16"].options = {"--lut16", "--version", "4.2"};
-    kinds["float"].options = {"--mab", "--float-tables"};
+    kinds["float"].options = {"--mab", "--lut16", "--float-tables"};
     ok = true;
     for (auto& [name, kind] : kinds) {
       kind.profile = (directory / ("v4_" + name + ".icc")).string();

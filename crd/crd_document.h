@@ -25,14 +25,13 @@ struct CrdIntent {
   const char* suffix;         // "_PhotoColorRendering", ...
   const char* renderingName;  // ColorRenderingName: "Perceptual", ...
   const char* kind;           // "Photo", ...: part of the names of the file's tables
-  int iccIntent;              // the ICC rendering intent of the table: 0, 1 or 2
 };
 
 // Photo, Colorimetric, Business: the order of the files throughout a build.
 inline constexpr std::array<CrdIntent, 3> kCrdIntents = {{
-    {sig::kB2A0, "_PhotoColorRendering", "Perceptual", "Photo", 0},
-    {sig::kB2A1, "_ColorimetricColorRendering", "Relative Colorimetry", "Colorimetric", 1},
-    {sig::kB2A2, "_BusinessColorRendering", "Saturation", "Business", 2},
+    {sig::kB2A0, "_PhotoColorRendering", "Perceptual", "Photo"},
+    {sig::kB2A1, "_ColorimetricColorRendering", "Relative Colorimetry", "Colorimetric"},
+    {sig::kB2A2, "_BusinessColorRendering", "Saturation", "Business"},
 }};
 
 // The start of the globaldict names of one file's seven tables, "Custom<n>_<Kind>_": the
@@ -54,9 +53,8 @@ void WriteHeaderComments(TextWriter& out);
 std::string ClutDigits(const ByteLut& lut);
 
 // Block 4: three input and four output tables as globaldict strings, named after
-// `tablePrefix` (TableNamePrefix). Reports the CLUT and
-// output sizes, with a dump of the CLUT (`clutDigits`), on the progress stream, unless
-// that stream is thrown away.
+// `tablePrefix` (TableNamePrefix). Reports the CLUT and output sizes, with a dump of the
+// CLUT (`clutDigits`), on the progress stream, unless that stream is thrown away.
 void WriteTableStrings(TextWriter& out, const ByteLut& lut, std::string_view clutDigits,
                        const Diagnostics& diag, std::string_view tablePrefix);
 // Block 5: ColorRenderingType, MatrixPQR, TransformPQR, RangePQR, EncodeABC, RangeABC.

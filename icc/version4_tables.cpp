@@ -119,7 +119,11 @@ class LcmsProfile {
     // from.
     if (bytes <= 8 && bytes <= self->available_) {
       auto* out = static_cast<std::uint8_t*>(buffer);
-      for (std::size_t k = 0; k < bytes; ++k) out[k] = self->next_[k];
+      if (bytes == 2) {
+        std::memcpy(out, self->next_, 2);
+      } else {
+        for (std::size_t k = 0; k < bytes; ++k) out[k] = self->next_[k];
+      }
       self->next_ += bytes;
       self->available_ -= bytes;
       self->at_ += bytes;
