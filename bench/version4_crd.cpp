@@ -10,7 +10,7 @@
 // them.
 //
 // Accuracy (printed before the timings): Ghostscript evaluates each CRD from its own
-// text (tools/gs-printer/evaluate-crd.ps) for colours that can exist: an sRGB grid and
+// text (with the control chart's procedures) for colours that can exist: an sRGB grid and
 // the profile's own CMYK grid, as D50 Lab. The reference is LittleCMS's transform from
 // Lab to the profile in the intent, what transicc, psicc and every engine built on
 // LittleCMS compute. Mean, 95th percentile and largest |dCMYK| in percent, for this
@@ -42,7 +42,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kDownload = VOMAR_BINARY_DIR "/vomar-download";
 constexpr const char* kMakeProfile = VOMAR_BINARY_DIR "/tools/make-test-profile";
-constexpr const char* kEvaluator = VOMAR_SOURCE_DIR "/tools/gs-printer/evaluate-crd.ps";
+// The chart's procedures render a colour through a CRD's own procedures.
+constexpr const char* kChartProcedures = VOMAR_SOURCE_DIR "/proof/chart_procedures.ps";
 constexpr const char* kIso = "/usr/share/scribus/profiles/ISOcoated_v2_300_bas.icc";
 constexpr const char* kGhostscriptCmyk = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
 constexpr const char* kSuffixes[] = {"_PhotoColorRendering", "_ColorimetricColorRendering",
@@ -122,12 +123,13 @@ std::vector<Cmyk> Reference(const std::string& profilePath, int intent,
 std::vector<Cmyk> EvaluateCrd(const std::string& definition, const std::string& name,
                               const std::vector<cmsCIELab>& colours, const fs::path& directory) {
   std::ostringstream program;
-  program << definition << "\n" << ReadFile(kEvaluator) << "/" << name
-          << " /ColorRendering findresource evaluatecrd-select\n";
+  program << definition << "\n" << ReadFile(kChartProcedures) << "VomarChart begin /crd0 /" << name
+          << " /ColorRendering findresource def /D50 [0.9642 1 0.8249] def\n";
   for (const cmsCIELab& colour : colours) {
     cmsCIEXYZ xyz;
     cmsLab2XYZ(nullptr, &xyz, &colour);
-    program << xyz.X << " " << xyz.Y << " " << xyz.Z << " evaluatecrd\n";
+    program << xyz.X << " " << xyz.Y << " " << xyz.Z
+            << " D50 NoBlack crd0 RenderXYZ 4 array astore { =only ( ) print } forall () =\n";
   }
   const fs::path file = directory / "evaluate.ps";
   std::ofstream(file) << program.str();

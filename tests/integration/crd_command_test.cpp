@@ -33,7 +33,8 @@ using testing::RunCommand;
 
 const std::string kCli = VOMAR_BINARY_DIR "/vomar-download";
 const std::string kRunPs = VOMAR_SOURCE_DIR "/tools/gs-printer/run-ps";
-const std::string kEvaluateCrd = VOMAR_SOURCE_DIR "/tools/gs-printer/evaluate-crd.ps";
+// The chart's procedures render a colour through a stored CRD's own procedures.
+const std::string kChartProcedures = VOMAR_SOURCE_DIR "/proof/chart_procedures.ps";
 
 constexpr const char* kSuffixes[] = {"_PhotoColorRendering", "_ColorimetricColorRendering",
                                      "_BusinessColorRendering"};
@@ -256,15 +257,15 @@ TEST_F(CrdCommandTest, SixStoredCrdsOfTwoProfilesEachRenderWithTheirOwnTables) {
   }
   // One run: the printer's start-up defines all six, then each renders every colour.
   std::ostringstream query;
-  query << ReadFileText(kEvaluateCrd);
+  query << ReadFileText(kChartProcedures) << "VomarChart begin /D50 [0.9642 1 0.8249] def\n";
   for (int number : {1, 2}) {
     for (const char* suffix : kSuffixes) {
-      query << "/Custom" << number << suffix << " /ColorRendering findresource "
-            << "evaluatecrd-select\n";
+      query << "/crd0 /Custom" << number << suffix << " /ColorRendering findresource def\n";
       for (const cmsCIELab& colour : colours) {
         cmsCIEXYZ xyz;
         cmsLab2XYZ(nullptr, &xyz, &colour);
-        query << xyz.X << " " << xyz.Y << " " << xyz.Z << " evaluatecrd\n";
+        query << xyz.X << " " << xyz.Y << " " << xyz.Z
+              << " D50 NoBlack crd0 RenderXYZ 4 array astore { =only ( ) print } forall () =\n";
       }
     }
   }
