@@ -573,6 +573,14 @@ class SeparableTable {
   // `write(point, channel, value)`. Slices may run at the same time.
   template <typename Write>
   void SampleSlice(std::size_t i, Write write) const {
+    if (interpolation_ == Interpolation::kTrilinear) {
+      if (floatClut_) {
+        SampleSliceTrilinearly(floats_, 1.0, i, write);
+      } else {
+        SampleSliceTrilinearly(words_, 1 / 65535.0, i, write);
+      }
+      return;
+    }
     std::size_t point = i * g_ * g_;
     double values[4];
     float in[3], out[4];
@@ -587,21 +595,61 @@ class SeparableTable {
         const Cell &x = firstCells_[i], &y = secondCells_[i * g_ + j],
                    &z = thirdCells_[i * g_ + k];
         if (floatClut_) {
-          Interpolate(floats_, 1.0, x, y, z, values);
+          InterpolateTetrahedral(floats_, x, y, z, values);
         } else {
-          Interpolate(words_, 1 / 65535.0, x, y, z, values);
+          InterpolateTetrahedral(words_, x, y, z, values);
+          for (std::size_t c = 0; c < outputs_; ++c) values[c] /= 65535.0;
         }
-        for (std::size_t c = 0; c < outputs_; ++c) {
-          double value = values[c];
-          for (const CurveValue& curve : curves_[c]) value = curve(value);
-          write(point, static_cast<int>(c), value);
-        }
+        Finish(point, values, write);
       }
     }
   }
 
  private:
   SeparableTable() = default;
+
+  // The output curves and the writing of one node's values.
+  template <typename Write>
+  void Finish(std::size_t point, const double* values, Write write) const {
+    for (std::size_t c = 0; c < outputs_; ++c) {
+      double value = values[c];
+      for (const CurveValue& curve : curves_[c]) value = curve(value);
+      write(point, static_cast<int>(c), value);
+    }
+  }
+
+  // Trilinear interpolation separates too: along each row (i, j) of nodes the first two
+  // axes' cell is fixed, so the grid is blended across it once per grid point along the
+  // third axis, and each node only interpolates between two of those.
+  template <typename Value, typename Write>
+  void SampleSliceTrilinearly(const Value* table, double scale, std::size_t i,
+                              Write write) const {
+    const std::size_t o = outputs_, dx = stride_[0], dy = stride_[1], dz = stride_[2];
+    std::array<double, 256 * 4> plane;  // a CLUT has at most 255 points along an axis
+    const Cell& x = firstCells_[i];
+    std::size_t point = i * g_ * g_;
+    double values[4];
+    for (std::size_t j = 0; j < g_; ++j) {
+      const Cell& y = secondCells_[i * g_ + j];
+      const Value* p = table + x.offset + y.offset;
+      const double rx = x.fraction, ry = y.fraction;
+      for (std::size_t zg = 0; zg < points_[2]; ++zg, p += dz) {
+        for (std::size_t c = 0; c < o; ++c) {
+          const double v00 = p[c], v01 = p[dy + c], v10 = p[dx + c], v11 = p[dx + dy + c];
+          const double low = v00 + (v01 - v00) * ry, high = v10 + (v11 - v10) * ry;
+          plane[zg * o + c] = (low + (high - low) * rx) * scale;
+        }
+      }
+      for (std::size_t k = 0; k < g_; ++k, ++point) {
+        const Cell& z = thirdCells_[i * g_ + k];
+        const double* below = plane.data() + z.offset;  // z.offset is (grid point) · o
+        for (std::size_t c = 0; c < o; ++c) {
+          values[c] = below[c] + (below[o + c] - below[c]) * z.fraction;
+        }
+        Finish(point, values, write);
+      }
+    }
+  }
 
   static bool ActsPerChannel(const cmsStage* stage) {
     if (cmsStageInputChannels(stage) != 3 || cmsStageOutputChannels(stage) != 3) return false;
@@ -650,34 +698,6 @@ class SeparableTable {
     const double position = unit * static_cast<double>(points_[axis] - 1);
     const std::size_t low = std::min(static_cast<std::size_t>(position), points_[axis] - 2);
     return {low * stride_[axis], position - static_cast<double>(low)};
-  }
-
-  // The grid `table` (values times `scale` in 0..1) at the cell's point.
-  template <typename Value>
-  void Interpolate(const Value* table, double scale, const Cell& x, const Cell& y,
-                   const Cell& z, double* out) const {
-    if (interpolation_ == Interpolation::kTrilinear) {
-      InterpolateTrilinear(table, x, y, z, out);
-    } else {
-      InterpolateTetrahedral(table, x, y, z, out);
-    }
-    for (std::size_t k = 0; k < outputs_; ++k) out[k] *= scale;
-  }
-
-  template <typename Value>
-  void InterpolateTrilinear(const Value* table, const Cell& x, const Cell& y, const Cell& z,
-                            double* out) const {
-    const Value* p = table + x.offset + y.offset + z.offset;
-    const std::size_t dx = stride_[0], dy = stride_[1], dz = stride_[2];
-    const double rx = x.fraction, ry = y.fraction, rz = z.fraction;
-    auto lerp = [](double a, double b, double t) { return a + (b - a) * t; };
-    for (std::size_t k = 0; k < outputs_; ++k) {
-      const double c00 = lerp(p[k], p[dz + k], rz);
-      const double c01 = lerp(p[dy + k], p[dy + dz + k], rz);
-      const double c10 = lerp(p[dx + k], p[dx + dz + k], rz);
-      const double c11 = lerp(p[dx + dy + k], p[dx + dy + dz + k], rz);
-      out[k] = lerp(lerp(c00, c01, ry), lerp(c10, c11, ry), rx);
-    }
   }
 
   // The cell split into six tetrahedra by the order of the fractions; the value is
