@@ -842,24 +842,20 @@ unsigned AvailableCores() {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
-// work(0) .. work(count - 1), on this thread and as many more as there are cores to spare
-// (none when no thread can be made); `work` must not throw.
-template <typename Work>
-void RunOnCores(std::size_t count, Work work) {
-  std::atomic<std::size_t> next{0};
-  auto run = [&next, count, &work] {
-    for (std::size_t k = next++; k < count; k = next++) work(k);
-  };
-  const std::size_t helpers = std::min<std::size_t>(count, AvailableCores()) - (count > 0 ? 1 : 0);
+// Runs `worker` on this thread and on up to `wanted` - 1 more, as many as there are cores
+// to spare (none when no thread can be made), and waits for all; `worker` must not throw.
+template <typename Worker>
+void RunOnThreads(std::size_t wanted, Worker worker) {
+  const std::size_t helpers = std::min<std::size_t>(wanted, AvailableCores()) - (wanted > 0 ? 1 : 0);
   std::vector<std::thread> threads;
   for (std::size_t k = 0; k < helpers; ++k) {
     try {
-      threads.emplace_back(run);
+      threads.emplace_back(worker);
     } catch (const std::system_error&) {
-      break;  // no thread to spare: this one does the rest
+      break;  // no thread to spare: the others do the rest
     }
   }
-  run();
+  worker();
   for (std::thread& thread : threads) thread.join();
 }
 
@@ -923,27 +919,48 @@ std::optional<ByteLut> SampleVersion4Table(const ProfileHeader& header, const Ta
 }
 
 void SampleVersion4Tables(std::span<SamplingJob> jobs) {
-  // Each table is read and made ready, then every table's slices are sampled, each step
-  // on as many threads as there are cores to spare.
-  std::vector<std::unique_ptr<TableSampler>> samplers(jobs.size());
-  RunOnCores(jobs.size(), [&](std::size_t k) {
-    try {
-      samplers[k] = std::make_unique<TableSampler>(*jobs[k].header, *jobs[k].tag, jobs[k].use,
-                                                   jobs[k].scaling);
-    } catch (const std::bad_alloc&) {
-      samplers[k].reset();  // memory ran out: this table is not sampled
+  // A thread reads a table and makes it ready, then samples its slices; a thread that
+  // finds no table left to read helps with the slices of those that are ready.
+  const std::size_t count = jobs.size();
+  std::vector<std::unique_ptr<TableSampler>> samplers(count);
+  enum State : int { kUnread, kReady, kNotSampled };
+  std::vector<std::atomic<int>> state(count);
+  std::vector<std::atomic<std::size_t>> nextSlice(count);
+  for (std::size_t k = 0; k < count; ++k) state[k] = kUnread, nextSlice[k] = 0;
+  std::atomic<std::size_t> nextRead{0};
+  // Samples one more slice of table k; false when it has none left (or is not ready).
+  auto sampleOne = [&](std::size_t k) {
+    if (state[k] != kReady) return false;
+    const std::size_t slice = nextSlice[k]++;
+    if (slice >= samplers[k]->slices()) return false;
+    samplers[k]->SampleSlice(slice);
+    return true;
+  };
+  RunOnThreads(count * kSampledRenderGridPoints, [&] {
+    for (std::size_t k = nextRead++; k < count; k = nextRead++) {
+      try {
+        samplers[k] = std::make_unique<TableSampler>(*jobs[k].header, *jobs[k].tag,
+                                                     jobs[k].use, jobs[k].scaling);
+      } catch (const std::bad_alloc&) {
+        samplers[k].reset();  // memory ran out: this table is not sampled
+      }
+      state[k] = samplers[k] && samplers[k]->ready() ? kReady : kNotSampled;
+      while (sampleOne(k)) {
+      }
+    }
+    for (;;) {
+      bool sampled = false, unread = false;
+      for (std::size_t k = 0; k < count && !sampled; ++k) {
+        unread = unread || state[k] == kUnread;
+        sampled = sampleOne(k);
+      }
+      if (sampled) continue;
+      if (!unread) return;
+      std::this_thread::yield();  // another thread is still reading a table
     }
   });
-  std::vector<std::pair<std::size_t, std::size_t>> slices;  // (job, slice)
-  for (std::size_t k = 0; k < jobs.size(); ++k) {
-    if (!samplers[k] || !samplers[k]->ready()) continue;
-    for (std::size_t slice = 0; slice < samplers[k]->slices(); ++slice) slices.push_back({k, slice});
-  }
-  RunOnCores(slices.size(), [&](std::size_t n) {
-    samplers[slices[n].first]->SampleSlice(slices[n].second);
-  });
-  for (std::size_t k = 0; k < jobs.size(); ++k) {
-    if (samplers[k] && samplers[k]->ready()) jobs[k].result = samplers[k]->Take();
+  for (std::size_t k = 0; k < count; ++k) {
+    if (state[k] == kReady) jobs[k].result = samplers[k]->Take();
   }
 }
 
