@@ -244,7 +244,8 @@ std::string ScratchPath(const std::string& name) {
 bool WriteBytes(const std::string& path, const Bytes& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
-  const bool complete = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const bool complete =
+      bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   return std::fclose(file) == 0 && complete;
 }
 
