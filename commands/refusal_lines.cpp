@@ -1,6 +1,7 @@
 #include "commands/refusal_lines.h"
 
 #include "common/message_catalogue.h"
+#include "common/text_writer.h"
 
 namespace vomar {
 namespace {
@@ -35,6 +36,13 @@ std::string RefusalLine(const BuildRefusal& refusal) {
                          {Quoted(refusal.found)});
     case Refusal::kWhitePoint:
       return MessageText(kRefusalWhitePoint);
+    case Refusal::kIlluminant: {
+      const auto value = [&](int k) { return FormatC("%.4f", refusal.illuminant[k] / 65536.0); };
+      return MessageText(kRefusalIlluminant, {value(0), value(1), value(2)});
+    }
+    case Refusal::kTagRepeated:
+      return MessageText(kRefusalTagRepeated,
+                         {tag, std::to_string(refusal.repeats), std::to_string(kMaxTagRepeats)});
     case Refusal::kTableType:
       return MessageText(kRefusalTableType, {tag, Quoted(refusal.found)});
     case Refusal::kTableShort:
@@ -49,6 +57,13 @@ std::string RefusalLine(const BuildRefusal& refusal) {
       return MessageText(kRefusalTableData, {tag});
     case Refusal::kTableUnreadable:
       return MessageText(kRefusalTableUnreadable, {tag, Quoted(refusal.found)});
+    case Refusal::kTableEmpty:
+      return MessageText(kRefusalTableEmpty, {tag});
+    case Refusal::kTableDeclared:
+      return MessageText(kRefusalTableDeclared,
+                         {tag, std::to_string(refusal.has.inputs), std::to_string(refusal.has.outputs),
+                          std::to_string(refusal.declared.inputs),
+                          std::to_string(refusal.declared.outputs)});
   }
   return {};
 }

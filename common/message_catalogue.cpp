@@ -243,6 +243,19 @@ constexpr CatalogueEntry kEntries[] = {
     {kConfigurationUnreadable, "%1 を読み込めません: %2", "%1 cannot be read: %2"},
     {kConfigurationTooLarge, "%1 は %2 バイトあり､設定ファイルの上限 (%3 バイト) を超えています。",
      "%1 holds %2 bytes, more than a configuration file may (%3 bytes)."},
+    {kRefusalIlluminant,
+     "ヘッダーの照明光（illuminant）X %1 Y %2 Z %3 は実在の白色ではありません（X, Y, Z は正の値で、"
+     "X/Y は 0.5 から 2.5、Z/Y は 2.5 までです）。",
+     "The header's illuminant X %1 Y %2 Z %3 is no real white (X, Y and Z are positive, X/Y "
+     "lies from 0.5 to 2.5 and Z/Y up to 2.5)."},
+    {kRefusalTagRepeated, "タグ %1 が %2 回あります（%3 回までです）。",
+     "Tag %1 stands %2 times (at most %3)."},
+    {kRefusalTableEmpty, "タグ %1 の表には処理の要素がありません。",
+     "The table of tag %1 holds no processing element."},
+    {kRefusalTableDeclared,
+     "タグ %1 の表の要素は %2 入力 %3 出力で、表の宣言（%4 入力 %5 出力）と合いません。",
+     "The elements of tag %1 take %2 inputs and give %3 outputs, not the %4 and %5 its head "
+     "declares."},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from

@@ -109,6 +109,10 @@ enum class MessageId : int {
   kRefusalTableUnreadable,   // %1: the tag, %2: its type
   kConfigurationUnreadable,  // %1: the configuration file, %2: why
   kConfigurationTooLarge,    // %1: the configuration file, %2: its size, %3: the limit
+  kRefusalIlluminant,        // %1, %2, %3: the header's X, Y, Z
+  kRefusalTagRepeated,       // %1: the tag, %2: how often it stands, %3: the limit
+  kRefusalTableEmpty,        // %1: the tag
+  kRefusalTableDeclared,     // %1: the tag, %2/%3: its elements' inputs/outputs, %4/%5: declared
   kEnd,  // no text: one past the last
 };
 

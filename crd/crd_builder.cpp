@@ -154,6 +154,10 @@ bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
 // space and the white point that every file needs (CrdHeaderRefusal). False after the
 // line of the first refusal.
 bool CrdBuild::CheckTables() {
+  if (const std::optional<BuildRefusal> repeated = CrdRepeatRefusal(list_)) {
+    env_.diag.Err(RepeatLine(*repeated));
+    return false;
+  }
   tables_ = ReadCrdTables(list_, header_);
   for (const CrdIntent& intent : kCrdIntents) {
     for (std::size_t k = 0; k < list_.entries.size(); ++k) {

@@ -5,6 +5,7 @@
 namespace vomar {
 
 std::optional<BuildRefusal> CrdRequirements(const ProfileHeader& header, const TagTableList& list) {
+  if (auto refusal = CrdRepeatRefusal(list)) return refusal;
   for (const CrdIntent& intent : kCrdIntents) {
     for (const TagEntry& entry : list.entries) {
       if (entry.signature != intent.tag) continue;
@@ -16,6 +17,12 @@ std::optional<BuildRefusal> CrdRequirements(const ProfileHeader& header, const T
     }
   }
   return CrdHeaderRefusal(header);
+}
+
+std::optional<BuildRefusal> CrdRepeatRefusal(const TagTableList& list) {
+  static constexpr Signature kWrittenFrom[] = {sig::kB2A0, sig::kB2A1, sig::kB2A2,
+                                               sig::kWtpt, sig::kBkpt, sig::kCprt};
+  return RepeatRefusal(list, kWrittenFrom);
 }
 
 std::optional<BuildRefusal> CrdHeaderRefusal(const ProfileHeader& header) {

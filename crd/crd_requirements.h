@@ -10,10 +10,15 @@
 namespace vomar {
 
 // Why a CRD build refuses a profile already read, at the first of its rules that fails:
-// every B2Ax table it writes from (ReadCrdTables: a version-4 profile's B2Dn in its
-// place where it holds one), duplicates included, in document order;
-// then what its header must give every file (CrdHeaderRefusal).
+// a tag it writes from standing too often (CrdRepeatRefusal); every B2Ax table it writes
+// from (ReadCrdTables: a version-4 profile's B2Dn in its place where it holds one),
+// duplicates included, in document order; then what its header must give every file
+// (CrdHeaderRefusal).
 std::optional<BuildRefusal> CrdRequirements(const ProfileHeader& header, const TagTableList& list);
+
+// A tag the passes write from (the B2Ax tables, the white and black points, the copyright
+// text) standing more than kMaxTagRepeats times.
+std::optional<BuildRefusal> CrdRepeatRefusal(const TagTableList& list);
 
 // The PCS ('Lab ' or 'XYZ ') and the white point every file is written from.
 std::optional<BuildRefusal> CrdHeaderRefusal(const ProfileHeader& header);

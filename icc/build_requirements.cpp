@@ -1,5 +1,6 @@
 #include "icc/build_requirements.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
@@ -59,6 +60,12 @@ BuildReading ReadForBuild(const std::string& path, std::span<const Signature> lo
   return reading;
 }
 
+std::string RepeatLine(const BuildRefusal& refusal) {
+  return "The profile holds " + std::to_string(refusal.repeats) + " " +
+         SignatureText(refusal.tag) + " tags; a build writes from each tag at most " +
+         std::to_string(kMaxTagRepeats) + " times.\n";
+}
+
 std::optional<BuildRefusal> VersionRefusal(const ProfileHeader& header) {
   if (IsVersionAccepted(header)) return std::nullopt;
   return BuildRefusal{
@@ -71,8 +78,30 @@ std::optional<BuildRefusal> ColourSpaceRefusal(const ProfileHeader& header) {
 }
 
 std::optional<BuildRefusal> WhitePointRefusal(const ProfileHeader& header) {
-  if (header.illuminant[1] != 0) return std::nullopt;
-  return BuildRefusal{.what = Refusal::kWhitePoint};
+  const auto [x, y, z] = header.illuminant;
+  if (y == 0) return BuildRefusal{.what = Refusal::kWhitePoint};
+  // From the reddest incandescent light (1,000 K: X/Y 1.9, Z/Y 0.01) to the bluest sky
+  // (X/Y 0.95, Z/Y 2.2): a PostScript white point needs X and Z positive where Y is 1,
+  // and anything far beyond real lights renders nothing sensible.
+  constexpr double kMinXOverY = 0.5, kMaxXOverY = 2.5, kMaxZOverY = 2.5;
+  const double xOverY = static_cast<double>(x) / y, zOverY = static_cast<double>(z) / y;
+  if (x > 0 && y > 0 && z > 0 && xOverY >= kMinXOverY && xOverY <= kMaxXOverY &&
+      zOverY <= kMaxZOverY) {
+    return std::nullopt;
+  }
+  return BuildRefusal{.what = Refusal::kIlluminant, .illuminant = header.illuminant};
+}
+
+std::optional<BuildRefusal> RepeatRefusal(const TagTableList& list,
+                                          std::span<const Signature> tags) {
+  for (Signature tag : tags) {
+    const auto repeats = std::count_if(list.entries.begin(), list.entries.end(),
+                                       [tag](const TagEntry& entry) { return entry.signature == tag; });
+    if (repeats > kMaxTagRepeats) {
+      return BuildRefusal{.what = Refusal::kTagRepeated, .tag = tag, .repeats = static_cast<int>(repeats)};
+    }
+  }
+  return std::nullopt;
 }
 
 std::optional<BuildRefusal> TableRefusal(const ProfileHeader& header, const TagEntry& tag,
@@ -102,6 +131,12 @@ std::optional<BuildRefusal> TableRefusal(const ProfileHeader& header, const TagE
         refusal.found = header.pcs;
         refusal.xyzAllowed = use == SampledTableUse::kCrdRenderTable;
         return refused(Refusal::kConnectionSpace);
+      case SampledTableProblem::kNoStages:
+        return refused(Refusal::kTableEmpty);
+      case SampledTableProblem::kDeclaredChannels:
+        refusal.has = {check.inputChannels, check.outputChannels, 0};
+        refusal.declared = {check.declaredInputs, check.declaredOutputs, 0};
+        return refused(Refusal::kTableDeclared);
       case SampledTableProblem::kUnreadable:
         break;
     }

@@ -15,6 +15,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "icc/lcms_memory.h"
+
 namespace vomar {
 namespace {
 
@@ -38,8 +40,19 @@ void PutBigEndian32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint3
 }
 
 struct ContextDeleter {
-  void operator()(cmsContext context) const { cmsDeleteContext(context); }
+  void operator()(cmsContext context) const { DeleteBudgetedContext(context); }
 };
+
+// The inputs and outputs a table's head declares: one byte each at 8 and 9 in the
+// lookup-table types, two bytes each at 8 and 10 in a multi-processing element table.
+std::array<int, 2> DeclaredChannels(const std::vector<std::uint8_t>& data) {
+  if (data.size() < 12) return {0, 0};
+  if (ReadBigEndian32(data.data()) == kMpet) {
+    return {data[8] << 8 | data[9], data[10] << 8 | data[11]};
+  }
+  return {data[8], data[9]};
+}
+
 struct ProfileCloser {
   void operator()(void* profile) const { cmsCloseProfile(profile); }
 };
@@ -77,7 +90,9 @@ class LcmsProfile {
     }
     size_ = size;
     PutBigEndian32(head_, 0, static_cast<std::uint32_t>(size));
-    context_.reset(cmsCreateContext(nullptr, nullptr));
+    // LittleCMS takes a table's memory as its counts declare it: a budget from the tags'
+    // size refuses counts that no table of their bytes could fill.
+    context_.reset(CreateBudgetedContext(TableReadingBudget(size - head_.size())));
     if (!context_) return;
     cmsSetLogErrorHandlerTHR(context_.get(), IgnoreError);
     io_.stream = this;
@@ -241,12 +256,15 @@ class TagPipeline {
     }
     scale_ = type == kMpet ? TableScale::kReal
                            : (type == sig::kMft2 ? TableScale::kLegacyLab : TableScale::kEncoded);
+    declared_ = DeclaredChannels(tag.data);
     pipeline_ = static_cast<cmsPipeline*>(
         cmsReadTag(profile_.get(), static_cast<cmsTagSignature>(tag.signature)));
   }
 
   const cmsPipeline* get() const { return pipeline_; }
   TableScale scale() const { return scale_; }
+  // The inputs and outputs the table's head declares.
+  const std::array<int, 2>& declared() const { return declared_; }
 
  private:
   static std::array<const TagEntry*, 1> Tags(const TagEntry& tag) { return {&tag}; }
@@ -254,6 +272,7 @@ class TagPipeline {
   LcmsProfile profile_;
   cmsPipeline* pipeline_ = nullptr;  // owned by the profile
   TableScale scale_ = TableScale::kEncoded;
+  std::array<int, 2> declared_{};
 };
 
 struct Channels {
@@ -281,8 +300,19 @@ SampledTableCheck Check(const ProfileHeader& header, const TagPipeline& table,
     check.problem = SampledTableProblem::kUnreadable;
     return check;
   }
+  if (cmsPipelineStageCount(table.get()) == 0) {
+    check.problem = SampledTableProblem::kNoStages;
+    return check;
+  }
   check.inputChannels = static_cast<int>(cmsPipelineInputChannels(table.get()));
   check.outputChannels = static_cast<int>(cmsPipelineOutputChannels(table.get()));
+  check.declaredInputs = table.declared()[0];
+  check.declaredOutputs = table.declared()[1];
+  if (check.inputChannels != check.declaredInputs ||
+      check.outputChannels != check.declaredOutputs) {
+    check.problem = SampledTableProblem::kDeclaredChannels;
+    return check;
+  }
   const Channels wanted = ChannelsFor(use);
   if (check.inputChannels != wanted.inputs || check.outputChannels != wanted.outputs) {
     check.problem = SampledTableProblem::kWrongChannels;

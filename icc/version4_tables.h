@@ -56,12 +56,18 @@ enum class SampledTableProblem {
   kUnreadable,      // LittleCMS cannot read the tag as a lookup table
   kWrongChannels,   // the pipeline's input or output count is not what the use needs
   kUnsupportedPcs,  // the PCS is not one the use can be written for
+  kNoStages,        // the table holds no processing element: nothing would be computed
+  // Its elements take or give other channels than its head declares: LittleCMS would
+  // hand on values no element wrote.
+  kDeclaredChannels,
 };
 
 struct SampledTableCheck {
   SampledTableProblem problem = SampledTableProblem::kNone;
   int inputChannels = 0;  // of the pipeline read, for the message
   int outputChannels = 0;
+  int declaredInputs = 0;  // what the table's head says
+  int declaredOutputs = 0;
 };
 
 // Reads the tag as LittleCMS does and checks its channel counts and the PCS for `use`,

@@ -62,6 +62,13 @@ BuildResult WriteWhitePointsAndEchoCopyright(const TagTableList& list,
   return result;
 }
 
+// False, after its line, when a tag the step writes from stands too often.
+bool WritesFewRepeats(const TagTableList& list, InkProfileRole role, const Diagnostics& diag) {
+  const std::optional<BuildRefusal> repeated = InkRepeatRefusal(list, role);
+  if (repeated) diag.Err(RepeatLine(*repeated));
+  return !repeated;
+}
+
 using TableWriter = TableResult (*)(const std::uint8_t*, std::size_t, TextWriter&);
 using SampledTableWriter = std::function<TableResult(const TagEntry&)>;
 
@@ -195,6 +202,9 @@ BuildResult InkSimulationBuilder::WriteSimulationTable(TextWriter& out,
   static constexpr Signature kRead[] = {sig::kA2B0, sig::kD2B0, sig::kCprt};
   if (!ReadProfile(simulationProfilePath, true, header, TagSelection::Only(kRead))) return BuildResult::kFailed;
   environment_.diag.Out("Making a CRD...\n");
+  if (!WritesFewRepeats(list_, InkProfileRole::kSimulation, environment_.diag)) {
+    return BuildResult::kFailed;
+  }
 
   const BuildResult result = WriteWhitePointsAndEchoCopyright(
       list_, header, environment_.diag, [&] { WriteSimulationWhitePoint(out, header); });
@@ -234,6 +244,9 @@ BuildResult InkSimulationBuilder::WriteRenderingTable(TextWriter& out,
   static constexpr Signature kRead[] = {sig::kB2A0, sig::kB2D0, sig::kCprt};
   if (!ReadProfile(outputProfilePath, true, header, TagSelection::Only(kRead))) return BuildResult::kFailed;
   environment_.diag.Out("Making a CRD...\n");
+  if (!WritesFewRepeats(list_, InkProfileRole::kOutput, environment_.diag)) {
+    return BuildResult::kFailed;
+  }
 
   const bool lab = header.pcs == sig::kLab;
   const BuildResult result = WriteWhitePointsAndEchoCopyright(list_, header, environment_.diag, [&] {

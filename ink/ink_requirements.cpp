@@ -22,8 +22,14 @@ std::optional<BuildRefusal> InkTableRefusal(const ProfileHeader& header, const T
   return TableRefusal(header, tag, TableUse(role));
 }
 
+std::optional<BuildRefusal> InkRepeatRefusal(const TagTableList& list, InkProfileRole role) {
+  const Signature writtenFrom[] = {InkTableTag(role), sig::kWtpt, sig::kBkpt, sig::kCprt};
+  return RepeatRefusal(list, writtenFrom);
+}
+
 std::optional<BuildRefusal> InkRequirements(const ProfileHeader& header,
                                             const TagTableList& list, InkProfileRole role) {
+  if (auto refusal = InkRepeatRefusal(list, role)) return refusal;
   if (header.pcs != sig::kLab) return std::nullopt;
   if (auto refusal = WhitePointRefusal(header)) return refusal;
   for (const TagEntry& entry : list.entries) {

@@ -24,11 +24,15 @@ TableShape InkTableShape(InkProfileRole role);
 std::optional<BuildRefusal> InkTableRefusal(const ProfileHeader& header, const TagEntry& tag,
                                             InkProfileRole role);
 
+// A tag the steps of the profile in `role` write from (its table, the white and black
+// points, the copyright text) standing more than kMaxTagRepeats times.
+std::optional<BuildRefusal> InkRepeatRefusal(const TagTableList& list, InkProfileRole role);
+
 // Why an ink build refuses the profile in `role`, already read, at the first of its rules
-// that fails: for a Lab profile, the white point, then every table of the role (a
-// version-4 profile's D2B0 or B2D0 in its place where it holds one), duplicates included,
-// in directory order. A PCS other than Lab is left to the pair
-// check: the builder writes no table from such a profile.
+// that fails: a tag it writes from standing too often; for a Lab profile, the white
+// point, then every table of the role (a version-4 profile's D2B0 or B2D0 in its place
+// where it holds one), duplicates included, in directory order. A PCS other than Lab is
+// left to the pair check: the builder writes no table from such a profile.
 std::optional<BuildRefusal> InkRequirements(const ProfileHeader& header,
                                             const TagTableList& list, InkProfileRole role);
 

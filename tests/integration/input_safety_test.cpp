@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -100,6 +103,115 @@ TEST_F(InputSafetyTest, SpecialFilesAreRefusedAtOnceWithTheirPath) {
     EXPECT_EQ(result.err, c.err) << call;
   }
   EXPECT_TRUE(fs::is_empty(scratch.File("built")));
+}
+
+// The data of the first `tag` of a profile's bytes.
+std::uint8_t* TagData(testing::Bytes& bytes, Signature tag) {
+  const auto read32 = [&bytes](std::size_t at) {
+    return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |
+           std::uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+  };
+  for (std::size_t entry = 132; entry < 132 + 12 * read32(128); entry += 12) {
+    if (read32(entry) == tag) return bytes.data() + read32(entry + 4);
+  }
+  return nullptr;
+}
+
+// Profiles made to take work without end or to render nothing are refused by check and
+// by the build alike, at once, and nothing is written: a table named a thousand times, a
+// table whose counts declare half a gigabyte, a table of no element or of other outputs
+// than it declares, an illuminant that is no white.
+TEST_F(InputSafetyTest, ProfilesThatCannotRenderOrWouldNotEndAreRefused) {
+  testing::TestProfileOptions v4;
+  v4.gridPoints = 2;
+  v4.lut16 = true;
+  v4.versionBytes = {4, 0x20, 0, 0};
+  v4.manufacturer = sig::kTavn;
+  const auto make = [&](const char* name, testing::TestProfileOptions options,
+                        const std::function<void(testing::Bytes&)>& patch = {}) {
+    testing::Bytes bytes;
+    ASSERT_TRUE(testing::MakeTestProfile(options, &bytes));
+    if (patch) patch(bytes);
+    ASSERT_TRUE(testing::WriteBytes(scratch.File(name), bytes));
+  };
+  testing::TestProfileOptions options = v4;
+  options.repeatTags = {{sig::kB2A0, 1000}};
+  make("repeated.icc", options);
+  options = v4;
+  options.modelDescription = "Press INK : DA";
+  options.repeatTags = {{sig::kA2B0, 1000}};
+  make("repeated-simulation.icc", options);
+  make("huge.icc", v4, [](testing::Bytes& bytes) {  // 255^3 points of 15 outputs
+    std::uint8_t* table = TagData(bytes, sig::kB2A0);
+    table[9] = 15;
+    table[10] = 255;
+  });
+  options = v4;
+  options.lut16 = false;
+  options.multiFunctionTables = true;
+  options.versionBytes = {4, 0x30, 0, 0};
+  make("empty.icc", options, [](testing::Bytes& bytes) {  // no element's offset
+    std::fill_n(TagData(bytes, sig::kB2A0) + 12, 20, 0);
+  });
+  make("curves-only.icc", options, [](testing::Bytes& bytes) {  // 3 curves, no CLUT
+    std::fill_n(TagData(bytes, sig::kB2A0) + 16, 16, 0);
+  });
+  options = v4;
+  options.illuminant = {-0.9642, 1.0, 0.8249};
+  make("negative-white.icc", options);
+
+  const std::string main = "Vomar Profile Downloader: ";
+  const std::string unsupported = main + "ｻﾎﾟｰﾄ外のﾌﾟﾛﾌｧｲﾙが選択されました。\n" + main +
+                                  "正しいﾌﾟﾛﾌｧｲﾙを選択しなおしてください。\n" + main;
+  const std::string faulty = "vomar-download: ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。\n"
+                             "vomar-download: ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞ"
+                             "しなおしてください。\n";
+  const std::vector<std::string> crd = {"crd", "--output-dir", "built", "--stem", "S",
+                                        "--number", "1", "--quiet"};
+  const std::vector<std::string> ink = {"ink", "--output-dir", "built", "--stem", "S",
+                                        "--number", "1", "--quiet", "repeated-simulation.icc",
+                                        "out.icc"};
+  const auto with = [](std::vector<std::string> args, const char* profile) {
+    args.push_back(profile);
+    return args;
+  };
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {{"check", "--output", "repeated.icc"}, "output: refused\n",
+       unsupported + "タグ 'B2A0' が 1001 回あります（4 回までです）。\n"},
+      {with(crd, "repeated.icc"), "",
+       "The profile holds 1001 B2A0 tags; a build writes from each tag at most 4 times.\n" +
+           faulty},
+      {{"check", "--mode", "ink", "--simulation", "repeated-simulation.icc"},
+       "simulation: refused\n", unsupported + "タグ 'A2B0' が 1001 回あります（4 回までです）。\n"},
+      {ink, "",
+       "The profile holds 1001 A2B0 tags; a build writes from each tag at most 4 times.\n" +
+           faulty},
+      {{"check", "--output", "huge.icc"}, "output: refused\n",
+       unsupported + "タグ 'B2A0'（型 'mft2'）をルックアップテーブルとして読めません。\n"},
+      {with(crd, "huge.icc"), "", "Error in B2A0 Tag\n" + faulty},
+      {{"check", "--output", "empty.icc"}, "output: refused\n",
+       unsupported + "タグ 'B2A0' の表には処理の要素がありません。\n"},
+      {with(crd, "empty.icc"), "", "Error in B2A0 Tag\n" + faulty},
+      {{"check", "--output", "curves-only.icc"}, "output: refused\n",
+       unsupported + "タグ 'B2A0' の表の要素は 3 入力 3 出力で、表の宣言（3 入力 4 出力）と合いません。\n"},
+      {{"check", "--output", "negative-white.icc"}, "output: refused\n",
+       unsupported + "ヘッダーの照明光（illuminant）X -0.9642 Y 1.0000 Z 0.8249 は実在の白色ではありま"
+                     "せん（X, Y, Z は正の値で、X/Y は 0.5 から 2.5、Z/Y は 2.5 までです）。\n"},
+      {with(crd, "negative-white.icc"), "", "Illegal white point.\n" + faulty},
+  };
+  std::filesystem::create_directory(scratch.File("built"));
+  for (const auto& c : cases) {
+    const CommandResult result = Run(c.args);
+    const std::string call = ::testing::PrintToString(c.args);
+    EXPECT_EQ(result.exitStatus, 1) << call;
+    EXPECT_EQ(result.out, c.out) << call;
+    EXPECT_EQ(result.err, c.err) << call;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(scratch.File("built")));
 }
 
 // Control characters of a profile's texts and of a printer's make and model reach the

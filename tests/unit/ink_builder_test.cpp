@@ -93,22 +93,21 @@ TEST_F(InkBuilderTest, BlackPointRepeatsTheWhitePointLines) {
 }
 
 TEST_F(InkBuilderTest, WhitePointsAreDoubleForTheSimulationAndSingleForTheOutput) {
-  // Quotients that single precision cannot hold: 2^31 - 1 and 2^24 + 1.
+  // Quotients whose single-precision value prints otherwise: 50020 / 65530 and 50066 / 65530.
   ProfileSpec simulation = GoodProfile();
-  simulation.illuminant = {0x7FFFFFFF, 1, 16777217};
+  simulation.illuminant = {50020, 65530, 50066};
   ProfileSpec output = GoodProfile();
-  output.illuminant = {0x7FFFFFFF, 1, 16777217};
+  output.illuminant = {50020, 65530, 50066};
   ASSERT_EQ(Build(simulation, output), BuildResult::kBuilt);
   EXPECT_EQ(FileText(),
-            kHead + "\t\t/WhitePoint [2147483647.000000 1.000000 16777217.000000]\n" + kTable +
-                kRenderingKeys +
-                "\t\t/EncodeLMN [{ 2147483648.000000 div dup .00885645 gt{.333333 exp}{7.78704\n"
+            kHead + "\t\t/WhitePoint [0.763315 1.000000 0.764016]\n" + kTable + kRenderingKeys +
+                "\t\t/EncodeLMN [{ 0.763314 div dup .00885645 gt{.333333 exp}{7.78704\n"
                 "\t\t\tmul .137931 add} ifelse} bind\n"
                 "\t\t\t{dup .00885645 gt{.333333 exp}{7.78704 mul .137931 add}\n"
                 "\t\t\tifelse} bind\n"
-                "\t\t\t{ 16777216.000000 div dup .00885645 gt{.333333 exp}{7.78704 mul\n"
+                "\t\t\t{ 0.764017 div dup .00885645 gt{.333333 exp}{7.78704 mul\n"
                 "\t\t\t.137931 add} ifelse} bind]\n"
-                "\t\t/WhitePoint [2147483648.000000 1.000000 16777216.000000]\n" +
+                "\t\t/WhitePoint [0.763314 1.000000 0.764017]\n" +
                 kRenderTable + kTrailer);
 }
 

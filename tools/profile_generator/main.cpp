@@ -38,7 +38,8 @@ constexpr const char* kUsage =
     "  --perceptual-black   perceptual and saturation tables on the perceptual reference\n"
     "                       medium (black at L* 3.14), as in version-4 profiles\n"
     "  --float-tables       D2B0..2/B2D0..2 floating-point tables holding the transform,\n"
-    "                       and A2Bx/B2Ax tables that differ from them (L*, inks x0.7)\n";
+    "                       and A2Bx/B2Ax tables that differ from them (L*, inks x0.7)\n"
+    "  --repeat SIG=N       N more directory entries for tag SIG, at its data (repeatable)\n";
 
 int Usage(const char* problem) {
   if (problem != nullptr) std::fprintf(stderr, "make-test-profile: %s\n", problem);
@@ -137,6 +138,16 @@ int main(int argc, char** argv) {
       } else if (option == "--omit") {
         ok = ParseSignature(value, signature);
         options.omitTags.push_back(signature);
+      } else if (option == "--repeat") {
+        const std::string text = value;
+        const std::size_t equals = text.find('=');
+        char* end = nullptr;
+        const long times =
+            equals == std::string::npos ? 0 : std::strtol(text.c_str() + equals + 1, &end, 10);
+        ok = equals != std::string::npos &&
+             ParseSignature(text.substr(0, equals).c_str(), signature) && *end == '\0' &&
+             times > 0 && times <= 1000000;
+        options.repeatTags.emplace_back(signature, static_cast<int>(times));
       } else if (option == "--illuminant") {
         ok = ParseIlluminant(value, options.illuminant);
       } else {

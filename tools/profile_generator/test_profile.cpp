@@ -3,6 +3,7 @@
 #include <lcms2.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -528,6 +529,42 @@ bool WriteTables(cmsContext context, cmsHPROFILE profile, const TestProfileOptio
   return true;
 }
 
+// Appends the repeated entries to the directory; the tag data move by their size.
+bool RepeatTags(const TestProfileOptions& options, std::vector<std::uint8_t>& bytes,
+                std::string* error) {
+  const auto read32 = [&bytes](std::size_t at) {
+    return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 |
+           std::uint32_t{bytes[at + 2]} << 8 | bytes[at + 3];
+  };
+  const std::size_t count = read32(128);
+  std::vector<std::array<std::uint32_t, 3>> entries;
+  for (std::size_t k = 0; k < count; ++k) {
+    entries.push_back({read32(132 + 12 * k), read32(136 + 12 * k), read32(140 + 12 * k)});
+  }
+  for (const auto& [tag, times] : options.repeatTags) {
+    const auto found = std::find_if(entries.begin(), entries.begin() + static_cast<long>(count),
+                                    [tag](const auto& entry) { return entry[0] == tag; });
+    if (found == entries.begin() + static_cast<long>(count)) {
+      if (error != nullptr) *error = "no tag to repeat";
+      return false;
+    }
+    entries.insert(entries.end(), static_cast<std::size_t>(times), *found);
+  }
+  const std::size_t shift = 12 * (entries.size() - count);
+  std::vector<std::uint8_t> moved(132 + 12 * entries.size());
+  std::copy(bytes.begin(), bytes.begin() + 128, moved.begin());
+  PutBigEndian32(moved, 128, static_cast<std::uint32_t>(entries.size()));
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    PutBigEndian32(moved, 132 + 12 * k, entries[k][0]);
+    PutBigEndian32(moved, 136 + 12 * k, static_cast<std::uint32_t>(entries[k][1] + shift));
+    PutBigEndian32(moved, 140 + 12 * k, entries[k][2]);
+  }
+  moved.insert(moved.end(), bytes.begin() + static_cast<long>(132 + 12 * count), bytes.end());
+  PutBigEndian32(moved, 0, static_cast<std::uint32_t>(moved.size()));
+  bytes = std::move(moved);
+  return true;
+}
+
 bool BuildProfile(const TestProfileOptions& options, std::vector<std::uint8_t>* bytes,
                   std::string* error) {
   Lcms lcms;
@@ -582,7 +619,7 @@ bool BuildProfile(const TestProfileOptions& options, std::vector<std::uint8_t>* 
     return Fail(error, "LittleCMS could not save the profile", lcms);
   }
   PatchHeader(options, *bytes);
-  return true;
+  return RepeatTags(options, *bytes, error);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "icc/signatures.h"
@@ -52,6 +53,9 @@ struct TestProfileOptions {
   // and A2Bx/B2Ax tables that deliberately differ from them (L* times 0.7 out of A2Bx,
   // inks times 0.7 out of B2Ax), as in profiles made to show which table an engine reads.
   bool floatTables = false;
+  // Further directory entries for a tag, all pointing at its data, appended to the
+  // directory: a profile that names one table many times.
+  std::vector<std::pair<Signature, int>> repeatTags;
 };
 
 // The profile's bytes; false (and `error` set) when LittleCMS could not build or save it.
