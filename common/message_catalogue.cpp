@@ -256,6 +256,29 @@ constexpr CatalogueEntry kEntries[] = {
      "タグ %1 の表の要素は %2 入力 %3 出力で、表の宣言（%4 入力 %5 出力）と合いません。",
      "The elements of tag %1 take %2 inputs and give %3 outputs, not the %4 and %5 its head "
      "declares."},
+    {kConfigurationUsed, "設定ファイル: %1", "Configuration file: %1"},
+    {kConfigurationShadowed, "使われていない設定ファイル (先の場所のファイルが優先されます): %1",
+     "Configuration file not used (the one in an earlier place wins): %1"},
+    {kDriverNotListed, "%1: ドライバ \"%2\" に一致する Driver がありません (No=%3)。",
+     "%1: no Driver entry matches the driver \"%2\" (No=%3)."},
+    {kDriverNotComparable,
+     "%1: ドライバ \"%2\" を照合できません (設定ファイルの No が 1～255 の数ではありません)。",
+     "%1: the driver \"%2\" cannot be matched (the configuration's No is not a number from 1 "
+     "to 255)."},
+    {kQueueRejecting, "%1: ジョブを受け付けていません", "%1: not accepting jobs"},
+    {kQueuePaused, "%1: 停止中", "%1: stopped"},
+    {kPageQueueStopped,
+     "ﾌﾟﾘﾝﾀｰが停止しています。\n"
+     "ﾀﾞｳﾝﾛｰﾄﾞ情報の印刷ﾃﾞｰﾀは､ﾌﾟﾘﾝﾀｰが再開されるまでｷｭｰで待機します。\n"
+     "作業を継続しますか？",
+     "The printer is stopped.\n"
+     "The download information page waits in the queue until the printer is resumed.\n"
+     "Do you want to continue?"},
+    {kPageQueued,
+     "ダウンロード情報の印刷データをキューに登録しました。\n"
+     "プリンターが再開されると､印刷されます。",
+     "The download information page is in the printer's queue.\n"
+     "It is printed when the printer is resumed."},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from
@@ -393,9 +416,13 @@ Message SpoolerFailureMessage(const std::string& reason, const std::vector<std::
   return FailureWithResources(kSpoolerFailed, reason, sent, notSent);
 }
 
-Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_view> arguments) {
+Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_view> arguments,
+                              const std::vector<std::string>& shadowed) {
   Message message = ErrorMessage(kStartupFailed, MessageOwner::kMainDialog, kMbOk);
   message.text += "\n" + MessageText(line, arguments);
+  for (const std::string& file : shadowed) {
+    message.text += "\n" + MessageText(kConfigurationShadowed, {file});
+  }
   return message;
 }
 
@@ -403,6 +430,17 @@ Message StartupFailureMessage(const std::string& fileName, const std::vector<std
   Message message = ErrorMessage(kStartupFailed, MessageOwner::kMainDialog, kMbOk);
   message.text += "\n" + MessageText(kConfigurationNotFound, {fileName});
   for (const std::string& place : places) message.text += "\n" + place;
+  return message;
+}
+
+Message NoSupportedPrinterMessage(const std::string& used,
+                                  const std::vector<std::string>& shadowed, std::string detail) {
+  Message message = MainDialogMessage(kNoSupportedPrinter, kMbIconHand);
+  message.text += "\n" + MessageText(kConfigurationUsed, {used});
+  for (const std::string& file : shadowed) {
+    message.text += "\n" + MessageText(kConfigurationShadowed, {file});
+  }
+  message.detail = std::move(detail);
   return message;
 }
 

@@ -113,6 +113,14 @@ enum class MessageId : int {
   kRefusalTagRepeated,       // %1: the tag, %2: how often it stands, %3: the limit
   kRefusalTableEmpty,        // %1: the tag
   kRefusalTableDeclared,     // %1: the tag, %2/%3: its elements' inputs/outputs, %4/%5: declared
+  kConfigurationUsed,      // %1: the configuration file read
+  kConfigurationShadowed,  // %1: a configuration file not read, as an earlier place wins
+  kDriverNotListed,        // %1: the printer, %2: its driver, %3: the entry count
+  kDriverNotComparable,    // %1: the printer, %2: its driver
+  kQueueRejecting,         // %1: the queue
+  kQueuePaused,            // %1: the queue
+  kPageQueueStopped,       // the queue's name and state stand after its first line
+  kPageQueued,
   kEnd,  // no text: one past the last
 };
 
@@ -157,6 +165,8 @@ Message ErrorMessage(MessageId id, MessageOwner owner = MessageOwner::kMainDialo
                      unsigned flags = kMbOk | kMbIconHand);
 // ... the same with "%1", "%2", ... replaced by `arguments` in order.
 Message ErrorMessage(MessageId id, std::initializer_list<std::string_view> arguments);
+// ... owned by the main dialog with the stop icon, `line` added as its last line.
+Message ErrorMessageWithLine(MessageId id, const std::string& line);
 
 // The text of `id` with `line` inserted after its first line; owned by the main dialog,
 // main caption.
@@ -178,9 +188,17 @@ Message SpoolerFailureMessage(const std::string& reason,
                               const std::vector<std::string>& notSent = {});
 
 // The start-up failure followed by the text `line` (which says what is wrong with the
-// configuration file) with its arguments.
-Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_view> arguments);
+// configuration file) with its arguments, and by the `shadowed` configuration files of
+// later places, which the file hides.
+Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_view> arguments,
+                              const std::vector<std::string>& shadowed = {});
 // The start-up failure when no file `fileName` is at any of `places`, which it lists.
 Message StartupFailureMessage(const std::string& fileName, const std::vector<std::string>& places);
+
+// Message 113 (no installed printer has a supported driver), followed by the
+// configuration file `used` and the `shadowed` ones; `detail` says of each printer why it
+// was left out.
+Message NoSupportedPrinterMessage(const std::string& used,
+                                  const std::vector<std::string>& shadowed, std::string detail);
 
 }  // namespace vomar

@@ -12,6 +12,21 @@ namespace {
 
 constexpr std::string_view kPortOpen = " - (";
 
+// Why each printer of `records` has no entry in the configuration: one line a printer.
+std::string UnmatchedPrintersText(const std::vector<PrinterInfo>& records,
+                                  const SupportConfig& config) {
+  int count = 0;
+  const bool counted = config.QuerySupport(kQueryCount, {.count = &count}) == kQuerySucceeded;
+  std::string text;
+  for (const PrinterInfo& printer : records) {
+    if (!text.empty()) text += "\n";
+    text += counted ? MessageText(MessageId::kDriverNotListed,
+                                  {printer.name, printer.driver, std::to_string(count)})
+                    : MessageText(MessageId::kDriverNotComparable, {printer.name, printer.driver});
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string PrinterEntryText(const PrinterInfo& printer) {
@@ -98,7 +113,12 @@ PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
     }
   }
   if (list.entries.empty()) {
-    messages.Show(MainDialogMessage(MessageId::kNoSupportedPrinter, kMbIconHand));
+    // The user is told which configuration decided, which it hides, and what each
+    // printer's driver is, so that the file can be mended.
+    const std::string& used = config.iniPath();
+    messages.Show(NoSupportedPrinterMessage(used,
+                                            ShadowedConfigurations(used, ConfigurationPlaces()),
+                                            UnmatchedPrintersText(list.printerRecords, config)));
     list.printerRecords.clear();
     list.closeDialog = true;
     return list;

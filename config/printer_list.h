@@ -30,6 +30,8 @@ struct PrinterList {
 // Fills the list. Shows string 112 (no printer at all) or 113 (none supported), both
 // with caption string 120 and the stop icon, and then asks the dialog to close; shows
 // string 3 (the printers cannot be listed) with no caption and leaves the list empty.
+// String 113 names the configuration file read and those it hides, and its detail gives
+// each printer's driver and why it matched no entry.
 PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
                             MessageSink& messages, Diagnostics diag);
 

@@ -1,5 +1,6 @@
 #include "config/support_config.h"
 
+#include <strings.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -96,13 +97,19 @@ SupportEntryMatch SupportConfig::FindEntryForDriver(std::string_view driverName)
 }
 
 bool MatchDriverList(std::string_view driverName, std::string_view list) {
-  constexpr std::string_view kSeparator = ", ";
   while (true) {
-    const std::size_t separator = list.find(kSeparator);
+    // "A,B" is read as "A, B": the blanks after a comma are not part of the name.
+    const std::size_t blanks = list.find_first_not_of(' ');
+    list.remove_prefix(blanks == std::string_view::npos ? list.size() : blanks);
+    const std::size_t separator = list.find(',');
     const std::string_view item = list.substr(0, separator);
-    if (driverName.substr(0, item.size()) == item) return true;
+    // Driver names are compared as queue names are, without regard to letter case.
+    if (driverName.size() >= item.size() &&
+        strncasecmp(driverName.data(), item.data(), item.size()) == 0) {
+      return true;
+    }
     if (separator == std::string_view::npos) return false;
-    list.remove_prefix(separator + kSeparator.size());
+    list.remove_prefix(separator + 1);
   }
 }
 
@@ -174,6 +181,21 @@ std::optional<std::string> FindConfiguration(const std::vector<std::string>& pla
   return std::nullopt;
 }
 
+std::vector<std::string> ShadowedConfigurations(const std::string& used,
+                                                const std::vector<std::string>& places) {
+  std::vector<std::string> shadowed;
+  bool after = false;
+  for (const std::string& place : places) {
+    std::error_code error;
+    if (after && std::filesystem::exists(place, error) &&
+        !std::filesystem::is_directory(place, error)) {
+      shadowed.push_back(place);
+    }
+    after = after || place == used;
+  }
+  return shadowed;
+}
+
 std::optional<SupportConfig> CheckStartupConfiguration(MessageSink& messages,
                                                        const std::vector<std::string>& places) {
   const std::optional<std::string> path = FindConfiguration(places);
@@ -184,16 +206,19 @@ std::optional<SupportConfig> CheckStartupConfiguration(MessageSink& messages,
   SupportConfig config(*path);
   if (config.QuerySupport(kQueryPresence) == kQuerySucceeded) return config;
   // The Windows text says only that the start failed; the user also needs to know which
-  // file is missing, cannot be read, or lacks its entry count, to mend it.
+  // file is missing, cannot be read, or lacks its entry count (and which others it
+  // hides), to mend it.
+  const std::vector<std::string> shadowed = ShadowedConfigurations(*path, places);
   if (const std::optional<IniFileProblem>& problem = config.problem()) {
     messages.Show(problem->kind == IniFileProblem::Kind::kTooLarge
                       ? StartupFailureMessage(MessageId::kConfigurationTooLarge,
                                               {*path, std::to_string(problem->size),
-                                               std::to_string(kMaxIniFileBytes)})
+                                               std::to_string(kMaxIniFileBytes)},
+                                              shadowed)
                       : StartupFailureMessage(MessageId::kConfigurationUnreadable,
-                                              {*path, problem->reason}));
+                                              {*path, problem->reason}, shadowed));
   } else {
-    messages.Show(StartupFailureMessage(MessageId::kNoValidCount, {*path}));
+    messages.Show(StartupFailureMessage(MessageId::kNoValidCount, {*path}, shadowed));
   }
   return std::nullopt;
 }

@@ -81,8 +81,9 @@ class SupportConfig {
   std::optional<IniFileProblem> problem_;
 };
 
-// Whether `driverName` begins with one of the names of `list` (separated by ", "). An
-// empty name in the list matches every driver.
+// Whether `driverName` begins with one of the names of `list`, without regard to letter
+// case. The names are separated by commas, each followed by any number of blanks ("A, B"
+// or "A,B"). An empty name in the list matches every driver.
 bool MatchDriverList(std::string_view driverName, std::string_view list);
 
 // The entry count a "No" value gives: atoi's number, of which the low eight bits.
@@ -108,11 +109,16 @@ std::vector<std::string> ConfigurationPlaces();
 // The first of `places` where a file (not a folder) of that name exists.
 std::optional<std::string> FindConfiguration(const std::vector<std::string>& places);
 
+// The configuration files at the places after `used` (one of `places`) that exist: the
+// file found first hides them.
+std::vector<std::string> ShadowedConfigurations(const std::string& used,
+                                                const std::vector<std::string>& places);
+
 // The start-up check: finds the file, reads it and asks kind 1. On failure shows "初期設定に
 // 失敗しました。" (caption "Voma Profile Downloader Err"), followed by the places looked
 // at when there is no file, by the file's path and why it cannot be read (not a regular
-// file, over kMaxIniFileBytes, ...), or by its path when it has no usable "No", and
-// returns nothing: the program then ends. The configuration read, for the queries that
+// file, over kMaxIniFileBytes, ...), or by its path when it has no usable "No" (then the
+// files it hides), and returns nothing: the program then ends. The configuration read, for the queries that
 // follow.
 std::optional<SupportConfig> CheckStartupConfiguration(MessageSink& messages,
                                                        const std::vector<std::string>& places);

@@ -74,12 +74,25 @@ class DialogStartupTest : public QObject {
     QTest::newRow("no configuration file")
         << QString() << QStringList{NoConfiguration({"%1/KZProFDw.INI", UserConfiguration(),
                                                      kSystemConfiguration})};
-    QTest::newRow("no count") << QString("[Support]\nDriver1=Vomar PS Color A3\n")
-                              << QStringList{kStartupFailed +
-                                             "/%1/KZProFDw.INI の [Support] に有効な No がありません。"};
+    QTest::newRow("no count")
+        << QString("[Support]\nDriver1=Vomar PS Color A3\n")
+        << QStringList{kStartupFailed + "/%1/KZProFDw.INI の [Support] に有効な No がありません。/" +
+                       "使われていない設定ファイル (先の場所のファイルが優先されます): " +
+                       UserConfiguration()};
+    // The box names the file read and the user's own, which it hides; its detail gives
+    // each printer's driver.
+    std::vector<PrinterInfo> printers;
+    QVERIFY(CupsSpooler().ListPrinters(printers));
+    QStringList drivers;
+    for (const PrinterInfo& printer : printers) {
+      drivers << QString::fromStdString(printer.name + ": ドライバ \"" + printer.driver +
+                                        "\" に一致する Driver がありません (No=1)。");
+    }
     QTest::newRow("no supported printer")
         << QString::fromStdString(ConfigurationText("Nobody's Driver"))
-        << QStringList{kNoSupportedPrinter};
+        << QStringList{kNoSupportedPrinter + "/設定ファイル: %1/KZProFDw.INI/" +
+                       "使われていない設定ファイル (先の場所のファイルが優先されます): " +
+                       UserConfiguration() + "|detail: " + drivers.join('\n')};
   }
 
   void StartupFailures() {
@@ -88,8 +101,16 @@ class DialogStartupTest : public QObject {
     ScratchDirectory scratch;
     if (!configuration.isEmpty()) scratch.Write("KZProFDw.INI", configuration.toStdString());
     WorkingDirectory here(scratch.path());
+    // The user's own configuration, hidden by the working directory's.
+    if (!configuration.isEmpty()) {
+      std::filesystem::create_directories(config_.File("vomar-profile-downloader"));
+      config_.Write("vomar-profile-downloader/KZProFDw.INI", "[Support]\nNo=1\n");
+    }
     DialogHarness h;
-    QVERIFY(!h.Start());
+    const bool started = h.Start();
+    std::error_code ignored;
+    std::filesystem::remove(UserConfiguration().toStdString(), ignored);
+    QVERIFY(!started);
     QCOMPARE(h.boxes, expected.replaceInStrings("%1", QString::fromStdString(scratch.path())));
     QVERIFY(!h.dialog().isVisible());
   }

@@ -113,9 +113,11 @@ TEST_F(PrinterListTest, FailuresShowTheirMessages) {
   EXPECT_EQ(messages.shown[0].flags, unsigned{kMbIconHand});
   EXPECT_EQ(messages.shown[0].owner, MessageOwner::kMainDialog);
 
-  // None supported: string 113, the records are let go, and the program ends.
+  // None supported: string 113 with the configuration file, and in its detail each
+  // printer's driver; the records are let go, and the program ends.
   messages.shown.clear();
-  spooler.printers = {{"Laser", "ipp://laser", "Other Laser PS"}};
+  spooler.printers = {{"Laser", "ipp://laser", "Other Laser PS"},
+                      {"Office", "ipp://office", "Vomar PS Colour"}};
   list = Fill();
   EXPECT_EQ(list.selected, -1);
   EXPECT_TRUE(list.closeDialog);
@@ -124,9 +126,14 @@ TEST_F(PrinterListTest, FailuresShowTheirMessages) {
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text,
             "Vomar Profile Downloaderを起動できません。\n"
-            "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。");
+            "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。\n"
+            "設定ファイル: " + dir.File("KZProFDw.INI"));
+  EXPECT_EQ(messages.shown[0].detail,
+            "Laser: ドライバ \"Other Laser PS\" に一致する Driver がありません (No=2)。\n"
+            "Office: ドライバ \"Vomar PS Colour\" に一致する Driver がありません (No=2)。");
   EXPECT_EQ(messages.shown[0].caption, std::optional<std::string>("Vomar Profile Downloader"));
   EXPECT_EQ(messages.shown[0].flags, unsigned{kMbIconHand});
+  EXPECT_EQ(messages.shown[0].owner, MessageOwner::kMainDialog);
 
   // The printers cannot be listed: string 3, no caption, no icon; the dialog stays.
   messages.shown.clear();
@@ -149,6 +156,9 @@ TEST_F(PrinterListTest, FailuresShowTheirMessages) {
   spooler.printers = {{"A", "p1", "Vomar PS Mono"}};
   config = SupportConfig(dir.Write("KZProFDw.INI", "[Support]\nNo=0\nDriver1=Vomar\nOutIcm1=M\n"));
   EXPECT_TRUE(Fill().closeDialog);
+  EXPECT_EQ(messages.shown.at(0).detail,
+            "A: ドライバ \"Vomar PS Mono\" を照合できません "
+            "(設定ファイルの No が 1～255 の数ではありません)。");
 }
 
 TEST(PrinterEntryTextTest, NameThenPortInBrackets) {

@@ -127,17 +127,18 @@ TEST(SupportConfigTest, DriverListsMatchByPrefix) {
       {"ABC", "ABC", true},
       {"ABC PS", "ABC", true},
       {"AB", "ABC", false},
-      {"abc PS", "ABC", false},                          // case-sensitive
+      {"abc PS", "ABC", true},                           // without regard to case
       {"Vomar PS Color A3", "Other, Vomar PS", true},   // the second item
       {"Vomar PS Color A3", "Vomar PS, Other", true},   // the first item
       {"Vomar PS Color A3", "Other, Another", false},
       {"Anything", "Other, ", true},                    // the list ends with ", "
       {"Anything", "Other, , Another", true},           // two separators in a row
       {"Anything", "", true},                           // one empty item
-      {"DEF", "ABC,DEF", false},                         // a comma alone does not split
+      {"DEF", "ABC,DEF", true},                          // a comma alone splits too
       {"ABC,DEF x", "ABC,DEF", true},
       {"DEF", "ABC, DEF", true},
-      {" DEF", "ABC,  DEF", true},                      // only ", " is the separator
+      {"DEF", "ABC,  DEF", true},                        // the blanks after it are skipped
+      {" DEF", "ABC,  DEF", false},
       {"", "ABC", false},
       {"Vomar PS Color A3", "Vomar PS Color A3 Extra", false},
   };
@@ -258,8 +259,12 @@ TEST(SupportConfigTest, StartUpCheckTakesTheFirstFileFound) {
   } cases[] = {
       {{none, folder, two, three}, two, ""},
       {{none, three, two}, three, ""},
-      // The first file decides, even when it fails the check.
-      {{one, two}, std::nullopt, failed + one + " の [Support] に有効な No がありません。"},
+      // The first file decides, even when it fails the check; the files it hides are
+      // named (a folder of that name is no file).
+      {{none, one, folder, two},
+       std::nullopt,
+       failed + one + " の [Support] に有効な No がありません。\n" +
+           "使われていない設定ファイル (先の場所のファイルが優先されます): " + two},
       {{none, folder},
        std::nullopt,
        failed + "KZProFDw.INI が次の場所にありません:\n" + none + "\n" + folder},
