@@ -39,8 +39,13 @@ int RunInfoPageCommand(const Arguments& arguments) {
       printers.accepted.empty()) {
     return 1;
   }
-  if (PrintDownloadInformation(frontEnd, spooler, printers.accepted.front().info) !=
-      InformationPageOutcome::kPrinted) {
+  const PrinterInfo& printer = printers.accepted.front().info;
+  const InformationPageOutcome outcome = PrintDownloadInformation(frontEnd, spooler, printer);
+  if (outcome == InformationPageOutcome::kDeclined) {
+    std::fprintf(stderr, "%s: nothing was sent to %s\n", kApplicationName, printer.name.c_str());
+  }
+  // A page spooled to a stopped queue is where the user chose to put it.
+  if (outcome != InformationPageOutcome::kPrinted && outcome != InformationPageOutcome::kQueued) {
     return 1;
   }
   return !wait || ReportJobOutcomes(spooler, spooler.Jobs(), *wait) ? 0 : 1;

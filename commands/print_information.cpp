@@ -5,6 +5,7 @@
 #include "commands/build_folder.h"
 #include "commands/download_texts.h"
 #include "commands/printer_lock.h"
+#include "commands/queue_question.h"
 #include "common/message_catalogue.h"
 #include "printer/download_job.h"
 #include "printer/information_page.h"
@@ -29,6 +30,14 @@ class DoneReport {
 
 InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
                                                 const std::optional<PrinterInfo>& printer) {
+  // As before a download: a queue that refuses jobs is reported before the question, and
+  // a stopped one asks whether the page may wait in it.
+  QueueAnswer queue = QueueAnswer::kReady;
+  if (printer) {
+    queue = AskQueue(spooler, printer->name, ui, MessageId::kPageQueueStopped);
+    if (queue == QueueAnswer::kUnavailable) return InformationPageOutcome::kPrinterUnavailable;
+    if (queue == QueueAnswer::kDeclined) return InformationPageOutcome::kDeclined;
+  }
   if (ui.Show(MainDialogMessage(MessageId::kPrintPageQuestion, kMbYesNo | kMbIconQuestion)) !=
       kIdYes) {
     return InformationPageOutcome::kDeclined;
@@ -55,6 +64,10 @@ InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
   DownloadJob job(spooler, ui);
   switch (SendInformationPage(job, printer->name)) {
     case BytesJobResult::kSpooled:
+      if (queue == QueueAnswer::kStopped) {
+        ui.Show(MainDialogMessage(MessageId::kPageQueued, kMbOk));
+        return InformationPageOutcome::kQueued;
+      }
       ui.Show(MainDialogMessage(MessageId::kPagePrinted, kMbOk));
       return InformationPageOutcome::kPrinted;
     case BytesJobResult::kPayloadRefused:

@@ -2,34 +2,33 @@
 
 #include <optional>
 
-#include "common/message_catalogue.h"
-
 namespace vomar {
 
 namespace {
 
-// "<name>: <what> (<the queue's state message>)", without the parentheses when the
-// queue says nothing.
-std::string QueueReason(const std::string& name, const std::string& what,
-                        const QueueState& state) {
-  return name + ": " + what + (state.message.empty() ? "" : " (" + state.message + ")");
+// The text of `what` for the queue `name`, followed by the queue's own words on its state
+// in parentheses when it has any.
+std::string QueueReason(MessageId what, const std::string& name, const QueueState& state) {
+  return MessageText(what, {name}) + (state.message.empty() ? "" : " (" + state.message + ")");
 }
 
 }  // namespace
 
-QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontEnd) {
+QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontEnd,
+                     MessageId stoppedQuestion) {
   const std::optional<QueueState> state = spooler.GetQueueState(name);
   if (!state) {
     frontEnd.Show(SpoolerFailureMessage(spooler.LastError()));
     return QueueAnswer::kUnavailable;
   }
   if (!state->acceptingJobs) {
-    frontEnd.Show(SpoolerFailureMessage(QueueReason(name, "not accepting jobs", *state)));
+    frontEnd.Show(SpoolerFailureMessage(QueueReason(MessageId::kQueueRejecting, name, *state)));
     return QueueAnswer::kUnavailable;
   }
   if (state->state != QueueState::State::kStopped) return QueueAnswer::kReady;
-  const Message question = WithLineInserted(MessageId::kQueueStopped, QueueReason(name, "stopped", *state),
-                                            kMbYesNo | kMbIconExclamation);
+  const Message question =
+      WithLineInserted(stoppedQuestion, QueueReason(MessageId::kQueuePaused, name, *state),
+                       kMbYesNo | kMbIconExclamation);
   return frontEnd.Show(question) == kIdYes ? QueueAnswer::kStopped : QueueAnswer::kDeclined;
 }
 

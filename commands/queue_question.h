@@ -4,6 +4,7 @@
 #include <string>
 
 #include "commands/front_end.h"
+#include "common/message_catalogue.h"
 #include "printer/spooler.h"
 
 namespace vomar {
@@ -17,7 +18,9 @@ enum class QueueAnswer {
 };
 
 // A queue that refuses jobs (or whose state cannot be had) is reported with the
-// spooler-failure message; a stopped one is a question of its own (the jobs would wait).
-QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontEnd);
+// spooler-failure message; a stopped one is the question `stoppedQuestion` (the jobs
+// would wait), with the queue's name and state under its first line.
+QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontEnd,
+                     MessageId stoppedQuestion = MessageId::kQueueStopped);
 
 }  // namespace vomar

@@ -250,7 +250,7 @@ class DownloadInterruptedTest : public ::testing::Test {
 TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingIsBuilt) {
   ASSERT_EQ(server_.RunClient({"cupsreject", "Office_C1"}).exitStatus, 0);
   EXPECT_EQ(Run("queue rejecting jobs",
-                Failed("Office_C1: not accepting jobs (Rejecting Jobs)", ""),
+                Failed("Office_C1: ジョブを受け付けていません (Rejecting Jobs)", ""),
                 0, 0, 0),
             DownloadOutcome::kPrinterUnavailable);
   ASSERT_EQ(server_.RunClient({"cupsaccept", "Office_C1"}).exitStatus, 0);
@@ -259,7 +259,7 @@ TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingI
   QueueState stopped;
   stopped.state = QueueState::State::kStopped;
   const std::string question =
-      "ﾌﾟﾘﾝﾀｰが停止しています。 / Office_C1: stopped (Paused) / "
+      "ﾌﾟﾘﾝﾀｰが停止しています。 / Office_C1: 停止中 (Paused) / "
       "ﾀﾞｳﾝﾛｰﾄﾞするﾃﾞｰﾀは､ﾌﾟﾘﾝﾀｰが再開されるまでｷｭｰで待機します。 / 作業を継続しますか？\n";
   settle_ = false;  // the jobs wait in the stopped queue
   EXPECT_EQ(Run("queue stopped",

@@ -31,12 +31,16 @@ std::vector<std::string> Boxes(const std::vector<Message>& shown) {
     for (int candidate : {110, 111, 119}) {
       if (message.text == MessageText(MessageId(candidate))) id = std::to_string(candidate);
     }
-    // The spooler's failure, known by its first line; the reason follows.
-    const std::string failed = MessageText(MessageId::kSpoolerFailed);
-    if (message.text.starts_with(failed.substr(0, failed.find('\n') + 1))) {
-      id = "122 " + message.text.substr(failed.find('\n') + 1,
-                                        message.text.find('\n', failed.find('\n') + 1) -
-                                            failed.find('\n') - 1);
+    if (message.text == MessageText(MessageId::kPageQueued)) id = "queued";
+    // The spooler's failure and the stopped queue's question, known by their first line;
+    // the line under it follows.
+    for (const auto& [candidate, name] : {std::pair{MessageId::kSpoolerFailed, "122 "},
+                                          std::pair{MessageId::kPageQueueStopped, "stopped "}}) {
+      const std::string text = MessageText(candidate);
+      const std::size_t first = text.find('\n') + 1;
+      if (message.text.starts_with(text.substr(0, first))) {
+        id = name + message.text.substr(first, message.text.find('\n', first) - first);
+      }
     }
     lines.push_back(id + " | " + message.caption.value_or("<app>") + " | " +
                     std::to_string(message.flags));
@@ -74,9 +78,11 @@ TEST(PrintDownloadInformation, AsksSendsAndReports) {
       " | Voma Profile Downloader Err | 16";
   const std::vector<std::string> current = {"current Office_C1"};
   const std::vector<std::string> sent = {"sending 1/1", "done"};
+  const std::string stopped = "stopped Office_C1: 停止中 (paused) | Vomar Profile Downloader | 52";
+  const QueueState paused{QueueState::State::kStopped, true, "paused"};
   struct Case {
     const char* name;
-    int answer;
+    std::vector<int> answers;
     std::optional<PrinterInfo> printer;
     MemorySpooler::Faults faults;
     InformationPageOutcome outcome;
@@ -84,32 +90,47 @@ TEST(PrintDownloadInformation, AsksSendsAndReports) {
     std::vector<std::string> events;
     std::vector<std::string> progress;
     std::vector<JobState> jobs;
+    std::optional<QueueState> queue = QueueState{};
   };
   const Case cases[] = {
-      {"declined", kIdNo, office, {}, InformationPageOutcome::kDeclined, {question}, {}, {}, {}},
-      {"no printer", kIdYes, std::nullopt, {}, InformationPageOutcome::kNoPrinter,
+      {"declined", {kIdNo}, office, {}, InformationPageOutcome::kDeclined, {question}, {}, {},
+       {}},
+      {"no printer", {kIdYes}, std::nullopt, {}, InformationPageOutcome::kNoPrinter,
        {question, noPrinter}, {}, {}, {}},
-      {"printed", kIdYes, office, {}, InformationPageOutcome::kPrinted,
+      {"printed", {kIdYes}, office, {}, InformationPageOutcome::kPrinted,
        {question, "110 | Vomar Profile Downloader | 0"}, current, sent, {JobState::kFinished}},
-      {"page write refused", kIdYes, office, {.failWriteNumber = 4},
+      {"page write refused", {kIdYes}, office, {.failWriteNumber = 4},
        InformationPageOutcome::kPrintFailed, {question, "111 | <app> | 0"}, current, sent,
        {JobState::kCancelled}},
-      {"printer cannot be opened", kIdYes, office, {.open = true},
+      {"printer cannot be opened", {kIdYes}, office, {.open = true},
        InformationPageOutcome::kSpoolerFailed,
        {question, "122 no such printer: Office_C1 | Vomar Profile Downloader | 16"}, current,
        sent, {}},
-      {"document cannot be ended", kIdYes, office, {.endDocument = true},
+      {"document cannot be ended", {kIdYes}, office, {.endDocument = true},
        InformationPageOutcome::kSpoolerFailed,
        {question, "122 end refused | Vomar Profile Downloader | 16"}, current, sent,
        {JobState::kCancelled}},
+      // The queue's state is asked before the question, as for a download.
+      {"queue refuses jobs", {kIdYes}, office, {}, InformationPageOutcome::kPrinterUnavailable,
+       {"122 Office_C1: ジョブを受け付けていません (full) | Vomar Profile Downloader | 16"}, {},
+       {}, {}, QueueState{QueueState::State::kIdle, false, "full"}},
+      {"queue state unknown", {kIdYes}, office, {}, InformationPageOutcome::kPrinterUnavailable,
+       {"122 no state for Office_C1 | Vomar Profile Downloader | 16"}, {}, {}, {},
+       std::nullopt},
+      {"queue stopped, declined", {kIdNo}, office, {}, InformationPageOutcome::kDeclined,
+       {stopped}, {}, {}, {}, paused},
+      {"queue stopped, queued", {kIdYes, kIdYes}, office, {}, InformationPageOutcome::kQueued,
+       {stopped, question, "queued | Vomar Profile Downloader | 0"}, current, sent,
+       {JobState::kFinished}, paused},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     MemorySpooler spooler;
     spooler.printers = {office};
     spooler.faults = c.faults;
+    spooler.queueState = c.queue;
     RecordingFrontEnd ui;
-    ui.messages.answers = {c.answer};
+    ui.messages.answers = {c.answers.begin(), c.answers.end()};
 
     EXPECT_EQ(PrintDownloadInformation(ui, spooler, c.printer), c.outcome);
     EXPECT_EQ(Boxes(ui.messages.shown), c.boxes);
