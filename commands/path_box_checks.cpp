@@ -1,9 +1,12 @@
 #include "commands/path_box_checks.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "common/message_catalogue.h"
+#include "commands/download_command.h"
 #include "commands/printer_choice_check.h"
 #include "commands/refusal_lines.h"
 #include "icc/profile_acceptance.h"
@@ -35,15 +38,26 @@ BoxVerdict Refuse(FrontEnd& frontEnd, const Box& box, MessageId id,
   return BoxVerdict::kRefused;
 }
 
-// Opens and reads the header; on the way refuses a file that cannot be opened.
+// Refuses a file that cannot be opened, with a line naming it and the system's reason.
+BoxVerdict RefuseUnopened(FrontEnd& frontEnd, const Box& box) {
+  const std::optional<std::string> reason = UnreadableReason(box.path);
+  frontEnd.Show(reason ? ErrorMessageWithLine(box.cannotOpen, box.path + ": " + *reason)
+                       : ErrorMessage(box.cannotOpen));
+  (frontEnd.*box.clear)();
+  return BoxVerdict::kRefused;
+}
+
+// Opens and reads the header; on the way refuses a file that cannot be opened. A folder
+// cannot be opened as a file (as on the system the dialog comes from), although a read
+// is what fails here.
 BoxVerdict ReadBoxHeader(FrontEnd& frontEnd, const Box& box, const Diagnostics& diag,
                          ProfileHeader& header) {
+  std::error_code error;
+  if (std::filesystem::is_directory(box.path, error)) return RefuseUnopened(frontEnd, box);
   const HeaderReading reading = ReadHeaderOnly(box.path, diag);
   switch (reading.result) {
     case HeaderReadResult::kCannotOpen:
-      frontEnd.Show(ErrorMessage(box.cannotOpen));
-      (frontEnd.*box.clear)();
-      return BoxVerdict::kRefused;
+      return RefuseUnopened(frontEnd, box);
     case HeaderReadResult::kShort:
       return BoxVerdict::kUnread;
     case HeaderReadResult::kRead:

@@ -392,6 +392,12 @@ Message ErrorMessage(MessageId id, std::initializer_list<std::string_view> argum
              MessageOwner::kMainDialog);
 }
 
+Message ErrorMessageWithLine(MessageId id, const std::string& line) {
+  Message message = ErrorMessage(id);
+  message.text += "\n" + line;
+  return message;
+}
+
 Message WithLineInserted(MessageId id, const std::string& line, unsigned flags) {
   return Box(InsertAfterFirstLine(id, line), id, MainCaption(), flags, MessageOwner::kMainDialog);
 }

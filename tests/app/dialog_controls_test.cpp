@@ -249,24 +249,29 @@ class DialogControlsTest : public QObject {
   void FocusLossRunsTheCheck_data() {
     QTest::addColumn<bool>("ink");
     QTest::addColumn<QString>("box");
-    // "missing", "fifo", "output", "simulation", "scanner", "no-gamt"
+    // "missing", "fifo", "folder", "output", "simulation", "scanner", "no-gamt"
     QTest::addColumn<QString>("profile");
     QTest::addColumn<QString>("leave");    // "tab" or "download"
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<bool>("kept");
+    // The path and the system's reason stand under the text ("%1": the path).
+    const QString missingOutput = ErrorBox(kCannotOpenOutput) + "/%1: No such file or directory";
     QTest::newRow("icc output missing, tab")
-        << false << "1006" << "missing" << "tab" << QStringList{ErrorBox(kCannotOpenOutput)}
-        << false;
+        << false << "1006" << "missing" << "tab" << QStringList{missingOutput} << false;
     // A FIFO is refused at once, as a file that cannot be opened; nothing waits on it.
     QTest::newRow("icc output FIFO, tab")
-        << false << "1006" << "fifo" << "tab" << QStringList{ErrorBox(kCannotOpenOutput)}
-        << false;
+        << false << "1006" << "fifo" << "tab"
+        << QStringList{ErrorBox(kCannotOpenOutput) + "/%1: 通常のファイルではありません"} << false;
+    // A folder is refused as a file that cannot be opened.
+    QTest::newRow("icc output folder, tab")
+        << false << "1006" << "folder" << "tab"
+        << QStringList{ErrorBox(kCannotOpenOutput) + "/%1: Is a directory"} << false;
     QTest::newRow("icc output scanner, tab")
         << false << "1006" << "scanner" << "tab"
         << QStringList{MainBox(11, "Critical", "Ok")} << false;
     QTest::newRow("icc output missing, download")
         << false << "1006" << "missing" << "download"
-        << QStringList{ErrorBox(kCannotOpenOutput), MainBox(105, "NoIcon", "Ok")} << false;
+        << QStringList{missingOutput, MainBox(105, "NoIcon", "Ok")} << false;
     QTest::newRow("icc output accepted, tab")
         << false << "1006" << "output" << "tab" << QStringList() << true;
     // What the build would refuse, named in the box's text under the message.
@@ -275,7 +280,8 @@ class DialogControlsTest : public QObject {
         << QStringList{MainBox(9, "Critical", "Ok") + "/必要なタグ 'gamt' がありません。"}
         << false;
     QTest::newRow("ink simulation missing, tab")
-        << true << "1003" << "missing" << "tab" << QStringList{ErrorBox(kCannotOpenSimulation)}
+        << true << "1003" << "missing" << "tab"
+        << QStringList{ErrorBox(kCannotOpenSimulation) + "/%1: No such file or directory"}
         << false;
     QTest::newRow("ink simulation is an output profile, download")
         << true << "1003" << "output" << "download"
@@ -301,6 +307,7 @@ class DialogControlsTest : public QObject {
     if (profile == "output") WriteOutputProfile(path);
     if (profile == "simulation") WriteSimulationProfile(path);
     if (profile == "fifo") QCOMPARE(mkfifo(path.c_str(), 0600), 0);
+    if (profile == "folder") std::filesystem::create_directory(path);
     if (profile == "scanner" || profile == "no-gamt") {
       TestProfileOptions options;
       if (profile == "scanner") options.deviceClass = MakeSignature("scnr");
@@ -318,7 +325,7 @@ class DialogControlsTest : public QObject {
     if (leave == "download") h.Click(h.c().downloadButton);
     QVERIFY(h.WaitForIdle());
     QVERIFY(!pathBox->hasFocus());
-    QCOMPARE(h.boxes, expected);
+    QCOMPARE(h.boxes, expected.replaceInStrings("%1", QString::fromStdString(path)));
     QCOMPARE(pathBox->toPlainText(), kept ? QString::fromStdString(path) : QString());
   }
 

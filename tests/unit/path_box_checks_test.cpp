@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "common/message_catalogue.h"
 #include "tests/support/captured_stream.h"
@@ -21,10 +22,12 @@ using testing::DescTag;
 using testing::ProfileSpec;
 
 // "<string id>:<caption>:<flags>" for a box (texts held in the program by their first
-// line); a string-table text followed by a line of reason gives "<id>+:...", the reason
-// going to `reason`.
+// line, and " / " and any line under their two); a string-table text followed by a line
+// of reason gives "<id>+:...", the reason going to `reason`.
 std::string Describe(const Message& message, std::string& reason) {
   std::string id = message.text.substr(0, message.text.find('\n'));
+  const std::size_t second = message.text.find('\n', id.size() + 1);
+  if (second != std::string::npos) id += " / " + message.text.substr(second + 1);
   for (int candidate : {9, 10, 11, 117, 118}) {
     const std::string text = MessageText(MessageId(candidate));
     if (message.text == text) id = std::to_string(candidate);
@@ -183,8 +186,11 @@ TEST_F(ProfileValidationTest, EmptyMissingShortAndUnloadableFiles) {
   unloadable.manufacturer = sig::kTavn;
   unloadable.tags.emplace_back(sig::kDmdd, DescTag(kOutput), std::nullopt, 4096);
   const std::string broken = Write("broken.icc", testing::BuildProfileBytes(unloadable));
-  const std::string cannotOpenOutput = std::string("指定の出力プロファイルが開けません。:") +
-                                       MessageText(MessageId::kErrorCaption) + ":16 | clear 1006";
+  const std::string folder = scratch.File("folder.icc");
+  std::filesystem::create_directory(folder);
+  const std::string err = std::string(":") + MessageText(MessageId::kErrorCaption) + ":16";
+  const std::string cannotOpenOutput = "指定の出力プロファイルが開けません。 / " + missing +
+                                       ": No such file or directory" + err + " | clear 1006";
   const std::string unloaded =
       "The profile may be illegal: reading data part.\nUnable to read file: data part.\n";
   struct Case {
@@ -200,8 +206,15 @@ TEST_F(ProfileValidationTest, EmptyMissingShortAndUnloadableFiles) {
       {DownloadMode::kIccProfile, false, missing, "refused | " + cannotOpenOutput + " | "},
       {DownloadMode::kInkSimulation, false, missing, "refused | " + cannotOpenOutput + " | "},
       {DownloadMode::kInkSimulation, true, missing,
-       std::string("refused | 指定のシュミュレーションプロファイルが開けません。:") +
-           MessageText(MessageId::kErrorCaption) + ":16 | clear 1003 | "},
+       "refused | 指定のシュミュレーションプロファイルが開けません。 / " + missing +
+           ": No such file or directory" + err + " | clear 1003 | "},
+      // A folder cannot be opened as a profile: refused alike, not read.
+      {DownloadMode::kIccProfile, false, folder,
+       "refused | 指定の出力プロファイルが開けません。 / " + folder + ": Is a directory" + err +
+           " | clear 1006 | "},
+      {DownloadMode::kInkSimulation, true, folder,
+       "refused | 指定のシュミュレーションプロファイルが開けません。 / " + folder +
+           ": Is a directory" + err + " | clear 1003 | "},
       {DownloadMode::kIccProfile, true, missing, "not checked | "},
       {DownloadMode::kIccProfile, false, shortFile, "unread | Unable to read the file.\n"},
       {DownloadMode::kInkSimulation, true, shortFile, "unread | Unable to read the file.\n"},
