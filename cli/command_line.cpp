@@ -15,6 +15,28 @@ const OptionSpec* FindOption(const Command& command, std::string_view name) {
   return nullptr;
 }
 
+// The reading failures of a command run without --verbose, shown only if it fails.
+struct DeferredErrors {
+  std::FILE* stream = nullptr;
+  char* text = nullptr;
+  std::size_t size = 0;
+
+  // Writes them to standard error when `failed`, and forgets them.
+  void Release(bool failed) {
+    if (stream == nullptr) return;
+    std::fclose(stream);
+    if (failed && size > 0) std::fwrite(text, 1, size, stderr);
+    std::free(text);
+    *this = DeferredErrors{};
+  }
+};
+
+DeferredErrors deferredErrors;
+
+bool IsNumber(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 bool IsHelp(const char* argument) {
   return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0;
 }
@@ -82,6 +104,12 @@ int RunCommandLine(const Command& command, int argc, char** argv) {
     if (option == nullptr || (equals != std::string_view::npos && !option->attachedValue)) {
       return arguments.UsageError("unknown option '" + std::string(argument) + "'");
     }
+    // "--wait 30" would make 30 an operand: say how the value is given instead.
+    if (option->attachedValue && !option->takesValue && equals == std::string_view::npos &&
+        k + 1 < argc && IsNumber(argv[k + 1])) {
+      return arguments.UsageError(std::string(argument) + " takes its value after '=': " +
+                                  argument + "=" + argv[k + 1]);
+    }
     std::string value;
     if (equals != std::string_view::npos) {
       value = text.substr(equals + 1);
@@ -91,7 +119,12 @@ int RunCommandLine(const Command& command, int argc, char** argv) {
     }
     arguments.given_.push_back({option->name, value});
   }
-  return command.run(arguments);
+  if (arguments.Has("--verbose") && arguments.Has("--quiet")) {
+    return arguments.UsageError("--verbose and --quiet exclude each other");
+  }
+  const int status = command.run(arguments);
+  deferredErrors.Release(status != 0);
+  return status;
 }
 
 bool ParseNumberInRange(const std::string& text, int low, int high, int& number) {
@@ -114,7 +147,11 @@ std::string ProfileNumberChoices(DownloadMode mode) {
 }
 
 Diagnostics CommandDiagnostics(const Arguments& arguments) {
-  return Diagnostics{arguments.Has("--quiet") ? nullptr : stdout, stderr};
+  if (arguments.Has("--verbose")) return Diagnostics{stdout, stderr};
+  if (deferredErrors.stream == nullptr) {
+    deferredErrors.stream = open_memstream(&deferredErrors.text, &deferredErrors.size);
+  }
+  return Diagnostics{nullptr, deferredErrors.stream};
 }
 
 }  // namespace vomar::cli

@@ -77,8 +77,10 @@ void PrintCommandUsage(const Command& command, std::FILE* stream);
 // unknown option or a missing value is a usage error. "--" ends the options.
 int RunCommandLine(const Command& command, int argc, char** argv);
 
-// The diagnostic streams of a command: --quiet drops the lines on standard output (the
-// progress lines and the table dump), standard error keeps its lines.
+// The diagnostic streams of a command. With --verbose, the progress lines and the table
+// dump go to standard output and the reading failures to standard error as they come.
+// Without it (--quiet, the default) the progress lines are dropped and the reading
+// failures are kept back, to follow on standard error only when the command fails.
 Diagnostics CommandDiagnostics(const Arguments& arguments);
 
 // An integer from `low` to `high`, the whole text; false otherwise.

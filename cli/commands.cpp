@@ -9,7 +9,8 @@ namespace {
 // crd and ink take the same options.
 const std::vector<OptionSpec> kProfileCommandOptions = {
     {"--output-dir", true},   {"--stem", true}, {"--number", true},        {"--printer", true},
-    {"--any-printer", false}, {"--yes", false}, {"--wait", false, true}, {"--quiet", false},
+    {"--any-printer", false}, {"--yes", false}, {"--wait", false, true}, {"--verbose", false},
+    {"--quiet", false},
 };
 
 constexpr const char* kCommonDownloadHelp =
@@ -29,15 +30,20 @@ const std::vector<Command>& Commands() {
       "  --stem STEM         the built files' names begin with STEM (no \"/\")\n"
       "  --number N          the profile number, ") +
       ProfileNumberChoices(DownloadMode::kIccProfile) + "\n" + kCommonDownloadHelp +
-      "  --quiet             drop the progress lines and the table dump from\n"
-      "                      standard output\n";
+      "  --verbose           also write the diagnostic lines: progress and the table\n"
+      "                      dump on standard output, every reading failure on\n"
+      "                      standard error (without it, only those of a failed run)\n"
+      "  --quiet             leave them out (the default)\n";
 
   static const std::string inkHelp = std::string(
       "  --output-dir DIR    build the file into DIR and keep it; no printer\n"
       "  --stem STEM         the built file's name begins with STEM (no \"/\")\n"
       "  --number N          the profile number, ") +
       ProfileNumberChoices(DownloadMode::kInkSimulation) + "\n" + kCommonDownloadHelp +
-      "  --quiet             drop the progress lines from standard output\n";
+      "  --verbose           also write the diagnostic lines: progress on standard\n"
+      "                      output, every reading failure on standard error\n"
+      "                      (without it, only those of a failed run)\n"
+      "  --quiet             leave them out (the default)\n";
 
   static const std::string crdOutputDirHelp =
       "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
@@ -49,48 +55,53 @@ const std::vector<Command>& Commands() {
 
   static const std::vector<Command> commands = {
       {"inspect", "inspect PROFILE...", {{"PROFILE..."}}, {}, RunInspectCommand},
-      {"printers", "printers [--all]", {{"[--all]"}}, {{"--all", false}}, RunPrintersCommand,
+      {"printers", "printers [--all] [--verbose]", {{"[--all] [--verbose]"}},
+       {{"--all", false}, {"--verbose", false}}, RunPrintersCommand,
        "  --all               every queue the spooler reports, with its device and\n"
-       "                      make and model; * marks the default printer\n"},
+       "                      make and model; * marks the default printer\n"
+       "  --verbose           also write a line on each printer left out, with its\n"
+       "                      driver\n"},
       {"crd",
        "crd (--output-dir DIR --stem STEM | --printer NAME... [--any-printer] [--yes] "
-       "[--wait[=SECONDS]]) [--quiet] --number N PROFILE",
-       {{"--output-dir DIR --stem STEM [--quiet] --number N PROFILE",
+       "[--wait[=SECONDS]]) [--verbose] --number N PROFILE",
+       {{"--output-dir DIR --stem STEM [--verbose] --number N PROFILE",
          crdOutputDirHelp.c_str()},
         {"--printer NAME [--printer NAME...] [--any-printer] [--yes] [--wait[=SECONDS]] "
-         "[--quiet] --number N PROFILE",
+         "[--verbose] --number N PROFILE",
          "  checks the profile, then downloads them to each printer's disk as\n"
          "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
-         "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
-         "  lines and the table dump from standard output\n"}},
+         "  KZProFDw.INI does not list. In either form --verbose adds the progress\n"
+         "  lines and the table dump on standard output\n"}},
        kProfileCommandOptions,
        RunCrdCommand,
        crdHelp.c_str()},
       {"ink",
        "ink (--output-dir DIR --stem STEM | --printer NAME [--any-printer] [--yes] "
-       "[--wait[=SECONDS]]) [--quiet] --number N SIMULATION OUTPUT",
-       {{"--output-dir DIR --stem STEM [--quiet] --number N SIMULATION OUTPUT",
+       "[--wait[=SECONDS]]) [--verbose] --number N SIMULATION OUTPUT",
+       {{"--output-dir DIR --stem STEM [--verbose] --number N SIMULATION OUTPUT",
          inkOutputDirHelp.c_str()},
         {"--printer NAME [--printer NAME...] [--any-printer] [--yes] [--wait[=SECONDS]] "
-         "[--quiet] --number N SIMULATION OUTPUT",
+         "[--verbose] --number N SIMULATION OUTPUT",
          "  checks the two profiles, then downloads it to each printer's disk as\n"
          "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
-         "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
-         "  lines from standard output\n"}},
+         "  KZProFDw.INI does not list. In either form --verbose adds the progress\n"
+         "  lines on standard output\n"}},
        kProfileCommandOptions,
        RunInkCommand,
        inkHelp.c_str()},
       {"check",
-       "check [--mode icc|ink] [--simulation FILE] [--output FILE] [--printer NAME] [--quiet]",
-       {{"[--mode icc|ink] [--simulation FILE] [--output FILE] [--printer NAME] [--quiet]",
+       "check [--mode icc|ink] [--simulation FILE] [--output FILE] [--printer NAME] "
+       "[--verbose]",
+       {{"[--mode icc|ink] [--simulation FILE] [--output FILE] [--printer NAME] [--verbose]",
          "  checks the profiles as the path boxes do when they lose the focus (mode icc\n"
          "  by default; the model check only with --printer), and in ink mode the pair;\n"
-         "  prints 'simulation: ...', 'output: ...' and 'pair: ...' lines; --quiet\n"
-         "  drops the other lines from standard output\n"}},
+         "  prints 'simulation: ...', 'output: ...' and 'pair: ...' lines; --verbose\n"
+         "  adds the diagnostic lines\n"}},
        {{"--mode", true},
         {"--simulation", true},
         {"--output", true},
         {"--printer", true},
+        {"--verbose", false},
         {"--quiet", false}},
        RunCheckCommand,
        "  --mode icc|ink      the dialog's mode (icc by default)\n"
@@ -98,7 +109,10 @@ const std::vector<Command>& Commands() {
        "  --output FILE       the output profile's box\n"
        "  --printer NAME      the printer the output profile's model must suit (no\n"
        "                      model check without it)\n"
-       "  --quiet             only the verdict lines on standard output\n"},
+       "  --verbose           also write the diagnostic lines: progress on standard\n"
+       "                      output, every reading failure on standard error\n"
+       "                      (without it, only those of a check that fails)\n"
+       "  --quiet             leave them out (the default)\n"},
       {"info-page",
        "info-page --printer NAME [--yes] [--wait[=SECONDS]]",
        {{"--printer NAME [--yes] [--wait[=SECONDS]]",

@@ -57,9 +57,14 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
   int status = printers.allAccepted ? 0 : 1;
   for (const NamedPrinter& printer : printers.accepted) {
     request.printer = printer.info;
+    // The queue's own name: the one typed may differ in letter case.
     std::fprintf(stderr, "%s: downloading to %s\n", kApplicationName,
-                 TerminalText(printer.name).c_str());
+                 TerminalText(printer.info.name).c_str());
     const DownloadOutcome outcome = RunDownload(request, frontEnd, services);
+    if (outcome == DownloadOutcome::kDeclined) {
+      std::fprintf(stderr, "%s: nothing was sent to %s\n", kApplicationName,
+                   TerminalText(printer.info.name).c_str());
+    }
     // Jobs spooled to a stopped queue are where the user chose to put them.
     if (outcome != DownloadOutcome::kDone && outcome != DownloadOutcome::kQueued) status = 1;
     // Refused profiles are refused for every printer; their messages are not repeated.

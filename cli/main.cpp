@@ -1,4 +1,5 @@
 // vomar-download: the command-line front end over the core library.
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 
@@ -26,6 +27,10 @@ int Usage(std::FILE* stream) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The system's and the spooler's reasons (strerror, libcups) in the user's language, as
+  // the dialog gives them; numbers keep the C locale's form.
+  std::setlocale(LC_CTYPE, "");
+  std::setlocale(LC_MESSAGES, "");
   vomar::SetMessageLanguage(vomar::UserLanguage());
   if (argc < 2) return Usage(stderr);
   if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {

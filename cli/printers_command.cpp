@@ -39,14 +39,14 @@ void PrintPrinters(const std::vector<PrinterInfo>& printers, const std::string& 
 }
 
 // The supported printers, as the dialog's list holds them.
-int PrintSupportedPrinters(Spooler& spooler) {
+int PrintSupportedPrinters(Spooler& spooler, const Diagnostics& diag) {
   ConsoleMessages messages(kApplicationName, false);
   const std::optional<SupportConfig> config = CheckStartupConfiguration(messages);
   if (!config) return kExitFailure;
   // The file may come from any of the places searched: say which one decides.
   std::fprintf(stderr, "%s printers: configuration %s\n", kApplicationName,
                config->iniPath().c_str());
-  const PrinterList list = FillPrinterList(spooler, *config, messages, {});
+  const PrinterList list = FillPrinterList(spooler, *config, messages, diag);
   if (list.selected < 0) {
     if (!list.closeDialog) {
       std::fprintf(stderr, "%s printers: %s\n", kApplicationName,
@@ -70,7 +70,13 @@ int RunPrintersCommand(const Arguments& arguments) {
   const std::unique_ptr<Spooler> loaded = LoadSpoolerOrReport("printers");
   if (!loaded) return kExitFailure;
   Spooler& spooler = *loaded;
-  if (!arguments.Has("--all")) return PrintSupportedPrinters(spooler);
+  if (!arguments.Has("--all")) {
+    // The lines on printers left out only when asked for: the box of a list without a
+    // supported printer names them itself.
+    const bool verbose = arguments.Has("--verbose");
+    return PrintSupportedPrinters(spooler, verbose ? Diagnostics{stdout, stderr}
+                                                   : Diagnostics{nullptr, nullptr});
+  }
   std::vector<PrinterInfo> printers;
   if (!spooler.ListPrinters(printers)) {
     ConsoleMessages messages(kApplicationName, false);

@@ -7,10 +7,12 @@
 //   crd|ink --printer NAME [--printer NAME...] [--any-printer] [--yes] --number N PROFILE...
 //       checks the profiles as the dialog's path boxes do, then downloads them to each
 //       printer the configuration supports (any with --any-printer): raw jobs on its queue.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <string>
-#include <system_error>
 
 #include "cli/commands.h"
 #include "cli/console_messages.h"
@@ -128,9 +130,14 @@ int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind
   }
   const std::string given = arguments.Value("--output-dir");
   std::string directory = given.empty() ? std::string(".") : given;
-  std::error_code error;
-  if (!std::filesystem::is_directory(directory, error)) {
-    return arguments.UsageError(std::string("'").append(directory).append("' is not a directory"));
+  // A folder that is not there is no mistake in the call: one line, not the usage.
+  struct stat info {};
+  const int found = ::stat(directory.c_str(), &info);
+  if (found != 0 || !S_ISDIR(info.st_mode)) {
+    std::fprintf(stderr, "%s %s: --output-dir %s: %s\n", kApplicationName,
+                 kind.mode == DownloadMode::kIccProfile ? "crd" : "ink", directory.c_str(),
+                 std::strerror(found != 0 ? errno : ENOTDIR));
+    return 1;
   }
   if (directory.back() != '/') directory += '/';
   return BuildWithoutPrinter(files, directory, stem);

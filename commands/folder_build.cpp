@@ -1,5 +1,7 @@
 #include "commands/folder_build.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -39,6 +41,14 @@ std::optional<BuildRefusal> ProfileRefusal(const std::string& path, InkProfileRo
     if (auto refusal = InkTableRefusal(reading.header, entry, role)) return refusal;
   }
   return std::nullopt;
+}
+
+// The files are made private (0600) while they are written; kept in the user's folder
+// they get the permissions the user's umask gives any new file.
+void GiveUmaskPermissions(const std::vector<std::string>& paths) {
+  const mode_t mask = umask(0);
+  umask(mask);
+  for (const std::string& path : paths) chmod(path.c_str(), 0666 & ~mask);
 }
 
 // The names of the files a build makes.
@@ -81,12 +91,17 @@ std::optional<std::vector<std::string>> BuildIntoFolder(const FileBuild& build,
   }
   std::optional<StagingFolder> folder =
       fits ? StagingFolder::Make(directory) : std::optional<StagingFolder>();
-  if (!folder) return BuildFiles(build, environment);
+  if (!folder) {
+    std::optional<std::vector<std::string>> paths = BuildFiles(build, environment);
+    if (paths) GiveUmaskPermissions(*paths);
+    return paths;
+  }
 
   const BuildEnvironment staged{environment.messages, environment.clock, environment.diag,
                                 folder->Path() + "/"};
   std::optional<std::vector<std::string>> paths = BuildFiles(build, staged);
   if (paths && !folder->MoveIntoPlace(*paths, directory, environment.diag)) paths.reset();
+  if (paths) GiveUmaskPermissions(*paths);
   return paths;
 }
 

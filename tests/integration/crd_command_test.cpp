@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -73,10 +74,11 @@ class CrdCommandTest : public ::testing::Test {
     return RunCommand(argv, options);
   }
 
+  // With --verbose, so that the progress lines and the table dump come too.
   CommandResult Build(const std::string& profile, const std::string& outDir, int number = 1,
                       const std::string& locale = "C") {
     fs::create_directories(outDir);
-    return Crd({"--output-dir", outDir, "--stem", "Office_C1", "--number",
+    return Crd({"--verbose", "--output-dir", outDir, "--stem", "Office_C1", "--number",
                 std::to_string(number), profile},
                locale);
   }
@@ -344,7 +346,8 @@ TEST_F(CrdCommandTest, FailuresPrintTheirLinesAndTheBoxOnStandardError) {
                               "1", monitorPath});
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "Input file may not be printer profile.\n" + box);
+  // The reader's line, kept back without --verbose, follows the box of a failed run.
+  EXPECT_EQ(result.err, box + "Input file may not be printer profile.\n");
 
   result = Crd({"--output-dir", dir_ + "out", "--stem", "Office_C1", "--number", "1",
                 dir_ + "missing.icc"});
@@ -444,17 +447,35 @@ TEST_F(CrdCommandTest, TheFolderGetsAWholeSetOrKeepsItsOwn) {
   EXPECT_EQ(ReadFileText(name + kSuffixes[2]), business);
 }
 
+// The files kept in the user's folder get the permissions of the user's umask.
+TEST_F(CrdCommandTest, KeptFilesFollowTheUmask) {
+  testing::TestProfileOptions options;
+  options.gridPoints = 2;
+  const std::string profile = MakeProfile("umask.icc", options);
+  for (const auto& [mask, mode] : {std::pair{0022, 0644}, std::pair{0077, 0600}}) {
+    const mode_t previous = umask(mask);
+    const std::string out = dir_ + "umask" + std::to_string(mask) + "/";
+    const CommandResult built = Build(profile, out);
+    umask(previous);
+    ASSERT_EQ(built.exitStatus, 0) << built.err;
+    for (const char* suffix : kSuffixes) {
+      EXPECT_EQ(static_cast<int>(fs::status(out + "Office_C1" + suffix).permissions()), mode)
+          << suffix << " under umask " << mask;
+    }
+  }
+}
+
 TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
   const std::string usage =
-      "usage: vomar-download crd --output-dir DIR --stem STEM [--quiet] --number N PROFILE\n"
+      "usage: vomar-download crd --output-dir DIR --stem STEM [--verbose] --number N PROFILE\n"
       "  builds STEM_PhotoColorRendering, STEM_ColorimetricColorRendering and\n"
       "  STEM_BusinessColorRendering into DIR for profile number N (1 or 2)\n"
       "   or: vomar-download crd --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-      "[--wait[=SECONDS]] [--quiet] --number N PROFILE\n"
+      "[--wait[=SECONDS]] [--verbose] --number N PROFILE\n"
       "  checks the profile, then downloads them to each printer's disk as\n"
       "  Custom<N>_...ColorRendering; --any-printer also takes printers that\n"
-      "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
-      "  lines and the table dump from standard output\n";
+      "  KZProFDw.INI does not list. In either form --verbose adds the progress\n"
+      "  lines and the table dump on standard output\n";
   struct Row {
     std::vector<std::string> args;
     std::string problem;
@@ -467,8 +488,8 @@ TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
       {{"--stem", "S", "--number", "1", "p.icc"}, "--output-dir is missing"},
       {{"--output-dir", out, "--stem", "a/b", "--number", "1", "p.icc"},
        "the stem names a file and cannot hold '/'"},
-      {{"--output-dir", out + "nowhere", "--stem", "S", "--number", "1", "p.icc"},
-       "'" + out + "nowhere' is not a directory"},
+      {{"--printer", "Office_C1", "--wait", "30", "--number", "1", "p.icc"},
+       "--wait takes its value after '=': --wait=30"},
       {{"--output-dir", out, "--stem", "S", "--number", "1", "--colour", "p.icc"},
        "unknown option '--colour'"},
       {{"--output-dir", out, "--stem", "S", "--number", "1", "a.icc", "b.icc"},
@@ -482,6 +503,12 @@ TEST_F(CrdCommandTest, BadArgumentsGiveAUsageError) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "vomar-download crd: " + row.problem + "\n" + usage);
   }
+  // A folder that is not there is said in one line, without the usage.
+  const CommandResult missing =
+      Crd({"--output-dir", out + "nowhere", "--stem", "S", "--number", "1", "p.icc"});
+  EXPECT_EQ(missing.exitStatus, 1);
+  EXPECT_EQ(missing.err,
+            "vomar-download crd: --output-dir " + out + "nowhere: No such file or directory\n");
 }
 
 }  // namespace

@@ -104,8 +104,7 @@ TEST_F(DownloadEndToEndTest, ProfileNumberTwoLandsOnThePrinterDiskAsThreeResourc
             "Vomar Profile Downloader: 作業を継続しますか？\n"
             "Vomar Profile Downloader: [yes]\n"
             "Vomar Profile Downloader: ダウンロードが完了しました。\n");
-  EXPECT_EQ(run.out.rfind("Making a CRD...\n", 0), 0u);
-  EXPECT_NE(run.out.find("No copyright, use freely...\n"), std::string::npos);
+  EXPECT_EQ(run.out, "");  // the progress lines come only with --verbose
   EXPECT_TRUE(LeftInTemp().empty()) << "sent files are deleted";
 
   // Three timing jobs (untitled, cancelled) and the download (completed), in order.
@@ -208,14 +207,16 @@ TEST_F(DownloadEndToEndTest, MissingPathAndDeclinedConfirmationSendNothing) {
             "vomar-download: downloading to Office_C1\n"
             "Vomar Profile Downloader: 出力ﾌﾟﾛﾌｧｲﾙを選択してください。\n");
 
-  // Without --yes and with no terminal to ask, the answer is No.
-  const CommandResult declined = Download({"--printer", "Office_C1", "--number", "1", profile});
+  // Without --yes and with no terminal to ask, the answer is No. The queue is named as
+  // the spooler names it, whatever letter case was typed.
+  const CommandResult declined = Download({"--printer", "office_c1", "--number", "1", profile});
   EXPECT_EQ(declined.exitStatus, 1);
   EXPECT_EQ(declined.err,
             "vomar-download: downloading to Office_C1\n"
             "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞを実行するとﾌﾟﾘﾝﾀｰｼｽﾃﾑに影響を及ぼします。\n"
             "Vomar Profile Downloader: 作業を継続しますか？\n"
-            "Vomar Profile Downloader: [no: standard input is not a terminal; pass --yes]\n");
+            "Vomar Profile Downloader: [no: standard input is not a terminal; pass --yes]\n"
+            "vomar-download: nothing was sent to Office_C1\n");
   EXPECT_EQ(declined.out, "");
   EXPECT_EQ(server.Jobs("Office_C1").size(), before);
   EXPECT_TRUE(LeftInTemp().empty());

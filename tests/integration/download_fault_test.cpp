@@ -262,7 +262,7 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
   Check("queue rejecting jobs, then a good one named twice", run, 1,
         "vomar-download: downloading to Fault_Rejecting\n"
         "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。\n"
-        "Vomar Profile Downloader: Fault_Rejecting: not accepting jobs (full)\n"
+        "Vomar Profile Downloader: Fault_Rejecting: ジョブを受け付けていません (full)\n"
         "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。\n" +
             Question("Office_C1") + kDone,
         Captured("Fault_Rejecting") + Captured("Office_C1") - before, 0);
@@ -276,7 +276,7 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
   const std::string stopped =
       "vomar-download: downloading to Fault_Disabled\n"
       "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰが停止しています。\n"
-      "Vomar Profile Downloader: Fault_Disabled: stopped (Paused)\n"
+      "Vomar Profile Downloader: Fault_Disabled: 停止中 (Paused)\n"
       "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞするﾃﾞｰﾀは､ﾌﾟﾘﾝﾀｰが再開されるまでｷｭｰで待機します。\n"
       "Vomar Profile Downloader: 作業を継続しますか？\n"
       "Vomar Profile Downloader: [yes]\n" +
@@ -289,20 +289,37 @@ TEST_F(CommandFaultTest, QueuesThatRejectOrHoldJobsOrPrintersThatNeverTakeThem) 
         stopped + WaitReport("Fault_Disabled", 3, {pending}),
         server_.CapturedJobs("Fault_Disabled").size(), 0);
 
+  // The information page asks the queue's state as a download does: the stopped queue's
+  // question of its own, and "queued" rather than "printed"; a queue that rejects jobs
+  // is refused before the question.
   CommandOptions pageOptions;
   pageOptions.workingDirectory = testing::SourcePath("examples");
   run = testing::RunCommand({testing::VomarDownloadPath(), "info-page", "--printer",
                              "Fault_Disabled", "--yes", "--wait=3"},
                             pageOptions);
   Check("queue disabled, info-page --wait=3", run, 1,
+        "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰが停止しています。\n"
+        "Vomar Profile Downloader: Fault_Disabled: 停止中 (Paused)\n"
+        "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞ情報の印刷ﾃﾞｰﾀは､ﾌﾟﾘﾝﾀｰが再開されるまでｷｭｰで待機します。\n"
+        "Vomar Profile Downloader: 作業を継続しますか？\n"
+        "Vomar Profile Downloader: [yes]\n"
         "Vomar Profile Downloader: ﾀﾞｳﾝﾛｰﾄﾞ情報の印刷を開始します。\n"
         "Vomar Profile Downloader: よろしいですか?\n"
         "Vomar Profile Downloader: [yes]\n"
-        "Vomar Profile Downloader: ダウンロード情報の印刷を完了しました。\n"
+        "Vomar Profile Downloader: ダウンロード情報の印刷データをキューに登録しました。\n"
+        "Vomar Profile Downloader: プリンターが再開されると､印刷されます。\n"
         "vomar-download: waiting up to 3 s for 1 job\n"
         "vomar-download: job N HDD_INFORMATION_FILE on Fault_Disabled: still pending after 3 s; "
         "printer: no message\n",
         server_.CapturedJobs("Fault_Disabled").size(), 0);
+  run = testing::RunCommand(
+      {testing::VomarDownloadPath(), "info-page", "--printer", "Fault_Rejecting", "--yes"},
+      pageOptions);
+  Check("queue rejecting jobs, info-page", run, 1,
+        "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。\n"
+        "Vomar Profile Downloader: Fault_Rejecting: ジョブを受け付けていません (full)\n"
+        "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。\n",
+        Captured("Fault_Rejecting"), 0);
 
   // A printer that is off (nothing listens at its address), and one that takes the
   // connection and never reads: both look like success without --wait.
@@ -432,10 +449,11 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   }
   run = Crd("Office_C1", {}, full);
   // The files are created but cannot be written; the empty files stay, as after every
-  // failed build.
+  // failed build. The builder's line follows the rest of a failed run.
   Check("temporary folder full", run, 1,
-        Question("Office_C1") + "Unable to write the file.\n" + kProfileFaulty + "cannot write " +
-            UserFolder(full) + "/Office_C1_PhotoColorRendering: No space left on device\n",
+        Question("Office_C1") + kProfileFaulty + "cannot write " + UserFolder(full) +
+            "/Office_C1_PhotoColorRendering: No space left on device\n" +
+            "Unable to write the file.\n",
         Captured("Office_C1") - afterMissing, 3, full);
   umount(full.c_str());
 

@@ -439,7 +439,8 @@ TEST(InformationPageCommandTest, SendsThePageOnlyWhenConfirmed) {
       {{"--yes", "--printer", "office_c1"}, 0, printed, 1},
       {{"--printer", "Office_C1"},
        1,
-       question + "Vomar Profile Downloader: [no: standard input is not a terminal; pass --yes]\n",
+       question + "Vomar Profile Downloader: [no: standard input is not a terminal; pass --yes]\n" +
+           "vomar-download: nothing was sent to Office_C1\n",
        0},
       {{"--printer", "No_Such_Queue", "--yes"}, 1,
        "vomar-download: no printer named 'No_Such_Queue'\n", 0},

@@ -62,8 +62,9 @@ class InkCommandTest : public ::testing::Test {
     return RunCommand(argv, options);
   }
 
+  // With --verbose: the progress lines and reading failures as they come.
   CommandResult Build(const std::string& simulation, const std::string& output) {
-    return Ink({"--output-dir", scratch.path(), "--stem", "Office_Color_01", "--number", "3",
+    return Ink({"--verbose", "--output-dir", scratch.path(), "--stem", "Office_Color_01", "--number", "3",
                 simulation, output});
   }
 
@@ -242,15 +243,15 @@ TEST_F(InkCommandTest, RefusedAndFailedBuildsLeaveTheFolderAsItWas) {
 
 TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
   const std::string usage =
-      "usage: vomar-download ink --output-dir DIR --stem STEM [--quiet] --number N SIMULATION "
+      "usage: vomar-download ink --output-dir DIR --stem STEM [--verbose] --number N SIMULATION "
       "OUTPUT\n"
       "  builds STEM_INKSimulation into DIR for profile number N (1, 2 or 3)\n"
       "   or: vomar-download ink --printer NAME [--printer NAME...] [--any-printer] [--yes] "
-      "[--wait[=SECONDS]] [--quiet] --number N SIMULATION OUTPUT\n"
+      "[--wait[=SECONDS]] [--verbose] --number N SIMULATION OUTPUT\n"
       "  checks the two profiles, then downloads it to each printer's disk as\n"
       "  %disk0%/Ink/Custom<N>_Ink; --any-printer also takes printers that\n"
-      "  KZProFDw.INI does not list. In either form --quiet drops the progress\n"
-      "  lines from standard output\n";
+      "  KZProFDw.INI does not list. In either form --verbose adds the progress\n"
+      "  lines on standard output\n";
   const std::string dir = scratch.path();
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--output-dir", dir, "--stem", "s", "--number", "4", "a", "b"},
@@ -262,8 +263,6 @@ TEST_F(InkCommandTest, WrongArgumentsAreRefusedWithTheUsage) {
       {{"--output-dir", dir, "--stem", "s", "a", "b"}, "vomar-download ink: --number is missing\n"},
       {{"--stem", "s", "--number", "1", "a", "b"}, "vomar-download ink: --output-dir is missing\n"},
       {{"--output-dir", dir, "--number", "1", "a", "b"}, "vomar-download ink: --stem is missing\n"},
-      {{"--output-dir", dir + "/nowhere", "--stem", "s", "--number", "1", "a", "b"},
-       "vomar-download ink: '" + dir + "/nowhere' is not a directory\n"},
       {{"--output-dir", dir, "--stem", "s", "--number", "1", "--colour", "a", "b"},
        "vomar-download ink: unknown option '--colour'\n"},
       {{"--output-dir", "d", "--stem"}, "vomar-download ink: --stem needs a value\n"},

@@ -55,7 +55,7 @@ TEST(PrintersCommandTest, UnknownArgumentIsAUsageError) {
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err,
             "vomar-download printers: unknown option '--bogus'\n"
-            "usage: vomar-download printers [--all]\n");
+            "usage: vomar-download printers [--all] [--verbose]\n");
 }
 
 }  // namespace

@@ -21,13 +21,16 @@ bool HasVirtualPrinter() {
 using vomar::CupsSpooler;
 using vomar::PrinterInfo;
 
-CommandResult RunPrinters(const ScratchDirectory& cwd, CommandOptions options = {}) {
+CommandResult RunPrinters(const ScratchDirectory& cwd, CommandOptions options = {},
+                          const std::vector<std::string>& flags = {}) {
   options.workingDirectory = cwd.path();
   // The user's configuration folder is the test's own: an empty one unless given.
   if (!options.environment.count("XDG_CONFIG_HOME")) {
     options.environment["XDG_CONFIG_HOME"] = cwd.File("no-config");
   }
-  return RunCommand({VomarDownloadPath(), "printers"}, options);
+  std::vector<std::string> argv = {VomarDownloadPath(), "printers"};
+  argv.insert(argv.end(), flags.begin(), flags.end());
+  return RunCommand(argv, options);
 }
 
 TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
@@ -43,9 +46,13 @@ TEST(PrintersSupportedCommandTest, ListsTheSupportedPrintersAsTheDialogDoes) {
   const CommandResult result = RunPrinters(cwd);
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.out, expected);
-  EXPECT_EQ(result.err, "vomar-download printers: configuration " + cwd.File("KZProFDw.INI") +
-                            "\n" + "A driver name is not in agreement.\n" +
-                            "The printer Other_Laser has the driver \"Other Laser PS\".\n");
+  const std::string used = "vomar-download printers: configuration " + cwd.File("KZProFDw.INI");
+  EXPECT_EQ(result.err, used + "\n");
+  // The printer left out is named with its driver only when asked for.
+  const CommandResult verbose = RunPrinters(cwd, {}, {"--verbose"});
+  EXPECT_EQ(verbose.out, expected);
+  EXPECT_EQ(verbose.err, used + "\n" + "A driver name is not in agreement.\n" +
+                             "The printer Other_Laser has the driver \"Other Laser PS\".\n");
 
   // A default that is not listed preselects the first entry.
   CommandOptions options;
@@ -72,8 +79,8 @@ TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
   ASSERT_TRUE(CupsSpooler().ListPrinters(printers));
   std::string everyDriverRefused;
   for (const PrinterInfo& printer : printers) {
-    everyDriverRefused += "A driver name is not in agreement.\nThe printer " + printer.name +
-                          " has the driver \"" + printer.driver + "\".\n";
+    everyDriverRefused += printer.name + ": ドライバ \"" + printer.driver +
+                          "\" に一致する Driver がありません (No=1)。\n";
   }
 
   ScratchDirectory noConfig;
@@ -100,10 +107,11 @@ TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
        "Voma Profile Downloader Err: " VOMAR_BUILD_TREE_CONFIG_DIR "/KZProFDw.INI\n"},
       {"no supported driver", nothingSupported, {},
        "vomar-download printers: configuration " + nothingSupported.File("KZProFDw.INI") +
-           "\n" + everyDriverRefused +
-           "Vomar Profile Downloader: Vomar Profile Downloaderを起動できません。\n"
+           "\n" + "Vomar Profile Downloader: Vomar Profile Downloaderを起動できません。\n" +
            "Vomar Profile Downloader: "
-           "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。\n"},
+           "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。\n" +
+           "Vomar Profile Downloader: 設定ファイル: " + nothingSupported.File("KZProFDw.INI") +
+           "\n" + everyDriverRefused},
       {"no server", noServer, withoutServer,
        "vomar-download printers: configuration " + noServer.File("KZProFDw.INI") + "\n"
        "vomar-download: ﾌﾟﾘﾝﾀｰの一覧を取得できませんでした。\n"

@@ -102,8 +102,10 @@ class ProfileGateTest : public ::testing::Test {
 
   std::string temp() const { return scratch.File("tmp"); }
 
-  // Runs vomar-download in the scratch folder, beside its configuration and profiles.
+  // Runs vomar-download in the scratch folder, beside its configuration and profiles,
+  // with --verbose: the reading failures come where the checks meet them.
   CommandResult Run(std::vector<std::string> arguments, const std::string& directory = "") {
+    arguments.insert(arguments.begin() + 1, "--verbose");
     arguments.insert(arguments.begin(), testing::VomarDownloadPath());
     CommandOptions options;
     options.environment["TMPDIR"] = temp();
@@ -136,7 +138,9 @@ TEST_F(ProfileGateTest, CheckCommandReportsEachBoxAndThePair) {
   };
   const std::string cannotOpen =
       kErr + "指定のシュミュレーションプロファイルが開けません。\n" + kErr +
-      "指定のシュミュレーションプロファイルが正しいことを確認してください。\n";
+      "指定のシュミュレーションプロファイルが正しいことを確認してください。\n" + kErr +
+      "missing.icc: No such file or directory\n";
+  std::filesystem::create_directory(scratch.File("folder.icc"));
   const Case cases[] = {
       {{"--output", "plain.icc"}, 0, "output: accepted\n", ""},
       {{"--mode", "icc", "--simulation", "missing.icc", "--output", "v5.icc"}, 1,
@@ -150,6 +154,10 @@ TEST_F(ProfileGateTest, CheckCommandReportsEachBoxAndThePair) {
        "simulation: refused\noutput: accepted\n", kUnsupported + kNoGamtLine + kDmddLine},
       {{"--output", "scanner.icc"}, 1, "output: refused\n", kNotPrinterProfile},
       {{"--output", "short.icc"}, 1, "output: unread\n", "Unable to read the file.\n"},
+      {{"--output", "folder.icc"}, 1, "output: refused\n",
+       kErr + "指定の出力プロファイルが開けません。\n" + kErr +
+           "指定の出力プロファイルが正しいことを確認してください。\n" + kErr +
+           "folder.icc: Is a directory\n"},
       {{"--mode", "ink", "--simulation", "sim.icc", "--output", "out.icc", "--printer",
         "Office_C1"},
        0, "simulation: accepted\noutput: accepted\npair: accepted\n", kDmddLine},
@@ -180,6 +188,16 @@ TEST_F(ProfileGateTest, CheckCommandReportsEachBoxAndThePair) {
     EXPECT_EQ(result.out, c.out) << call;
     EXPECT_EQ(result.err, c.err) << call;
   }
+
+  // The system's reason in the user's language, as the dialog gives it.
+  CommandOptions japanese;
+  japanese.environment["LC_ALL"] = "ja_JP.UTF-8";
+  japanese.workingDirectory = scratch.path();
+  const CommandResult folder = testing::RunCommand(
+      {testing::VomarDownloadPath(), "check", "--output", "folder.icc"}, japanese);
+  EXPECT_EQ(folder.err, kErr + "指定の出力プロファイルが開けません。\n" + kErr +
+                            "指定の出力プロファイルが正しいことを確認してください。\n" + kErr +
+                            "folder.icc: ディレクトリです\n");
 
   const CommandResult badMode = Run({"check", "--mode", "crd", "--output", "plain.icc"});
   EXPECT_EQ(badMode.exitStatus, 2);
