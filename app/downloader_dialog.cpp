@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
+#include <QShortcut>
 #include <QTimer>
 #include <cstdlib>
 #include <cstring>
@@ -39,15 +40,17 @@ Diagnostics DialogDiagnostics() {
   return Diagnostics{verbose ? stdout : nullptr, stderr};
 }
 
-// Adds the spooler's reason to the message that the printers cannot be listed.
+// Adds the spooler's reason to the message that the printers cannot be listed, and
+// notes that they could not be.
 class ListingMessages : public MessageSink {
  public:
-  ListingMessages(MessageSink& messages, const Spooler& spooler)
-      : messages_(messages), spooler_(spooler) {}
+  ListingMessages(MessageSink& messages, const Spooler& spooler, bool& failed)
+      : messages_(messages), spooler_(spooler), failed_(failed) {}
   int Show(const Message& message) override {
     Message shown = message;
-    if (shown.detail.empty() && shown.id == MessageId::kCannotListPrinters) {
-      shown.detail = spooler_.LastError();
+    if (shown.id == MessageId::kCannotListPrinters) {
+      failed_ = true;
+      if (shown.detail.empty()) shown.detail = spooler_.LastError();
     }
     return messages_.Show(shown);
   }
@@ -55,7 +58,11 @@ class ListingMessages : public MessageSink {
  private:
   MessageSink& messages_;
   const Spooler& spooler_;
+  bool& failed_;
 };
+
+// A list older than this is listed again when it is opened.
+constexpr qint64 kPrinterListFreshMs = 60000;
 
 }  // namespace
 
@@ -85,6 +92,11 @@ CDownloaderDialog::CDownloaderDialog(Spooler& spooler, QWidget* parent)
   connect(c_.informationButton, &QPushButton::clicked, this,
           &CDownloaderDialog::OnPrintInformation);
   connect(c_.printerList, &QComboBox::activated, this, &CDownloaderDialog::OnPrinterConfirmed);
+  c_.printerList->beforePopup = [this] { return BeforePrinterListOpens(); };
+  // F5 lists the printers again, as it refreshes a list elsewhere.
+  auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  connect(refresh, &QShortcut::activated, this,
+          [this] { Perform([this] { ListPrinters(SupportConfig(iniPath_), Listing::kRefresh); }); });
   connect(c_.exitButton, &QPushButton::clicked, this, &CDownloaderDialog::OnCancel);
   connect(c_.hiddenOkButton, &QPushButton::clicked, this, &CDownloaderDialog::OnOK);
   c_.simulationPathBox->installEventFilter(this);
@@ -126,35 +138,60 @@ bool CDownloaderDialog::OnInitDialog() {
   return true;
 }
 
-void CDownloaderDialog::ListPrinters(const SupportConfig& config) {
+void CDownloaderDialog::ListPrinters(const SupportConfig& config, Listing listing, bool thenOpen) {
   // The spooler may take up to its time limit to answer: the dialog is shown meanwhile,
   // with the controls disabled, and the list is filled when the answer comes.
   auto listed = std::make_shared<PrinterList>();
+  auto failed = std::make_shared<bool>(false);
   Spooler& spooler = spooler_;
+  const std::optional<PrinterInfo> selected = SelectedPrinter();
   busy_ = true;
   commandRunning_ = true;
   panel_->setEnabled(false);
   ShowProgress(tr("ﾌﾟﾘﾝﾀｰの一覧を取得しています..."));
-  RunCommandThread(*this, this, [listed, &spooler, config](FrontEnd& front) {
-    ListingMessages messages(front, spooler);
-    *listed = FillPrinterList(spooler, config, messages, DialogDiagnostics());
-  }, [this, listed] {
+  RunCommandThread(*this, this, [listed, failed, &spooler, config, listing](FrontEnd& front) {
+    ListingMessages messages(front, spooler, *failed);
+    *listed = FillPrinterList(spooler, config, messages, DialogDiagnostics(), listing);
+  }, [this, listed, failed, listing, thenOpen, selected] {
     commandRunning_ = false;
     panel_->setEnabled(true);
     ShowProgress(QString());
-    printers_ = std::move(*listed);
-    for (const PrinterListEntry& entry : printers_.entries) {
-      c_.printerList->addItem(QString::fromStdString(entry.text));
+    listedAt_.start();
+    // A list that could not be made again keeps the entries it had.
+    if (listing == Listing::kStartup || !*failed) {
+      printers_ = std::move(*listed);
+      c_.printerList->clear();
+      for (const PrinterListEntry& entry : printers_.entries) {
+        c_.printerList->addItem(QString::fromStdString(entry.text));
+      }
+      int index = printers_.selected;
+      for (std::size_t i = 0; selected && i < printers_.entries.size(); ++i) {
+        if (printers_.printerRecords[printers_.entries[i].record].name == selected->name) {
+          index = static_cast<int>(i);
+        }
+      }
+      c_.printerList->setCurrentIndex(index);
+      if (listing == Listing::kStartup && !printers_.printerRecords.empty()) {
+        currentPrinter_ = printers_.printerRecords.front();
+      }
     }
-    c_.printerList->setCurrentIndex(printers_.selected);
-    if (!printers_.printerRecords.empty()) currentPrinter_ = printers_.printerRecords.front();
     emit printersListed();
+    if (thenOpen && c_.printerList->count() > 0 && !finishing_) c_.printerList->showPopup();
     if (printers_.closeDialog && !finishing_) {
       waiting_.clear();
       QDialog::reject();
     }
     WorkEnded();
   });
+}
+
+bool CDownloaderDialog::BeforePrinterListOpens() {
+  const bool fresh = c_.printerList->count() > 0 && listedAt_.isValid() &&
+                     listedAt_.elapsed() < kPrinterListFreshMs;
+  if (fresh || busy_ || finishing_) return true;
+  // A listing made again reads the configuration again, which may have been mended.
+  ListPrinters(SupportConfig(iniPath_), Listing::kRefresh, true);
+  return false;
 }
 
 int CDownloaderDialog::Show(const Message& message) {
@@ -267,6 +304,12 @@ void CDownloaderDialog::ShowVersionInfo() {
   auto* about = new CAboutDialog(this);
   about->setModal(false);
   about->show();
+  // Each box opens below and right of the last one still open, not on top of it.
+  if (lastAbout_ != nullptr && lastAbout_->isVisible()) {
+    const int step = QFontMetrics(font()).height() + 8;
+    about->move(lastAbout_->pos() + QPoint(step, step));
+  }
+  lastAbout_ = about;
 }
 
 void CDownloaderDialog::contextMenuEvent(QContextMenuEvent* event) {

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -97,8 +99,14 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   void PostCheck(std::function<void(FrontEnd&)> check);
   // Called when a piece of work has ended: runs what waited for it.
   void WorkEnded();
-  // Fills the printer list from `config`, read at start-up.
-  void ListPrinters(const SupportConfig& config);
+  // Fills the printer list from `config` on the worker thread, at start-up or again
+  // (`listing`); a list made again keeps the selected printer when it is still there,
+  // and opens when `thenOpen` and it has entries.
+  void ListPrinters(const SupportConfig& config, Listing listing = Listing::kStartup,
+                    bool thenOpen = false);
+  // Before the printer list opens: an empty list, or one listed long ago, is listed
+  // again first. False while that runs (the list opens when it has ended).
+  bool BeforePrinterListOpens();
   void ValidateSimulationBox();
   void ValidateOutputBox();
   void OnPrinterConfirmed();
@@ -121,6 +129,8 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   std::optional<PrinterInfo> currentPrinter_;
   std::string iniPath_;
   PrinterList printers_;
+  QElapsedTimer listedAt_;  // since the printers were last listed
+  QPointer<QWidget> lastAbout_;  // the version box opened last
   std::deque<std::function<void()>> waiting_;
   bool busy_ = false;
   bool commandRunning_ = false;

@@ -41,8 +41,8 @@ QPushButton* Button(QWidget* panel, const char* id, const QString& text, QRect g
 
 // A drop-down list: the template's height is that of the open list, so the closed box
 // takes the style's height and the open list shows as many rows as fit.
-QComboBox* DropDownList(QWidget* panel, const char* id, QRect geometry) {
-  auto* list = new QComboBox(panel);
+DropDownListBox* DropDownList(QWidget* panel, const char* id, QRect geometry) {
+  auto* list = new DropDownListBox(panel);
   list->setObjectName(QString::fromLatin1(id));
   list->setMaxVisibleItems(qMax(1, geometry.height() / list->fontMetrics().height() - 1));
   list->setGeometry(geometry.x(), geometry.y(), geometry.width(), list->sizeHint().height());

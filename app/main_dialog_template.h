@@ -6,17 +6,29 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 
 #include "app/path_box.h"
 
 namespace vomar::app {
+
+// A drop-down list that asks before it opens: `beforePopup` returning false keeps it
+// closed (its owner opens it later, after listing its entries again).
+class DropDownListBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+  std::function<bool()> beforePopup;
+  void showPopup() override {
+    if (!beforePopup || beforePopup()) QComboBox::showPopup();
+  }
+};
 
 struct MainDialogControls {
   QPushButton* downloadButton;          // 1009
   QPushButton* exitButton;              // 2
   QRadioButton* iccRadio;               // 1000
   QRadioButton* inkRadio;               // 1001
-  QComboBox* printerList;               // 1002
+  DropDownListBox* printerList;         // 1002
   QComboBox* profileNumberList;         // 1004
   QPushButton* simulationBrowseButton;  // 1007
   PathBox* simulationPathBox;           // 1003

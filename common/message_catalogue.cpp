@@ -279,6 +279,11 @@ constexpr CatalogueEntry kEntries[] = {
      "プリンターが再開されると､印刷されます。",
      "The download information page is in the printer's queue.\n"
      "It is printed when the printer is resumed."},
+    {kNoPrinterFound,
+     "対応するﾌﾟﾘﾝﾀｰが見つかりません。\n"
+     "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞの設定を確認してください。",
+     "No supported printer was found.\n"
+     "Check the printers and their drivers."},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from
@@ -424,7 +429,7 @@ Message SpoolerFailureMessage(const std::string& reason, const std::vector<std::
 
 Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_view> arguments,
                               const std::vector<std::string>& shadowed) {
-  Message message = ErrorMessage(kStartupFailed, MessageOwner::kMainDialog, kMbOk);
+  Message message = ErrorMessage(kStartupFailed, MessageOwner::kMainDialog, kMbOk | kMbIconHand);
   message.text += "\n" + MessageText(line, arguments);
   for (const std::string& file : shadowed) {
     message.text += "\n" + MessageText(kConfigurationShadowed, {file});
@@ -433,15 +438,15 @@ Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_
 }
 
 Message StartupFailureMessage(const std::string& fileName, const std::vector<std::string>& places) {
-  Message message = ErrorMessage(kStartupFailed, MessageOwner::kMainDialog, kMbOk);
+  Message message = ErrorMessage(kStartupFailed, MessageOwner::kMainDialog, kMbOk | kMbIconHand);
   message.text += "\n" + MessageText(kConfigurationNotFound, {fileName});
   for (const std::string& place : places) message.text += "\n" + place;
   return message;
 }
 
-Message NoSupportedPrinterMessage(const std::string& used,
+Message NoSupportedPrinterMessage(MessageId id, const std::string& used,
                                   const std::vector<std::string>& shadowed, std::string detail) {
-  Message message = MainDialogMessage(kNoSupportedPrinter, kMbIconHand);
+  Message message = MainDialogMessage(id, kMbIconHand);
   message.text += "\n" + MessageText(kConfigurationUsed, {used});
   for (const std::string& file : shadowed) {
     message.text += "\n" + MessageText(kConfigurationShadowed, {file});

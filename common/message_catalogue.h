@@ -121,6 +121,7 @@ enum class MessageId : int {
   kQueuePaused,            // %1: the queue
   kPageQueueStopped,       // the queue's name and state stand after its first line
   kPageQueued,
+  kNoPrinterFound,  // a new listing found no supported printer; the dialog stays
   kEnd,  // no text: one past the last
 };
 
@@ -195,10 +196,10 @@ Message StartupFailureMessage(MessageId line, std::initializer_list<std::string_
 // The start-up failure when no file `fileName` is at any of `places`, which it lists.
 Message StartupFailureMessage(const std::string& fileName, const std::vector<std::string>& places);
 
-// Message 113 (no installed printer has a supported driver), followed by the
-// configuration file `used` and the `shadowed` ones; `detail` says of each printer why it
-// was left out.
-Message NoSupportedPrinterMessage(const std::string& used,
+// Message `id` (113 or kNoPrinterFound: no installed printer has a supported driver),
+// followed by the configuration file `used` and the `shadowed` ones; `detail` says of
+// each printer why it was left out.
+Message NoSupportedPrinterMessage(MessageId id, const std::string& used,
                                   const std::vector<std::string>& shadowed, std::string detail);
 
 }  // namespace vomar

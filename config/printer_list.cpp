@@ -89,14 +89,26 @@ bool DescribePrinter(std::size_t index, const std::vector<PrinterInfo>& records,
 }
 
 PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
-                            MessageSink& messages, Diagnostics diag) {
+                            MessageSink& messages, Diagnostics diag, Listing listing) {
   PrinterList list;
   if (!spooler.ListPrinters(list.printerRecords)) {
     list.printerRecords.clear();
     messages.Show(UncaptionedDialogMessage(MessageId::kCannotListPrinters));
     return list;
   }
+  // The user is told which configuration decided, which it hides, and what each
+  // printer's driver is, so that the file can be mended.
+  const std::string& used = config.iniPath();
+  const auto noneSupported = [&](MessageId id) {
+    messages.Show(NoSupportedPrinterMessage(id, used,
+                                            ShadowedConfigurations(used, ConfigurationPlaces()),
+                                            UnmatchedPrintersText(list.printerRecords, config)));
+    list.printerRecords.clear();
+    list.closeDialog = listing == Listing::kStartup;
+    return list;
+  };
   if (list.printerRecords.empty()) {
+    if (listing == Listing::kRefresh) return noneSupported(MessageId::kNoPrinterFound);
     messages.Show(MainDialogMessage(MessageId::kNoPrinterInstalled, kMbIconHand));
     list.closeDialog = true;
     return list;
@@ -113,15 +125,8 @@ PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
     }
   }
   if (list.entries.empty()) {
-    // The user is told which configuration decided, which it hides, and what each
-    // printer's driver is, so that the file can be mended.
-    const std::string& used = config.iniPath();
-    messages.Show(NoSupportedPrinterMessage(used,
-                                            ShadowedConfigurations(used, ConfigurationPlaces()),
-                                            UnmatchedPrintersText(list.printerRecords, config)));
-    list.printerRecords.clear();
-    list.closeDialog = true;
-    return list;
+    return noneSupported(listing == Listing::kStartup ? MessageId::kNoSupportedPrinter
+                                                      : MessageId::kNoPrinterFound);
   }
 
   list.selected = 0;

@@ -27,13 +27,19 @@ struct PrinterList {
   bool closeDialog = false;  // no printer, or none supported: the program ends
 };
 
-// Fills the list. Shows string 112 (no printer at all) or 113 (none supported), both
-// with caption string 120 and the stop icon, and then asks the dialog to close; shows
-// string 3 (the printers cannot be listed) with no caption and leaves the list empty.
-// String 113 names the configuration file read and those it hides, and its detail gives
-// each printer's driver and why it matched no entry.
+// When the list is made: as the dialog starts, or again while it runs.
+enum class Listing { kStartup, kRefresh };
+
+// Fills the list. At start-up, shows string 112 (no printer at all) or 113 (none
+// supported), both with caption string 120 and the stop icon, and then asks the dialog
+// to close; shows string 3 (the printers cannot be listed) with no caption and leaves
+// the list empty. String 113 names the configuration file read and those it hides, and
+// its detail gives each printer's driver and why it matched no entry. A refresh that
+// finds no supported printer says so in a message of its own with the same lines and
+// detail, and leaves the dialog open with an empty list.
 PrinterList FillPrinterList(Spooler& spooler, const SupportConfig& config,
-                            MessageSink& messages, Diagnostics diag);
+                            MessageSink& messages, Diagnostics diag,
+                            Listing listing = Listing::kStartup);
 
 // True when records[index] has a supported driver, its entry text then in `text`; else
 // false, after the line "A driver name is not in agreement.\n" on the error stream and a

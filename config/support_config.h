@@ -115,7 +115,7 @@ std::vector<std::string> ShadowedConfigurations(const std::string& used,
                                                 const std::vector<std::string>& places);
 
 // The start-up check: finds the file, reads it and asks kind 1. On failure shows "初期設定に
-// 失敗しました。" (caption "Voma Profile Downloader Err"), followed by the places looked
+// 失敗しました。" (caption "Voma Profile Downloader Err", the stop icon), followed by the places looked
 // at when there is no file, by the file's path and why it cannot be read (not a regular
 // file, over kMaxIniFileBytes, ...), or by its path when it has no usable "No" (then the
 // files it hides), and returns nothing: the program then ends. The configuration read, for the queries that

@@ -2,6 +2,7 @@
 // program before the dialog appears.
 #include <signal.h>
 
+#include <QAbstractItemView>
 #include <QTest>
 #include <filesystem>
 
@@ -16,8 +17,10 @@ namespace vomar::testing {
 namespace {
 
 // The caption and line of the boxes the start-up shows.
+// The start-up failure comes before the dialog shows: it stands on the screen, not on
+// the dialog's hidden window.
 const QString kStartupFailed =
-    "Voma Profile Downloader Err|NoIcon|Ok|dialog|初期設定に失敗しました。/終了します。";
+    "Voma Profile Downloader Err|Critical|Ok|none|初期設定に失敗しました。/終了します。";
 const QString kNoSupportedPrinter =
     "Vomar Profile Downloader|Critical|Ok|dialog|Vomar Profile Downloaderを起動できません。/"
     "対応するﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞをｲﾝｽﾄｰﾙしてから再度実行してください。";
@@ -177,6 +180,45 @@ class DialogStartupTest : public QObject {
     QVERIFY(h.dialog().isVisible());
     QCOMPARE(h.c().printerList->count(), 0);
     QVERIFY(h.c().downloadButton->isEnabled());
+  }
+
+  // The list is made again when it is opened empty (the print server came back) and
+  // with F5, keeping the printer selected while it is there.
+  void PrinterListIsListedAgain() {
+    ScratchDirectory scratch;
+    scratch.Write("KZProFDw.INI", ConfigurationText("Vomar PS Color A3"));
+    WorkingDirectory here(scratch.path());
+    CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-refresh-test");
+    DialogHarness h(server.Socket());
+    QVERIFY(h.Start());
+    QCOMPARE(h.c().printerList->count(), 0);  // no server yet
+    QCOMPARE(h.boxes.size(), 1);
+
+    QVERIFY(server.Start());
+    h.c().printerList->showPopup();
+    QVERIFY(h.WaitForIdle());
+    QTRY_VERIFY(h.c().printerList->view()->isVisible());
+    h.c().printerList->hidePopup();
+    const QString c1 = "Office_C1 - (capture:" +
+                       QString::fromStdString(server.CaptureDir("Office_C1")) + ")";
+    QVERIFY(ListTexts(h.c().printerList).contains(c1));
+    QVERIFY(h.c().printerList->currentText().startsWith("Office_C2 - ("));  // the default
+
+    h.c().printerList->setCurrentIndex(h.c().printerList->findText(c1));
+    QVERIFY(server.AddQueue("Refreshed_Queue", "Vomar PS Color A3"));
+    QTest::keyClick(&h.dialog(), Qt::Key_F5);
+    QVERIFY(h.WaitForIdle());
+    QVERIFY(ListTexts(h.c().printerList).join('\n').contains("Refreshed_Queue - ("));
+    QCOMPARE(h.c().printerList->currentText(), c1);
+
+    // A printer that went is no longer there to keep: the default is selected.
+    QVERIFY(server.DeleteQueue("Office_C1"));
+    QTest::keyClick(&h.dialog(), Qt::Key_F5);
+    QVERIFY(h.WaitForIdle());
+    QVERIFY(!ListTexts(h.c().printerList).contains(c1));
+    QVERIFY(h.c().printerList->currentText().startsWith("Office_C2 - ("));
+    server.Stop();
+    QCOMPARE(h.boxes.size(), 1);
   }
 
  private:

@@ -135,6 +135,20 @@ TEST_F(PrinterListTest, FailuresShowTheirMessages) {
   EXPECT_EQ(messages.shown[0].flags, unsigned{kMbIconHand});
   EXPECT_EQ(messages.shown[0].owner, MessageOwner::kMainDialog);
 
+  // The same found by a listing made again while the dialog runs: a message that does
+  // not end the program, and the dialog stays with an empty list.
+  messages.shown.clear();
+  list = FillPrinterList(spooler, config, messages, Diagnostics{nullptr, nullptr},
+                         Listing::kRefresh);
+  EXPECT_FALSE(list.closeDialog);
+  EXPECT_TRUE(list.entries.empty());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text,
+            "対応するﾌﾟﾘﾝﾀｰが見つかりません。\n"
+            "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞの設定を確認してください。\n"
+            "設定ファイル: " + dir.File("KZProFDw.INI"));
+  EXPECT_EQ(messages.shown[0].detail.substr(0, 6), "Laser:");
+
   // The printers cannot be listed: string 3, no caption, no icon; the dialog stays.
   messages.shown.clear();
   spooler.faults.list = true;
