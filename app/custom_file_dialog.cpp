@@ -2,7 +2,11 @@
 
 #include <QDir>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QScreen>
+#include <QTreeView>
 
 #include "app/dialog_units.h"
 
@@ -15,7 +19,21 @@ CCustomFileDialog::CCustomFileDialog(QWidget* parent)
   setAcceptMode(QFileDialog::AcceptOpen);
   setFileMode(QFileDialog::ExistingFile);
   setDefaultSuffix(QStringLiteral("icm"));
-  setNameFilters({tr("ColorProfile (*.icm *.icc)"), tr("All Files (*)")});
+  setNameFilters({tr("ｶﾗｰﾌﾟﾛﾌｧｲﾙ (*.icm *.icc)"), tr("すべてのﾌｧｲﾙ (*)")});
+  // A size at which long profile names and the columns beside them are read whole: the
+  // list in detail, its name column taking the width the others leave.
+  setViewMode(QFileDialog::Detail);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize room = screen->availableGeometry().size();
+    resize(qMin(room.width() * 9 / 10, DluToPixels(560)),
+           qMin(room.height() * 9 / 10, DluToPixels(320)));
+  }
+  if (auto* list = findChild<QTreeView*>(QStringLiteral("treeView"))) {
+    QHeaderView* header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+  }
 
   fullPath_->setObjectName(QStringLiteral("1003"));
   fullPath_->setReadOnly(true);

@@ -15,6 +15,7 @@
 #include "app/dialog_language.h"
 #include "app/downloader_dialog.h"
 #include "commands/stop_signals.h"
+#include "app/program_icon.h"
 #include "cups_client/cups_spooler.h"
 
 namespace vomar::app {
@@ -65,6 +66,20 @@ int CDownloaderApp::Run(int argc, char** argv) {
       std::printf("%s %s\n", kApplicationName, VOMAR_VERSION);
       return 0;
     }
+    if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) {
+      std::printf(
+          "usage: %s                 open the dialog\n"
+          "   or: %s -RegServer      add a menu entry that starts it in this folder\n"
+          "   or: %s -UnregServer    remove that menu entry\n"
+          "   or: %s --version       print the version\n"
+          "The dialog reads KZProFDw.INI from the working folder, from\n"
+          "$XDG_CONFIG_HOME/vomar-profile-downloader/ (~/.config/...) or from the system's\n"
+          "configuration folder, the first found; VOMAR_DIAGNOSTICS=1 writes the\n"
+          "diagnostic lines. 'man %s' tells more.\n",
+          kApplicationName, kApplicationName, kApplicationName, kApplicationName,
+          kApplicationName);
+      return 0;
+    }
   }
   if (const std::optional<RegisterSwitch> which = FindRegisterSwitch(argc, argv)) {
     // The entry starts this very executable, wherever it was started from.
@@ -74,6 +89,8 @@ int CDownloaderApp::Run(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+  // Every window, message boxes before the dialog's included, carries the program's icon.
+  QApplication::setWindowIcon(ProgramIcon());
   DialogLanguage language;
   if (!language.Use(UserLanguage(), TranslationFolder())) {
     std::fprintf(stderr, "%s: a translation of the dialog is missing (%s or Qt's own)\n",

@@ -34,7 +34,11 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const Message& message, QWidget* ow
   auto box = std::make_unique<QMessageBox>(
       IconFor(message.flags), caption, text,
       yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-      message.owner == MessageOwner::kMainDialog ? owner : nullptr);
+      // A box of the dialog before it is shown (at start-up) has no window to stand on:
+      // it is centred on the screen instead.
+      message.owner == MessageOwner::kMainDialog && owner != nullptr && owner->isVisible()
+          ? owner
+          : nullptr);
   box->setDetailedText(DetailText(message));
   return box;
 }

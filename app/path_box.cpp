@@ -4,6 +4,8 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QToolTip>
+#include <algorithm>
 
 #include "common/path_limit.h"
 
@@ -19,16 +21,34 @@ bool PathBox::AcceptsPath(const QString& path) {
   return PathFits(path.toStdString());
 }
 
-bool PathBox::Fits(const QString& incoming) const {
-  const bool lineBreak = incoming.contains(QChar('\n')) || incoming.contains(QChar('\r')) ||
-                         incoming.contains(QChar::ParagraphSeparator) ||
-                         incoming.contains(QChar::LineSeparator);
+namespace {
+
+bool IsLineBreak(QChar c) {
+  return c == QChar('\n') || c == QChar('\r') || c == QChar::ParagraphSeparator ||
+         c == QChar::LineSeparator;
+}
+
+}  // namespace
+
+bool PathBox::Fits(const QString& incoming) {
+  const bool lineBreak = std::any_of(incoming.begin(), incoming.end(), IsLineBreak);
   QTextCursor cursor = textCursor();
   QString result = toPlainText();
   result.replace(cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart(),
                  incoming);
-  if (!lineBreak && result.size() <= maxLength_ && AcceptsPath(result)) return true;
+  if (!lineBreak && result.size() <= maxLength_ && AcceptsPath(result)) {
+    toldWhy_ = false;
+    return true;
+  }
   QApplication::beep();
+  // The first refusal says why; the next ones only beep, until an input fits again.
+  if (!toldWhy_) {
+    toldWhy_ = true;
+    QToolTip::showText(viewport()->mapToGlobal(cursorRect().bottomLeft()),
+                       lineBreak ? tr("ﾊﾟｽに改行は入りません。")
+                                 : tr("ﾊﾟｽは255ﾊﾞｲﾄまでです (全角文字は2ﾊﾞｲﾄ)。"),
+                       this);
+  }
   return false;
 }
 
@@ -56,8 +76,15 @@ void PathBox::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 void PathBox::insertFromMimeData(const QMimeData* source) {
-  if (source->hasText() && !Fits(source->text())) return;
-  QPlainTextEdit::insertFromMimeData(source);
+  if (!source->hasText()) {
+    QPlainTextEdit::insertFromMimeData(source);
+    return;
+  }
+  // A path copied with its line's end (from a terminal, a file list) is taken without
+  // it; a line break inside is refused.
+  QString text = source->text();
+  while (!text.isEmpty() && IsLineBreak(text.back())) text.chop(1);
+  if (Fits(text)) insertPlainText(text);
 }
 
 }  // namespace vomar::app

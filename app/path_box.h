@@ -1,8 +1,9 @@
 // The multi-line path boxes 1003 and 1006: a text limit that refuses any input which
 // would exceed it (the 261st character of a 260-character box), and the 255-byte limit
 // of a path counted in the bytes of code page 932, as the Windows program counted them
-// (a kanji takes two). Tab moves the focus; Return inserts nothing, and pasted text with
-// a line break is refused, since a line break is never part of a path.
+// (a kanji takes two). Tab moves the focus; Return inserts nothing; pasted text loses
+// the line breaks at its end, and with one inside it is refused, since a line break is
+// never part of a path. A refusal beeps, and the first one says why.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -27,10 +28,11 @@ class PathBox : public QPlainTextEdit {
 
  private:
   // True when `incoming` replacing the selection stays within the limits and holds no
-  // line break; else beeps.
-  bool Fits(const QString& incoming) const;
+  // line break; else beeps, and the first time says why in a tool tip.
+  bool Fits(const QString& incoming);
 
   int maxLength_ = 32767;
+  bool toldWhy_ = false;  // a refusal has said why since the last input that fitted
 };
 
 }  // namespace vomar::app

@@ -85,11 +85,11 @@
 <context>
     <name>vomar::app::CCustomFileDialog</name>
     <message>
-        <source>ColorProfile (*.icm *.icc)</source>
+        <source>ｶﾗｰﾌﾟﾛﾌｧｲﾙ (*.icm *.icc)</source>
         <translation>Colour profiles (*.icm *.icc)</translation>
     </message>
     <message>
-        <source>All Files (*)</source>
+        <source>すべてのﾌｧｲﾙ (*)</source>
         <translation>All files (*)</translation>
     </message>
 </context>
@@ -98,6 +98,17 @@
     <message>
         <source>ﾌﾟﾘﾝﾀｰの一覧を取得しています...</source>
         <translation>Listing the printers...</translation>
+    </message>
+</context>
+<context>
+    <name>vomar::app::PathBox</name>
+    <message>
+        <source>ﾊﾟｽに改行は入りません。</source>
+        <translation>A path holds no line break.</translation>
+    </message>
+    <message>
+        <source>ﾊﾟｽは255ﾊﾞｲﾄまでです (全角文字は2ﾊﾞｲﾄ)。</source>
+        <translation>A path holds at most 255 bytes (a full-width character counts two).</translation>
     </message>
 </context>
 </TS>

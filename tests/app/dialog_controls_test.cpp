@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <sys/stat.h>
 
+#include <QToolTip>
 #include <filesystem>
 
 #include "app/about_dialog.h"
@@ -121,23 +122,30 @@ class DialogControlsTest : public QObject {
   }
 
   // A path box takes at most 255 bytes of code page 932 (a kanji counts two), typed or
-  // pasted, and no line break: Return inserts nothing, pasted text with one is refused.
+  // pasted, and no line break: Return inserts nothing, pasted text loses the line breaks
+  // at its end and with one inside is refused. A refusal says why in a tool tip.
   void PathBoxesKeepToAPath_data() {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("start");
     QTest::addColumn<QString>("typed");  // "\n" stands for Return
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("told");  // the tool tip; empty: none
     const QString ascii = "/" + QString(252, 'p');          // 253 bytes
     const QString kanji = "/" + QString(126, QChar(0x6F22));  // 漢: 253 bytes, 127 characters
+    const QString tooLong = "ﾊﾟｽは255ﾊﾞｲﾄまでです (全角文字は2ﾊﾞｲﾄ)。";
+    const QString lineBreak = "ﾊﾟｽに改行は入りません。";
     for (const char* box : {"1003", "1006"}) {
-      QTest::addRow("%s: the 256th byte", box) << box << ascii << "abc" << "" << ascii + "ab";
-      QTest::addRow("%s: a kanji over", box) << box << kanji << "x漢" << "" << kanji + "x";
-      QTest::addRow("%s: kanji fill", box) << box << kanji << "漢漢" << "" << kanji + "漢";
-      QTest::addRow("%s: Return", box) << box << "/a" << "b\nc\n" << "" << "/abc";
-      QTest::addRow("%s: pasted break", box) << box << "/a" << "" << "b\nc" << "/a";
-      QTest::addRow("%s: pasted", box) << box << "/a" << "" << "b/c" << "/ab/c";
-      QTest::addRow("%s: pasted over", box) << box << ascii << "" << "abc" << ascii;
+      QTest::addRow("%s: the 256th byte", box)
+          << box << ascii << "abcd" << "" << ascii + "ab" << tooLong;
+      QTest::addRow("%s: a kanji over", box) << box << kanji << "x漢" << "" << kanji + "x" << tooLong;
+      QTest::addRow("%s: kanji fill", box) << box << kanji << "漢漢" << "" << kanji + "漢" << tooLong;
+      QTest::addRow("%s: Return", box) << box << "/a" << "b\nc\n" << "" << "/abc" << "";
+      QTest::addRow("%s: pasted break", box) << box << "/a" << "" << "b\nc" << "/a" << lineBreak;
+      QTest::addRow("%s: pasted", box) << box << "/a" << "" << "b/c" << "/ab/c" << "";
+      QTest::addRow("%s: pasted with its line's end", box)
+          << box << "/a" << "" << "b/c\r\n\n" << "/ab/c" << "";
+      QTest::addRow("%s: pasted over", box) << box << ascii << "" << "abc" << ascii << tooLong;
     }
   }
 
@@ -147,9 +155,11 @@ class DialogControlsTest : public QObject {
     QFETCH(QString, typed);
     QFETCH(QString, pasted);
     QFETCH(QString, kept);
+    QFETCH(QString, told);
     DialogHarness h;
     QVERIFY(h.Start());
     h.Click(h.c().inkRadio);
+    QToolTip::hideText();
     auto* pathBox = h.dialog().findChild<app::PathBox*>(box);
     pathBox->setPlainText(start);
     pathBox->setFocus();
@@ -166,6 +176,7 @@ class DialogControlsTest : public QObject {
       pathBox->paste();
     }
     QCOMPARE(pathBox->toPlainText(), kept);
+    QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), told);
     QCOMPARE(h.boxes, QStringList());
   }
 
@@ -218,6 +229,8 @@ class DialogControlsTest : public QObject {
     h.Click(h.c().versionButton);
     QList<app::CAboutDialog*> boxes = h.dialog().findChildren<app::CAboutDialog*>();
     QCOMPARE(boxes.size(), 2);
+    // The second opens below and right of the first, not on top of it.
+    QVERIFY(boxes[1]->x() > boxes[0]->x() && boxes[1]->y() > boxes[0]->y());
     for (app::CAboutDialog* box : boxes) {
       QVERIFY(box->isVisible() && !box->isModal());
       QTest::keyClick(box, Qt::Key_Escape);
@@ -359,7 +372,9 @@ class DialogControlsTest : public QObject {
     QVERIFY(h.Start());
     h.c().outputPathBox->setPlainText("/earlier/choice.icc");
     QString shownPath;
+    QSize size;
     WhenModal<app::CCustomFileDialog>([&](app::CCustomFileDialog* chooser) {
+      size = chooser->size();
       if (path.isEmpty()) {
         chooser->reject();
         return;
@@ -379,6 +394,8 @@ class DialogControlsTest : public QObject {
     QCOMPARE(h.boxes, expected);
     QCOMPARE(h.c().outputPathBox->toPlainText(), filled ? path : QString());
     QCOMPARE(shownPath, path);
+    // The chooser opens wide enough for a long name beside its size, type and date.
+    QVERIFY2(size.width() >= 700 && size.height() >= 450, qPrintable(QString::number(size.width())));
   }
 
  private:

@@ -96,10 +96,14 @@ class RegisterSwitchTest : public QObject {
     QCOMPARE(QString::fromStdString(run.out), QString::fromStdString(
         "vomar-profile-downloader: no " + entry.string() + " to remove\n"));
 
-    // --version, like the switches, needs no window.
+    // --version and --help, like the switches, need no window.
     run = RunCommand({program.string(), "--version"}, options);
     QCOMPARE(QString::fromStdString(run.out + run.err),
              QString("vomar-profile-downloader " VOMAR_VERSION "\n"));
+    run = RunCommand({program.string(), "--help"}, options);
+    QCOMPARE(run.exitStatus, 0);
+    QCOMPARE(QString::fromStdString(run.err), QString());
+    QVERIFY2(run.out.starts_with("usage: vomar-profile-downloader "), run.out.c_str());
   }
 };
 

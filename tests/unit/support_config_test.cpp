@@ -281,7 +281,7 @@ TEST(SupportConfigTest, StartUpCheckTakesTheFirstFileFound) {
     const Message& shown = messages.shown[0];
     EXPECT_EQ(shown.text, c.text);
     EXPECT_EQ(shown.caption, std::optional<std::string>("Voma Profile Downloader Err"));
-    EXPECT_EQ(shown.flags, 0u);
+    EXPECT_EQ(shown.flags, unsigned{kMbIconHand});
     EXPECT_EQ(shown.owner, MessageOwner::kMainDialog);
   }
 }
