@@ -71,7 +71,8 @@ CDownloaderDialog::CDownloaderDialog(Spooler& spooler, QWidget* parent)
       spooler_(spooler),
       messages_(this),
       panel_(new QWidget(this)),
-      c_(CreateMainDialogControls(this, panel_)) {
+      c_(CreateMainDialogControls(this, panel_)),
+      serverWait_(new QTimer(this)) {
   setObjectName(QStringLiteral("102"));
   setWindowTitle(QString::fromUtf8(MessageText(MessageId::kMainCaption)));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -93,6 +94,15 @@ CDownloaderDialog::CDownloaderDialog(Spooler& spooler, QWidget* parent)
           &CDownloaderDialog::OnPrintInformation);
   connect(c_.printerList, &QComboBox::activated, this, &CDownloaderDialog::OnPrinterConfirmed);
   c_.printerList->beforePopup = [this] { return BeforePrinterListOpens(); };
+  // While a spooler call waits for the server (on the worker thread), the progress line
+  // says so and how long the wait may last.
+  serverWait_->setSingleShot(true);
+  serverWait_->setInterval(600);
+  connect(serverWait_, &QTimer::timeout, this, [this] { SetProgressLine(stepText_); });
+  spooler_.SetWaitReporter([this](const ServerWait& wait) {
+    QMetaObject::invokeMethod(this, [this, left = wait.left] { OnServerWait(left); },
+                              Qt::QueuedConnection);
+  });
   // F5 lists the printers again, as it refreshes a list elsewhere.
   auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
   connect(refresh, &QShortcut::activated, this,
@@ -108,6 +118,7 @@ CDownloaderDialog::CDownloaderDialog(Spooler& spooler, QWidget* parent)
 }
 
 CDownloaderDialog::~CDownloaderDialog() {
+  spooler_.SetWaitReporter({});
   // No focus-loss check runs while the controls are taken down.
   c_.simulationPathBox->removeEventFilter(this);
   c_.outputPathBox->removeEventFilter(this);
@@ -230,6 +241,12 @@ void CDownloaderDialog::PostCheck(std::function<void(FrontEnd&)> check) {
 
 void CDownloaderDialog::WorkEnded() {
   busy_ = false;
+  if (closeRequested_ && !finishing_) {
+    // The user asked to close while the work ran: the work that waited does not start.
+    closeRequested_ = false;
+    waiting_.clear();
+    QDialog::reject();
+  }
   while (!busy_ && !waiting_.empty() && !finishing_) {
     std::function<void()> action = std::move(waiting_.front());
     waiting_.pop_front();
@@ -272,15 +289,38 @@ void CDownloaderDialog::ReportProgress(const Progress& progress) {
 }
 
 void CDownloaderDialog::ShowProgress(const QString& text) {
-  if (c_.progressLine->text() == text) return;
-  c_.progressLine->setText(text);
-  emit progressChanged(text);
+  // A new step means that the call waited for has answered.
+  serverWait_->stop();
+  stepText_ = text;
+  SetProgressLine(text);
+}
+
+void CDownloaderDialog::SetProgressLine(const QString& text) {
+  QString line = text;
+  if (closeRequested_ && !line.isEmpty()) line += "  " + ClosingAfterWorkText();
+  if (c_.progressLine->text() == line) return;
+  c_.progressLine->setText(line);
+  emit progressChanged(line);
+}
+
+void CDownloaderDialog::OnServerWait(std::chrono::milliseconds left) {
+  if (!busy_) return;
+  const auto seconds = static_cast<int>((left.count() + 999) / 1000);
+  SetProgressLine(AwaitingServerText(seconds));
+  // The reports come every quarter of a second while the wait lasts; once they stop,
+  // the call has its answer and the step under way shows again.
+  serverWait_->start();
 }
 
 void CDownloaderDialog::OnCancel() {
-  // A running command or check cannot be left half-way: the user's exit is refused
-  // until it has ended.
-  if (busy_ || finishing_) return;
+  // A running command or check cannot be left half-way: the dialog closes once it has
+  // ended, and says so meanwhile.
+  if (finishing_) return;
+  if (busy_) {
+    closeRequested_ = true;
+    SetProgressLine(serverWait_->isActive() ? c_.progressLine->text() : stepText_);
+    return;
+  }
   if (Show(MainDialogMessage(MessageId::kQuitQuestion, kMbYesNo | kMbIconQuestion)) == kIdYes) {
     QDialog::reject();
   }

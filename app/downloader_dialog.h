@@ -12,6 +12,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -120,12 +122,19 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   // Runs `command` on the worker thread with the controls disabled; `first` is the
   // progress shown until the command reports its own.
   void RunCommand(std::function<void(FrontEnd&)> command, std::optional<Progress> first);
+  // Shows the step under way (empty: none).
   void ShowProgress(const QString& text);
+  // Puts `text` on the progress line, with the note of a close request when there is one.
+  void SetProgressLine(const QString& text);
+  // A spooler call has waited for the server, and may wait `left` more.
+  void OnServerWait(std::chrono::milliseconds left);
 
   Spooler& spooler_;
   MessageBoxes messages_;
   QWidget* panel_;
   MainDialogControls c_;
+  QTimer* serverWait_;  // runs while the spooler's wait reports keep coming
+  QString stepText_;    // the step under way, shown when no wait is
   std::optional<PrinterInfo> currentPrinter_;
   std::string iniPath_;
   PrinterList printers_;
@@ -137,6 +146,7 @@ class CDownloaderDialog : public QDialog, public FrontEnd {
   bool checking_ = false;
   bool finishing_ = false;
   bool applicationQuitting_ = false;
+  bool closeRequested_ = false;  // the user asked to close while work ran
 };
 
 }  // namespace vomar::app

@@ -29,4 +29,12 @@ QString ProgressText(const Progress& progress) {
   return QString();
 }
 
+QString AwaitingServerText(int seconds) {
+  return ProgressLine::tr("ﾌﾟﾘﾝﾄｻｰﾊﾞｰの応答を待っています (あと最大 %1 秒)...").arg(seconds);
+}
+
+QString ClosingAfterWorkText() {
+  return ProgressLine::tr("(処理が終わると終了します)");
+}
+
 }  // namespace vomar::app

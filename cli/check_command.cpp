@@ -72,6 +72,10 @@ int RunCheckCommand(const Arguments& arguments) {
   const Diagnostics diag = CommandDiagnostics(arguments);
   const BoxVerdicts verdicts =
       ValidateBoxes(frontEnd, modelCheck ? &*modelCheck : nullptr, diag);
+  // A profile too short to read is told by the reader's line.
+  if (verdicts.simulation == BoxVerdict::kUnread || verdicts.output == BoxVerdict::kUnread) {
+    ShowKeptDiagnostics();
+  }
   bool passed = true;
   if (simulationGiven) {
     std::printf("simulation: %s\n", BoxVerdictText(verdicts.simulation));

@@ -15,17 +15,18 @@ const OptionSpec* FindOption(const Command& command, std::string_view name) {
   return nullptr;
 }
 
-// The reading failures of a command run without --verbose, shown only if it fails.
+// The reading failures of a command run without --verbose, kept until they tell why a
+// build failed or a profile was not read.
 struct DeferredErrors {
   std::FILE* stream = nullptr;
   char* text = nullptr;
   std::size_t size = 0;
 
-  // Writes them to standard error when `failed`, and forgets them.
-  void Release(bool failed) {
+  // Writes them to standard error when `show`, and forgets them.
+  void Release(bool show) {
     if (stream == nullptr) return;
     std::fclose(stream);
-    if (failed && size > 0) std::fwrite(text, 1, size, stderr);
+    if (show && size > 0) std::fwrite(text, 1, size, stderr);
     std::free(text);
     *this = DeferredErrors{};
   }
@@ -123,9 +124,11 @@ int RunCommandLine(const Command& command, int argc, char** argv) {
     return arguments.UsageError("--verbose and --quiet exclude each other");
   }
   const int status = command.run(arguments);
-  deferredErrors.Release(status != 0);
+  deferredErrors.Release(false);
   return status;
 }
+
+void ShowKeptDiagnostics() { deferredErrors.Release(true); }
 
 bool ParseNumberInRange(const std::string& text, int low, int high, int& number) {
   errno = 0;

@@ -80,8 +80,12 @@ int RunCommandLine(const Command& command, int argc, char** argv);
 // The diagnostic streams of a command. With --verbose, the progress lines and the table
 // dump go to standard output and the reading failures to standard error as they come.
 // Without it (--quiet, the default) the progress lines are dropped and the reading
-// failures are kept back, to follow on standard error only when the command fails.
+// failures are kept back: ShowKeptDiagnostics writes them where they tell why a build
+// failed or a profile could not be read; otherwise they are dropped.
 Diagnostics CommandDiagnostics(const Arguments& arguments);
+
+// Writes the reading failures kept back so far to standard error, and forgets them.
+void ShowKeptDiagnostics();
 
 // An integer from `low` to `high`, the whole text; false otherwise.
 bool ParseNumberInRange(const std::string& text, int low, int high, int& number);

@@ -32,7 +32,7 @@ const std::vector<Command>& Commands() {
       ProfileNumberChoices(DownloadMode::kIccProfile) + "\n" + kCommonDownloadHelp +
       "  --verbose           also write the diagnostic lines: progress and the table\n"
       "                      dump on standard output, every reading failure on\n"
-      "                      standard error (without it, only those of a failed run)\n"
+      "                      standard error (without it, only those of a failed build)\n"
       "  --quiet             leave them out (the default)\n";
 
   static const std::string inkHelp = std::string(
@@ -42,7 +42,7 @@ const std::vector<Command>& Commands() {
       ProfileNumberChoices(DownloadMode::kInkSimulation) + "\n" + kCommonDownloadHelp +
       "  --verbose           also write the diagnostic lines: progress on standard\n"
       "                      output, every reading failure on standard error\n"
-      "                      (without it, only those of a failed run)\n"
+      "                      (without it, only those of a failed build)\n"
       "  --quiet             leave them out (the default)\n";
 
   static const std::string crdOutputDirHelp =
@@ -111,7 +111,7 @@ const std::vector<Command>& Commands() {
        "                      model check without it)\n"
        "  --verbose           also write the diagnostic lines: progress on standard\n"
        "                      output, every reading failure on standard error\n"
-       "                      (without it, only those of a check that fails)\n"
+       "                      (without it, only those of a profile not read)\n"
        "  --quiet             leave them out (the default)\n"},
       {"info-page",
        "info-page --printer NAME [--yes] [--wait[=SECONDS]]",

@@ -1,5 +1,6 @@
 #include "cli/console_spooler.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -20,6 +21,18 @@ std::unique_ptr<Spooler> LoadSpoolerOrReport(const char* command) {
   // A signal while a job is open cancels it before the program ends (EndIfStopped).
   InstallStopSignals();
   spooler->SetStopRequest(&ProcessStopRequest());
+  // A print server that does not answer would look like a hang: the first report of a
+  // wait says what the program waits for and how long at most.
+  spooler->SetWaitReporter(
+      [last = std::chrono::steady_clock::time_point{}](const ServerWait& wait) mutable {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last > std::chrono::seconds(1)) {
+          std::fprintf(stderr, "%s: waiting up to %lld s for the print server to answer\n",
+                       kApplicationName,
+                       static_cast<long long>((wait.limit.count() + 999) / 1000));
+        }
+        last = now;
+      });
   return spooler;
 }
 

@@ -61,6 +61,7 @@ int RunDownloadFromCommandLine(const DownloadArguments& arguments) {
     std::fprintf(stderr, "%s: downloading to %s\n", kApplicationName,
                  TerminalText(printer.info.name).c_str());
     const DownloadOutcome outcome = RunDownload(request, frontEnd, services);
+    if (outcome == DownloadOutcome::kBuildFailed) ShowKeptDiagnostics();  // they tell why
     if (outcome == DownloadOutcome::kDeclined) {
       std::fprintf(stderr, "%s: nothing was sent to %s\n", kApplicationName,
                    TerminalText(printer.info.name).c_str());

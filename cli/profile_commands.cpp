@@ -81,7 +81,9 @@ int BuildWithoutPrinter(const DownloadArguments& files, const std::string& direc
     std::fprintf(stderr, "%s: %s\n", kApplicationName, FolderRefusalLine(*refusal).c_str());
     return 1;
   }
-  return BuildIntoFolder(build, environment) ? 0 : 1;
+  if (BuildIntoFolder(build, environment)) return 0;
+  ShowKeptDiagnostics();  // the builder's lines tell why
+  return 1;
 }
 
 int RunProfileCommand(const Arguments& arguments, const ProfileCommandKind& kind) {

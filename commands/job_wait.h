@@ -44,6 +44,9 @@ class JobRecordingSpooler : public Spooler {
     return spooler_.GetQueueState(name);
   }
   void SetStopRequest(StopRequest* request) override { spooler_.SetStopRequest(request); }
+  void SetWaitReporter(WaitReporter reporter) override {
+    spooler_.SetWaitReporter(std::move(reporter));
+  }
   int StopSignal() const override { return spooler_.StopSignal(); }
   std::string LastError() const override { return spooler_.LastError(); }
 

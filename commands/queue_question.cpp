@@ -17,12 +17,14 @@ std::string QueueReason(MessageId what, const std::string& name, const QueueStat
 QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontEnd,
                      MessageId stoppedQuestion) {
   const std::optional<QueueState> state = spooler.GetQueueState(name);
+  // No job exists yet: the messages say that nothing was sent, not that a job was refused.
   if (!state) {
-    frontEnd.Show(SpoolerFailureMessage(spooler.LastError()));
+    frontEnd.Show(FailureWithResources(MessageId::kQueueUnavailable, spooler.LastError(), {}, {}));
     return QueueAnswer::kUnavailable;
   }
   if (!state->acceptingJobs) {
-    frontEnd.Show(SpoolerFailureMessage(QueueReason(MessageId::kQueueRejecting, name, *state)));
+    frontEnd.Show(FailureWithResources(
+        MessageId::kQueueRefusing, QueueReason(MessageId::kQueueRejecting, name, *state), {}, {}));
     return QueueAnswer::kUnavailable;
   }
   if (state->state != QueueState::State::kStopped) return QueueAnswer::kReady;

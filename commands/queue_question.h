@@ -17,8 +17,8 @@ enum class QueueAnswer {
   kDeclined,     // stopped, and the user answered No
 };
 
-// A queue that refuses jobs (or whose state cannot be had) is reported with the
-// spooler-failure message; a stopped one is the question `stoppedQuestion` (the jobs
+// A queue that refuses jobs (or whose state cannot be had) is reported with its reason
+// and that nothing was sent; a stopped one is the question `stoppedQuestion` (the jobs
 // would wait), with the queue's name and state under its first line.
 QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontEnd,
                      MessageId stoppedQuestion = MessageId::kQueueStopped);

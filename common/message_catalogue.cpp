@@ -284,6 +284,16 @@ constexpr CatalogueEntry kEntries[] = {
      "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾀｰﾄﾞﾗｲﾊﾞの設定を確認してください。",
      "No supported printer was found.\n"
      "Check the printers and their drivers."},
+    {kQueueUnavailable,
+     "ﾌﾟﾘﾝﾀｰの状態を確認できないため､何も送信していません。\n"
+     "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。",
+     "Nothing was sent: the printer's state could not be had.\n"
+     "Check the printer and the print server, then try again."},
+    {kQueueRefusing,
+     "ﾌﾟﾘﾝﾀｰがｼﾞｮﾌﾞを受け付けていないため､何も送信していません。\n"
+     "ﾌﾟﾘﾝﾀｰの状態を確認してから､再度実行してください。",
+     "Nothing was sent: the printer does not accept jobs.\n"
+     "Check the printer, then try again."},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from

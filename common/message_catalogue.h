@@ -122,6 +122,8 @@ enum class MessageId : int {
   kPageQueueStopped,       // the queue's name and state stand after its first line
   kPageQueued,
   kNoPrinterFound,  // a new listing found no supported printer; the dialog stays
+  kQueueUnavailable,  // the reason stands after its first line
+  kQueueRefusing,     // the reason stands after its first line
   kEnd,  // no text: one past the last
 };
 

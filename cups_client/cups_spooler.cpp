@@ -46,6 +46,7 @@ CupsSpooler::CupsSpooler(std::string server, cups::Limits limits)
 bool CupsSpooler::ListPrinters(std::vector<PrinterInfo>& printers) {
   printers.clear();
   Connection connection(server_, limits_.operation);
+  connection.SetWaitReporter(&waitReporter_);
   if (!connection.Open()) {
     lastError_ = connection.Error();
     return false;
@@ -67,6 +68,7 @@ bool CupsSpooler::ListPrinters(std::vector<PrinterInfo>& printers) {
 
 std::string CupsSpooler::DefaultPrinterName() {
   Connection connection(server_, limits_.operation);
+  connection.SetWaitReporter(&waitReporter_);
   if (!connection.Open()) {
     lastError_ = connection.Error();
     return {};
@@ -85,6 +87,7 @@ std::string CupsSpooler::DefaultPrinterName() {
 
 std::optional<PrinterInfo> CupsSpooler::GetPrinter(const std::string& name) {
   Connection connection(server_, limits_.operation);
+  connection.SetWaitReporter(&waitReporter_);
   if (!connection.Open()) {
     lastError_ = connection.Error();
     return std::nullopt;
@@ -94,6 +97,7 @@ std::optional<PrinterInfo> CupsSpooler::GetPrinter(const std::string& name) {
 
 std::unique_ptr<PrinterHandle> CupsSpooler::Open(const std::string& name) {
   auto connection = std::make_unique<Connection>(server_, limits_.operation);
+  connection->SetWaitReporter(&waitReporter_);
   if (!connection->Open()) {
     lastError_ = connection->Error();
     return nullptr;
@@ -105,6 +109,7 @@ std::unique_ptr<PrinterHandle> CupsSpooler::Open(const std::string& name) {
 
 std::optional<QueueState> CupsSpooler::GetQueueState(const std::string& name) {
   Connection connection(server_, limits_.operation);
+  connection.SetWaitReporter(&waitReporter_);
   if (!connection.Open()) {
     lastError_ = connection.Error();
     return std::nullopt;
@@ -150,6 +155,7 @@ std::optional<QueueState> CupsSpooler::GetQueueState(const std::string& name) {
 std::optional<JobStatus> CupsSpooler::GetJobStatus(const std::string& name, int jobId) {
   (void)name;  // a job id names one job on the whole server
   Connection connection(server_, limits_.operation);
+  connection.SetWaitReporter(&waitReporter_);
   if (!connection.Open()) {
     lastError_ = connection.Error();
     return std::nullopt;

@@ -97,7 +97,15 @@ int Connection::OnTimeout(http_t*, void* self) {
     connection.stopped_ = true;
     return 0;
   }
-  if (Clock::now() < connection.deadline_) return 1;  // keep waiting
+  const Clock::time_point now = Clock::now();
+  if (now < connection.deadline_) {
+    if (connection.waitReporter_ != nullptr && *connection.waitReporter_) {
+      (*connection.waitReporter_)(ServerWait{
+          std::chrono::duration_cast<std::chrono::milliseconds>(connection.deadline_ - now),
+          connection.limit_});
+    }
+    return 1;  // keep waiting
+  }
   connection.timedOut_ = true;
   return 0;
 }

@@ -47,6 +47,9 @@ class Connection {
 
   // Calls that heed `request` give up once it is set (see StopRequest); nullptr: none.
   void SetStopRequest(const StopRequest* request) { stopRequest_ = request; }
+  // Told, while a call waits for the server, how long it may still wait; nullptr: none.
+  void SetWaitReporter(const WaitReporter* reporter) { waitReporter_ = reporter; }
+  const WaitReporter* Reporter() const { return waitReporter_; }
 
   // Starts the clock for one call: the call fails once `limit` passes without an answer,
   // or, when it heeds the stop request, once a stop is asked for.
@@ -73,6 +76,7 @@ class Connection {
   Clock::time_point deadline_{};
   bool timedOut_ = false;
   const StopRequest* stopRequest_ = nullptr;
+  const WaitReporter* waitReporter_ = nullptr;
   bool heedStop_ = false;
   bool stopped_ = false;
   std::string error_;

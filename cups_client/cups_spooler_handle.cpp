@@ -180,6 +180,7 @@ std::optional<std::time_t> QueueHandle::SubmittedTime() {
   }
   // While the document streams, its connection is busy: ask on another one.
   Connection fresh(server_, limits_.operation);
+  fresh.SetWaitReporter(connection_->Reporter());
   Connection& connection = streaming_ ? fresh : *connection_;
   ipp_t* request = NewRequest(IPP_OP_GET_JOB_ATTRIBUTES, "job-uri", JobUri(jobId_));
   static const char* const kAttributes[] = {"time-at-creation", "date-time-at-creation"};
@@ -293,6 +294,7 @@ bool QueueHandle::CancelJob() {
     if (connection_->TimedOut()) connection_->Close();
   } else {
     Connection fresh(server_, limits_.cleanup);
+    fresh.SetWaitReporter(connection_->Reporter());
     if (fresh.Open()) {
       fresh.StartCall(false);
       cancelled = CancelConfirmed(cupsCancelJob2(fresh.Http(), name_.c_str(), jobId_, 0), fresh);

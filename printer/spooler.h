@@ -4,8 +4,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +32,13 @@ struct StopRequest {
   std::atomic<int> signal{0};
   std::atomic<int> openJobs{0};
 };
+
+// A call that waits for the print server: how long it may still wait, of its limit.
+struct ServerWait {
+  std::chrono::milliseconds left;
+  std::chrono::milliseconds limit;
+};
+using WaitReporter = std::function<void(const ServerWait& wait)>;
 
 // An open printer. Every operation is bounded in time; a failed one leaves its
 // reason in LastError(). Destroying an open handle cancels an unfinished job.
@@ -121,10 +130,16 @@ class Spooler {
     return stopRequest_ != nullptr ? stopRequest_->signal.load() : 0;
   }
 
+  // Told now and then, while a call waits for the server's answer, how long it may still
+  // wait (on the calling thread), so that a front end can say what the program waits
+  // for; empty: nobody is told. A spooler that passes its calls on passes this on too.
+  virtual void SetWaitReporter(WaitReporter reporter) { waitReporter_ = std::move(reporter); }
+
   virtual std::string LastError() const = 0;
 
  protected:
   StopRequest* stopRequest_ = nullptr;
+  WaitReporter waitReporter_;
 };
 
 }  // namespace vomar

@@ -70,6 +70,14 @@
         <source>ﾌﾟﾘﾝﾀｰへ送信しています (%1/%2)...</source>
         <translation>Sending to the printer (%1/%2)...</translation>
     </message>
+    <message>
+        <source>ﾌﾟﾘﾝﾄｻｰﾊﾞｰの応答を待っています (あと最大 %1 秒)...</source>
+        <translation>Waiting for the print server (%1 s at most)...</translation>
+    </message>
+    <message>
+        <source>(処理が終わると終了します)</source>
+        <translation>(closes when this work ends)</translation>
+    </message>
 </context>
 <context>
     <name>vomar::app::CAboutDialog</name>

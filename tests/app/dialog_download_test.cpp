@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "app/downloader_app.h"
+#include "app/progress_text.h"
 #include "commands/stop_signals.h"
 #include "common/message_catalogue.h"
 #include "config/model_match.h"
@@ -288,6 +289,11 @@ class DialogDownloadTest : public QObject {
                      QString::fromStdString(WriteOutputProfile(scratch_.File("Ink out.icc"))));
     clock.restart();
     QTest::keyClick(h.c().outputPathBox, Qt::Key_Tab);
+    // The wait is shown as one; Esc meanwhile says the dialog will close when the check
+    // ends, and it does, without the question.
+    QTRY_VERIFY(h.c().progressLine->text().startsWith(kAwaiting));
+    QTest::keyClick(&h.dialog(), Qt::Key_Escape);
+    const QString closing = h.c().progressLine->text();
     QVERIFY(h.WaitForIdle());
     const qint64 checkElapsed = clock.elapsed();
     const int checkTicks = ticks - downloadTicks;
@@ -303,6 +309,11 @@ class DialogDownloadTest : public QObject {
     // waiting: its timer saw the download's step on the progress line, and fired before
     // the check's key press returned.
     QVERIFY(progressSeen.contains(kBuilding));
+    // While the stamp job waited for the server, the line said so and for how long at
+    // most (the limit is 2 s here).
+    QVERIFY2(progressSeen.contains(app::AwaitingServerText(2)) ||
+                 progressSeen.contains(app::AwaitingServerText(1)),
+             qPrintable(progressSeen.join(" | ")));
     QVERIFY(checkTicks > 0);
     QVERIFY(paintsWhileBusy > 0);
 
@@ -320,10 +331,15 @@ class DialogDownloadTest : public QObject {
     QCOMPARE(h.boxes,
              QStringList{ErrorBox(ModelCheckMessage(ModelCheck::kPrinterFailed).text.c_str())});
     QCOMPARE(h.c().outputPathBox->toPlainText(), QString());
+    QVERIFY2(closing.startsWith(kAwaiting) && closing.endsWith(app::ClosingAfterWorkText()),
+             qPrintable(closing));
+    QVERIFY(!h.dialog().isVisible());
   }
 
  private:
   static constexpr const char* kQueue = "Vomar_Virtual";
+  // How the progress line begins while a call waits for the print server.
+  const QString kAwaiting = app::AwaitingServerText(0).section('(', 0, 0);
 
   class PaintCounter : public QObject {
    public:

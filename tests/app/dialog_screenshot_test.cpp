@@ -85,6 +85,8 @@ const std::pair<const char*, const char*> kTexts[] = {
     {"C1 への別のﾀﾞｳﾝﾛｰﾄﾞの終了を待っています...", "Waiting for another download to C1 to finish..."},
     {"ﾌｧｲﾙを作成しています...", "Making the files..."},
     {"ﾌﾟﾘﾝﾀｰへ送信しています (2/3)...", "Sending to the printer (2/3)..."},
+    {"ﾌﾟﾘﾝﾄｻｰﾊﾞｰの応答を待っています (あと最大 7 秒)...", "Waiting for the print server (7 s at most)..."},
+    {"(処理が終わると終了します)", "(closes when this work ends)"},
     {"ｶﾗｰﾌﾟﾛﾌｧｲﾙ (*.icm *.icc)", "Colour profiles (*.icm *.icc)"},
     {"すべてのﾌｧｲﾙ (*)", "All files (*)"}, {"ﾊﾞｰｼﾞｮﾝ情報", "Version Information"},
     {"Vomar Profile Downloaderを終了します。\nよろしいですか？",
@@ -133,6 +135,7 @@ class DialogScreenshotTest : public QObject {
                                  Progress{Step::kBuilding}, Progress{Step::kSending, 2, 3}}) {
       shown << app::ProgressText(step);
     }
+    shown << app::AwaitingServerText(7) << app::ClosingAfterWorkText();
     shown << app::CCustomFileDialog().nameFilters() << MessageText(MessageId::kVersionCommand);
     const auto box = app::BuildMessageBox(
         MainDialogMessage(MessageId::kQuitQuestion, kMbYesNo | kMbIconQuestion), &h.dialog());

@@ -346,7 +346,7 @@ TEST_F(CrdCommandTest, FailuresPrintTheirLinesAndTheBoxOnStandardError) {
                               "1", monitorPath});
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(result.out, "");
-  // The reader's line, kept back without --verbose, follows the box of a failed run.
+  // The reader's line, kept back without --verbose, follows the box of a failed build.
   EXPECT_EQ(result.err, box + "Input file may not be printer profile.\n");
 
   result = Crd({"--output-dir", dir_ + "out", "--stem", "Office_C1", "--number", "1",

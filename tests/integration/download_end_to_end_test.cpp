@@ -322,12 +322,11 @@ TEST_F(DownloadEndToEndTest, KanjiPathsCountTheirCodePage932BytesUpToTheLimit) {
                              "指定の出力プロファイルパスを確認してください。\n";
   const std::string simulation = kErr + "指定のシュミュレーションプロファイルパスが長すぎます。\n" +
                                  kErr + "指定のシュミュレーションプロファイルパスを確認してください。\n";
-  const std::string dmdd = "Error in Dmdd Tag\n";  // no ink marker in the output profile
   const std::tuple<std::string, bool, std::size_t, std::string> cases[] = {
       // command, to the printer (else into a folder), bytes, standard error
-      {"crd", true, 255, done},        {"ink", true, 255, dmdd + done},
+      {"crd", true, 255, done},        {"ink", true, 255, done},
       {"crd", false, 255, ""},         {"ink", false, 255, ""},
-      {"crd", true, 256, to + output}, {"ink", true, 256, dmdd + to + simulation},
+      {"crd", true, 256, to + output}, {"ink", true, 256, to + simulation},
       {"crd", false, 256, output},     {"ink", false, 256, simulation},
   };
   for (const auto& [command, printer, bytes, err] : cases) {

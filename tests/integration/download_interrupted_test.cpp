@@ -172,6 +172,12 @@ std::string Failed(const std::string& reason, const std::string& resources = kNo
          " / ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。\n";
 }
 
+// The queue's state could not be had, before any job: nothing was sent.
+std::string NoState(const std::string& reason) {
+  return "ﾌﾟﾘﾝﾀｰの状態を確認できないため､何も送信していません。 / " + reason +
+         " / ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。\n";
+}
+
 class DownloadInterruptedTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -250,7 +256,9 @@ class DownloadInterruptedTest : public ::testing::Test {
 TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingIsBuilt) {
   ASSERT_EQ(server_.RunClient({"cupsreject", "Office_C1"}).exitStatus, 0);
   EXPECT_EQ(Run("queue rejecting jobs",
-                Failed("Office_C1: ジョブを受け付けていません (Rejecting Jobs)", ""),
+                "ﾌﾟﾘﾝﾀｰがｼﾞｮﾌﾞを受け付けていないため､何も送信していません。 / "
+                "Office_C1: ジョブを受け付けていません (Rejecting Jobs) / "
+                "ﾌﾟﾘﾝﾀｰの状態を確認してから､再度実行してください。\n",
                 0, 0, 0),
             DownloadOutcome::kPrinterUnavailable);
   ASSERT_EQ(server_.RunClient({"cupsaccept", "Office_C1"}).exitStatus, 0);
@@ -275,9 +283,8 @@ TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingI
   ASSERT_TRUE(server_.Stop());
   settle_ = true;
   EXPECT_EQ(Run("server gone",
-                Failed("cannot connect to the print server " + server_.Socket() +
-                           ": <reason> (0x0502)",
-                       ""),
+                NoState("cannot connect to the print server " + server_.Socket() +
+                        ": <reason> (0x0502)"),
                 1, 0, 0),
             DownloadOutcome::kPrinterUnavailable);
 }
@@ -295,7 +302,7 @@ TEST_F(DownloadInterruptedTest, QueueDeletedBetweenListingAndSending) {
     std::size_t kept;
     int opens;
   } cases[] = {
-      {"queue deleted before the run", 0, Failed(gone, ""),
+      {"queue deleted before the run", 0, NoState(gone),
        DownloadOutcome::kPrinterUnavailable, 0, 0},
       {"queue deleted at the first stamp job", 1, kQuestion + Failed(gone),
        DownloadOutcome::kSpoolerFailed, 0, 1},

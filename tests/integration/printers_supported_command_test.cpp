@@ -2,6 +2,7 @@
 // KZProFDw.INI found first in the working directory, the user's configuration folder and
 // the system folder (the build tree's own for the programs there).
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
 
@@ -90,6 +91,12 @@ TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
   noServer.Write("KZProFDw.INI", "[Support]\nNo=1\nDriver1=Vomar\nOutIcm1=M\n");
   CommandOptions withoutServer;
   withoutServer.environment["CUPS_SERVER"] = CupsTestServer::Shared().Dir() + "/no-such.sock";
+  // A server that takes the connection and never answers: the wait is said at once.
+  CupsTestServer hung(std::string(VOMAR_BINARY_DIR) + "/cups-printers-hung-test");
+  ASSERT_TRUE(hung.Start());
+  ASSERT_EQ(kill(hung.Pid(), SIGSTOP), 0);
+  CommandOptions withHungServer;
+  withHungServer.environment["CUPS_SERVER"] = hung.Socket();
 
   const struct {
     const char* name;
@@ -118,6 +125,13 @@ TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
        "vomar-download: ﾌﾟﾘﾝﾀｰの設定を確認してから再度実行してください。\n"
        "vomar-download printers: cannot connect to the print server " +
            CupsTestServer::Shared().Dir() + "/no-such.sock: <reason> (0x0502)\n"},
+      {"hung server", noServer, withHungServer,
+       "vomar-download printers: configuration " + noServer.File("KZProFDw.INI") + "\n"
+       "vomar-download: waiting up to 10 s for the print server to answer\n"
+       "vomar-download: ﾌﾟﾘﾝﾀｰの一覧を取得できませんでした。\n"
+       "vomar-download: ﾌﾟﾘﾝﾀｰの設定を確認してから再度実行してください。\n"
+       "vomar-download printers: listing the printers: the print server did not answer in "
+       "time\n"},
   };
   for (const auto& c : cases) {
     const CommandResult result = RunPrinters(c.cwd, c.options);
@@ -125,6 +139,8 @@ TEST(PrintersSupportedCommandTest, EachFailureShowsItsMessage) {
     EXPECT_EQ(result.out, "") << c.name;
     EXPECT_EQ(MaskSpoolerReasons(result.err), c.err) << c.name;
   }
+  kill(hung.Pid(), SIGCONT);
+  hung.Stop();
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ std::vector<std::string> Boxes(const std::vector<Message>& shown) {
     // The spooler's failure and the stopped queue's question, known by their first line;
     // the line under it follows.
     for (const auto& [candidate, name] : {std::pair{MessageId::kSpoolerFailed, "122 "},
-                                          std::pair{MessageId::kPageQueueStopped, "stopped "}}) {
+                                          std::pair{MessageId::kPageQueueStopped, "stopped "},
+                                          std::pair{MessageId::kQueueRefusing, "refusing "},
+                                          std::pair{MessageId::kQueueUnavailable, "no state "}}) {
       const std::string text = MessageText(candidate);
       const std::size_t first = text.find('\n') + 1;
       if (message.text.starts_with(text.substr(0, first))) {
@@ -112,10 +114,10 @@ TEST(PrintDownloadInformation, AsksSendsAndReports) {
        {JobState::kCancelled}},
       // The queue's state is asked before the question, as for a download.
       {"queue refuses jobs", {kIdYes}, office, {}, InformationPageOutcome::kPrinterUnavailable,
-       {"122 Office_C1: ジョブを受け付けていません (full) | Vomar Profile Downloader | 16"}, {},
+       {"refusing Office_C1: ジョブを受け付けていません (full) | Vomar Profile Downloader | 16"}, {},
        {}, {}, QueueState{QueueState::State::kIdle, false, "full"}},
       {"queue state unknown", {kIdYes}, office, {}, InformationPageOutcome::kPrinterUnavailable,
-       {"122 no state for Office_C1 | Vomar Profile Downloader | 16"}, {}, {}, {},
+       {"no state no state for Office_C1 | Vomar Profile Downloader | 16"}, {}, {}, {},
        std::nullopt},
       {"queue stopped, declined", {kIdNo}, office, {}, InformationPageOutcome::kDeclined,
        {stopped}, {}, {}, {}, paused},
