@@ -15,18 +15,18 @@ ConsoleMessages::ConsoleMessages(std::string applicationName, bool assumeYes)
 
 int ConsoleMessages::Show(const Message& message) {
   const std::string& caption = message.caption ? *message.caption : applicationName_;
-  std::string_view text = message.text;
-  while (true) {
-    const std::size_t end = text.find('\n');
-    const std::string_view line = text.substr(0, end);
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), TerminalText(line).c_str());
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  // The system's reason follows as a diagnostic line of its own.
-  if (!message.detail.empty()) {
-    std::fprintf(stderr, "%s\n", TerminalText(message.detail).c_str());
-  }
+  // Each line of `text` on a line of its own, after `prefix`.
+  const auto writeLines = [](std::string_view text, const std::string& prefix) {
+    while (true) {
+      const std::size_t end = text.find('\n');
+      std::fprintf(stderr, "%s%s\n", prefix.c_str(), TerminalText(text.substr(0, end)).c_str());
+      if (end == std::string_view::npos) break;
+      text.remove_prefix(end + 1);
+    }
+  };
+  writeLines(message.text, caption + ": ");
+  // The system's reason (or a line per printer) follows as diagnostic lines of their own.
+  if (!message.detail.empty()) writeLines(message.detail, "");
   if ((message.flags & 0x0F) != kMbYesNo) return kIdOk;
   if (assumeYes_) {
     std::fprintf(stderr, "%s: [yes]\n", caption.c_str());
