@@ -12,9 +12,6 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/console_front_end.h"
-#include "cli/console_spooler.h"
-#include "cli/download_preflight.h"
 #include "cli/job_waiting.h"
 #include "commands/chart_command.h"
 #include "commands/download_command.h"
@@ -119,23 +116,22 @@ int RunChartCommand(const Arguments& arguments) {
                   " patches; a sheet holds at most " + std::to_string(proof::SheetCapacity()));
   }
 
-  const std::unique_ptr<Spooler> loaded = LoadSpoolerOrReport(nullptr);
-  if (!loaded) return 1;
-  JobRecordingSpooler spooler(*loaded);
-  ConsoleChoices choices;
-  choices.assumeYes = arguments.Has("--yes");
-  ConsoleFrontEnd frontEnd(choices);
-  NamedPrinters printers;
-  if (!TakeNamedPrinters(names, false, false, spooler, frontEnd, printers) ||
-      printers.accepted.empty()) {
-    return 1;
-  }
-  const ChartOutcome outcome =
-      PrintControlChart(frontEnd, spooler, printers.accepted.front().info, request);
-  if (outcome != ChartOutcome::kPrinted && outcome != ChartOutcome::kQueued) return 1;
-  std::fprintf(stderr, "%s: the reference of the %zu patches is %s\n", kApplicationName,
-               request.patches.size(), request.referencePath.c_str());
-  return !wait || ReportJobOutcomes(spooler, spooler.Jobs(), *wait) ? 0 : 1;
+  return RunPageJob(
+      arguments, names.front(), wait,
+      [&request](FrontEnd& frontEnd, Spooler& spooler, const PrinterInfo& printer) {
+        switch (PrintControlChart(frontEnd, spooler, printer, request)) {
+          case ChartOutcome::kPrinted:
+          case ChartOutcome::kQueued:
+            std::fprintf(stderr, "%s: the reference of the %zu patches is %s\n",
+                         kApplicationName, request.patches.size(),
+                         request.referencePath.c_str());
+            return PageJobEnd::kSpooled;
+          case ChartOutcome::kDeclined:
+            return PageJobEnd::kDeclined;
+          default:
+            return PageJobEnd::kFailed;
+        }
+      });
 }
 
 }  // namespace vomar::cli

@@ -1,8 +1,12 @@
 #include "cli/job_waiting.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "cli/console_front_end.h"
+#include "cli/console_spooler.h"
+#include "cli/download_preflight.h"
 #include "common/terminal_text.h"
 
 namespace vomar::cli {
@@ -48,6 +52,35 @@ bool ReportJobOutcomes(Spooler& spooler, const std::vector<SpooledJob>& jobs,
     if (!outcome.Completed()) allCompleted = false;
   }
   return allCompleted;
+}
+
+int RunPageJob(const Arguments& arguments, const std::string& name,
+               std::optional<std::chrono::seconds> wait,
+               const std::function<PageJobEnd(FrontEnd&, Spooler&, const PrinterInfo&)>& print) {
+  const std::unique_ptr<Spooler> loaded = LoadSpoolerOrReport(nullptr);
+  if (!loaded) return 1;
+  // The job, once finished on the spooler, is recorded for --wait.
+  JobRecordingSpooler spooler(*loaded);
+  ConsoleChoices choices;
+  choices.assumeYes = arguments.Has("--yes");
+  ConsoleFrontEnd frontEnd(choices);
+  NamedPrinters printers;
+  if (!TakeNamedPrinters({name}, false, false, spooler, frontEnd, printers) ||
+      printers.accepted.empty()) {
+    return 1;
+  }
+  const PrinterInfo& printer = printers.accepted.front().info;
+  switch (print(frontEnd, spooler, printer)) {
+    case PageJobEnd::kSpooled:
+      return !wait || ReportJobOutcomes(spooler, spooler.Jobs(), *wait) ? 0 : 1;
+    case PageJobEnd::kDeclined:
+      std::fprintf(stderr, "%s: nothing was sent to %s\n", kApplicationName,
+                   TerminalText(printer.name).c_str());
+      return 1;
+    case PageJobEnd::kFailed:
+      break;
+  }
+  return 1;
 }
 
 }  // namespace vomar::cli

@@ -3,9 +3,13 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "cli/command_line.h"
+#include "commands/front_end.h"
 #include "commands/job_wait.h"
 
 namespace vomar::cli {
@@ -23,5 +27,17 @@ bool ParseWaitOption(const Arguments& arguments, std::optional<std::chrono::seco
 // True when every job completed.
 bool ReportJobOutcomes(Spooler& spooler, const std::vector<SpooledJob>& jobs,
                        std::chrono::seconds limit);
+
+// How a page job (the information page, a chart) ended.
+enum class PageJobEnd { kSpooled, kDeclined, kFailed };
+
+// Runs a page job on the printer `name` as the downloads take it (listed in KZProFDw.INI),
+// with the questions answered by --yes or on the terminal: `print` asks, sends and tells
+// how it ended. A declined question is followed by "nothing was sent to NAME"; --wait
+// (`wait`) follows the job. The exit status: 0 only when the job was spooled (and, with
+// --wait, completed).
+int RunPageJob(const Arguments& arguments, const std::string& name,
+               std::optional<std::chrono::seconds> wait,
+               const std::function<PageJobEnd(FrontEnd&, Spooler&, const PrinterInfo&)>& print);
 
 }  // namespace vomar::cli

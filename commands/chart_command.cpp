@@ -20,18 +20,6 @@ namespace vomar {
 
 namespace {
 
-// Tells the front end that the command has ended, however it ends.
-class DoneReport {
- public:
-  explicit DoneReport(FrontEnd& ui) : ui_(ui) {}
-  ~DoneReport() { ui_.ReportProgress(Progress{Progress::Step::kDone, 0, 0}); }
-  DoneReport(const DoneReport&) = delete;
-  DoneReport& operator=(const DoneReport&) = delete;
-
- private:
-  FrontEnd& ui_;
-};
-
 // A refusal under the error caption with the system's reason as its detail.
 Message ErrorWithDetail(MessageId id, const std::string& detail) {
   Message message = ErrorMessage(id);

@@ -61,4 +61,16 @@ class FrontEnd : public MessageSink {
   virtual void ReportNotice(const std::string& line) { (void)line; }
 };
 
+// Tells the front end that the command has ended, however it ends.
+class DoneReport {
+ public:
+  explicit DoneReport(FrontEnd& ui) : ui_(ui) {}
+  ~DoneReport() { ui_.ReportProgress(Progress{Progress::Step::kDone, 0, 0}); }
+  DoneReport(const DoneReport&) = delete;
+  DoneReport& operator=(const DoneReport&) = delete;
+
+ private:
+  FrontEnd& ui_;
+};
+
 }  // namespace vomar

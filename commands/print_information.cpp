@@ -12,22 +12,6 @@
 
 namespace vomar {
 
-namespace {
-
-// Tells the front end that the command has ended, however it ends.
-class DoneReport {
- public:
-  explicit DoneReport(FrontEnd& ui) : ui_(ui) {}
-  ~DoneReport() { ui_.ReportProgress(Progress{Progress::Step::kDone, 0, 0}); }
-  DoneReport(const DoneReport&) = delete;
-  DoneReport& operator=(const DoneReport&) = delete;
-
- private:
-  FrontEnd& ui_;
-};
-
-}  // namespace
-
 InformationPageOutcome PrintDownloadInformation(FrontEnd& ui, Spooler& spooler,
                                                 const std::optional<PrinterInfo>& printer) {
   // As before a download: a queue that refuses jobs is reported before the question, and

@@ -211,6 +211,18 @@ TEST_F(ChartTest, ColorRenderingPassesAndAnotherProfilesFails) {
     EXPECT_EQ(LastLine(passed.out), "verdict: within tolerance") << profile;
   }
 
+  // Declined (no terminal to ask): no job, and the command says that nothing was sent.
+  const std::size_t jobs = server.Jobs(kQueue).size();
+  const CommandResult declined = Cli({"chart", "--printer", kQueue, "--number", "1", "--profile",
+                                      "Office Gloss.icc", "--reference", reference});
+  EXPECT_EQ(declined.exitStatus, 1);
+  EXPECT_EQ(declined.err,
+            "Vomar Profile Downloader: ｶﾗｰﾁｬｰﾄの印刷を開始します。\n"
+            "Vomar Profile Downloader: よろしいですか?\n"
+            "Vomar Profile Downloader: [no: standard input is not a terminal; pass --yes]\n"
+            "vomar-download: nothing was sent to " + std::string(kQueue) + "\n");
+  EXPECT_EQ(server.Jobs(kQueue).size(), jobs);
+
   // Measurements it cannot use: exit status 2, the file and the line named.
   const std::string measured = testing::ReadFileBytes(scratch.File("measured.cgats"));
   scratch.Write("missing.cgats", std::regex_replace(
