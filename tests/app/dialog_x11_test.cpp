@@ -1,7 +1,7 @@
 // The dialog on a real X server (the Xvfb that main.cpp starts for this class): the
 // program itself in English, a right-click into a path box holding a refused path,
-// switching to another window, and the application quitting while a check or a download
-// waits for a hung spooler.
+// switching to another window, F5 and Esc as the X server delivers them, and the
+// application quitting while a check or a download waits for a hung spooler.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +15,7 @@
 
 #include "app/dialog_units.h"
 #include "app/downloader_app.h"
+#include "app/progress_text.h"
 #include "common/message_catalogue.h"
 #include "tests/app/dialog_harness.h"
 #include "tests/app/test_classes.h"
@@ -100,6 +101,31 @@ class DialogX11Test : public QObject {
     waitpid(pid, &status, 0);
     QVERIFY(shown);
     QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+
+  // F5 lists the printers again. While a listing waits for a hung server the progress
+  // line says so; Esc then says that the dialog closes when the listing ends, and it does.
+  void F5AndEscapeFromTheKeyboard() {
+    CupsTestServer server(std::string(VOMAR_BINARY_DIR) + "/cups-dialog-keys-test");
+    QVERIFY(server.Start());
+    const cups::Limits limits{std::chrono::milliseconds(2000), std::chrono::milliseconds(1000)};
+    DialogHarness h(server.Socket(), limits);
+    QVERIFY(h.Start());
+    QVERIFY(server.AddQueue("Refreshed_Queue", "Vomar PS Color A3"));
+    RunCommand({"xdotool", "key", "F5"});
+    QTRY_VERIFY(h.c().printerList->findText("Refreshed_Queue - (", Qt::MatchStartsWith) >= 0);
+    QVERIFY(h.WaitForIdle());
+
+    QCOMPARE(kill(server.Pid(), SIGSTOP), 0);
+    RunCommand({"xdotool", "key", "F5"});
+    const QString waiting = app::AwaitingServerText(0).section('(', 0, 0);
+    QTRY_VERIFY(h.c().progressLine->text().startsWith(waiting));
+    RunCommand({"xdotool", "key", "Escape"});
+    QTRY_VERIFY(h.c().progressLine->text().endsWith(app::ClosingAfterWorkText()));
+    QVERIFY(h.dialog().isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!h.dialog().isVisible(), 10000);
+    kill(server.Pid(), SIGCONT);
+    server.Stop();
   }
 
   // QCoreApplication::quit (as a session's end) and exit cannot be refused: the dialog
