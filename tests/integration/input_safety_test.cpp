@@ -80,7 +80,8 @@ TEST_F(InputSafetyTest, SpecialFilesAreRefusedAtOnceWithTheirPath) {
        "vomar-download: cannot open /dev/urandom: not a regular file\n"},
       {{"check", "--output", "fifo.icc"}, "", "output: refused\n",
        kErr + "指定の出力プロファイルが開けません。\n" + kErr +
-           "指定の出力プロファイルが正しいことを確認してください。\n"},
+           "指定の出力プロファイルが正しいことを確認してください。\n" + kErr +
+           "fifo.icc: not a regular file\n"},
       {{"crd", "--output-dir", "built", "--stem", "S", "--number", "1", "fifo.icc"}, "", "",
        "vomar-download: fifo.icc: not a regular file\n"},
       {{"ink", "--output-dir", "built", "--stem", "S", "--number", "1", "fifo.icc", "out.icc"},
@@ -236,7 +237,7 @@ TEST_F(InputSafetyTest, TextsFromFilesAreEscapedOnTheTerminal) {
 
   // The builders' echo of the 'cprt' text, among their lines on standard output.
   const CommandResult crd =
-      Run({"crd", "--output-dir", ".", "--stem", "S", "--number", "1", "texts.icc"});
+      Run({"crd", "--verbose", "--output-dir", ".", "--stem", "S", "--number", "1", "texts.icc"});
   EXPECT_EQ(crd.exitStatus, 0) << crd.err;
   EXPECT_NE(crd.out.find("\nCopyright " + shown + "...\n"), std::string::npos);
   for (const std::string& stream : {inspect.out, crd.out, crd.err}) {
