@@ -217,8 +217,7 @@ TEST_F(ChartTest, ColorRenderingPassesAndAnotherProfilesFails) {
                                       "Office Gloss.icc", "--reference", reference});
   EXPECT_EQ(declined.exitStatus, 1);
   EXPECT_EQ(declined.err,
-            "Vomar Profile Downloader: ｶﾗｰﾁｬｰﾄの印刷を開始します。\n"
-            "Vomar Profile Downloader: よろしいですか?\n"
+            "Vomar Profile Downloader: ｶﾗｰﾁｬｰﾄの印刷を開始します。\nVomar Profile Downloader: よろしいですか?\n"
             "Vomar Profile Downloader: [no: standard input is not a terminal; pass --yes]\n"
             "vomar-download: nothing was sent to " + std::string(kQueue) + "\n");
   EXPECT_EQ(server.Jobs(kQueue).size(), jobs);
