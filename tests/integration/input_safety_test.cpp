@@ -180,29 +180,29 @@ TEST_F(InputSafetyTest, ProfilesThatCannotRenderOrWouldNotEndAreRefused) {
     std::vector<std::string> args;
     std::string out;
     std::string err;
-  } cases[] = {
+  } cases[] = {  // the builder's line, kept back without --verbose, follows the message
       {{"check", "--output", "repeated.icc"}, "output: refused\n",
        unsupported + "タグ 'B2A0' が 1001 回あります（4 回までです）。\n"},
       {with(crd, "repeated.icc"), "",
-       "The profile holds 1001 B2A0 tags; a build writes from each tag at most 4 times.\n" +
-           faulty},
+       faulty +
+           "The profile holds 1001 B2A0 tags; a build writes from each tag at most 4 times.\n"},
       {{"check", "--mode", "ink", "--simulation", "repeated-simulation.icc"},
        "simulation: refused\n", unsupported + "タグ 'A2B0' が 1001 回あります（4 回までです）。\n"},
       {ink, "",
-       "The profile holds 1001 A2B0 tags; a build writes from each tag at most 4 times.\n" +
-           faulty},
+       faulty +
+           "The profile holds 1001 A2B0 tags; a build writes from each tag at most 4 times.\n"},
       {{"check", "--output", "huge.icc"}, "output: refused\n",
        unsupported + "タグ 'B2A0'（型 'mft2'）をルックアップテーブルとして読めません。\n"},
-      {with(crd, "huge.icc"), "", "Error in B2A0 Tag\n" + faulty},
+      {with(crd, "huge.icc"), "", faulty + "Error in B2A0 Tag\n"},
       {{"check", "--output", "empty.icc"}, "output: refused\n",
        unsupported + "タグ 'B2A0' の表には処理の要素がありません。\n"},
-      {with(crd, "empty.icc"), "", "Error in B2A0 Tag\n" + faulty},
+      {with(crd, "empty.icc"), "", faulty + "Error in B2A0 Tag\n"},
       {{"check", "--output", "curves-only.icc"}, "output: refused\n",
        unsupported + "タグ 'B2A0' の表の要素は 3 入力 3 出力で、表の宣言（3 入力 4 出力）と合いません。\n"},
       {{"check", "--output", "negative-white.icc"}, "output: refused\n",
        unsupported + "ヘッダーの照明光（illuminant）X -0.9642 Y 1.0000 Z 0.8249 は実在の白色ではありま"
                      "せん（X, Y, Z は正の値で、X/Y は 0.5 から 2.5、Z/Y は 2.5 までです）。\n"},
-      {with(crd, "negative-white.icc"), "", "Illegal white point.\n" + faulty},
+      {with(crd, "negative-white.icc"), "", faulty + "Illegal white point.\n"},
   };
   std::filesystem::create_directory(scratch.File("built"));
   for (const auto& c : cases) {
