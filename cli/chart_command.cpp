@@ -3,7 +3,7 @@
 //
 //   chart --printer NAME --number N --profile PRINTER.icc --reference OUT.cgats
 //         [--intent photo|colorimetric|business] [--method native|computed]
-//         [--patches FILE] [--yes] [--wait[=SECONDS]]
+//         [--patches FILE] [--ti2 FILE] [--yes] [--wait[=SECONDS]]
 //   chart --ink --printer NAME --number N --simulation SIM.icc --output-profile OUT.icc
 //         --reference OUT.cgats [--method native|computed] [--patches FILE] [--yes] ...
 #include <cstdio>
@@ -63,6 +63,10 @@ int RunChartCommand(const Arguments& arguments) {
   }
   request.referencePath = arguments.Value("--reference");
   if (request.referencePath.empty()) return arguments.UsageError("--reference is missing");
+  if (arguments.Has("--ti2")) {
+    request.ti2Path = arguments.Value("--ti2");
+    if (request.ti2Path.empty()) return arguments.UsageError("--ti2 needs a file name");
+  }
   int status = 0;
   int value = 0;
   if (!ParseChoice(arguments, "--method", {{"native", 0}, {"computed", 1}}, 0, value, status)) {

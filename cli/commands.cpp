@@ -129,12 +129,12 @@ const std::vector<Command>& Commands() {
        "--output-profile FILE) --reference FILE [options]",
        {{"--printer NAME --number N --profile PRINTER.icc --reference OUT.cgats "
          "[--intent photo|colorimetric|business] [--method native|computed] [--patches FILE] "
-         "[--yes] [--wait[=SECONDS]]",
+         "[--ti2 FILE] [--yes] [--wait[=SECONDS]]",
          "  prints a control chart through the stored Custom<N>_<Intent>ColorRendering: its\n"
          "  patches are L*a*b* colours; writes the reference of what they should measure\n"},
         {"--ink --printer NAME --number N --simulation SIM.icc --output-profile OUT.icc "
-         "--reference OUT.cgats [--method native|computed] [--patches FILE] [--yes] "
-         "[--wait[=SECONDS]]",
+         "--reference OUT.cgats [--method native|computed] [--patches FILE] [--ti2 FILE] "
+         "[--yes] [--wait[=SECONDS]]",
          "  prints a control chart through the stored ink simulation Custom<N>_Ink: its\n"
          "  patches are CMYK values of the simulated press\n"}},
        {{"--ink", false},
@@ -147,6 +147,7 @@ const std::vector<Command>& Commands() {
         {"--reference", true},
         {"--method", true},
         {"--patches", true},
+        {"--ti2", true},
         {"--yes", false},
         {"--wait", false, true}},
        RunChartCommand,
@@ -163,6 +164,7 @@ const std::vector<Command>& Commands() {
        "                      computed: the chart evaluates it and paints device CMYK\n"
        "  --patches FILE      the patches (CGATS: CMYK_C... with --ink, else LAB_L...)\n"
        "                      instead of the built-in control wedge\n"
+       "  --ti2 FILE          also describe the sheet for ArgyllCMS chartread (.ti2)\n"
        "  --yes               answer the question Yes instead of asking\n"
        "  --wait[=SECONDS]    follow the job to its end (120 s by default); exit 0\n"
        "                      only when it completed\n"},

@@ -112,7 +112,10 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
   DoneReport done(ui);
   ui.SetCurrentPrinter(*printer);
   PendingReference file(request.referencePath);
-  if (!file.Write(proof::ReferenceText(*reference, "vomar-download"), problem)) {
+  std::optional<PendingReference> ti2;
+  if (!request.ti2Path.empty()) ti2.emplace(request.ti2Path);
+  if (!file.Write(proof::ReferenceText(*reference, "vomar-download"), problem) ||
+      (ti2 && !ti2->Write(proof::Ti2Text(*reference), problem))) {
     ui.Show(ErrorWithDetail(MessageId::kReferenceUnwritable, problem));
     return ChartOutcome::kReferenceFailed;
   }
@@ -147,7 +150,7 @@ ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
       ui.ReportNotice(texts::SendStopped(job.LastError()));
       return ChartOutcome::kSpoolerFailed;
   }
-  if (!file.Place(problem)) {
+  if (!file.Place(problem) || (ti2 && !ti2->Place(problem))) {
     ui.Show(ErrorWithDetail(MessageId::kReferenceUnwritable, problem));
     return ChartOutcome::kReferenceFailed;
   }

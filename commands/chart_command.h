@@ -18,6 +18,7 @@ struct ChartRequest {
   proof::ChartSetup setup;
   std::vector<proof::Patch> patches;
   std::string referencePath;  // where the reference file goes
+  std::string ti2Path;        // where the sheet's ArgyllCMS .ti2 goes; empty: none
 };
 
 // How a run ended, for callers that need an exit status. Each has shown its message.
@@ -37,7 +38,8 @@ enum class ChartOutcome {
 // (in the style of the information page's), then sends the chart program to `printer`
 // as one job in the download job's envelope, holding the printer's lock as downloads
 // do. The reference file is written beside its place first and takes its name only
-// once the job is spooled, so a failed run leaves no reference without a chart.
+// once the job is spooled, so a failed run leaves no reference without a chart; the
+// .ti2, when asked for, likewise.
 ChartOutcome PrintControlChart(FrontEnd& ui, Spooler& spooler,
                                const std::optional<PrinterInfo>& printer,
                                const ChartRequest& request);

@@ -180,8 +180,9 @@ std::optional<ChartReference> ComputeReference(const ChartSetup& setup,
       rendered = FromLab(patch.lab);
       entry.target = patch.lab;
     }
-    entry.expected =
-        ToLab(fromDevice.Apply<Cmyk, cmsCIELab>(toDevice.Apply<cmsCIELab, Cmyk>(rendered)));
+    const Cmyk device = toDevice.Apply<cmsCIELab, Cmyk>(rendered);
+    entry.device = {device.c, device.m, device.y, device.k};
+    entry.expected = ToLab(fromDevice.Apply<Cmyk, cmsCIELab>(device));
     const Lab roundTrip = ToLab(fromDevice.Apply<Cmyk, cmsCIELab>(
         toDeviceColorimetric.Apply<cmsCIELab, Cmyk>(FromLab(entry.target))));
     entry.gamutDeltaE = DeltaE2000(entry.target, roundTrip);
@@ -262,6 +263,41 @@ std::string ReferenceText(const ChartReference& reference, const std::string& or
                     entry.expected.L, entry.expected.a, entry.expected.b, entry.target.L,
                     entry.target.a, entry.target.b, entry.inGamut ? 1 : 0, entry.gamutDeltaE,
                     entry.place.x, entry.place.y, entry.place.w, entry.place.h);
+  }
+  text += "END_DATA\n";
+  return text;
+}
+
+std::string Ti2Text(const ChartReference& reference) {
+  const std::size_t rows = (reference.patches.size() + kPatchesPerRow - 1) / kPatchesPerRow;
+  const Xyz& white = reference.expectedWhite;
+  std::string text = "CTI2\n\n";
+  text += "DESCRIPTOR " + CgatsString("Control chart through " +
+                                      ChartResourceName(reference.setup) + " on " +
+                                      reference.setup.printerName) + "\n";
+  text += "ORIGINATOR \"vomar-download\"\n";
+  text += "CREATED " + CgatsString(reference.setup.chartDate) + "\n";
+  // A hand-held strip reader; chartread reads with the instrument at hand and warns.
+  text += "TARGET_INSTRUMENT \"GretagMacbeth i1 Pro\"\n";
+  text += "APPROX_WHITE_POINT " + CgatsString(Triple(white)) + "\n";
+  text += "COLOR_REP \"CMYK\"\nPAPER_SIZE \"210.0x297.0\"\n";
+  text += FormatC("STEPS_IN_PASS \"%zu\"\nPASSES_IN_STRIPS2 \"%zu\"\n", kPatchesPerRow, rows);
+  text += "STRIP_INDEX_PATTERN \"A-Z, A-Z\"\nPATCH_INDEX_PATTERN \"0-9,@-9,@-9;1-999\"\n";
+  text += "INDEX_ORDER \"STRIP_THEN_PATCH\"\n\n";
+  text += "NUMBER_OF_FIELDS 9\nBEGIN_DATA_FORMAT\n"
+          "SAMPLE_ID SAMPLE_LOC CMYK_C CMYK_M CMYK_Y CMYK_K XYZ_X XYZ_Y XYZ_Z\n"
+          "END_DATA_FORMAT\n\n";
+  text += FormatC("NUMBER_OF_SETS %zu\nBEGIN_DATA\n", reference.patches.size());
+  for (std::size_t k = 0; k < reference.patches.size(); ++k) {
+    const ReferencePatch& entry = reference.patches[k];
+    // Rows A..N (a sheet holds 14), steps from 1.
+    const std::string location =
+        std::string(1, static_cast<char>('A' + k / kPatchesPerRow)) +
+        std::to_string(k % kPatchesPerRow + 1);
+    const Xyz xyz = ScaleWhite(LabToXyz(entry.expected), kD50, white);
+    text += CgatsValue(entry.patch.id) + " " + CgatsString(location);
+    text += FormatC(" %.2f %.2f %.2f %.2f %.4f %.4f %.4f\n", entry.device[0], entry.device[1],
+                    entry.device[2], entry.device[3], xyz.X, xyz.Y, xyz.Z);
   }
   text += "END_DATA\n";
   return text;

@@ -3,6 +3,7 @@
 // CGATS reference file that carries them to `verify`.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,6 +66,9 @@ struct ReferencePatch {
   double gamutDeltaE = 0;  // the target's round trip through the printing profile
   bool inGamut = true;
   PatchPlace place;
+  // The printer's CMYK (%) for the patch as its profile gives it (the expected value's
+  // device colour), for measuring software that wants device values.
+  std::array<double, 4> device{};
 };
 
 struct ChartReference {
@@ -84,5 +88,10 @@ std::optional<ChartReference> ComputeReference(const ChartSetup& setup,
 
 // The reference file: CGATS.17 text.
 std::string ReferenceText(const ChartReference& reference, const std::string& originator);
+
+// The sheet as ArgyllCMS's chartread reads it (a CTI2 file): each row of patches one
+// pass of 20 steps, located A1..A20, B1.., the printer's CMYK and the expected values as
+// absolute XYZ, so that its .ti3 carries the SAMPLE_IDs verify matches by.
+std::string Ti2Text(const ChartReference& reference);
 
 }  // namespace vomar::proof

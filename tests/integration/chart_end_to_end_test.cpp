@@ -197,7 +197,8 @@ TEST_F(ChartTest, ColorRenderingPassesAndAnotherProfilesFails) {
   const std::string reference = scratch.File("chart.cgats");
   for (const auto& [profile, tolerances] : renderings) {
     Download({"crd", "--printer", kQueue, "--number", "1", "--yes", "--quiet", profile});
-    const PrintedJob chart = Chart({"--number", "1", "--profile", profile}, reference);
+    const PrintedJob chart =
+        Chart({"--number", "1", "--profile", profile, "--ti2", "chart.ti2"}, reference);
     EXPECT_EQ(Header(chart, 14),
               ChartHeader("Custom1_PhotoColorRendering",
                           {{"更新日時: ", 105,
@@ -210,6 +211,10 @@ TEST_F(ChartTest, ColorRenderingPassesAndAnotherProfilesFails) {
     EXPECT_EQ(passed.exitStatus, 0) << profile << "\n" << passed.out << passed.err;
     EXPECT_EQ(LastLine(passed.out), "verdict: within tolerance") << profile;
   }
+  // The sheet for chartread beside it (its text is the core's, tested there).
+  const std::string ti2Head =
+      "CTI2\n\nDESCRIPTOR \"Control chart through Custom1_PhotoColorRendering on Chart_Proof\"\n";
+  EXPECT_EQ(testing::ReadFileBytes(scratch.File("chart.ti2")).substr(0, ti2Head.size()), ti2Head);
 
   // Declined (no terminal to ask): no job, and the command says that nothing was sent.
   const std::size_t jobs = server.Jobs(kQueue).size();

@@ -37,7 +37,7 @@ OptionsByCommand FromHelp() {
     std::smatch match;
     if (!std::regex_search(line, match, command)) continue;
     const std::string help = RunCommand({VomarDownloadPath(), match[1], "--help"}).out;
-    commands[match[1]] = OptionsIn(help, std::regex("--([a-z][a-z-]*)"));
+    commands[match[1]] = OptionsIn(help, std::regex("--([a-z][a-z0-9-]*)"));
   }
   return commands;
 }
@@ -60,7 +60,7 @@ OptionsByCommand FromManualPage() {
       current.clear();
     } else if (!current.empty()) {
       const std::set<std::string> options =
-          OptionsIn(line, std::regex("\\\\-\\\\-([a-z][a-z-]*)"));
+          OptionsIn(line, std::regex("\\\\-\\\\-([a-z][a-z0-9-]*)"));
       commands[current].insert(options.begin(), options.end());
     }
   }

@@ -49,6 +49,7 @@ TEST(ChartCommandTest, QuestionsMessagesJobAndReference) {
   request.setup.chartDate = "2026/12/09  10:00:00";
   request.patches = proof::BuiltInWedge(proof::ChartMode::kIcc);
   request.referencePath = scratch.File("chart.cgats");
+  request.ti2Path = scratch.File("chart.ti2");
 
   const std::string main = " | Vomar Profile Downloader | ";
   const std::string question = Id(MessageId::kChartQuestion) + main + "36";
@@ -84,6 +85,7 @@ TEST(ChartCommandTest, QuestionsMessagesJobAndReference) {
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     std::filesystem::remove(request.referencePath);
+    std::filesystem::remove(request.ti2Path);
     MemorySpooler spooler;
     spooler.printers = {printer};
     test.prepare(spooler);
@@ -91,8 +93,10 @@ TEST(ChartCommandTest, QuestionsMessagesJobAndReference) {
     ui.messages.answers.assign(test.answers.begin(), test.answers.end());
     EXPECT_EQ(PrintControlChart(ui, spooler, printer, request), test.outcome);
     EXPECT_EQ(Boxes(ui.messages.shown), test.boxes);
-    EXPECT_EQ(std::filesystem::exists(request.referencePath), test.spooled);
-    EXPECT_FALSE(std::filesystem::exists(request.referencePath + ".partial"));
+    for (const std::string& file : {request.referencePath, request.ti2Path}) {
+      EXPECT_EQ(std::filesystem::exists(file), test.spooled) << file;
+      EXPECT_FALSE(std::filesystem::exists(file + ".partial")) << file;
+    }
     if (!test.spooled) {
       EXPECT_TRUE(spooler.jobs.empty() || spooler.jobs.back().state == JobState::kCancelled);
       continue;
@@ -106,6 +110,7 @@ TEST(ChartCommandTest, QuestionsMessagesJobAndReference) {
     ASSERT_TRUE(reference) << problem;
     EXPECT_EQ(testing::ReadFileBytes(request.referencePath),
               proof::ReferenceText(*reference, "vomar-download"));
+    EXPECT_EQ(testing::ReadFileBytes(request.ti2Path), proof::Ti2Text(*reference));
     ASSERT_EQ(spooler.jobs.size(), 1u);
     EXPECT_EQ(spooler.jobs[0].documentName, "COLOR_CHART_FILE");
     EXPECT_EQ(spooler.jobs[0].state, JobState::kFinished);

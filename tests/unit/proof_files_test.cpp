@@ -256,6 +256,20 @@ TEST(ChartReferenceTest, ReferenceAndProgramOfEachMode) {
                 "[<32> 72.50 615.00 25.00 25.00 1.0000 0.0000 0.0000 0.0000]\n"
                 "[<3238> 97.50 615.00 25.00 25.00 0.5000 0.4000 0.4000 0.0000]\n] def\n"
                 "DrawChart\nend\nshowpage\n");
+  // The sheet for chartread: the printer's CMYK and the expected values, absolute.
+  EXPECT_EQ(Ti2Text(*reference),
+            "CTI2\n\nDESCRIPTOR \"Control chart through Custom3_Ink on Vomar_カラー\"\n"
+            "ORIGINATOR \"vomar-download\"\nCREATED \"2026/12/09  10:00:00\"\n"
+            "TARGET_INSTRUMENT \"GretagMacbeth i1 Pro\"\n"
+            "APPROX_WHITE_POINT \"96.42 100.00 82.49\"\nCOLOR_REP \"CMYK\"\n"
+            "PAPER_SIZE \"210.0x297.0\"\nSTEPS_IN_PASS \"20\"\nPASSES_IN_STRIPS2 \"1\"\n"
+            "STRIP_INDEX_PATTERN \"A-Z, A-Z\"\nPATCH_INDEX_PATTERN \"0-9,@-9,@-9;1-999\"\n"
+            "INDEX_ORDER \"STRIP_THEN_PATCH\"\n\nNUMBER_OF_FIELDS 9\nBEGIN_DATA_FORMAT\n"
+            "SAMPLE_ID SAMPLE_LOC CMYK_C CMYK_M CMYK_Y CMYK_K XYZ_X XYZ_Y XYZ_Z\n"
+            "END_DATA_FORMAT\n\nNUMBER_OF_SETS 3\nBEGIN_DATA\n"
+            "1 \"A1\" 0.00 0.29 0.44 0.00 96.0397 99.5075 81.6197\n"
+            "2 \"A2\" 96.62 18.91 7.98 0.16 17.5315 25.0762 47.6591\n"
+            "28 \"A3\" 45.97 39.38 38.79 4.07 27.7266 28.5045 23.3242\nEND_DATA\n");
 
   setup.outputPath = scratch.File("none.icc");
   EXPECT_FALSE(ComputeReference(setup, wedge, problem));
