@@ -16,6 +16,7 @@ constexpr std::size_t kTimesTheTag = 8;
 struct Budget {
   std::size_t limit = 0;
   std::atomic<std::size_t> used{0};
+  void* userData = nullptr;
 };
 
 // Each block carries its size in front, so that freeing gives its bytes back.
@@ -79,13 +80,19 @@ std::size_t TableReadingBudget(std::size_t tagBytes) {
   return kAllowance + kTimesTheTag * tagBytes;
 }
 
-cmsContext CreateBudgetedContext(std::size_t budget) {
+cmsContext CreateBudgetedContext(std::size_t budget, void* userData) {
   static cmsPluginMemHandler plugin = MemoryPlugin();
   auto* held = new Budget;
   held->limit = budget;
+  held->userData = userData;
   cmsContext context = cmsCreateContext(&plugin, held);
   if (context == nullptr) delete held;
   return context;
+}
+
+void* BudgetedContextUserData(cmsContext context) {
+  const Budget* held = BudgetOf(context);
+  return held != nullptr ? held->userData : nullptr;
 }
 
 void DeleteBudgetedContext(cmsContext context) {

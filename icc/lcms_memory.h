@@ -17,8 +17,10 @@ namespace vomar {
 std::size_t TableReadingBudget(std::size_t tagBytes);
 
 // A context whose allocations together never exceed `budget` bytes (an allocation beyond
-// fails); null when none can be made. Deleted with DeleteBudgetedContext.
-cmsContext CreateBudgetedContext(std::size_t budget);
+// fails); null when none can be made. Deleted with DeleteBudgetedContext. The budget is
+// the context's user data; the caller's own is kept beside it (BudgetedContextUserData).
+cmsContext CreateBudgetedContext(std::size_t budget, void* userData = nullptr);
+void* BudgetedContextUserData(cmsContext context);
 void DeleteBudgetedContext(cmsContext context);
 
 }  // namespace vomar

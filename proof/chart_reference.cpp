@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/text_writer.h"
+#include "icc/lcms_memory.h"
 #include "proof/cgats.h"
 #include "proof/lcms_handles.h"
 
@@ -126,9 +127,18 @@ std::vector<PatchPlace> LayOutPatches(std::size_t count) {
 std::optional<ChartReference> ComputeReference(const ChartSetup& setup,
                                                const std::vector<Patch>& patches,
                                                std::string& problem) {
-  const LcmsSession session;
-  const ProfileHandle lab(cmsCreateLab2ProfileTHR(session.Context(), cmsD50_xyY()));
   const bool ink = setup.mode == ChartMode::kInk;
+  // What LittleCMS may take for the profiles' tables: as for any profile this program
+  // reads, a fixed allowance and a few times the files' bytes.
+  std::size_t profileBytes = 0;
+  for (const std::string* path : {&setup.printerProfilePath, &setup.outputPath,
+                                  &setup.simulationPath}) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(*path, error);
+    if (!error) profileBytes += static_cast<std::size_t>(size);
+  }
+  const LcmsSession session(TableReadingBudget(profileBytes));
+  const ProfileHandle lab(cmsCreateLab2ProfileTHR(session.Context(), cmsD50_xyY()));
   // The profile of the printer the chart prints on, and in ink mode the simulated press.
   const ProfileHandle printing =
       OpenCmykProfile(session, ink ? setup.outputPath : setup.printerProfilePath, problem);

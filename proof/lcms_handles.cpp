@@ -1,17 +1,19 @@
 #include "proof/lcms_handles.h"
 
+#include "icc/lcms_memory.h"
+
 namespace vomar::proof {
 
-LcmsSession::LcmsSession() : context_(cmsCreateContext(nullptr, this)) {
+LcmsSession::LcmsSession(std::size_t budget) : context_(CreateBudgetedContext(budget, this)) {
   if (context_ != nullptr) cmsSetLogErrorHandlerTHR(context_, Log);
 }
 
 LcmsSession::~LcmsSession() {
-  if (context_ != nullptr) cmsDeleteContext(context_);
+  DeleteBudgetedContext(context_);
 }
 
 void LcmsSession::Log(cmsContext context, cmsUInt32Number, const char* text) {
-  auto* session = static_cast<LcmsSession*>(cmsGetContextUserData(context));
+  auto* session = static_cast<LcmsSession*>(BudgetedContextUserData(context));
   if (session != nullptr && session->error_.empty() && text != nullptr) session->error_ = text;
 }
 

@@ -1,9 +1,11 @@
 // LittleCMS handles owned by C++ objects, in a context of their own whose errors are
-// kept as text instead of going to the library's global handler.
+// kept as text instead of going to the library's global handler, and whose allocations
+// together stay within a budget (a profile's declared tables are refused beyond it).
 #pragma once
 
 #include <lcms2.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,7 +13,7 @@ namespace vomar::proof {
 
 class LcmsSession {
  public:
-  LcmsSession();
+  explicit LcmsSession(std::size_t budget = SIZE_MAX);
   ~LcmsSession();
   LcmsSession(const LcmsSession&) = delete;
   LcmsSession& operator=(const LcmsSession&) = delete;
