@@ -24,6 +24,7 @@
 #include "commands/printer_choice_check.h"
 #include "commands/print_information.h"
 #include "commands/path_box_checks.h"
+#include "printer/spooler_reason.h"
 
 namespace vomar::app {
 
@@ -50,7 +51,7 @@ class ListingMessages : public MessageSink {
     Message shown = message;
     if (shown.id == MessageId::kCannotListPrinters) {
       failed_ = true;
-      if (shown.detail.empty()) shown.detail = spooler_.LastError();
+      if (shown.detail.empty()) shown.detail = SpoolerReasonText(spooler_.LastError());
     }
     return messages_.Show(shown);
   }

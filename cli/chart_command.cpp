@@ -102,7 +102,7 @@ int RunChartCommand(const Arguments& arguments) {
   if (!ParseWaitOption(arguments, wait, status)) return status;
 
   for (const std::string& path : profiles) {
-    if (const std::optional<std::string> reason = UnreadableReason(path)) {
+    if (const std::optional<std::string> reason = UnreadableReason(path, Language::kEnglish)) {
       return Refuse(path + ": " + *reason);
     }
   }

@@ -5,6 +5,7 @@
 #include "cli/command_line.h"
 #include "common/terminal_text.h"
 #include "config/printer_list.h"
+#include "printer/spooler_reason.h"
 
 namespace vomar::cli {
 
@@ -23,7 +24,7 @@ bool TakeNamedPrinters(const std::vector<std::string>& names, bool anyPrinter,
   std::vector<PrinterInfo> installed;
   if (!spooler.ListPrinters(installed)) {
     std::fprintf(stderr, "%s: the printers cannot be listed: %s\n", kApplicationName,
-                 TerminalText(spooler.LastError()).c_str());
+                 TerminalText(SpoolerReasonText(spooler.LastError(), Language::kEnglish)).c_str());
     return false;
   }
   for (const PrinterChoice& choice :

@@ -102,7 +102,7 @@ bool InspectProfile(const std::string& path, std::FILE* out, std::FILE* err) {
   const ProfileRead result = ReadProfileTags(path, list, false, false, header, {out, err});
   if (result != ProfileRead::kRead) {
     // The system's reason where there is one (a missing file, a folder, no permission).
-    const std::optional<std::string> reason = UnreadableReason(path);
+    const std::optional<std::string> reason = UnreadableReason(path, Language::kEnglish);
     std::fprintf(err, "%s: cannot %s %s%s%s\n", kApplicationName,
                  result == ProfileRead::kCannotOpen ? "open" : "read", path.c_str(),
                  reason ? ": " : "", reason ? reason->c_str() : "");

@@ -8,6 +8,7 @@
 #include "cli/console_spooler.h"
 #include "cli/download_preflight.h"
 #include "common/terminal_text.h"
+#include "printer/spooler_reason.h"
 
 namespace vomar::cli {
 
@@ -37,7 +38,7 @@ bool ReportJobOutcomes(Spooler& spooler, const std::vector<SpooledJob>& jobs,
     std::string state;
     std::string message;
     if (!outcome.status) {
-      state = "unknown (" + outcome.error + ")";
+      state = "unknown (" + SpoolerReasonText(outcome.error, Language::kEnglish) + ")";
     } else {
       state = JobStateName(outcome.status->state);
       if (!IsFinalJobState(outcome.status->state)) {

@@ -18,6 +18,7 @@
 
 #include "cli/commands.h"
 #include "cli/console_spooler.h"
+#include "printer/spooler_reason.h"
 #include "cli/console_messages.h"
 #include "common/message_catalogue.h"
 #include "common/terminal_text.h"
@@ -50,7 +51,7 @@ int PrintSupportedPrinters(Spooler& spooler, const Diagnostics& diag) {
   if (list.selected < 0) {
     if (!list.closeDialog) {
       std::fprintf(stderr, "%s printers: %s\n", kApplicationName,
-                   TerminalText(spooler.LastError()).c_str());
+                   TerminalText(SpoolerReasonText(spooler.LastError(), Language::kEnglish)).c_str());
     }
     return kExitFailure;
   }
@@ -82,7 +83,7 @@ int RunPrintersCommand(const Arguments& arguments) {
     ConsoleMessages messages(kApplicationName, false);
     messages.Show(OwnerlessMessage(MessageId::kCannotListPrinters, kMbOk | kMbIconHand));
     std::fprintf(stderr, "%s printers: %s\n", kApplicationName,
-                 TerminalText(spooler.LastError()).c_str());
+                 TerminalText(SpoolerReasonText(spooler.LastError(), Language::kEnglish)).c_str());
     return kExitFailure;
   }
   const std::string defaultName = spooler.DefaultPrinterName();

@@ -73,7 +73,7 @@ int BuildWithoutPrinter(const DownloadArguments& files, const std::string& direc
     const RegularFile opened = OpenRegularFile(*path);
     if (opened.problem == RegularFile::Problem::kNotRegular) {
       std::fprintf(stderr, "%s: %s: %s\n", kApplicationName, path->c_str(),
-                   opened.Reason().c_str());
+                   opened.Reason(Language::kEnglish).c_str());
       return 1;
     }
   }

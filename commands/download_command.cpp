@@ -15,6 +15,7 @@
 #include "commands/spooler_stamp_clock.h"
 #include "icc/profile_acceptance.h"
 #include "printer/download_job.h"
+#include "printer/spooler_reason.h"
 
 namespace vomar {
 
@@ -57,11 +58,12 @@ DownloadOutcome SendFiles(DownloadJob& job, DownloadMode mode, const std::string
   if (!failure) return DownloadOutcome::kDone;
   switch (failure->cause) {
     case JobFailure::Cause::kSpooler:
-      frontEnd.Show(SpoolerFailureMessage(failure->reason, {}, resources));
+      frontEnd.Show(SpoolerFailureMessage(SpoolerReasonText(failure->reason), {}, resources));
       break;
     case JobFailure::Cause::kPayloadFile:  // the kind's own message
       frontEnd.Show(
-          FailureWithResources(MessageId::kProfileFaulty, failure->reason, {}, resources));
+          FailureWithResources(MessageId::kProfileFaulty, SpoolerReasonText(failure->reason), {},
+                               resources));
       break;
     case JobFailure::Cause::kPathTooLong:
       frontEnd.Show(ErrorMessage(MessageId::kJobPathTooLong));
@@ -152,7 +154,7 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
     }
     // A stamp job that failed stopped the build: the spooler is to blame, not the profile.
     if (clock.Failure()) {
-      frontEnd.Show(SpoolerFailureMessage(*clock.Failure(), {}, resources));
+      frontEnd.Show(SpoolerFailureMessage(SpoolerReasonText(*clock.Failure()), {}, resources));
       return DownloadOutcome::kSpoolerFailed;
     }
     return DownloadOutcome::kBuildFailed;
@@ -163,12 +165,13 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
 
 }  // namespace
 
-std::optional<std::string> UnreadableReason(const std::string& path) {
+std::optional<std::string> UnreadableReason(const std::string& path, Language language) {
   const RegularFile opened = OpenRegularFile(path);
-  if (!opened) return opened.Reason();
-  if (opened.size == 0) return std::string("the file is empty");
+  if (!opened) return opened.Reason(language);
+  if (opened.size == 0) return MessageText(MessageId::kFileEmpty, language, {});
   if (opened.size < kSmallestProfileBytes) {
-    return "the file is too short to be a profile (" + std::to_string(opened.size) + " bytes)";
+    const std::string size = std::to_string(opened.size);
+    return MessageText(MessageId::kFileTooShort, language, {&size, 1});
   }
   return std::nullopt;
 }

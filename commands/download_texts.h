@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "printer/spooler_reason.h"
+
 namespace vomar::texts {
 
 // Why a name is not this user's own folder.
@@ -23,9 +25,10 @@ inline std::string FolderTaken(const std::string& name, const char* why,
 
 // "writing on Office_C1: interrupted by SIGINT; nothing of this job prints": a signal
 // ended a send or a timing job, which was cancelled (or, when the server did not
-// confirm it, stays held, as the reason says).
-inline std::string SendStopped(const std::string& reason) {
-  return reason + "; nothing of this job prints";
+// confirm it, stays held, as the reason says). A line of the command line's own, so
+// English.
+inline std::string SendStopped(const SpoolerReason& reason) {
+  return SpoolerReasonText(reason, Language::kEnglish) + "; nothing of this job prints";
 }
 
 }  // namespace vomar::texts

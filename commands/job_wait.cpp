@@ -37,7 +37,7 @@ class RecordingHandle : public PrinterHandle {
     jobId_ = 0;
   }
   bool Close() override { return handle_->Close(); }
-  std::string LastError() const override { return handle_->LastError(); }
+  SpoolerReason LastError() const override { return handle_->LastError(); }
 
  private:
   std::unique_ptr<PrinterHandle> handle_;
@@ -79,7 +79,7 @@ std::vector<JobOutcome> WaitForJobs(Spooler& spooler, const std::vector<SpooledJ
     for (JobOutcome& outcome : outcomes) {
       if (outcome.status && IsFinalJobState(outcome.status->state)) continue;
       outcome.status = spooler.GetJobStatus(outcome.job.printer, outcome.job.id);
-      outcome.error = outcome.status ? std::string() : spooler.LastError();
+      outcome.error = outcome.status ? SpoolerReason() : spooler.LastError();
       if (!outcome.status || !IsFinalJobState(outcome.status->state)) allFinal = false;
     }
     if (allFinal || Clock::now() >= deadline) return outcomes;

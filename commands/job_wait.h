@@ -48,7 +48,7 @@ class JobRecordingSpooler : public Spooler {
     spooler_.SetWaitReporter(std::move(reporter));
   }
   int StopSignal() const override { return spooler_.StopSignal(); }
-  std::string LastError() const override { return spooler_.LastError(); }
+  SpoolerReason LastError() const override { return spooler_.LastError(); }
 
   // The finished jobs, in the order they were finished.
   const std::vector<SpooledJob>& Jobs() const { return jobs_; }
@@ -62,7 +62,7 @@ class JobRecordingSpooler : public Spooler {
 struct JobOutcome {
   SpooledJob job;
   std::optional<JobStatus> status;  // the last report; nothing when none could be had
-  std::string error;                // why there is no report
+  SpoolerReason error;              // why there is no report
   bool Completed() const { return status && status->state == kJobStateCompleted; }
 };
 

@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "printer/spooler_reason.h"
+
 namespace vomar {
 
 namespace {
@@ -19,7 +21,8 @@ QueueAnswer AskQueue(Spooler& spooler, const std::string& name, FrontEnd& frontE
   const std::optional<QueueState> state = spooler.GetQueueState(name);
   // No job exists yet: the messages say that nothing was sent, not that a job was refused.
   if (!state) {
-    frontEnd.Show(FailureWithResources(MessageId::kQueueUnavailable, spooler.LastError(), {}, {}));
+    frontEnd.Show(FailureWithResources(MessageId::kQueueUnavailable,
+                                       SpoolerReasonText(spooler.LastError()), {}, {}));
     return QueueAnswer::kUnavailable;
   }
   if (!state->acceptingJobs) {

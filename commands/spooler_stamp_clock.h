@@ -20,12 +20,12 @@ class SpoolerStampClock : public StampClock {
   Reading Fetch() override;
 
   // Why the last fetch had no time; nothing after a fetch that had one.
-  const std::optional<std::string>& Failure() const { return failure_; }
+  const std::optional<SpoolerReason>& Failure() const { return failure_; }
 
  private:
   Spooler& spooler_;
   std::string printerName_;
-  std::optional<std::string> failure_;
+  std::optional<SpoolerReason> failure_;
 };
 
 }  // namespace vomar

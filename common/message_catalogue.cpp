@@ -294,6 +294,51 @@ constexpr CatalogueEntry kEntries[] = {
      "ﾌﾟﾘﾝﾀｰの状態を確認してから､再度実行してください。",
      "Nothing was sent: the printer does not accept jobs.\n"
      "Check the printer, then try again."},
+    {kFileNotRegular, "通常のファイルではありません", "not a regular file"},
+    {kFileEmpty, "ファイルが空です", "the file is empty"},
+    {kFileTooShort, "プロファイルとしては短すぎるファイルです (%1 バイト)",
+     "the file is too short to be a profile (%1 bytes)"},
+    {kSpoolerNoAnswer, "プリントサーバーが時間内に応答しませんでした",
+     "the print server did not answer in time"},
+    {kSpoolerCannotConnect, "プリントサーバー %1 に接続できません: %2",
+     "cannot connect to the print server %1: %2"},
+    {kSpoolerPasswordWanted,
+     "プリントサーバーがパスワードを求めていますが､このプログラムはパスワードを送りません (%1)",
+     "the print server asks for a password, which this program does not give (%1)"},
+    {kSpoolerInterrupted, "%1 により中断されました", "interrupted by %1"},
+    {kSpoolerNoPrinterName, "プリンター名がありません", "no printer name given"},
+    {kSpoolerNoSuchPrinter, "プリントサーバーにそのプリンターはありません",
+     "the server reported no such printer"},
+    {kSpoolerNoState, "プリントサーバーが状態を返しませんでした", "the server gave no state"},
+    {kSpoolerNoCreationTime, "プリントサーバーがジョブの作成時刻を返しませんでした",
+     "the server gave no creation time"},
+    {kSpoolerNoDefaultPrinter, "通常使うプリンターがありません: %1", "no default printer: %1"},
+    {kSpoolerListingPrinters, "プリンターの一覧を取得できません: %1", "listing the printers: %1"},
+    {kSpoolerPrinter, "プリンター %1: %2", "printer %1: %2"},
+    {kSpoolerJob, "ジョブ %1: %2", "job %1: %2"},
+    {kSpoolerReadingJobTime, "ジョブの時刻を取得できません: %1", "reading the job's time: %1"},
+    {kSpoolerReleasingJob, "ジョブを解放できません: %1", "releasing the job: %1"},
+    {kSpoolerStartingDocumentOn, "%1 で文書を開始できません: %2",
+     "starting a document on %1: %2"},
+    {kSpoolerCreatingJobOn, "%1 でジョブを作成できません: %2", "creating a job on %1: %2"},
+    {kSpoolerSendingDocumentOn, "%1 へ文書を送信できません: %2",
+     "sending the document on %1: %2"},
+    {kSpoolerWritingOn, "%1 へデータを書き込めません: %2", "writing on %1: %2"},
+    {kSpoolerReadingJobTimeOn, "%1 でジョブの時刻を取得できません: %2",
+     "reading the job's time on %1: %2"},
+    {kSpoolerFinishingDocumentOn, "%1 で文書を終了できません: %2",
+     "finishing the document on %1: %2"},
+    {kSpoolerReleasingJobOn, "%1 でジョブを解放できません: %2", "releasing the job on %1: %2"},
+    {kSpoolerDocumentAlreadyOpen, "文書がすでに開いています", "a document is already open"},
+    {kSpoolerJobNeedsDocument, "ジョブには文書が必要です", "a job needs a document"},
+    {kSpoolerNoJobOpen, "開いているジョブがありません", "no job is open"},
+    {kSpoolerNoDocumentOpen, "開いている文書がありません", "no document is open"},
+    {kSpoolerDocumentEmpty, "文書が空です", "the document is empty"},
+    {kSpoolerJobHoldsDocuments, "ジョブの文書は %1 個です", "the job holds %1 documents"},
+    {kSpoolerJobEndedEarly, "ジョブが %2 個の文書のうち %1 個で終わりました",
+     "the job ended after %1 of %2 documents"},
+    {kSpoolerNotCancelled, "%2 (ジョブ %1 を取り消せませんでした。保留のまま残ります)",
+     "%2 (job %1 could not be cancelled; it stays held)"},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from
@@ -316,6 +361,31 @@ const CatalogueEntry* Find(MessageId id) {
     if (entry.id == id) return &entry;
   }
   return nullptr;
+}
+
+const char* TextIn(MessageId id, Language language) {
+  const CatalogueEntry* entry = Find(id);
+  if (entry == nullptr) return "";
+  if (language == Language::kEnglish && entry->english != nullptr) return entry->english;
+  return entry->japanese;
+}
+
+// `text` with "%1", "%2", ... replaced by `arguments` in order; the arguments are taken as
+// they are.
+template <typename Arguments>
+std::string Filled(std::string_view text, const Arguments& arguments) {
+  std::string filled;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    const std::size_t k = static_cast<std::size_t>(next - '1');
+    if (text[i] == '%' && next >= '1' && next <= '9' && k < std::size(arguments)) {
+      filled += std::data(arguments)[k];
+      ++i;
+    } else {
+      filled += text[i];
+    }
+  }
+  return filled;
 }
 
 // The text of `id` with `inserted` after its first line.
@@ -363,27 +433,14 @@ Language UserLanguage() {
 
 std::span<const CatalogueEntry> CatalogueEntries() { return kEntries; }
 
-const char* MessageText(MessageId id) {
-  const CatalogueEntry* entry = Find(id);
-  if (entry == nullptr) return "";
-  if (currentLanguage == Language::kEnglish && entry->english != nullptr) return entry->english;
-  return entry->japanese;
-}
+const char* MessageText(MessageId id) { return TextIn(id, currentLanguage); }
 
 std::string MessageText(MessageId id, std::initializer_list<std::string_view> arguments) {
-  const std::string_view text = MessageText(id);
-  std::string filled;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-    const std::size_t k = static_cast<std::size_t>(next - '1');
-    if (text[i] == '%' && next >= '1' && next <= '9' && k < arguments.size()) {
-      filled += arguments.begin()[k];
-      ++i;
-    } else {
-      filled += text[i];
-    }
-  }
-  return filled;
+  return Filled(MessageText(id), arguments);
+}
+
+std::string MessageText(MessageId id, Language language, std::span<const std::string> arguments) {
+  return Filled(TextIn(id, language), arguments);
 }
 
 Message MainDialogMessage(MessageId id, unsigned flags) {

@@ -124,6 +124,42 @@ enum class MessageId : int {
   kNoPrinterFound,  // a new listing found no supported printer; the dialog stays
   kQueueUnavailable,  // the reason stands after its first line
   kQueueRefusing,     // the reason stands after its first line
+
+  // Why a file cannot be read as a profile, when the system gave no reason of its own.
+  kFileNotRegular,
+  kFileEmpty,
+  kFileTooShort,  // %1: its size
+  // The spooler's reasons (SpoolerPhrase, printer/spooler_reason): a phrase that stands
+  // before the rest of the reason has that rest as its last argument.
+  kSpoolerNoAnswer,
+  kSpoolerCannotConnect,      // %1: the server
+  kSpoolerPasswordWanted,     // %1: the IPP status
+  kSpoolerInterrupted,        // %1: the signal
+  kSpoolerNoPrinterName,
+  kSpoolerNoSuchPrinter,
+  kSpoolerNoState,
+  kSpoolerNoCreationTime,
+  kSpoolerNoDefaultPrinter,
+  kSpoolerListingPrinters,
+  kSpoolerPrinter,            // %1: the queue
+  kSpoolerJob,                // %1: the job's id
+  kSpoolerReadingJobTime,
+  kSpoolerReleasingJob,
+  kSpoolerStartingDocumentOn, // %1: the queue (so every "...On" text)
+  kSpoolerCreatingJobOn,
+  kSpoolerSendingDocumentOn,
+  kSpoolerWritingOn,
+  kSpoolerReadingJobTimeOn,
+  kSpoolerFinishingDocumentOn,
+  kSpoolerReleasingJobOn,
+  kSpoolerDocumentAlreadyOpen,
+  kSpoolerJobNeedsDocument,
+  kSpoolerNoJobOpen,
+  kSpoolerNoDocumentOpen,
+  kSpoolerDocumentEmpty,
+  kSpoolerJobHoldsDocuments,  // %1: how many
+  kSpoolerJobEndedEarly,      // %1 of %2
+  kSpoolerNotCancelled,       // %1: the job's id, %2: the failure
   kEnd,  // no text: one past the last
 };
 
@@ -155,6 +191,9 @@ std::span<const CatalogueEntry> CatalogueEntries();
 const char* MessageText(MessageId id);
 // The same with "%1", "%2", ... replaced by `arguments` in order.
 std::string MessageText(MessageId id, std::initializer_list<std::string_view> arguments);
+// The text of `id` in `language`, "%1", "%2", ... replaced by `arguments` in order: for a
+// reason that may also stand in one of the command line's own English lines.
+std::string MessageText(MessageId id, Language language, std::span<const std::string> arguments);
 
 // The text of `id` in a box owned by the main dialog with the main caption (string 120).
 Message MainDialogMessage(MessageId id, unsigned flags);

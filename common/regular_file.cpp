@@ -24,14 +24,15 @@ RegularFile Described(const struct stat& info) {
 
 }  // namespace
 
-std::string RegularFile::Reason() const {
+std::string RegularFile::Reason(Language language) const {
   switch (problem) {
     case Problem::kNone:
       return {};
     case Problem::kCannotOpen:
       return std::strerror(error);
     case Problem::kNotRegular:
-      return error != 0 ? std::strerror(error) : "not a regular file";
+      return error != 0 ? std::strerror(error)
+                        : MessageText(MessageId::kFileNotRegular, language, {});
   }
   return {};
 }

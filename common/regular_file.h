@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/file_handle.h"
+#include "common/message_catalogue.h"
 
 namespace vomar {
 
@@ -23,8 +24,8 @@ struct RegularFile {
   int error = 0;  // the errno of kCannotOpen; EISDIR for a folder
 
   explicit operator bool() const { return file != nullptr; }
-  // The reason in one phrase: the system's text, or "not a regular file".
-  std::string Reason() const;
+  // The reason in one phrase: the system's text, or "not a regular file" in `language`.
+  std::string Reason(Language language) const;
 };
 
 // Opens `path` for reading, without blocking on what is not a regular file (nor making a

@@ -72,7 +72,7 @@ IniFile::IniFile(std::string_view rest) {
 std::optional<IniFile> IniFile::Load(const std::string& path, IniFileProblem& problem) {
   const RegularFile opened = OpenRegularFile(path);
   if (!opened) {
-    problem = IniFileProblem{IniFileProblem::Kind::kCannotOpen, opened.Reason(), 0};
+    problem = IniFileProblem{IniFileProblem::Kind::kCannotOpen, opened.Reason(MessageLanguage()), 0};
     return std::nullopt;
   }
   // The size the file has now bounds the read; one that grows meanwhile is cut there,

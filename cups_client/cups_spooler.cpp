@@ -19,12 +19,13 @@ ipp_t* PrinterRequest(const std::string& name) {
 
 // Looks one queue up on an open connection.
 std::optional<PrinterInfo> FindPrinter(Connection& connection, const std::string& name,
-                                       std::string& error) {
+                                       SpoolerReason& error) {
   if (name.empty()) {
-    error = "no printer name given";
+    error = MakeSpoolerReason(SpoolerPhrase::kNoPrinterName);
     return std::nullopt;
   }
-  ipp_t* response = connection.Request(PrinterRequest(name), ("printer " + name).c_str());
+  ipp_t* response =
+      connection.Request(PrinterRequest(name), MakeSpoolerReason(SpoolerPhrase::kPrinter, {name}));
   if (response == nullptr) {
     error = connection.Error();
     return std::nullopt;
@@ -32,7 +33,8 @@ std::optional<PrinterInfo> FindPrinter(Connection& connection, const std::string
   std::vector<PrinterInfo> printers = cups::ReadPrinters(response);
   ippDelete(response);
   if (printers.empty()) {
-    error = "printer " + name + ": the server reported no such printer";
+    error = MakeSpoolerReason(SpoolerPhrase::kPrinter, {name},
+                              MakeSpoolerReason(SpoolerPhrase::kNoSuchPrinter));
     return std::nullopt;
   }
   return printers.front();
@@ -56,7 +58,8 @@ bool CupsSpooler::ListPrinters(std::vector<PrinterInfo>& printers) {
                 nullptr, cups::kPrinterAttributes);
   // A server without queues answers "not found": an empty list, not a failure.
   ipp_t* response =
-      connection.Request(request, "listing the printers", IPP_STATUS_ERROR_NOT_FOUND);
+      connection.Request(request, MakeSpoolerReason(SpoolerPhrase::kListingPrinters),
+                         IPP_STATUS_ERROR_NOT_FOUND);
   if (response == nullptr) {
     lastError_ = connection.Error();
     return false;
@@ -76,8 +79,9 @@ std::string CupsSpooler::DefaultPrinterName() {
   connection.StartCall();
   cups_dest_t* dest = cupsGetNamedDest(connection.Http(), nullptr, nullptr);
   if (dest == nullptr) {
-    lastError_ = connection.TimedOut() ? "the print server did not answer in time"
-                                       : "no default printer: " + cups::LastIppError();
+    lastError_ = connection.TimedOut()
+                     ? MakeSpoolerReason(SpoolerPhrase::kNoAnswer)
+                     : MakeSpoolerReason(SpoolerPhrase::kNoDefaultPrinter, {}, cups::LastIppError());
     return {};
   }
   std::string name = dest->name != nullptr ? dest->name : "";
@@ -120,8 +124,8 @@ std::optional<QueueState> CupsSpooler::GetQueueState(const std::string& name) {
                                             "printer-state-message"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3,
                 nullptr, kAttributes);
-  const std::string what = "printer " + name;
-  ipp_t* response = connection.Request(request, what.c_str());
+  const SpoolerReason what = MakeSpoolerReason(SpoolerPhrase::kPrinter, {name});
+  ipp_t* response = connection.Request(request, what);
   if (response == nullptr) {
     lastError_ = connection.Error();
     return std::nullopt;
@@ -129,7 +133,8 @@ std::optional<QueueState> CupsSpooler::GetQueueState(const std::string& name) {
   ipp_attribute_t* state = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM);
   if (state == nullptr) {
     ippDelete(response);
-    lastError_ = what + ": the server gave no state";
+    lastError_ = MakeSpoolerReason(SpoolerPhrase::kPrinter, {name},
+                                   MakeSpoolerReason(SpoolerPhrase::kNoState));
     return std::nullopt;
   }
   QueueState queue;
@@ -166,8 +171,8 @@ std::optional<JobStatus> CupsSpooler::GetJobStatus(const std::string& name, int 
   static const char* const kAttributes[] = {"job-state", "job-printer-state-message"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
                 nullptr, kAttributes);
-  const std::string what = "job " + std::to_string(jobId);
-  ipp_t* response = connection.Request(request, what.c_str());
+  const std::string job = std::to_string(jobId);
+  ipp_t* response = connection.Request(request, MakeSpoolerReason(SpoolerPhrase::kJob, {job}));
   if (response == nullptr) {
     lastError_ = connection.Error();
     return std::nullopt;
@@ -182,7 +187,8 @@ std::optional<JobStatus> CupsSpooler::GetJobStatus(const std::string& name, int 
   }
   ippDelete(response);
   if (status.state == 0) {
-    lastError_ = what + ": the server gave no state";
+    lastError_ = MakeSpoolerReason(SpoolerPhrase::kJob, {job},
+                                   MakeSpoolerReason(SpoolerPhrase::kNoState));
     return std::nullopt;
   }
   return status;

@@ -40,12 +40,12 @@ class CupsSpooler : public Spooler {
   std::optional<JobStatus> GetJobStatus(const std::string& name, int jobId) override;
   // printer-state, printer-is-accepting-jobs and printer-state-message of the queue.
   std::optional<QueueState> GetQueueState(const std::string& name) override;
-  std::string LastError() const override { return lastError_; }
+  SpoolerReason LastError() const override { return lastError_; }
 
  private:
   std::string server_;
   cups::Limits limits_;
-  std::string lastError_;
+  SpoolerReason lastError_;
 };
 
 }  // namespace vomar

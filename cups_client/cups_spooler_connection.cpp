@@ -41,20 +41,17 @@ const char* const kPrinterAttributes[3] = {"printer-name", "device-uri",
 
 ipp_status_t LastIppStatus() { return cupsLastError(); }
 
-std::string LastIppError() {
+SpoolerReason LastIppError() {
+  char status[16];
+  std::snprintf(status, sizeof status, "0x%04X", static_cast<unsigned>(cupsLastError()));
   // The password callback gives none, so libcups cancels the authentication.
   if (cupsLastError() == IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED ||
       cupsLastError() == IPP_STATUS_ERROR_NOT_AUTHENTICATED) {
-    char status[16];
-    std::snprintf(status, sizeof status, "0x%04X", static_cast<unsigned>(cupsLastError()));
-    return std::string("the print server asks for a password, which this program does not "
-                       "give (") + status + ")";
+    return MakeSpoolerReason(SpoolerPhrase::kPasswordWanted, {status});
   }
   const char* text = cupsLastErrorString();
-  char status[16];
-  std::snprintf(status, sizeof status, "0x%04X", static_cast<unsigned>(cupsLastError()));
   std::string message = text != nullptr && *text != '\0' ? text : ippErrorString(cupsLastError());
-  return message + " (" + status + ")";
+  return SpoolerText(message + " (" + status + ")");
 }
 
 Connection::Connection(std::string server, std::chrono::milliseconds limit)
@@ -71,7 +68,7 @@ bool Connection::Open() {
   http_ = httpConnect2(host.c_str(), port, nullptr, AF_UNSPEC, cupsEncryption(), 1,
                        static_cast<int>(limit_.count()), nullptr);
   if (http_ == nullptr) {
-    error_ = "cannot connect to the print server " + host + ": " + LastIppError();
+    error_ = MakeSpoolerReason(SpoolerPhrase::kCannotConnect, {host}, LastIppError());
     return false;
   }
   httpSetTimeout(http_, kPollSeconds, &Connection::OnTimeout, this);
@@ -110,16 +107,29 @@ int Connection::OnTimeout(http_t*, void* self) {
   return 0;
 }
 
-std::string StopReason(const StopRequest& request) {
+SpoolerReason StopReason(const StopRequest& request) {
   const int signal = request.signal.load();
   const char* name = sigabbrev_np(signal);
-  return std::string("interrupted by ") +
-         (name != nullptr ? std::string("SIG") + name : "signal " + std::to_string(signal));
+  return MakeSpoolerReason(
+      SpoolerPhrase::kInterrupted,
+      {name != nullptr ? std::string("SIG") + name : "signal " + std::to_string(signal)});
 }
+
+namespace {
+
+// `what` followed by `rest`.
+SpoolerReason After(const SpoolerReason& what, SpoolerReason rest) {
+  SpoolerReason reason = what;
+  for (SpoolerReason::Part& part : rest.parts) reason.parts.push_back(std::move(part));
+  return reason;
+}
+
+}  // namespace
 
 int Connection::TransportError() const { return http_ != nullptr ? httpError(http_) : 0; }
 
-ipp_t* Connection::Request(ipp_t* request, const char* what, ipp_status_t acceptedError) {
+ipp_t* Connection::Request(ipp_t* request, const SpoolerReason& what,
+                           ipp_status_t acceptedError) {
   if (http_ == nullptr && !Open()) {
     ippDelete(request);
     return nullptr;
@@ -129,17 +139,17 @@ ipp_t* Connection::Request(ipp_t* request, const char* what, ipp_status_t accept
   const ipp_status_t status = LastIppStatus();
   if (timedOut_ || stopped_) {
     ippDelete(response);
-    error_ = std::string(what) + ": " +
-             (stopped_ ? StopReason(*stopRequest_) : "the print server did not answer in time");
+    error_ = After(what, stopped_ ? StopReason(*stopRequest_)
+                                  : MakeSpoolerReason(SpoolerPhrase::kNoAnswer));
     Close();
     return nullptr;
   }
   if (response == nullptr) {
-    error_ = std::string(what) + ": " + LastIppError();
+    error_ = After(what, LastIppError());
     return nullptr;
   }
   if (status > IPP_STATUS_OK_EVENTS_COMPLETE && status != acceptedError) {
-    error_ = std::string(what) + ": " + LastIppError();
+    error_ = After(what, LastIppError());
     ippDelete(response);
     return nullptr;
   }

@@ -24,11 +24,11 @@ struct Limits {
   std::chrono::milliseconds cleanup{5000};
 };
 
-// The error of the last libcups call of this thread, as text with its IPP status
+// The error of the last libcups call of this thread, as libcups' text with its IPP status
 // ("The printer or class does not exist. (0x0406)"). libcups 2.4 and 2.5 name the
 // calls differently; only this wrapper knows them.
 ipp_status_t LastIppStatus();
-std::string LastIppError();
+SpoolerReason LastIppError();
 
 class Connection {
  public:
@@ -60,12 +60,13 @@ class Connection {
   bool Stopped() const { return stopped_; }
   // The transport error of the connection (errno value), 0 when none.
   int TransportError() const;
-  const std::string& Error() const { return error_; }
+  const SpoolerReason& Error() const { return error_; }
 
   // Sends an IPP request (taking ownership) and returns the response, or nullptr with
-  // Error() set when the call failed or the server answered with an error status other
-  // than `acceptedError` (which counts as success).
-  ipp_t* Request(ipp_t* request, const char* what, ipp_status_t acceptedError = IPP_STATUS_OK);
+  // Error() set, after `what` (the request), when the call failed or the server answered
+  // with an error status other than `acceptedError` (which counts as success).
+  ipp_t* Request(ipp_t* request, const SpoolerReason& what,
+                 ipp_status_t acceptedError = IPP_STATUS_OK);
 
  private:
   static int OnTimeout(http_t* http, void* self);
@@ -79,11 +80,11 @@ class Connection {
   const WaitReporter* waitReporter_ = nullptr;
   bool heedStop_ = false;
   bool stopped_ = false;
-  std::string error_;
+  SpoolerReason error_;
 };
 
 // "interrupted by SIGINT": why a call that heeded `request` gave up.
-std::string StopReason(const StopRequest& request);
+SpoolerReason StopReason(const StopRequest& request);
 
 // printer-uri of a queue: "ipp://localhost/printers/<name>", encoded.
 std::string PrinterUri(const std::string& name);

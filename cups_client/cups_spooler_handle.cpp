@@ -4,21 +4,28 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vomar::cups {
 
 namespace {
 
+using Phrase = SpoolerPhrase;
+
 // "<what> on <queue>: <reason>", the form of every handle error.
-std::string Describe(const char* what, const std::string& queue, const std::string& reason) {
-  return std::string(what) + " on " + queue + ": " + reason;
+SpoolerReason Describe(Phrase what, const std::string& queue, SpoolerReason reason) {
+  return MakeSpoolerReason(what, {queue}, std::move(reason));
+}
+SpoolerReason Describe(Phrase what, const std::string& queue, Phrase reason,
+                       std::vector<std::string> values = {}) {
+  return Describe(what, queue, MakeSpoolerReason(reason, std::move(values)));
 }
 
-std::string CallFailure(const Connection& connection, const StopRequest* stop) {
+SpoolerReason CallFailure(const Connection& connection, const StopRequest* stop) {
   if (connection.Stopped() && stop != nullptr) return StopReason(*stop);
-  if (connection.TimedOut()) return "the print server did not answer in time";
+  if (connection.TimedOut()) return MakeSpoolerReason(Phrase::kNoAnswer);
   const int transport = connection.TransportError();
-  if (transport != 0) return std::strerror(transport);
+  if (transport != 0) return SpoolerText(std::strerror(transport));
   return LastIppError();
 }
 
@@ -50,7 +57,7 @@ void QueueHandle::CountJob(bool open) {
   stop_->openJobs.fetch_add(open ? 1 : -1);
 }
 
-bool QueueHandle::StopAsked(const char* what) {
+bool QueueHandle::StopAsked(Phrase what) {
   if (stop_ == nullptr || stop_->signal.load() == 0) return false;
   if (jobId_ != 0) {
     Fail(Describe(what, name_, StopReason(*stop_)));
@@ -62,16 +69,16 @@ bool QueueHandle::StopAsked(const char* what) {
 
 int QueueHandle::StartJob(const std::string& documentName, int documents) {
   if (jobId_ != 0) {
-    lastError_ = Describe("starting a document", name_, "a document is already open");
+    lastError_ = Describe(Phrase::kStartingDocumentOn, name_, Phrase::kDocumentAlreadyOpen);
     return 0;
   }
   if (documents < 1) {
-    lastError_ = Describe("starting a document", name_, "a job needs a document");
+    lastError_ = Describe(Phrase::kStartingDocumentOn, name_, Phrase::kJobNeedsDocument);
     return 0;
   }
-  if (StopAsked("starting a document")) return 0;
+  if (StopAsked(Phrase::kStartingDocumentOn)) return 0;
   if (!connection_->IsOpen() && !connection_->Open()) {
-    lastError_ = Describe("starting a document", name_, connection_->Error());
+    lastError_ = Describe(Phrase::kStartingDocumentOn, name_, connection_->Error());
     return 0;
   }
   // Counted before it is asked for: a signal from here on must not end the program
@@ -90,13 +97,13 @@ int QueueHandle::StartJob(const std::string& documentName, int documents) {
                                   optionCount, options);
   cupsFreeOptions(optionCount, options);
   if (jobId <= 0 || connection_->TimedOut()) {
-    const std::string reason = Describe("creating a job", name_, CallFailure(*connection_, stop_));
+    SpoolerReason reason = Describe(Phrase::kCreatingJobOn, name_, CallFailure(*connection_, stop_));
     // A job the server made after all must not wait there for documents.
     jobId_ = jobId > 0 ? jobId : 0;
     connection_->Close();
     if (jobId_ != 0) CancelJob();
     CountJob(false);
-    lastError_ = reason;
+    lastError_ = std::move(reason);
     return 0;
   }
   jobId_ = jobId;
@@ -105,22 +112,22 @@ int QueueHandle::StartJob(const std::string& documentName, int documents) {
   documentName_ = documentName;
   streaming_ = false;
   jobFailed_ = false;
-  if (StopAsked("creating a job")) return 0;
+  if (StopAsked(Phrase::kCreatingJobOn)) return 0;
   return jobId;
 }
 
 bool QueueHandle::NextDocument(const std::string& documentName) {
   if (jobId_ == 0) {
-    if (!jobFailed_) lastError_ = Describe("starting a document", name_, "no job is open");
+    if (!jobFailed_) lastError_ = Describe(Phrase::kStartingDocumentOn, name_, Phrase::kNoJobOpen);
     return false;
   }
   if (document_ >= documents_) {
-    return Fail(Describe("starting a document", name_,
-                         "the job holds " + std::to_string(documents_) + " documents"));
+    return Fail(Describe(Phrase::kStartingDocumentOn, name_, Phrase::kJobHoldsDocuments,
+                         {std::to_string(documents_)}));
   }
   if (!streaming_) {
     // The server refuses an empty document, and every document of a job holds bytes.
-    return Fail(Describe("finishing the document", name_, "the document is empty"));
+    return Fail(Describe(Phrase::kFinishingDocumentOn, name_, Phrase::kDocumentEmpty));
   }
   if (!FinishStream()) return false;
   ++document_;
@@ -129,7 +136,7 @@ bool QueueHandle::NextDocument(const std::string& documentName) {
 }
 
 bool QueueHandle::StartStream() {
-  if (StopAsked("sending the document")) return false;
+  if (StopAsked(Phrase::kSendingDocumentOn)) return false;
   connection_->StartCall();
   const http_status_t status = cupsStartDocument(
       connection_->Http(), name_.c_str(), jobId_,
@@ -137,7 +144,7 @@ bool QueueHandle::StartStream() {
       document_ == documents_ ? 1 : 0);
   if (status != HTTP_STATUS_CONTINUE || connection_->TimedOut() ||
       connection_->TransportError() != 0) {
-    return Fail(Describe("sending the document", name_, CallFailure(*connection_, stop_)));
+    return Fail(Describe(Phrase::kSendingDocumentOn, name_, CallFailure(*connection_, stop_)));
   }
   streaming_ = true;
   return true;
@@ -146,11 +153,11 @@ bool QueueHandle::StartStream() {
 bool QueueHandle::Write(const void* bytes, std::size_t count) {
   if (jobId_ == 0) {
     // After a failure the first reason stays the one reported.
-    if (!jobFailed_) lastError_ = Describe("writing", name_, "no document is open");
+    if (!jobFailed_) lastError_ = Describe(Phrase::kWritingOn, name_, Phrase::kNoDocumentOpen);
     return false;
   }
   if (!streaming_ && !StartStream()) return false;
-  if (StopAsked("writing")) return false;
+  if (StopAsked(Phrase::kWritingOn)) return false;
   const char* data = static_cast<const char*>(bytes);
   if (pending_.empty() && count >= kGatherBytes) return Send(data, count);
   pending_.append(data, count);
@@ -168,14 +175,14 @@ bool QueueHandle::Send(const char* bytes, std::size_t count) {
   const http_status_t status = cupsWriteRequestData(connection_->Http(), bytes, count);
   if (status != HTTP_STATUS_CONTINUE || connection_->TimedOut() ||
       connection_->TransportError() != 0) {
-    return Fail(Describe("writing", name_, CallFailure(*connection_, stop_)));
+    return Fail(Describe(Phrase::kWritingOn, name_, CallFailure(*connection_, stop_)));
   }
   return true;
 }
 
 std::optional<std::time_t> QueueHandle::SubmittedTime() {
   if (jobId_ == 0) {
-    lastError_ = Describe("reading the job's time", name_, "no document is open");
+    lastError_ = Describe(Phrase::kReadingJobTimeOn, name_, Phrase::kNoDocumentOpen);
     return std::nullopt;
   }
   // While the document streams, its connection is busy: ask on another one.
@@ -186,9 +193,9 @@ std::optional<std::time_t> QueueHandle::SubmittedTime() {
   static const char* const kAttributes[] = {"time-at-creation", "date-time-at-creation"};
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
                 nullptr, kAttributes);
-  ipp_t* response = connection.Request(request, "reading the job's time");
+  ipp_t* response = connection.Request(request, MakeSpoolerReason(Phrase::kReadingJobTime));
   if (response == nullptr) {
-    lastError_ = Describe("reading the job's time", name_, connection.Error());
+    lastError_ = Describe(Phrase::kReadingJobTimeOn, name_, connection.Error());
     return std::nullopt;
   }
   std::optional<std::time_t> time;
@@ -198,7 +205,7 @@ std::optional<std::time_t> QueueHandle::SubmittedTime() {
                  ippFindAttribute(response, "date-time-at-creation", IPP_TAG_DATE)) {
     time = ippDateToTime(ippGetDate(date, 0));
   } else {
-    lastError_ = Describe("reading the job's time", name_, "the server gave no creation time");
+    lastError_ = Describe(Phrase::kReadingJobTimeOn, name_, Phrase::kNoCreationTime);
   }
   ippDelete(response);
   return time;
@@ -206,14 +213,14 @@ std::optional<std::time_t> QueueHandle::SubmittedTime() {
 
 bool QueueHandle::FinishStream() {
   if (!SendPending()) return false;
-  if (StopAsked("finishing the document")) return false;
+  if (StopAsked(Phrase::kFinishingDocumentOn)) return false;
   connection_->StartCall();
   const ipp_status_t status = cupsFinishDocument(connection_->Http(), name_.c_str());
   // libcups can report the status of an earlier call when the answer never came, so the
   // timeout and the transport error are looked at as well.
   if (status > IPP_STATUS_OK_EVENTS_COMPLETE || connection_->TimedOut() ||
       connection_->TransportError() != 0) {
-    return Fail(Describe("finishing the document", name_, CallFailure(*connection_, stop_)));
+    return Fail(Describe(Phrase::kFinishingDocumentOn, name_, CallFailure(*connection_, stop_)));
   }
   streaming_ = false;
   return true;
@@ -221,13 +228,14 @@ bool QueueHandle::FinishStream() {
 
 bool QueueHandle::EndDocument() {
   if (jobId_ == 0) {
-    if (!jobFailed_) lastError_ = Describe("finishing the document", name_, "no document is open");
+    if (!jobFailed_) {
+      lastError_ = Describe(Phrase::kFinishingDocumentOn, name_, Phrase::kNoDocumentOpen);
+    }
     return false;
   }
   if (document_ != documents_) {
-    return Fail(Describe("finishing the document", name_,
-                         "the job ended after " + std::to_string(document_) + " of " +
-                             std::to_string(documents_) + " documents"));
+    return Fail(Describe(Phrase::kFinishingDocumentOn, name_, Phrase::kJobEndedEarly,
+                         {std::to_string(document_), std::to_string(documents_)}));
   }
   if (!streaming_ && documents_ == 1) {
     // The server refuses an empty document, and a job without one would stay held:
@@ -235,17 +243,20 @@ bool QueueHandle::EndDocument() {
     CancelJob();
     return true;
   }
-  if (!streaming_) return Fail(Describe("finishing the document", name_, "the document is empty"));
+  if (!streaming_) {
+    return Fail(Describe(Phrase::kFinishingDocumentOn, name_, Phrase::kDocumentEmpty));
+  }
   if (!FinishStream()) return false;
-  if (StopAsked("releasing the job")) return false;
+  if (StopAsked(Phrase::kReleasingJobOn)) return false;
   // The whole job is there: let it print.
   ipp_t* request = NewRequest(IPP_OP_RELEASE_JOB, "job-uri", JobUri(jobId_));
   // "Not possible" means the job is not held (a server that ignored the hold): it is
   // already on its way.
   ipp_t* response =
-      connection_->Request(request, "releasing the job", IPP_STATUS_ERROR_NOT_POSSIBLE);
+      connection_->Request(request, MakeSpoolerReason(Phrase::kReleasingJob),
+                           IPP_STATUS_ERROR_NOT_POSSIBLE);
   if (response == nullptr) {
-    return Fail(Describe("finishing the document", name_, connection_->Error()));
+    return Fail(Describe(Phrase::kFinishingDocumentOn, name_, connection_->Error()));
   }
   ippDelete(response);
   jobId_ = 0;
@@ -263,15 +274,16 @@ bool QueueHandle::Close() {
   return true;
 }
 
-bool QueueHandle::Fail(const std::string& reason) {
-  lastError_ = reason;
+bool QueueHandle::Fail(SpoolerReason reason) {
+  lastError_ = std::move(reason);
   jobFailed_ = true;
   // After a failed call the connection's state is unknown: never reuse it.
   connection_->Close();
   streaming_ = false;
   const int jobId = jobId_;
   if (jobId != 0 && !CancelJob()) {
-    lastError_ += " (job " + std::to_string(jobId) + " could not be cancelled; it stays held)";
+    lastError_ = MakeSpoolerReason(Phrase::kNotCancelled, {std::to_string(jobId)},
+                                   std::move(lastError_));
   }
   return false;
 }

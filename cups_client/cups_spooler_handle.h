@@ -25,7 +25,7 @@ class QueueHandle : public PrinterHandle {
   bool EndDocument() override;
   void CancelDocument() override;
   bool Close() override;
-  std::string LastError() const override { return lastError_; }
+  SpoolerReason LastError() const override { return lastError_; }
 
  private:
   // Opens the document under way (raw; the last one flagged so) before its first bytes.
@@ -34,7 +34,7 @@ class QueueHandle : public PrinterHandle {
   // is then cancelled).
   bool FinishStream();
   // True, after recording why and cancelling the job, when a stop was asked for.
-  bool StopAsked(const char* what);
+  bool StopAsked(SpoolerPhrase what);
   // A job may exist on the server from now on, or no longer does: counted in the stop
   // request's openJobs.
   void CountJob(bool open);
@@ -42,7 +42,7 @@ class QueueHandle : public PrinterHandle {
   bool Send(const char* bytes, std::size_t count);
   bool SendPending();
   // Records `reason`, cancels the job and forgets it. Returns false for the caller.
-  bool Fail(const std::string& reason);
+  bool Fail(SpoolerReason reason);
   // Cancels the current job, on the handle's connection when it is idle, else on a
   // fresh one; forgets the job. False when the server did not confirm it.
   bool CancelJob();
@@ -63,7 +63,7 @@ class QueueHandle : public PrinterHandle {
   // few system calls of its own, which made 256-byte writes slower than `lp`.
   static constexpr std::size_t kGatherBytes = 64 * 1024;
   std::string pending_;
-  std::string lastError_;
+  SpoolerReason lastError_;
 };
 
 }  // namespace vomar::cups

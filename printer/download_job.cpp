@@ -12,6 +12,7 @@
 #include "common/path_limit.h"
 #include "common/output_file.h"
 #include "printer/spooler.h"
+#include "printer/spooler_reason.h"
 
 namespace vomar {
 
@@ -47,13 +48,13 @@ void Abandon(PrinterHandle& printer) {
 }
 
 // Abandons a job the printer refused, keeping the printer's reason.
-void AbandonFor(PrinterHandle& printer, std::string& reason) {
+void AbandonFor(PrinterHandle& printer, SpoolerReason& reason) {
   reason = printer.LastError();
   Abandon(printer);
 }
 
 // Ends the job and releases the printer: false, with the reason, when either failed.
-bool Finish(PrinterHandle& printer, std::string& reason) {
+bool Finish(PrinterHandle& printer, SpoolerReason& reason) {
   if (!printer.EndDocument()) {
     reason = printer.LastError();
     printer.Close();
@@ -71,7 +72,7 @@ DownloadJob::DownloadJob(Spooler& spooler, MessageSink& messages)
 
 std::unique_ptr<PrinterHandle> DownloadJob::StartJob(const std::string& printerName,
                                                      const char* documentName, int documents,
-                                                     std::string& reason) {
+                                                     SpoolerReason& reason) {
   std::unique_ptr<PrinterHandle> printer = spooler_.Open(printerName);
   if (!printer) {
     reason = spooler_.LastError();
@@ -94,11 +95,11 @@ SendResult DownloadJob::SendJobFile(const std::string& printerName, const std::s
       messages_.Show(ErrorMessage(MessageId::kJobPathTooLong));
       break;
     case JobFailure::Cause::kSpooler:
-      messages_.Show(SpoolerFailureMessage(failure->reason));
+      messages_.Show(SpoolerFailureMessage(SpoolerReasonText(failure->reason)));
       break;
     case JobFailure::Cause::kPayloadFile: {
       Message message = UncaptionedDialogMessage(MessageId::kProfileFaulty);
-      message.detail = failure->reason;
+      message.detail = SpoolerReasonText(failure->reason);
       messages_.Show(message);
       break;
     }
@@ -125,14 +126,15 @@ std::optional<JobFailure> DownloadJob::TrySendJobFiles(
   // Nothing when the job was spooled, else why not. The printer is released before the
   // caller reports the failure, so no job stays open behind a modal box.
   std::optional<JobFailure> failure = [&]() -> std::optional<JobFailure> {
-    std::string reason;
+    SpoolerReason reason;
     // Every file is opened before the job exists: a job is never started for files
     // that cannot be sent whole.
     std::vector<FileHandle> payloads;
     for (const std::string& path : paths) {
       FileHandle payload = OpenFile(path, "rb");
       if (!payload) {
-        return JobFailure{Cause::kPayloadFile, FileErrorText("cannot open", path, errno)};
+        return JobFailure{Cause::kPayloadFile,
+                          SpoolerText(FileErrorText("cannot open", path, errno))};
       }
       payloads.push_back(std::move(payload));
     }
@@ -153,7 +155,7 @@ std::optional<JobFailure> DownloadJob::TrySendJobFiles(
         written = printer->Write(buffer, count);
       }
       if (written && std::ferror(payloads[k].get())) {
-        reason = FileErrorText("cannot read", paths[k], errno);
+        reason = SpoolerText(FileErrorText("cannot read", paths[k], errno));
         Abandon(*printer);
         return JobFailure{Cause::kPayloadFile, reason};
       }
@@ -184,7 +186,7 @@ std::optional<JobFailure> DownloadJob::TrySendJobFiles(
 
 BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
                                          std::string_view payload, const char* documentName) {
-  std::string reason;
+  SpoolerReason reason;
   const BytesJobResult result = [&]() -> BytesJobResult {
     const std::unique_ptr<PrinterHandle> printer = StartJob(printerName, documentName, 1, reason);
     if (!printer) return BytesJobResult::kFailed;
@@ -207,7 +209,9 @@ BytesJobResult DownloadJob::SendJobBytes(const std::string& printerName,
   if (result == BytesJobResult::kSpooled) return result;
   lastError_ = reason;
   if (spooler_.StopSignal() != 0) return BytesJobResult::kInterrupted;  // cancelled
-  if (result == BytesJobResult::kFailed) messages_.Show(SpoolerFailureMessage(reason));
+  if (result == BytesJobResult::kFailed) {
+    messages_.Show(SpoolerFailureMessage(SpoolerReasonText(reason)));
+  }
   return result;
 }
 

@@ -12,11 +12,9 @@
 #include <vector>
 
 #include "common/messages.h"
+#include "printer/spooler.h"
 
 namespace vomar {
-
-class PrinterHandle;
-class Spooler;
 
 // The document names of the two kinds of payload file.
 struct JobKind {
@@ -52,7 +50,9 @@ struct JobFailure {
     kInterrupted,  // a signal asked the program to stop; the job was cancelled
   };
   Cause cause = Cause::kSpooler;
-  std::string reason;  // in the system's words; empty for kPathTooLong
+  // The spooler's reason, or the payload file's in the system's words (SpoolerText);
+  // empty for kPathTooLong. Worded by SpoolerReasonText.
+  SpoolerReason reason;
 };
 
 class DownloadJob {
@@ -93,18 +93,18 @@ class DownloadJob {
 
   // The reason of the last failed send in the system's words (the spooler's error, or
   // the payload file's); it is also the detail of the message shown.
-  const std::string& LastError() const { return lastError_; }
+  const SpoolerReason& LastError() const { return lastError_; }
 
  private:
   // Opens the printer and starts a job of `documents` documents; nothing, with the
   // spooler's reason, when either fails (the printer is then released).
   std::unique_ptr<PrinterHandle> StartJob(const std::string& printerName,
                                           const char* documentName, int documents,
-                                          std::string& reason);
+                                          SpoolerReason& reason);
 
   Spooler& spooler_;
   MessageSink& messages_;
-  std::string lastError_;
+  SpoolerReason lastError_;
 };
 
 }  // namespace vomar

@@ -22,6 +22,65 @@ struct PrinterInfo {
   std::string driver;
 };
 
+// Why a spooler call failed, in parts that the core words in the user's language
+// (printer/spooler_reason.h), so that the spooler module needs no catalogue. Each part
+// is a phrase with its variable parts; the parts after it fill its last place, as in
+// "creating a job on Office_C1: " + "the print server did not answer in time".
+enum class SpoolerPhrase {
+  kText,                  // %1: libcups' or the system's own text, passed on as it is
+  kNoAnswer,              // the server did not answer in time
+  kCannotConnect,         // %1: the server; the rest
+  kPasswordWanted,        // %1: the IPP status
+  kInterrupted,           // %1: the signal's name
+  kNoPrinterName,
+  kNoSuchPrinter,
+  kNoState,
+  kNoCreationTime,
+  kNoDefaultPrinter,      // the rest
+  kListingPrinters,       // the rest
+  kPrinter,               // %1: the queue; the rest
+  kJob,                   // %1: the job's id; the rest
+  kReadingJobTime,        // the rest
+  kReleasingJob,          // the rest
+  kStartingDocumentOn,    // %1: the queue; the rest (so every "...On" phrase)
+  kCreatingJobOn,
+  kSendingDocumentOn,
+  kWritingOn,
+  kReadingJobTimeOn,
+  kFinishingDocumentOn,
+  kReleasingJobOn,
+  kDocumentAlreadyOpen,
+  kJobNeedsDocument,
+  kNoJobOpen,
+  kNoDocumentOpen,
+  kDocumentEmpty,
+  kJobHoldsDocuments,     // %1: how many
+  kJobEndedEarly,         // %1 of %2 documents
+  kNotCancelled,          // %1: the job's id; the rest is the failure before it
+};
+
+struct SpoolerReason {
+  struct Part {
+    SpoolerPhrase phrase;
+    std::vector<std::string> values;
+  };
+  std::vector<Part> parts;  // the outermost first; none: no failure
+
+  bool empty() const { return parts.empty(); }
+};
+
+// `phrase` with its `values`, the parts of `rest` after it.
+inline SpoolerReason MakeSpoolerReason(SpoolerPhrase phrase, std::vector<std::string> values = {},
+                                       SpoolerReason rest = {}) {
+  SpoolerReason reason{{{phrase, std::move(values)}}};
+  for (SpoolerReason::Part& part : rest.parts) reason.parts.push_back(std::move(part));
+  return reason;
+}
+// Text from libcups, the system or a stand-in spooler, shown as it is.
+inline SpoolerReason SpoolerText(std::string text) {
+  return MakeSpoolerReason(SpoolerPhrase::kText, {std::move(text)});
+}
+
 // A request to stop, made by a signal handler (SIGINT, SIGTERM, SIGHUP): once `signal`
 // is set, every spooler call that waits for the server gives up within a fraction of a
 // second, no job is started, and a job under way is cancelled. `openJobs` counts the
@@ -67,7 +126,7 @@ class PrinterHandle {
   // Releases the printer. False on failure.
   virtual bool Close() = 0;
 
-  virtual std::string LastError() const = 0;
+  virtual SpoolerReason LastError() const = 0;
 };
 
 // A job as the spooler reports it after it was handed over.
@@ -135,7 +194,7 @@ class Spooler {
   // for; empty: nobody is told. A spooler that passes its calls on passes this on too.
   virtual void SetWaitReporter(WaitReporter reporter) { waitReporter_ = std::move(reporter); }
 
-  virtual std::string LastError() const = 0;
+  virtual SpoolerReason LastError() const = 0;
 
  protected:
   StopRequest* stopRequest_ = nullptr;

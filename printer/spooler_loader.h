@@ -16,7 +16,7 @@ namespace vomar {
 
 // The module's one exported function: makes a CUPS spooler on the server libcups chooses
 // (CUPS_SERVER, client.conf). The number changes whenever the Spooler interface does.
-inline constexpr char kCupsSpoolerEntryPoint[] = "vomar_cups_spooler_create_v4";
+inline constexpr char kCupsSpoolerEntryPoint[] = "vomar_cups_spooler_create_v5";
 
 // A CUPS spooler from the module, opened once per process and never closed; nullptr
 // with `error` set when the module cannot be loaded.

@@ -64,7 +64,7 @@ class OnePrinterSpooler : public Spooler {
   std::string DefaultPrinterName() override { return Printer().name; }
   std::optional<PrinterInfo> GetPrinter(const std::string&) override { return Printer(); }
   std::unique_ptr<PrinterHandle> Open(const std::string&) override { return nullptr; }
-  std::string LastError() const override { return "no jobs here"; }
+  SpoolerReason LastError() const override { return SpoolerText("no jobs here"); }
 
  private:
   static PrinterInfo Printer() { return {"Vomar_Fuzz", "fuzz:/", kDriver}; }

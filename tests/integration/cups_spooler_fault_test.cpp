@@ -15,6 +15,7 @@
 
 #include "cups_client/cups_spooler.h"
 #include "tests/support/cups_test_server.h"
+#include "tests/support/spooler_reason_text.h"
 
 namespace vomar {
 namespace {
@@ -113,7 +114,7 @@ TEST_F(CupsQueueFaultTest, UnknownQueueCannotBeOpened) {
   EXPECT_EQ(spooler.Open("No_Such_Queue"), nullptr);
   ReportTiming("unknown queue: Open fails", Since(start));
   EXPECT_LT(Since(start), kCallBound);
-  EXPECT_TRUE(ErrorLike(spooler.LastError(), "printer No_Such_Queue: .+ \\(0x0406\\)"));
+  EXPECT_TRUE(ErrorLike(testing::English(spooler.LastError()), "printer No_Such_Queue: .+ \\(0x0406\\)"));
 }
 
 TEST_F(CupsQueueFaultTest, QueueDeletedBetweenListingAndSending) {
@@ -134,7 +135,7 @@ TEST_F(CupsQueueFaultTest, QueueDeletedBetweenListingAndSending) {
   EXPECT_EQ(opened->StartDocument("CRD_FILE"), 0);
   ReportTiming("queue deleted after opening: StartDocument fails", Since(start));
   EXPECT_LT(Since(start), kCallBound);
-  EXPECT_NE(opened->LastError(), "");
+  EXPECT_FALSE(opened->LastError().empty());
   EXPECT_TRUE(server.CapturedJobs("Gone_Before_Start").empty());
 }
 
@@ -152,7 +153,7 @@ TEST_F(CupsQueueFaultTest, QueueDeletedWhileTheJobIsSent) {
   ReportTiming("queue deleted mid-job: the job fails", Since(start));
   EXPECT_LT(Since(start), kFailedJobBound);
   // The writes still go into the socket; the server refuses the document at its end.
-  EXPECT_TRUE(ErrorLike(printer->LastError(),
+  EXPECT_TRUE(ErrorLike(testing::English(printer->LastError()),
                         "finishing the document on Gone_Mid_Job: .+ \\(0x0406\\)"));
   EXPECT_TRUE(printer->Close());
   ExpectNothingPrinted(server, "Gone_Mid_Job", jobId);
@@ -164,7 +165,7 @@ TEST_F(CupsQueueFaultTest, QueueStateTellsReadyRejectingStoppedAndGone) {
   AddQueue("State_Of_Queue");
   const auto state = [&] {
     const std::optional<QueueState> queue = spooler.GetQueueState("State_Of_Queue");
-    if (!queue) return "none: " + spooler.LastError();
+    if (!queue) return "none: " + testing::English(spooler.LastError());
     const char* names[] = {"idle", "processing", "stopped"};
     return std::string(names[static_cast<int>(queue->state)]) +
            (queue->acceptingJobs ? ", accepting" : ", rejecting") + ", \"" + queue->message +
@@ -190,7 +191,7 @@ TEST_F(CupsQueueFaultTest, QueueRejectingJobs) {
   EXPECT_EQ(printer->StartDocument("CRD_FILE"), 0);
   ReportTiming("queue rejecting jobs: StartDocument fails", Since(start));
   EXPECT_LT(Since(start), kCallBound);
-  EXPECT_EQ(printer->LastError().rfind("creating a job on Rejecting_Jobs: ", 0), 0u)
+  EXPECT_EQ(testing::English(printer->LastError()).rfind("creating a job on Rejecting_Jobs: ", 0), 0u)
       << printer->LastError();
   EXPECT_FALSE(printer->Write(kChunk.data(), kChunk.size()));
   EXPECT_FALSE(printer->EndDocument());
@@ -234,7 +235,7 @@ TEST_F(CupsServerFaultTest, ServerNotRunning) {
   EXPECT_FALSE(spooler.GetQueueState("Office_C1"));
   ReportTiming("server not running: list, default, open and queue state fail", Since(start));
   EXPECT_LT(Since(start), kCallBound);
-  EXPECT_NE(spooler.LastError(), "");
+  EXPECT_FALSE(spooler.LastError().empty());
 }
 
 TEST_F(CupsServerFaultTest, ServerStoppedWhileTheJobIsSent) {
@@ -250,7 +251,7 @@ TEST_F(CupsServerFaultTest, ServerStoppedWhileTheJobIsSent) {
   ReportTiming("server stopped mid-job: the job fails", Since(start));
   EXPECT_LT(Since(start), kFailedJobBound);
   // The server may be seen gone on a write or only when the document ends.
-  EXPECT_TRUE(ErrorLike(printer->LastError(),
+  EXPECT_TRUE(ErrorLike(testing::English(printer->LastError()),
                         "(writing|finishing the document) on Office_C1: [^(]+" + StaysHeld(jobId)));
   printer.reset();
 
@@ -276,7 +277,7 @@ TEST_F(CupsServerFaultTest, ServerHungWhileTheJobIsSent) {
   ReportTiming("server hung mid-job: the job fails", jobFailure);
   EXPECT_LT(jobFailure, kFailedJobBound);
   EXPECT_GE(jobFailure, 9s) << "gave up before the bound";
-  EXPECT_TRUE(ErrorLike(printer->LastError(),
+  EXPECT_TRUE(ErrorLike(testing::English(printer->LastError()),
                         "(writing|finishing the document) on Office_C1: the print server did "
                         "not answer in time" + StaysHeld(jobId)));
   EXPECT_TRUE(printer->Close());
@@ -289,7 +290,7 @@ TEST_F(CupsServerFaultTest, ServerHungWhileTheJobIsSent) {
   start = Clock::now();
   EXPECT_FALSE(spooler.GetQueueState("Office_C2"));
   ReportTiming("server hung: the queue state fails", Since(start));
-  EXPECT_EQ(spooler.LastError(), "printer Office_C2: the print server did not answer in time");
+  EXPECT_EQ(testing::English(spooler.LastError()), "printer Office_C2: the print server did not answer in time");
 
   // Awake again, the server takes the broken-off document as complete, but the job
   // stays held.

@@ -11,6 +11,7 @@
 #include "commands/spooler_stamp_clock.h"
 #include "tests/support/cups_test_server.h"
 #include "tests/support/recording_messages.h"
+#include "tests/support/spooler_reason_text.h"
 
 namespace vomar {
 namespace {
@@ -97,7 +98,7 @@ TEST_F(CupsSpoolerTest, ListsEveryQueueInTheServersOrder) {
   EXPECT_EQ(one->port, expected[utf8].port);
   EXPECT_EQ(one->driver, kSupportedDriver);
   EXPECT_FALSE(spooler.GetPrinter("No_Such_Queue").has_value());
-  EXPECT_NE(spooler.LastError(), "");
+  EXPECT_FALSE(spooler.LastError().empty());
 }
 
 // The default follows the usual CUPS order: LPDEST, PRINTER, lpoptions, the server.
@@ -142,7 +143,7 @@ TEST_F(CupsSpoolerTest, DocumentsOfOneJobReachTheBackendBackToBack) {
       EXPECT_TRUE(captured->name == "CRD_FILE" &&
                   captured->bytes == documents[0] + documents[1] + documents[2]);
     } else {
-      EXPECT_EQ(printer->LastError(),
+      EXPECT_EQ(testing::English(printer->LastError()),
                 "finishing the document on Office_C1: the job ended after 2 of 3 documents");
       EXPECT_TRUE(server.WaitForFinalState(jobId) == kJobCanceled && !Printed(server, "Office_C1", jobId));
     }
@@ -198,7 +199,7 @@ TEST_F(CupsSpoolerTest, TimingJobGivesTheCreationTimeAndNeverPrints) {
   // The stamp clock does the same under the real queue name, "_" included.
   SpoolerStampClock clock(spooler, "Office_C2");
   const StampClock::Reading reading = clock.Fetch();
-  ASSERT_TRUE(reading.time.has_value()) << clock.Failure().value_or("");
+  ASSERT_TRUE(reading.time.has_value()) << testing::English(clock.Failure());
   EXPECT_LE(*reading.time - after, 5);
   EXPECT_FALSE(clock.Failure());
   const std::vector<testing::ServerJob> jobs = server.Jobs("Office_C2");
@@ -209,8 +210,8 @@ TEST_F(CupsSpoolerTest, TimingJobGivesTheCreationTimeAndNeverPrints) {
   // A queue that is not there: no time, and the spooler's reason kept for the download.
   SpoolerStampClock missing(spooler, "Office C2");
   EXPECT_FALSE(missing.Fetch().time);
-  EXPECT_EQ(missing.Failure().value_or("").rfind("printer Office C2: ", 0), 0u)
-      << missing.Failure().value_or("");
+  EXPECT_EQ(testing::English(missing.Failure()).rfind("printer Office C2: ", 0), 0u)
+      << testing::English(missing.Failure());
 }
 
 TEST_F(CupsSpoolerTest, UnfinishedJobIsCancelledWhenItsHandleGoes) {

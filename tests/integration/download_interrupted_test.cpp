@@ -69,7 +69,7 @@ class HookedSpooler : public Spooler {
     if (!handle) return nullptr;
     return std::make_unique<Handle>(*this, std::move(handle));
   }
-  std::string LastError() const override { return spooler_.LastError(); }
+  SpoolerReason LastError() const override { return spooler_.LastError(); }
 
   // Printers opened so far: one per stamp job and one per send.
   int Opens() const { return opens_; }
@@ -98,7 +98,7 @@ class HookedSpooler : public Spooler {
     }
     void CancelDocument() override { handle_->CancelDocument(); }
     bool Close() override { return handle_->Close(); }
-    std::string LastError() const override { return handle_->LastError(); }
+    SpoolerReason LastError() const override { return handle_->LastError(); }
 
    private:
     HookedSpooler& owner_;

@@ -22,6 +22,7 @@
 #include "tests/support/page_spans.h"
 #include "tests/support/recording_front_end.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/spooler_reason_text.h"
 #include "tools/profile_generator/test_profile.h"
 
 namespace vomar {

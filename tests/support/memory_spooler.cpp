@@ -79,7 +79,7 @@ class MemoryPrinterHandle : public PrinterHandle {
     return true;
   }
 
-  std::string LastError() const override { return lastError_; }
+  SpoolerReason LastError() const override { return SpoolerText(lastError_); }
 
  private:
   int Fail(const char* reason) {

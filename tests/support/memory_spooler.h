@@ -59,7 +59,7 @@ class MemorySpooler : public Spooler {
   // The next report of `jobReports[jobId]`; the last one stays. No entry: no such job.
   std::optional<JobStatus> GetJobStatus(const std::string& name, int jobId) override;
   std::optional<QueueState> GetQueueState(const std::string& name) override;
-  std::string LastError() const override { return lastError_; }
+  SpoolerReason LastError() const override { return SpoolerText(lastError_); }
 
   // What GetQueueState reports; nothing: the spooler cannot say.
   std::optional<QueueState> queueState = QueueState{};

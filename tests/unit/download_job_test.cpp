@@ -11,6 +11,7 @@
 #include "tests/support/memory_spooler.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/spooler_reason_text.h"
 
 namespace vomar {
 namespace {
@@ -173,7 +174,7 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
     EXPECT_EQ(messages.shown[0].flags, expected.flags) << c.name;
     EXPECT_EQ(messages.shown[0].owner, expected.owner) << c.name;
     EXPECT_EQ(messages.shown[0].detail, expected.detail) << c.name;
-    EXPECT_EQ(job.LastError(), detail) << c.name;
+    EXPECT_EQ(testing::English(job.LastError()), detail) << c.name;
     EXPECT_EQ(std::filesystem::exists(path), c.payloadPresent) << c.name;
     EXPECT_EQ(spooler.openHandles, 0) << c.name;
     ASSERT_EQ(static_cast<int>(spooler.jobs.size()), c.jobs) << c.name;
@@ -253,7 +254,7 @@ TEST_F(DownloadJobTest, SendsBytesFromMemoryInOneWrite) {
   EXPECT_EQ(job.SendJobBytes("Office_C1", page, "HDD_INFORMATION_FILE"),
             BytesJobResult::kPayloadRefused);
   EXPECT_TRUE(messages.shown.empty());
-  EXPECT_EQ(job.LastError(), "write refused");
+  EXPECT_EQ(testing::English(job.LastError()), "write refused");
   EXPECT_EQ(spooler.jobs.back().state, JobState::kCancelled);
 
   // Any other spooler failure: the spooler-failure message with its reason; no profile

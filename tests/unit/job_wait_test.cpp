@@ -8,6 +8,7 @@
 #include "tests/support/memory_spooler.h"
 #include "tests/support/recording_messages.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/spooler_reason_text.h"
 
 namespace vomar {
 namespace {
@@ -63,7 +64,7 @@ TEST(WaitForJobsTest, FollowsEachJobToItsFinalStateOrTheLimit) {
     seen.push_back(std::to_string(outcome.job.id) + " " +
                    (outcome.status ? JobStateName(outcome.status->state) + " '" +
                                          outcome.status->printerMessage + "'"
-                                   : "unknown: " + outcome.error) +
+                                   : "unknown: " + testing::English(outcome.error)) +
                    (outcome.Completed() ? " ok" : ""));
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"1 completed 'done' ok", "2 pending ''",

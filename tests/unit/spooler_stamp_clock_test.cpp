@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "tests/support/memory_spooler.h"
+#include "tests/support/spooler_reason_text.h"
 
 namespace vomar {
 namespace {
@@ -46,12 +47,12 @@ TEST_F(SpoolerStampClockTest, FailureGivesNoTimeAndKeepsTheSpoolersReason) {
   SpoolerStampClock clock(spooler, "Office_C1");
   spooler.faults.open = true;
   EXPECT_FALSE(clock.Fetch().time.has_value());
-  EXPECT_EQ(clock.Failure(), std::optional<std::string>("no such printer: Office_C1"));
+  EXPECT_EQ(testing::English(clock.Failure()), "no such printer: Office_C1");
   spooler.faults.open = false;
 
   spooler.faults.startDocument = true;
   EXPECT_FALSE(clock.Fetch().time.has_value());
-  EXPECT_EQ(clock.Failure(), std::optional<std::string>("start refused"));
+  EXPECT_EQ(testing::English(clock.Failure()), "start refused");
   EXPECT_EQ(spooler.openHandles, 0);
   spooler.faults.startDocument = false;
 
