@@ -274,7 +274,7 @@ class DialogControlsTest : public QObject {
     // A FIFO is refused at once, as a file that cannot be opened; nothing waits on it.
     QTest::newRow("icc output FIFO, tab")
         << false << "1006" << "fifo" << "tab"
-        << QStringList{ErrorBox(kCannotOpenOutput) + "/%1: not a regular file"} << false;
+        << QStringList{ErrorBox(kCannotOpenOutput) + "/%1: 通常のファイルではありません"} << false;
     // A folder is refused as a file that cannot be opened.
     QTest::newRow("icc output folder, tab")
         << false << "1006" << "folder" << "tab"

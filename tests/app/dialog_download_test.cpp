@@ -322,7 +322,7 @@ class DialogDownloadTest : public QObject {
              (QStringList{MainBox(8, "Warning", "Yes+No"),
                           "Vomar Profile Downloader|Critical|Ok|dialog|"
                           "ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。/"
-                          "printer Office_C1: the print server did not answer in time/"
+                          "プリンター Office_C1: プリントサーバーが時間内に応答しませんでした/"
                           "未送信: Custom1_PhotoColorRendering, Custom1_ColorimetricColorRendering, "
                           "Custom1_BusinessColorRendering/"
                           "ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。"}));

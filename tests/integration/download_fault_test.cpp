@@ -399,11 +399,11 @@ TEST_F(CommandFaultTest, UnreadableProfilesAreRefusedWithPathAndReasonBeforeTheQ
   } cases[] = {
       {"profile missing", scratch_.File("missing.icc"), "No such file or directory"},
       {"profile is a folder", folder, "Is a directory"},
-      {"profile is a FIFO", fifo, "not a regular file"},
-      {"profile is a device", "/dev/zero", "not a regular file"},
-      {"profile empty", scratch_.Write("empty.icc", ""), "the file is empty"},
+      {"profile is a FIFO", fifo, "通常のファイルではありません"},
+      {"profile is a device", "/dev/zero", "通常のファイルではありません"},
+      {"profile empty", scratch_.Write("empty.icc", ""), "ファイルが空です"},
       {"profile of 100 bytes", scratch_.Write("short.icc", std::string(100, 'x')),
-       "the file is too short to be a profile (100 bytes)"},
+       "プロファイルとしては短すぎるファイルです (100 バイト)"},
   };
   const std::size_t before = server_.CapturedJobs("Office_C1").size();
   for (const auto& c : cases) {

@@ -136,12 +136,13 @@ std::string Seen(const std::vector<Message>& shown) {
     if (!message.detail.empty()) seen += " | " + message.detail;
     seen += "\n";
   }
-  seen = std::regex_replace(testing::MaskSpoolerReasons(seen), std::regex("job \\d+"), "job N");
+  seen = std::regex_replace(testing::MaskSpoolerReasons(seen), std::regex("ジョブ \\d+"), "ジョブ N");
   seen = std::regex_replace(
-      seen, std::regex("(writing|finishing the document|sending the document) on"), "sending on");
+      seen, std::regex("(\\w+) (へデータを書き込めません|で文書を終了できません|へ文書を送信できません)"),
+      "$1 へ送信できません");
   return std::regex_replace(
-      seen, std::regex("sending on (\\w+): (?!the print server did not)[^(\n]+?(?= / |\\(|\n)"),
-      "sending on $1: <reason>");
+      seen, std::regex("(\\w+) へ送信できません: (?!プリントサーバーが時間内)[^(\n]+?(?= / |\\(|\n)"),
+      "$1 へ送信できません: <reason>");
 }
 
 const char* OutcomeName(DownloadOutcome outcome) {
@@ -283,8 +284,7 @@ TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingI
   ASSERT_TRUE(server_.Stop());
   settle_ = true;
   EXPECT_EQ(Run("server gone",
-                NoState("cannot connect to the print server " + server_.Socket() +
-                        ": <reason> (0x0502)"),
+                NoState("プリントサーバー " + server_.Socket() + " に接続できません: <reason> (0x0502)"),
                 1, 0, 0),
             DownloadOutcome::kPrinterUnavailable);
 }
@@ -293,7 +293,7 @@ TEST_F(DownloadInterruptedTest, QueueRejectingStoppedOrServerGoneBeforeAnythingI
 // the build fails and leaves no unstamped file; deleted at the first send, the sending
 // ends there. Nothing reaches the printer, and no printer is opened after the failure.
 TEST_F(DownloadInterruptedTest, QueueDeletedBetweenListingAndSending) {
-  const std::string gone = "printer Office_C1: <reason> (0x0406)";
+  const std::string gone = "プリンター Office_C1: <reason> (0x0406)";
   const struct {
     const char* fault;
     int atOpen;  // 0: before the run
@@ -329,8 +329,8 @@ TEST_F(DownloadInterruptedTest, ServerStoppedDuringTheFirstJob) {
   };
   const DownloadOutcome outcome = Run(
       "server stopped during a job",
-      kQuestion + Failed("sending on Office_C1: <reason>(job N could not be cancelled; it "
-                         "stays held)"),
+      kQuestion + Failed("Office_C1 へ送信できません: <reason>(ジョブ N を取り消せませんでした。"
+                         "保留のまま残ります)"),
       0, 3, 4);
   EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
 }
@@ -343,8 +343,8 @@ TEST_F(DownloadInterruptedTest, ServerHungDuringTheFirstJob) {
   };
   const DownloadOutcome outcome = Run(
       "server hung (SIGSTOP) during a job",
-      kQuestion + Failed("sending on Office_C1: the print server did not answer in time "
-                         "(job N could not be cancelled; it stays held)"),
+      kQuestion + Failed("Office_C1 へ送信できません: プリントサーバーが時間内に応答しませんでした "
+                         "(ジョブ N を取り消せませんでした。保留のまま残ります)"),
       0, 3, 4);
   EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
 }
@@ -357,7 +357,7 @@ TEST_F(DownloadInterruptedTest, ServerHungDuringTheStampJobsThenResumed) {
   };
   const DownloadOutcome outcome =
       Run("server hung (SIGSTOP) at the second stamp job, resumed after",
-          kQuestion + Failed("printer Office_C1: the print server did not answer in time"), 0,
+          kQuestion + Failed("プリンター Office_C1: プリントサーバーが時間内に応答しませんでした"), 0,
           1, 2);
   EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
   EXPECT_TRUE(fs::exists(TempFile("PhotoColorRendering")));
@@ -375,7 +375,7 @@ TEST_F(DownloadInterruptedTest, ServerRestartedDuringTheSecondOfThreeDocuments) 
   };
   const DownloadOutcome outcome =
       Run("server restarted during the second of three documents",
-          kQuestion + Failed("sending on Office_C1: <reason>"), 0, 3, 4);
+          kQuestion + Failed("Office_C1 へ送信できません: <reason>"), 0, 3, 4);
   EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);
 }
 
@@ -465,8 +465,8 @@ TEST_F(DownloadInterruptedTest, ServerAskingForAPasswordGetsNoneAndSaysSo) {
   // The first stamp job is refused: the build stops there, one message.
   const std::string lines =
       "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰまたはﾌﾟﾘﾝﾄｻｰﾊﾞｰがｼﾞｮﾌﾞを受け付けませんでした。\n"
-      "Vomar Profile Downloader: creating a job on Office_C1: the print server asks for a "
-      "password, which this program does not give (0x1000)\n"
+      "Vomar Profile Downloader: Office_C1 でジョブを作成できません: プリントサーバーがパスワードを"
+      "求めていますが､このプログラムはパスワードを送りません (0x1000)\n"
       "Vomar Profile Downloader: 未送信: Custom1_PhotoColorRendering, "
       "Custom1_ColorimetricColorRendering, Custom1_BusinessColorRendering\n"
       "Vomar Profile Downloader: ﾌﾟﾘﾝﾀｰとﾌﾟﾘﾝﾄｻｰﾊﾞｰの状態を確認してから､再度実行してください。\n";

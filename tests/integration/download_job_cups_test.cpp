@@ -117,7 +117,7 @@ TEST_F(DownloadJobCupsTest, APrinterDeletedAfterListingFailsAndKeepsTheFile) {
   EXPECT_EQ(job.SendCrdFile(listed->name, path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Masked(messages.shown[0]),
-            testing::SpoolerFailureText("printer Vanishing: <reason> (0x0406)"));
+            testing::SpoolerFailureText("プリンター Vanishing: <reason> (0x0406)"));
   EXPECT_TRUE(std::filesystem::exists(path));
 }
 
@@ -130,7 +130,7 @@ TEST_F(DownloadJobCupsTest, AQueueRejectingJobsFailsAndKeepsTheFile) {
   EXPECT_EQ(job.SendInkFile("Rejecting", path), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Masked(messages.shown[0]),
-            testing::SpoolerFailureText("creating a job on Rejecting: <reason> (0x0506)"));
+            testing::SpoolerFailureText("Rejecting でジョブを作成できません: <reason> (0x0506)"));
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_TRUE(server.CapturedJobs("Rejecting").empty());
   EXPECT_TRUE(server.DeleteQueue("Rejecting"));
@@ -153,8 +153,8 @@ TEST_F(DownloadJobCupsTest, AStoppedServerFailsAndKeepsTheFile) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Masked(messages.shown[0]),
-            testing::SpoolerFailureText("cannot connect to the print server " + own.Socket() +
-                                        ": <reason> (0x0502)"));
+            testing::SpoolerFailureText("プリントサーバー " + own.Socket() +
+                                        " に接続できません: <reason> (0x0502)"));
   EXPECT_TRUE(std::filesystem::exists(path));
 }
 

@@ -81,15 +81,15 @@ TEST_F(InputSafetyTest, SpecialFilesAreRefusedAtOnceWithTheirPath) {
       {{"check", "--output", "fifo.icc"}, "", "output: refused\n",
        kErr + "指定の出力プロファイルが開けません。\n" + kErr +
            "指定の出力プロファイルが正しいことを確認してください。\n" + kErr +
-           "fifo.icc: not a regular file\n"},
+           "fifo.icc: 通常のファイルではありません\n"},
       {{"crd", "--output-dir", "built", "--stem", "S", "--number", "1", "fifo.icc"}, "", "",
        "vomar-download: fifo.icc: not a regular file\n"},
       {{"ink", "--output-dir", "built", "--stem", "S", "--number", "1", "fifo.icc", "out.icc"},
        "", "", "vomar-download: fifo.icc: not a regular file\n"},
       {{"printers"}, fifoConfig, "",
-       startup + kErr + fifoConfig + "/KZProFDw.INI を読み込めません: not a regular file\n"},
+       startup + kErr + fifoConfig + "/KZProFDw.INI を読み込めません: 通常のファイルではありません\n"},
       {{"printers"}, zeroConfig, "",
-       startup + kErr + zeroConfig + "/KZProFDw.INI を読み込めません: not a regular file\n"},
+       startup + kErr + zeroConfig + "/KZProFDw.INI を読み込めません: 通常のファイルではありません\n"},
       {{"printers"}, largeConfig, "",
        startup + kErr + largeConfig +
            "/KZProFDw.INI は 1048577 バイトあり､設定ファイルの上限 (1048576 バイト) "
