@@ -542,9 +542,10 @@ bool RepeatTags(const TestProfileOptions& options, std::vector<std::uint8_t>& by
     entries.push_back({read32(132 + 12 * k), read32(136 + 12 * k), read32(140 + 12 * k)});
   }
   for (const auto& [tag, times] : options.repeatTags) {
-    const auto found = std::find_if(entries.begin(), entries.begin() + static_cast<long>(count),
-                                    [tag](const auto& entry) { return entry[0] == tag; });
-    if (found == entries.begin() + static_cast<long>(count)) {
+    const auto end = entries.begin() + static_cast<long>(count);
+    const auto found = std::find_if(
+        entries.begin(), end, [wanted = tag](const auto& entry) { return entry[0] == wanted; });
+    if (found == end) {
       if (error != nullptr) *error = "no tag to repeat";
       return false;
     }
