@@ -5,7 +5,6 @@
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
 #include "common/output_file.h"
-#include "common/regular_file.h"
 #include "postscript/build_environment.h"
 #include "commands/build_files.h"
 #include "commands/build_folder.h"
@@ -37,9 +36,6 @@ bool PathsFitBuffers(const DownloadRequest& request, MessageSink& messages) {
   }
   return true;
 }
-
-// The smallest file that holds a profile header (128 bytes) and its tag count.
-constexpr off_t kSmallestProfileBytes = 132;
 
 // Sends the files as one job of the mode's kind, a document per file in their order.
 // When it fails, one message tells the spooler's reason (or the file's) and that no
@@ -164,17 +160,6 @@ DownloadOutcome BuildAndSend(const DownloadRequest& request, FrontEnd& frontEnd,
 }
 
 }  // namespace
-
-std::optional<std::string> UnreadableReason(const std::string& path, Language language) {
-  const RegularFile opened = OpenRegularFile(path);
-  if (!opened) return opened.Reason(language);
-  if (opened.size == 0) return MessageText(MessageId::kFileEmpty, language, {});
-  if (opened.size < kSmallestProfileBytes) {
-    const std::string size = std::to_string(opened.size);
-    return MessageText(MessageId::kFileTooShort, language, {&size, 1});
-  }
-  return std::nullopt;
-}
 
 bool CheckProfilesReadable(const DownloadRequest& request, MessageSink& messages) {
   std::vector<const std::string*> paths;

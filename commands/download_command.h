@@ -8,6 +8,7 @@
 #include "common/message_catalogue.h"
 #include "common/messages.h"
 #include "commands/front_end.h"
+#include "commands/unreadable_reason.h"
 #include "printer/spooler.h"
 
 namespace vomar {
@@ -59,13 +60,6 @@ enum class DownloadOutcome {
 // cancelled whole.
 DownloadOutcome RunDownload(const DownloadRequest& request, FrontEnd& frontEnd,
                             DownloadServices& services);
-
-// Why a profile file cannot be read, in the system's words ("No such file or
-// directory", "Is a directory", "Permission denied"), or in `language` (English for the
-// command line's own lines): not a regular file (a FIFO, a device), empty, too short for
-// a profile's header and tag count. Nothing when it can be read.
-std::optional<std::string> UnreadableReason(const std::string& path,
-                                            Language language = MessageLanguage());
 
 // The files the request names for its mode (the simulation profile first; an empty path
 // names none), each refused with its path and reason when it cannot be read. True when
