@@ -41,11 +41,7 @@ std::string LastLine(const std::string& text) {
 class ChartTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    disk = testing::QueueDisk(server.Dir(), kQueue);
-    fs::remove_all(disk);
-    fs::remove_all(testing::PagesDir(disk));
-    fs::create_directories(disk / "Resource" / "ColorRendering");
-    fs::create_directories(disk / "Ink");
+    disk = testing::EmptyQueueDisk(server.Dir(), kQueue);
     ASSERT_TRUE(server.AddQueue(kQueue, testing::kSupportedDriver, "gsprinter:" + disk.string()));
     fs::copy_file(testing::SourcePath("examples/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
     // Printer profiles of two printing conditions, and an ink-simulation pair of each.

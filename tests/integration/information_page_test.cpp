@@ -154,11 +154,7 @@ std::string StoredPart(const std::string& built) {
 class InformationPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    disk = testing::QueueDisk(server.Dir(), kQueue);
-    fs::remove_all(disk);
-    fs::remove_all(testing::PagesDir(disk));
-    fs::create_directories(disk / "Resource" / "ColorRendering");
-    fs::create_directories(disk / "Ink");
+    disk = testing::EmptyQueueDisk(server.Dir(), kQueue);
     ASSERT_TRUE(server.AddQueue(kQueue, testing::kSupportedDriver, "gsprinter:" + disk.string()));
     fs::copy_file(testing::SourcePath("examples/KZProFDw.INI"), scratch.File("KZProFDw.INI"));
     // Profiles the checks accept: the maker's, an ink marker in the simulation profile,

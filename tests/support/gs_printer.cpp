@@ -125,6 +125,15 @@ fs::path PagesDir(const fs::path& disk) {
   return disk.parent_path().parent_path() / "pages" / disk.filename();
 }
 
+fs::path EmptyQueueDisk(const fs::path& serverDir, const std::string& queue) {
+  const fs::path disk = QueueDisk(serverDir, queue);
+  fs::remove_all(disk);
+  fs::remove_all(PagesDir(disk));
+  fs::create_directories(disk / "Resource" / "ColorRendering");
+  fs::create_directories(disk / "Ink");
+  return disk;
+}
+
 std::vector<PrintedJob> PrintedJobs(const fs::path& disk) {
   std::vector<PrintedJob> jobs;
   std::error_code error;

@@ -90,6 +90,10 @@ struct PrintedJob {
 std::filesystem::path QueueDisk(const std::filesystem::path& serverDir, const std::string& queue);
 // Where the backend keeps the pages printed on the disk `disk`: DISK/../../pages/<name>.
 std::filesystem::path PagesDir(const std::filesystem::path& disk);
+// The queue's disk made empty, as a printer's disk that holds no resource yet, and its
+// pages folder removed.
+std::filesystem::path EmptyQueueDisk(const std::filesystem::path& serverDir,
+                                     const std::string& queue);
 // Every job the backend kept for the disk `disk`, ordered by job id.
 std::vector<PrintedJob> PrintedJobs(const std::filesystem::path& disk);
 
