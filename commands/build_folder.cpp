@@ -42,7 +42,7 @@ const char* WhatHolds(const std::string& name) {
 // closed to others if it was not.
 Taken TakeOwnFolder(const std::string& name, const char*& why, std::string& problem) {
   if (mkdir(name.c_str(), 0700) != 0 && errno != EEXIST) {
-    problem = FileErrorText("cannot create", name, errno);
+    problem = FileErrorText(MessageId::kFileCannotCreate, name, errno);
     return Taken::kError;
   }
   const int fd = open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -52,19 +52,19 @@ Taken TakeOwnFolder(const std::string& name, const char*& why, std::string& prob
       why = WhatHolds(name);
       return Taken::kHeld;
     }
-    problem = FileErrorText("cannot open", name, error);
+    problem = FileErrorText(MessageId::kFileCannotOpen, name, error);
     return Taken::kError;
   }
   struct stat info {};
   Taken taken = Taken::kOwn;
   if (fstat(fd, &info) != 0) {
-    problem = FileErrorText("cannot examine", name, errno);
+    problem = FileErrorText(MessageId::kFileCannotExamine, name, errno);
     taken = Taken::kError;
   } else if (info.st_uid != geteuid()) {
     why = texts::kBelongsToAnotherUser;
     taken = Taken::kHeld;
   } else if ((info.st_mode & 077) != 0 && fchmod(fd, 0700) != 0) {
-    problem = FileErrorText("cannot close to other users", name, errno);
+    problem = FileErrorText(MessageId::kFileCannotCloseToOthers, name, errno);
     taken = Taken::kError;
   }
   close(fd);
@@ -114,7 +114,7 @@ std::optional<BuildFolder> BuildFolder::Open(std::string& problem) {
   for (const char c : std::string("-XXXXXX")) pattern.push_back(c);
   pattern.push_back('\0');
   if (mkdtemp(pattern.data()) == nullptr) {
-    problem = FileErrorText("cannot create", std::string(pattern.data()), errno);
+    problem = FileErrorText(MessageId::kFileCannotCreate, std::string(pattern.data()), errno);
     return std::nullopt;
   }
   const std::string fresh = pattern.data();

@@ -45,13 +45,13 @@ class PendingReference {
   bool Write(const std::string& text, std::string& problem) {
     std::FILE* file = CreateOutputFile(temporary_);
     if (file == nullptr) {
-      problem = FileErrorText("cannot create", temporary_, errno);
+      problem = FileErrorText(MessageId::kFileCannotCreate, temporary_, errno);
       return false;
     }
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     const int error = errno;
     if (std::fclose(file) != 0 || !written) {
-      problem = FileErrorText("cannot write", temporary_, written ? errno : error);
+      problem = FileErrorText(MessageId::kFileCannotWrite, temporary_, written ? errno : error);
       return false;
     }
     return true;
@@ -60,7 +60,8 @@ class PendingReference {
     std::error_code error;
     std::filesystem::rename(temporary_, path_, error);
     if (error) {
-      problem = "cannot rename " + temporary_ + " to " + path_ + ": " + error.message();
+      const std::string values[] = {temporary_, path_, error.message()};
+      problem = MessageText(MessageId::kFileCannotRename, MessageLanguage(), values);
       return false;
     }
     placed_ = true;

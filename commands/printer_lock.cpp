@@ -60,12 +60,12 @@ std::optional<PrinterLock> PrinterLock::Acquire(const std::string& directory,
   for (;;) {
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
-      problem = FileErrorText("cannot open the lock", path, errno);
+      problem = FileErrorText(MessageId::kFileCannotOpenLock, path, errno);
       return std::nullopt;
     }
     const int error = LockExclusive(fd, onWait, waited);
     if (error != 0) {
-      problem = FileErrorText("cannot lock", path, error);
+      problem = FileErrorText(MessageId::kFileCannotLock, path, error);
       close(fd);
       return std::nullopt;
     }

@@ -15,8 +15,6 @@
 #include <system_error>
 #include <utility>
 
-#include "common/output_file.h"
-
 namespace vomar {
 namespace {
 
@@ -24,6 +22,11 @@ namespace fs = std::filesystem;
 
 // Where the earlier files of the folder wait while the new ones take their names.
 constexpr const char* kEarlierFiles = "/previous/";
+
+// "<what>: <the system's text for error>", a line of the diagnostic stream (English).
+std::string Failed(const std::string& what, int error) {
+  return what + ": " + std::strerror(error);
+}
 
 // True when `path` still names the folder open as `fd`.
 bool StillNamed(int fd, const std::string& path) {
@@ -103,15 +106,16 @@ bool StagingFolder::MoveIntoPlace(std::vector<std::string>& staged, const std::s
       const std::string earlier = path_ + kEarlierFiles + name;
       if ((mkdir((path_ + kEarlierFiles).c_str(), 0700) != 0 && errno != EEXIST) ||
           std::rename(move.final.c_str(), earlier.c_str()) != 0) {
-        diag.Err(FileErrorText("cannot replace", move.final, errno) + "\n");
+        const int error = errno;
+        diag.Err(Failed("cannot replace " + move.final, error) + "\n");
         moved = false;
         break;
       }
       move.earlier = earlier;
     }
     if (std::rename(move.staged.c_str(), move.final.c_str()) != 0) {
-      const std::string action = "cannot move " + move.staged + " to";
-      diag.Err(FileErrorText(action.c_str(), move.final, errno) + "\n");
+      const int error = errno;
+      diag.Err(Failed("cannot move " + move.staged + " to " + move.final, error) + "\n");
       // Undone below with the others: the staged file is where it was.
       move.staged.clear();
       done.push_back(std::move(move));
@@ -128,7 +132,8 @@ bool StagingFolder::MoveIntoPlace(std::vector<std::string>& staged, const std::s
   for (auto move = done.rbegin(); move != done.rend(); ++move) {
     if (!move->staged.empty()) std::rename(move->final.c_str(), move->staged.c_str());
     if (!move->earlier.empty() && std::rename(move->earlier.c_str(), move->final.c_str()) != 0) {
-      diag.Err(FileErrorText("cannot put back", move->final, errno) + "; it is kept as " +
+      const int error = errno;
+      diag.Err(Failed("cannot put back " + move->final, error) + "; it is kept as " +
                move->earlier + "\n");
       keep_ = true;
     }

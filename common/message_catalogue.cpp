@@ -339,6 +339,17 @@ constexpr CatalogueEntry kEntries[] = {
      "the job ended after %1 of %2 documents"},
     {kSpoolerNotCancelled, "%2 (ジョブ %1 を取り消せませんでした。保留のまま残ります)",
      "%2 (job %1 could not be cancelled; it stays held)"},
+    {kFileCannotOpen, "%1 を開けません: %2", "cannot open %1: %2"},
+    {kFileCannotRead, "%1 を読み込めません: %2", "cannot read %1: %2"},
+    {kFileCannotCreate, "%1 を作成できません: %2", "cannot create %1: %2"},
+    {kFileCannotWrite, "%1 に書き込めません: %2", "cannot write %1: %2"},
+    {kFileCannotExamine, "%1 を調べられません: %2", "cannot examine %1: %2"},
+    {kFileCannotCloseToOthers, "%1 を他のユーザーから閉ざせません: %2",
+     "cannot close to other users %1: %2"},
+    {kFileCannotOpenLock, "ロックファイル %1 を開けません: %2", "cannot open the lock %1: %2"},
+    {kFileCannotLock, "%1 をロックできません: %2", "cannot lock %1: %2"},
+    {kFileCannotRename, "%1 の名前を %2 に変更できません: %3", "cannot rename %1 to %2: %3"},
+    {kNoBuildFolder, "ファイルを作成するフォルダーがありません", "no folder to build in"},
 };
 
 // Every id has its entry: the entries stand in the order of their ids, and those from

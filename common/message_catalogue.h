@@ -160,6 +160,18 @@ enum class MessageId : int {
   kSpoolerJobHoldsDocuments,  // %1: how many
   kSpoolerJobEndedEarly,      // %1 of %2
   kSpoolerNotCancelled,       // %1: the job's id, %2: the failure
+  // What could not be done to a file (common/output_file.h): %1 the file, then the
+  // system's text.
+  kFileCannotOpen,
+  kFileCannotRead,
+  kFileCannotCreate,
+  kFileCannotWrite,
+  kFileCannotExamine,
+  kFileCannotCloseToOthers,
+  kFileCannotOpenLock,
+  kFileCannotLock,
+  kFileCannotRename,  // %1 to %2, %3: the system's text
+  kNoBuildFolder,
   kEnd,  // no text: one past the last
 };
 

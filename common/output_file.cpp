@@ -42,8 +42,10 @@ std::FILE* CreateOutputFile(const std::string& path) {
   return file;
 }
 
-std::string FileErrorText(const char* action, const std::string& path, int error) {
-  return std::string(action) + " " + path + ": " + std::strerror(error);
+std::string FileErrorText(MessageId action, const std::string& path, int error,
+                          Language language) {
+  const std::string values[] = {path, std::strerror(error)};
+  return MessageText(action, language, values);
 }
 
 }  // namespace vomar

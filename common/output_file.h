@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/message_catalogue.h"
+
 namespace vomar {
 
 // Opens `path` for writing as a regular file, created with mode 0600 or emptied, and
@@ -12,8 +14,10 @@ namespace vomar {
 // with errno set when the file cannot be had.
 std::FILE* CreateOutputFile(const std::string& path);
 
-// "<action> <path>: <the system's text for error>", e.g. "cannot create /tmp/x: No space
-// left on device": the detail of a message about a file.
-std::string FileErrorText(const char* action, const std::string& path, int error);
+// What could not be done to `path` (one of the kFileCannot... texts), followed by the
+// system's text for `error`, e.g. "cannot create /tmp/x: No space left on device": the
+// detail of a message about a file, in the message language unless asked otherwise.
+std::string FileErrorText(MessageId action, const std::string& path, int error,
+                          Language language = MessageLanguage());
 
 }  // namespace vomar

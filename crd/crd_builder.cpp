@@ -141,7 +141,7 @@ bool CrdBuild::OpenFiles(const std::array<std::string, 3>& paths) {
   for (std::size_t k = 0; k < paths.size(); ++k) {
     std::FILE* file = CreateOutputFile(paths[k]);
     if (file == nullptr) {
-      detail_ = FileErrorText("cannot create", paths[k], errno);
+      detail_ = FileErrorText(MessageId::kFileCannotCreate, paths[k], errno);
       return false;
     }
     files_[k] = std::make_unique<OutputFile>(file);
@@ -237,7 +237,7 @@ bool CrdBuild::FinishFiles(const std::string& profilePath,
     }
     if (!files_[k]->Close()) {
       env_.diag.Err("Unable to write the file.\n");
-      detail_ = FileErrorText("cannot write", paths[k], files_[k]->Error());
+      detail_ = FileErrorText(MessageId::kFileCannotWrite, paths[k], files_[k]->Error());
       return false;
     }
   }
@@ -261,7 +261,7 @@ BuildResult CrdBuild::Run(const std::string& profilePath, const std::string& ste
 
   std::string directory = env_.outputDirectory;
   if (directory.empty()) {
-    detail_ = "no folder to build in";
+    detail_ = MessageText(MessageId::kNoBuildFolder);
     return Fail();
   }
   if (directory.back() != '/') directory.push_back('/');

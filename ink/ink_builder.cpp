@@ -115,13 +115,13 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
 
   const std::string& directory = environment_.outputDirectory;
   std::string problem;
-  if (directory.empty()) problem = "no folder to build in";
+  if (directory.empty()) problem = MessageText(MessageId::kNoBuildFolder);
   const std::string path = directory + stem + kFileSuffix;
   if (!directory.empty() && !OutputNameFits(stem, path)) return BuildResult::kFailed;
 
   std::FILE* file = directory.empty() ? nullptr : CreateOutputFile(path);
   if (file == nullptr) {
-    if (problem.empty()) problem = FileErrorText("cannot create", path, errno);
+    if (problem.empty()) problem = FileErrorText(MessageId::kFileCannotCreate, path, errno);
     Message message = OwnerlessMessage(MessageId::kProfileFaulty);
     message.detail = problem;
     environment_.messages.Show(message);
@@ -172,7 +172,7 @@ BuildResult InkSimulationBuilder::BuildInkSimulation(const std::string& simulati
   if (failures > 0 || !written_.Complete()) {
     if (!messageShown_) {
       Message message = OwnerlessMessage(MessageId::kProfileFaulty);
-      if (writeFailed) message.detail = FileErrorText("cannot write", path, writeError);
+      if (writeFailed) message.detail = FileErrorText(MessageId::kFileCannotWrite, path, writeError);
       environment_.messages.Show(message);
       messageShown_ = true;
     }

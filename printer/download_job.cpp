@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -10,7 +11,6 @@
 #include "common/file_handle.h"
 #include "common/message_catalogue.h"
 #include "common/path_limit.h"
-#include "common/output_file.h"
 #include "printer/spooler.h"
 #include "printer/spooler_reason.h"
 
@@ -133,8 +133,8 @@ std::optional<JobFailure> DownloadJob::TrySendJobFiles(
     for (const std::string& path : paths) {
       FileHandle payload = OpenFile(path, "rb");
       if (!payload) {
-        return JobFailure{Cause::kPayloadFile,
-                          SpoolerText(FileErrorText("cannot open", path, errno))};
+        return JobFailure{Cause::kPayloadFile, MakeSpoolerReason(SpoolerPhrase::kCannotOpenFile,
+                                                                 {path, std::strerror(errno)})};
       }
       payloads.push_back(std::move(payload));
     }
@@ -155,7 +155,8 @@ std::optional<JobFailure> DownloadJob::TrySendJobFiles(
         written = printer->Write(buffer, count);
       }
       if (written && std::ferror(payloads[k].get())) {
-        reason = SpoolerText(FileErrorText("cannot read", paths[k], errno));
+        reason =
+            MakeSpoolerReason(SpoolerPhrase::kCannotReadFile, {paths[k], std::strerror(errno)});
         Abandon(*printer);
         return JobFailure{Cause::kPayloadFile, reason};
       }

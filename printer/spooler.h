@@ -57,6 +57,9 @@ enum class SpoolerPhrase {
   kJobHoldsDocuments,     // %1: how many
   kJobEndedEarly,         // %1 of %2 documents
   kNotCancelled,          // %1: the job's id; the rest is the failure before it
+  // The job's own payload files (never from the module): %1 the file, %2 the system's text.
+  kCannotOpenFile,
+  kCannotReadFile,
 };
 
 struct SpoolerReason {

@@ -38,6 +38,8 @@ MessageId PhraseText(SpoolerPhrase phrase) {
     case SpoolerPhrase::kJobHoldsDocuments: return MessageId::kSpoolerJobHoldsDocuments;
     case SpoolerPhrase::kJobEndedEarly: return MessageId::kSpoolerJobEndedEarly;
     case SpoolerPhrase::kNotCancelled: return MessageId::kSpoolerNotCancelled;
+    case SpoolerPhrase::kCannotOpenFile: return MessageId::kFileCannotOpen;
+    case SpoolerPhrase::kCannotReadFile: return MessageId::kFileCannotRead;
   }
   return MessageId::kEnd;
 }
