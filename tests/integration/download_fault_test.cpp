@@ -448,8 +448,8 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   // The files are created but cannot be written; the empty files stay, as after every
   // failed build. The builder's line follows the rest of a failed run.
   Check("temporary folder full", run, 1,
-        Question("Office_C1") + kProfileFaulty + "cannot write " + UserFolder(full) +
-            "/Office_C1_PhotoColorRendering: No space left on device\n" +
+        Question("Office_C1") + kProfileFaulty + UserFolder(full) +
+            "/Office_C1_PhotoColorRendering に書き込めません: No space left on device\n" +
             "Unable to write the file.\n",
         Captured("Office_C1") - afterMissing, 3, full);
   umount(full.c_str());
@@ -460,8 +460,8 @@ TEST_F(CommandFaultTest, TemporaryFolderFullMissingOrReadOnly) {
   Check("temporary folder not writable", run, 1,
         Question("Office_C1") +
             "Voma Profile Downloader Err: 一時ﾌｫﾙﾀﾞｰにﾌｧｲﾙを作成できません。\n"
-            "Voma Profile Downloader Err: 一時ﾌｫﾙﾀﾞｰ (TMPDIR) を確認してください。\n"
-            "cannot create " + UserFolder(readOnly) + ": Read-only file system\n",
+            "Voma Profile Downloader Err: 一時ﾌｫﾙﾀﾞｰ (TMPDIR) を確認してください。\n" +
+            UserFolder(readOnly) + " を作成できません: Read-only file system\n",
         Captured("Office_C1") - afterMissing, 0, readOnly);
   umount(readOnly.c_str());
 }

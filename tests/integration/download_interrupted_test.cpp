@@ -387,8 +387,8 @@ TEST_F(DownloadInterruptedTest, TemporaryFileRemovedBeforeItIsSent) {
   };
   const DownloadOutcome outcome = Run(
       "temporary file removed before it is sent",
-      kQuestion + "ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。 / cannot open " +
-          TempFile("PhotoColorRendering") + ": No such file or directory" + kNoneSent +
+      kQuestion + "ﾌﾟﾛﾌｧｲﾙに異常があるため､ﾀﾞｳﾝﾛｰﾄﾞできません。 / " +
+          TempFile("PhotoColorRendering") + " を開けません: No such file or directory" + kNoneSent +
           " / ﾌﾟﾛﾌｧｲﾙを修正するか､もしくは変更し､再度ﾀﾞｳﾝﾛｰﾄﾞしなおしてください。\n",
       0, 2, 3);
   EXPECT_EQ(outcome, DownloadOutcome::kSpoolerFailed);

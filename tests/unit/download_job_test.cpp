@@ -127,7 +127,8 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
     bool ink;
     int jobs;          // jobs started
     std::size_t sent;  // bytes the job held when it was cancelled
-    std::string detail;  // the reason the box carries ("PATH": the payload's path)
+    std::string detail;  // the reason in English ("PATH": the payload's path)
+    std::string boxDetail = {};  // the payload's reason as the box words it, in Japanese
   } cases[] = {
       {"printer gone", {}, "Gone", true, false, 0, 0, "no such printer: Gone"},
       {"printer cannot be opened", {.open = true}, "Office_C1", true, false, 0, 0,
@@ -135,9 +136,9 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
       {"document cannot be started", {.startDocument = true}, "Office_C1", true, false, 0, 0,
        "start refused"},
       {"payload missing (CRD)", {}, "Office_C1", false, false, 0, 0,
-       "cannot open PATH: No such file or directory"},
+       "cannot open PATH: No such file or directory", "PATH を開けません: No such file or directory"},
       {"payload missing (ink)", {}, "Office_C1", false, true, 0, 0,
-       "cannot open PATH: No such file or directory"},
+       "cannot open PATH: No such file or directory", "PATH を開けません: No such file or directory"},
       {"first payload write refused", {.failWriteNumber = 4}, "Office_C1", true, false, 1, 66,
        "write refused"},
       {"second payload write refused", {.failWriteNumber = 5}, "Office_C1", true, false, 1,
@@ -167,7 +168,9 @@ TEST_F(DownloadJobTest, EveryFailureShowsItsMessageKeepsTheFileAndReleasesThePri
                      kMbOk | kMbIconHand, MessageOwner::kMainDialog};
     if (const std::size_t at = detail.find("PATH"); at != std::string::npos) {
       detail.replace(at, 4, path);
-      expected = Message{kFaulty, std::nullopt, kMbOk, MessageOwner::kMainDialog, detail};
+      std::string boxDetail = c.boxDetail;
+      boxDetail.replace(boxDetail.find("PATH"), 4, path);
+      expected = Message{kFaulty, std::nullopt, kMbOk, MessageOwner::kMainDialog, boxDetail};
     }
     EXPECT_EQ(messages.shown[0].text, expected.text) << c.name;
     EXPECT_EQ(messages.shown[0].caption, expected.caption) << c.name;
@@ -204,7 +207,9 @@ TEST_F(DownloadJobTest, APayloadThatCannotBeReadIsNotSent) {
   EXPECT_EQ(job.SendInkFile("Office_C1", dir.File("folder")), SendResult::kFailed);
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, MessageText(MessageId::kProfileFaulty));
-  EXPECT_EQ(messages.shown[0].detail, "cannot read " + dir.File("folder") + ": Is a directory");
+  EXPECT_EQ(messages.shown[0].detail, dir.File("folder") + " を読み込めません: Is a directory");
+  EXPECT_EQ(testing::English(job.LastError()),
+            "cannot read " + dir.File("folder") + ": Is a directory");
   ASSERT_EQ(spooler.jobs.size(), 1u);
   EXPECT_EQ(spooler.jobs[0].state, JobState::kCancelled);
   EXPECT_TRUE(std::filesystem::exists(dir.File("folder")));

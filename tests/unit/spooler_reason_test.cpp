@@ -33,6 +33,8 @@ TEST(SpoolerReasonTest, PartsAreWordedInTheLanguageAskedEachAroundTheRest) {
       {MakeSpoolerReason(kFinishingDocumentOn, {"%1"}, MakeSpoolerReason(kJobEndedEarly, {"2", "3"})),
        "%1 で文書を終了できません: ジョブが 3 個の文書のうち 2 個で終わりました",
        "finishing the document on %1: the job ended after 2 of 3 documents"},
+      {MakeSpoolerReason(kCannotReadFile, {"/tmp/%2", "Is a directory"}),
+       "/tmp/%2 を読み込めません: Is a directory", "cannot read /tmp/%2: Is a directory"},
       {SpoolerText("100% %1"), "100% %1", "100% %1"},
       {SpoolerReason{}, "", ""},
   };
